@@ -1,0 +1,105 @@
+// The open, save and colour choosers.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "app/state.h"
+
+// The file choosers move the process into the chosen file's folder, but config.cfg and plugins\ are found
+// relative to the current folder: put it back so one file chosen elsewhere cannot move them.
+struct SavedFolder {
+    char path[MAX_PATH];
+    DWORD length;
+};
+
+static SavedFolder saveCurrentFolder()
+{
+    SavedFolder saved;
+    saved.length = GetCurrentDirectoryA(MAX_PATH, saved.path);
+    return saved;
+}
+
+static void restoreCurrentFolder(const SavedFolder &saved)
+{
+    if (saved.length > 0 && saved.length < MAX_PATH)
+        SetCurrentDirectoryA(saved.path);
+}
+
+static char *copyPath(const char *path)
+{
+    size_t size = std::strlen(path) + 1;
+    char *copy = static_cast<char *>(std::malloc(size));
+    if (copy)
+        std::memcpy(copy, path, size);
+    return copy;
+}
+
+// "text\0pattern\0\0", as the choosers take their filters.
+static void buildFilter(char (&filter)[256], const char *text, const char *pattern)
+{
+    std::memset(filter, 0, sizeof filter);
+    size_t textLength = std::strlen(text);
+    size_t patternLength = std::strlen(pattern);
+    if (textLength + patternLength + 3 > sizeof filter)
+        return;
+    std::memcpy(filter, text, textLength);
+    std::memcpy(filter + textLength + 1, pattern, patternLength);
+}
+
+char *chooseOpenPath(const char *filterText, const char *filterPattern)
+{
+    char filter[256];
+    buildFilter(filter, filterText, filterPattern);
+    char path[512] = "";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrTitle = "Ouvrir";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES;
+
+    SavedFolder folder = saveCurrentFolder();
+    BOOL chosen = GetOpenFileNameA(&ofn);
+    restoreCurrentFolder(folder);
+    return chosen ? copyPath(path) : nullptr;
+}
+
+char *chooseSavePath()
+{
+    char filter[256];
+    buildFilter(filter, "Image Bitmap (*.bmp)", "*.bmp");
+    char path[512] = "";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFilter = filter;
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = sizeof path;
+    ofn.lpstrTitle = "Enregistrer sous";
+    ofn.lpstrDefExt = ".bmp";
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES;
+
+    SavedFolder folder = saveCurrentFolder();
+    BOOL chosen = GetSaveFileNameA(&ofn);
+    restoreCurrentFolder(folder);
+    return chosen ? copyPath(path) : nullptr;
+}
+
+bool chooseColor(COLORREF &color)
+{
+    static_assert(sizeof(COLORREF) == sizeof(ColorRef), "custom colours are kept as COLORREF");
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.rgbResult = RGB(0, 0, 0);
+    cc.lpCustColors = reinterpret_cast<COLORREF *>(customColors);
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (!ChooseColorA(&cc))
+        return false;
+    color = cc.rgbResult;
+    return true;
+}

@@ -1,0 +1,30 @@
+// Reading config.cfg at start-up and writing it at close.
+#include "app/main_window.h"
+#include "app/settings.h"
+#include "app/state.h"
+#include "resources/resource.h"
+
+static const char SETTINGS_FILE[] = "config.cfg";
+
+void readSettings()
+{
+    if (GetFileAttributesA(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES)
+        return;
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(SETTINGS_FILE, bytes)) {
+        showMessage("Unable to open config.cfg", "Error loading configuration", MB_ICONERROR);
+        return;
+    }
+    unsigned sizesRead = decodeSettings(bytes.data(), bytes.size());
+    if (sizesRead & 1)
+        SetDlgItemInt(mainWindow, IDC_PEN_SIZE, static_cast<UINT>(penSize), FALSE);
+    if (sizesRead & 2)
+        SetDlgItemInt(mainWindow, IDC_ERASER_SIZE, static_cast<UINT>(eraserSize), FALSE);
+}
+
+void writeSettings()
+{
+    std::array<uint8_t, SETTINGS_BYTES> bytes = encodeSettings();
+    if (!writeFileSafely(SETTINGS_FILE, bytes.data(), bytes.size()))
+        showMessage("Unable to open config.cfg", "Error writing configuration", MB_ICONERROR);
+}

@@ -1,0 +1,35 @@
+# The native build: unit tests of the platform-free code under AddressSanitizer and UBSan, benchmarks,
+# and the end-to-end tests that drive the Windows build (configured with PELTERINE_WIN_BUILD) under Wine.
+option(PELTERINE_SANITIZE "Build with AddressSanitizer and UBSan" ON)
+if(PELTERINE_SANITIZE)
+  set(SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_compile_options(pelterine_core PRIVATE ${SAN_FLAGS})
+  target_compile_options(vmr_format PRIVATE ${SAN_FLAGS})
+endif()
+
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+add_executable(native_tests ${NATIVE_TEST_SOURCES})
+target_link_libraries(native_tests PRIVATE pelterine_core vmr_format GTest::gtest GTest::gtest_main)
+if(PELTERINE_SANITIZE)
+  target_compile_options(native_tests PRIVATE ${SAN_FLAGS})
+  target_link_options(native_tests PRIVATE -fsanitize=address,undefined)
+endif()
+gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
+
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+  if(BENCH_SOURCES)
+    add_executable(benchmarks ${BENCH_SOURCES})
+    target_link_libraries(benchmarks PRIVATE pelterine_core vmr_format benchmark::benchmark benchmark::benchmark_main)
+  endif()
+endif()
+
+set(PELTERINE_WIN_BUILD "" CACHE PATH "Build folder of the Windows build, for the end-to-end tests")
+if(PELTERINE_WIN_BUILD)
+  include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
+endif()

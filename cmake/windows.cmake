@@ -1,0 +1,43 @@
+# The Windows build: pelterine.exe, the shipped and test plugins, the test driver, and the staged dist/ folder.
+set(DIST_DIR ${CMAKE_BINARY_DIR}/dist)
+
+if(MINGW)
+  set(STATIC_RUNTIME -static -static-libgcc -static-libstdc++)
+endif()
+
+add_executable(pelterine WIN32
+  app/main.cpp
+  app/main_window.cpp
+  app/choosers.cpp
+  app/message.cpp
+  app/files.cpp
+  app/settings_file.cpp
+  skin/skin_view.cpp
+  skin/texture_files.cpp
+  pattern/pattern_view.cpp
+  viewport/viewport.cpp
+  viewport/frame.cpp
+  plugins/plugin_slot.cpp
+  plugins/model.cpp
+  plugins/plugins_dialog.cpp
+  resources/pelterine.rc
+)
+target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 ${STATIC_RUNTIME})
+if(MINGW)
+  target_compile_options(pelterine PRIVATE -Wall -Wextra)
+endif()
+set_target_properties(pelterine PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
+
+# Model plugins are loaded by name from dist/plugins: no "lib" prefix.
+function(add_model_plugin name out_dir)
+  add_library(${name} MODULE ${ARGN})
+  set_target_properties(${name} PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${out_dir})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  target_compile_definitions(${name} PRIVATE PELTERINE_PLUGIN_BUILD)
+  target_link_libraries(${name} PRIVATE opengl32 ${STATIC_RUNTIME})
+endfunction()
+
+include(model-plugins/vmr/plugin.cmake OPTIONAL)
+include(tests/plugins/plugins.cmake OPTIONAL)
+include(tests/driver/driver.cmake OPTIONAL)
+include(data/data.cmake OPTIONAL)

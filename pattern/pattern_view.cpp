@@ -1,0 +1,119 @@
+// The pattern view window, pattern files, and the pattern brush commands.
+#include "pattern/pattern_view.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/state.h"
+#include "pattern/pattern_store.h"
+#include "pattern/stamp.h"
+#include "resources/resource.h"
+#include "skin/skin_view.h"
+
+HWND patternViewWindow;
+HDC patternViewDC;
+
+// A failed allocation is not worth a message box: the brush simply has no pattern until the next load.
+static void beepIfFailed(bool allocated)
+{
+    if (!allocated)
+        Beep(500, 500);
+}
+
+void repaintPatternView()
+{
+    SendMessageA(patternViewWindow, WM_PAINT, 0, 0);
+}
+
+static void paintPatternView(HWND window)
+{
+    // Drawn without BeginPaint, like the skin view, so a sent WM_PAINT draws at once.
+    // Nothing to draw while allocation has left the store without buffers.
+    if (patternBrush)
+        StretchDIBits(patternViewDC, 0, 0, 64, 64, 0, 0, patternWidth, patternHeight, patternBrush,
+                      reinterpret_cast<const BITMAPINFO *>(&patternHeader), DIB_RGB_COLORS, SRCCOPY);
+    ValidateRect(window, nullptr);
+}
+
+static LRESULT CALLBACK patternViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT)
+        paintPatternView(window);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void createPatternView()
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    // CS_OWNDC: the DC taken at creation is used by every paint for the whole run.
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    wc.lpfnWndProc = patternViewWindowProc;
+    wc.hInstance = appInstance;
+    wc.lpszClassName = "PatternWindowClass";
+    if (!RegisterClassExA(&wc))
+        return;
+    patternViewWindow = CreateWindowExA(0, "PatternWindowClass", nullptr, WS_CHILD | WS_VISIBLE,
+                                        skinViewLeft + skinWidth + 10, skinViewTop, 64, 64, mainWindow, nullptr,
+                                        appInstance, nullptr);
+    if (!patternViewWindow)
+        return;
+    beepIfFailed(initPatternStore());
+    patternViewDC = GetDC(patternViewWindow);
+    ShowWindow(patternViewWindow, SW_SHOW);
+    UpdateWindow(patternViewWindow);
+}
+
+int loadPattern(const char *fileName)
+{
+    std::vector<uint8_t> file;
+    if (!readWholeFile(fileName, file))
+        return 0;
+    PatternImage image;
+    if (const char *refusal = parsePattern(file.data(), file.size(), image)) {
+        showMessage(refusal, fileName, MB_ICONERROR);
+        return 0;
+    }
+    bool allocated = installPattern(image);
+    beepIfFailed(allocated);
+    repaintPatternView();
+    return allocated ? 1 : 0;
+}
+
+void loadPatternCommand()
+{
+    char *path = chooseOpenPath("Pencil Pattern (*.bmp)", "*.bmp");
+    if (!path)
+        return;
+    loadPattern(path);
+    std::free(path);
+}
+
+void colorsCommand()
+{
+    COLORREF color;
+    if (!chooseColor(color))
+        return;
+    penColor[0] = GetRValue(color);
+    penColor[1] = GetGValue(color);
+    penColor[2] = GetBValue(color);
+    if (isChecked(IDC_USE_PATTERN) && isChecked(IDC_USE_COLOR)) {
+        tintBrush();
+        repaintPatternView();
+    }
+}
+
+void usePatternCommand()
+{
+    EnableWindow(GetDlgItem(mainWindow, IDC_USE_COLOR), isChecked(IDC_USE_PATTERN) ? TRUE : FALSE);
+}
+
+void useColorCommand()
+{
+    if (isChecked(IDC_USE_COLOR))
+        tintBrush();
+    else
+        restoreBrush();
+    repaintPatternView();
+}

@@ -1,0 +1,14 @@
+// Tinting the pattern brush with the pen colour and stamping it into the skin buffers.
+#pragma once
+#include <cstdint>
+
+enum : int32_t { STAMP_DARKEN = 0, STAMP_BRIGHTEN = 1 };
+
+// patternBrush := patternSource.
+void restoreBrush();
+
+// patternBrush := the screen blend of patternSource with penColor, colour with colour.
+void tintBrush();
+
+// Darkens (mode 0) or brightens (other modes) the skin buffers under the brush centred on (x, y).
+void stampPattern(int32_t x, int32_t y, int32_t mode);

@@ -1,0 +1,44 @@
+/* Pelterine model plugin contract: the six C exports a plugin DLL provides, and the texture-coordinate table.
+ *
+ * A plugin is a DLL in the plugins\ folder under Pelterine's working folder. Pelterine finds the exports by
+ * name (GetProcAddress) and calls them on its one thread, one at a time, with the C calling convention.
+ * sk_load and sk_draw are required; the other four are optional. Results marked "ignored" are never read.
+ */
+#ifndef PELTERINE_PLUGIN_API_H
+#define PELTERINE_PLUGIN_API_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* One triangle of the model in texture space: three corners in the plugin's order, each pointing to two
+ * consecutive floats, u then v. u runs from 0 (left edge of the texture) to 1 (right edge); v from 0 (the
+ * texture's bottom row, the first row OpenGL receives) to 1 (its top row). */
+typedef struct TexCoordTriangle {
+    const float *corner[3];
+} TexCoordTriangle;
+
+#if defined(_WIN32) && defined(PELTERINE_PLUGIN_BUILD)
+#define SK_EXPORT __declspec(dllexport)
+#else
+#define SK_EXPORT
+#endif
+
+/* Loads the model file (path as the user gave it). A later call replaces the model. Result ignored. */
+typedef int (*SkLoadFn)(const char *path);
+/* Draws the model with OpenGL 1.1, the skin texture bound. Leave the matrix mode and texture binding as found. */
+typedef int (*SkDrawFn)(void);
+/* Reports the triangle count and whether the model has texture coordinates (non-zero: yes). */
+typedef int (*SkGetInfoFn)(int *triangleCount, int *hasTexCoords);
+/* Returns the table: an array of triangleCount pointers to TexCoordTriangle, owned by the plugin. */
+typedef TexCoordTriangle **(*SkGetTexCoordFn)(void);
+/* Releases a table returned by sk_gettexcoord; called once per table, also for a count of 0 or less. */
+typedef int (*SkFreeTexCoordTabFn)(int triangleCount, TexCoordTriangle **table);
+/* A NUL-terminated description for the Plugins dialog; copied at once. May be called without sk_load. */
+typedef const char *(*SkInfoFn)(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

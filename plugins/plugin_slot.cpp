@@ -1,0 +1,80 @@
+// The plugin slot: loading one model plugin from the plugins folder, and unloading it.
+#include "plugins/plugin_slot.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "resources/resource.h"
+
+PluginSlot pluginSlot;
+
+template <typename Fn> static Fn findExport(HMODULE module, const char *name)
+{
+    // Through a generic function pointer: FARPROC and the export types differ only in their signatures.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+void pluginPath(const char *fileName, char (&path)[256])
+{
+    std::snprintf(path, sizeof path, "plugins\\%s", fileName);
+}
+
+static void replaceSlotName(const char *fileName)
+{
+    std::free(pluginSlot.name);
+    size_t size = std::strlen(fileName) + 1;
+    pluginSlot.name = static_cast<char *>(std::malloc(size));
+    if (pluginSlot.name)
+        std::memcpy(pluginSlot.name, fileName, size);
+}
+
+static void warnMissingExports(bool getInfo, bool getTexCoord, bool freeTable, bool info)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, "Some plugin functions wasn't found\n\n%s%s%s%s", getInfo ? "" : "    sk_getinfo\n",
+                  getTexCoord ? "" : "    sk_gettexcoord\n", freeTable ? "" : "    sk_freetexcoordtab\n",
+                  info ? "" : "    sk_info\n");
+    showMessage(text, "Warning", MB_ICONWARNING);
+}
+
+int loadPlugin(const char *fileName)
+{
+    if (!fileName)
+        return 0;
+    char path[256];
+    pluginPath(fileName, path);
+    pluginSlot.module = LoadLibraryA(path);
+    if (!pluginSlot.module)
+        return 0;
+    replaceSlotName(fileName);
+
+    HMODULE module = pluginSlot.module;
+    pluginSlot.sk_load = findExport<SkLoadFn>(module, "sk_load");
+    if (!pluginSlot.sk_load) {
+        showMessage("Unable to find 'sk_load' function in the plugin", path, MB_ICONERROR);
+        return 0;
+    }
+    pluginSlot.sk_getinfo = findExport<SkGetInfoFn>(module, "sk_getinfo");
+    pluginSlot.sk_gettexcoord = findExport<SkGetTexCoordFn>(module, "sk_gettexcoord");
+    pluginSlot.sk_freetexcoordtab = findExport<SkFreeTexCoordTabFn>(module, "sk_freetexcoordtab");
+    bool hasInfo = GetProcAddress(module, "sk_info") != nullptr;
+    pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
+    if (!pluginSlot.sk_draw) {
+        showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);
+        return 0;
+    }
+    if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab || !hasInfo)
+        warnMissingExports(pluginSlot.sk_getinfo, pluginSlot.sk_gettexcoord, pluginSlot.sk_freetexcoordtab, hasInfo);
+    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, pluginSlot.name ? pluginSlot.name : fileName);
+    return 1;
+}
+
+void unloadPlugin()
+{
+    if (pluginSlot.module)
+        FreeLibrary(pluginSlot.module);
+    std::free(pluginSlot.name);
+    pluginSlot = PluginSlot{};
+}

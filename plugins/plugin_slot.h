@@ -1,0 +1,29 @@
+// The one loaded model plugin, model loading through it, and the Plugins dialog.
+#pragma once
+#include <windows.h>
+
+#include "plugins/plugin_api.h"
+
+struct PluginSlot {
+    HMODULE module;
+    char *name;
+    SkLoadFn sk_load;
+    SkGetInfoFn sk_getinfo;
+    SkGetTexCoordFn sk_gettexcoord;
+    SkFreeTexCoordTabFn sk_freetexcoordtab;
+    SkDrawFn sk_draw;
+};
+
+extern PluginSlot pluginSlot;
+
+int loadPlugin(const char *fileName);
+void unloadPlugin();
+// "plugins\<name>" bounded to 255 characters, as LoadLibraryA receives it.
+void pluginPath(const char *fileName, char (&path)[256]);
+
+void loadModel(const char *path);
+void buildGrid();
+void loadModelCommand();
+void chooseModelCommand();
+
+void openPluginsDialog();

@@ -1,0 +1,169 @@
+// The Plugins dialog: lists the plugin folder, shows each library's information, switches plugin.
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "app/main_window.h"
+#include "app/state.h"
+#include "plugins/plugin_slot.h"
+#include "resources/resource.h"
+
+static LRESULT sendToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return SendMessageA(GetDlgItem(dialog, IDC_PLUGIN_LIST), message, wParam, lParam);
+}
+
+static void addEntry(HWND dialog, const char *text)
+{
+    LRESULT index = sendToList(dialog, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    sendToList(dialog, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+static int countEntries(HWND dialog)
+{
+    LRESULT count = sendToList(dialog, LB_GETCOUNT, 0, 0);
+    return count > 0 ? static_cast<int>(count) : -1;
+}
+
+// The selected entry, cut to 255 characters; false when nothing is selected or the list is empty.
+static bool selectedText(HWND dialog, std::string &text)
+{
+    LRESULT index = sendToList(dialog, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR || countEntries(dialog) < 0)
+        return false;
+    // LB_GETTEXT writes the whole entry whatever the buffer: size it from the entry's own length.
+    LRESULT length = sendToList(dialog, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == LB_ERR)
+        return false;
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
+    sendToList(dialog, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&buffer[0]));
+    text.assign(buffer.c_str());
+    if (text.size() > 255)
+        text.resize(255);
+    return true;
+}
+
+static bool sameNameIgnoringCase(const char *a, const char *b)
+{
+    for (;; ++a, ++b) {
+        char ca = (*a >= 'A' && *a <= 'Z') ? char(*a - 'A' + 'a') : *a;
+        char cb = (*b >= 'A' && *b <= 'Z') ? char(*b - 'A' + 'a') : *b;
+        if (ca != cb)
+            return false;
+        if (!ca)
+            return true;
+    }
+}
+
+template <typename Fn> static Fn findExport(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+// Loads the selected library for this alone, asks for its description and checks its two required exports.
+static void showPluginInformation(HWND dialog)
+{
+    std::string name;
+    if (!selectedText(dialog, name) || name.empty())
+        return;
+    char path[256];
+    pluginPath(name.c_str(), path);
+    HMODULE library = LoadLibraryA(path);
+    if (!library) {
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "unable to load this plugin, it may be cancerous");
+        return;
+    }
+    SkInfoFn info = findExport<SkInfoFn>(library, "sk_info");
+    bool hasLoad = GetProcAddress(library, "sk_load") != nullptr;
+    bool hasDraw = GetProcAddress(library, "sk_draw") != nullptr;
+    if (info) {
+        const char *text = info();
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text ? text : "");
+    } else {
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no information about this plugin");
+    }
+    if (!hasLoad && hasDraw)
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_load' plugin function");
+    if (!hasDraw && hasLoad)
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_draw' plugin function");
+    if (!hasLoad && !hasDraw)
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions");
+    FreeLibrary(library);
+}
+
+static void selectCurrentPlugin(HWND dialog)
+{
+    if (!pluginSlot.name)
+        return;
+    int count = countEntries(dialog);
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        sendToList(dialog, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+        if (selectedText(dialog, text) && sameNameIgnoringCase(text.c_str(), pluginSlot.name))
+            return;
+    }
+}
+
+static void listPlugins(HWND dialog)
+{
+    sendToList(dialog, LB_RESETCONTENT, 0, 0);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA("plugins\\*.dll", &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no plugins");
+        return;
+    }
+    do
+        addEntry(dialog, found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    selectCurrentPlugin(dialog);
+    showPluginInformation(dialog);
+}
+
+static void switchToSelectedPlugin(HWND dialog)
+{
+    std::string name;
+    bool selected = selectedText(dialog, name);
+    modelReady = 0;
+    unloadPlugin();
+    loadPlugin(selected ? name.c_str() : nullptr);
+}
+
+static INT_PTR CALLBACK pluginsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, IDC_CURRENT_PLUGIN, pluginSlot.name ? pluginSlot.name : "(no plugin)");
+        listPlugins(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            switchToSelectedPlugin(dialog);
+            EndDialog(dialog, 1);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_REFRESH_PLUGINS:
+            listPlugins(dialog);
+            break;
+        case IDC_PLUGIN_LIST:
+            // Every notification, a double-click included, shows the information again.
+            showPluginInformation(dialog);
+            break;
+        }
+        break;
+    case WM_CLOSE:
+    case WM_QUIT:
+        EndDialog(dialog, 0);
+        break;
+    }
+    return FALSE;
+}
+
+void openPluginsDialog()
+{
+    DialogBoxParamA(appInstance, MAKEINTRESOURCEA(IDD_PLUGINS), mainWindow, pluginsDialogProc, 0);
+}

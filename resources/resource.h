@@ -1,0 +1,38 @@
+// Resource and control IDs of the main window and the Plugins dialog.
+#pragma once
+
+#ifndef IDC_STATIC
+#define IDC_STATIC -1
+#endif
+
+#define IDI_PELTERINE 100
+#define IDD_MAIN 101
+#define IDD_PLUGINS 105
+
+// Main window
+#define IDC_MODEL_PATH 1005
+#define IDC_LOAD_MODEL 1006
+#define IDC_TEXTURE_ON_THE_FLY 1008
+#define IDC_APPLY_TEXTURE 1009
+#define IDC_CHOOSE_MODEL 1012
+#define IDC_COLORS 1013
+#define IDC_PEN_SIZE 1016
+#define IDC_PEN_SIZE_OK 1017
+#define IDC_CLASSIC_TEXTURE 1018
+#define IDC_MIPMAP_TEXTURE 1019
+#define IDC_ERASER_SIZE 1020
+#define IDC_ERASER_SIZE_OK 1021
+#define IDC_SAVE_TEXTURE 1022
+#define IDC_LOAD_TEXTURE 1024
+#define IDC_GRID 1025
+#define IDC_USE_PATTERN 1026
+#define IDC_LOAD_PATTERN 1027
+#define IDC_USE_COLOR 1029
+#define IDC_PLUGINS 1032
+#define IDC_PLUGIN_NAME 1034
+
+// Plugins dialog
+#define IDC_PLUGIN_INFO 1003
+#define IDC_REFRESH_PLUGINS 1006
+#define IDC_CURRENT_PLUGIN 1030
+#define IDC_PLUGIN_LIST 1033

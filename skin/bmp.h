@@ -1,0 +1,39 @@
+// The BMP layout shared by texture and pattern files: parse and validate from bytes, encode to bytes.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "skin/skin_store.h"
+
+enum : size_t { BMP_FILE_HEADER_BYTES = 14, BMP_INFO_HEADER_BYTES = 40, BMP_TEXTURE_FILE_BYTES = 196662 };
+
+// The header fields the loaders look at, as read from the file (little-endian).
+struct BmpFields {
+    uint32_t bfOffBits;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+};
+
+// Reads the fields; false when the data is too short to hold both headers.
+bool readBmpFields(const uint8_t *data, size_t size, BmpFields &fields);
+
+// Checks a texture file and, when it is acceptable, copies its 196,608 blue-green-red pixel bytes into bgr.
+// Returns nullptr on success, otherwise the message to show (nothing has been written to bgr).
+const char *parseTexture(const uint8_t *data, size_t size, uint8_t *bgr);
+
+// The whole texture file for the red-green-blue pixels of skinGL: "BM", offset 54, header from skinHeader.
+std::vector<uint8_t> encodeTexture(const uint8_t *rgb, const BitmapHeader &header);
+
+// A pattern as the store keeps it: rows of exactly 3 * width bytes, bottom row first, blue-green-red.
+struct PatternImage {
+    int32_t width;
+    int32_t height;
+    std::vector<uint8_t> pixels;
+};
+
+// Checks a pattern file; nullptr and the image on success, otherwise the message to show.
+const char *parsePattern(const uint8_t *data, size_t size, PatternImage &image);

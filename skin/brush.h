@@ -1,0 +1,21 @@
+// The skin view's mouse rule and the solid square brush.
+#pragma once
+#include <cstdint>
+
+enum : uint32_t { MOUSE_LBUTTON = 0x0001, MOUSE_RBUTTON = 0x0002 };
+
+enum class DabKind { none, pen, eraser };
+
+// Only exactly the left or exactly the right button paints; any other wParam (Shift, Ctrl, both, none) does not.
+DabKind dabKindFor(uint32_t wParam);
+
+// The texel under the cursor: column from the left, row from the bottom.
+void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y);
+
+// Writes a size x size square centred on (x, y) into skinBase, skinView and skinGL; parts beyond an
+// edge land on the edge. Sizes of 0 or less paint nothing.
+void paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
+
+// One dab for a mouse message: a square of the pen or eraser, or a pattern stamp when usePattern.
+// Returns false when the buttons say nothing is painted (and nothing must follow).
+bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern);

@@ -1,0 +1,50 @@
+// The skin buffers in their two byte orders, the grid layer, and the operations that keep them in step.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+enum : int32_t { SKIN_SIDE = 256 };
+enum : size_t { SKIN_PIXELS = 65536, SKIN_BYTES = 196608 };
+
+// Same layout as a Win32 BITMAPINFO with one colour entry (44 bytes), so GDI can take it as is.
+struct BitmapHeader {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+    uint8_t colour[4];
+};
+static_assert(sizeof(BitmapHeader) == 44, "BitmapHeader must match BITMAPINFO");
+
+// skinGL is red, green, blue (what OpenGL reads); the others blue, green, red (what GDI and files hold).
+// Rows are bottom-up: pixel (x, y) starts at byte (y * 256 + x) * 3.
+extern uint8_t skinGL[SKIN_BYTES];
+extern uint8_t skinView[SKIN_BYTES];
+extern uint8_t skinBase[SKIN_BYTES];
+extern uint8_t gridLayer[SKIN_BYTES];
+extern BitmapHeader skinHeader;
+extern int32_t skinWidth;
+extern int32_t skinHeight;
+
+// Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
+void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
+
+// Fills the four skin buffers with white and sets up skinHeader (the store's part of creating the view).
+void initSkinStore();
+
+// Lays every non-white gridLayer pixel over skinView; only exactly 255, 255, 255 is transparent.
+void overlayGrid();
+
+// skinView := skinBase, then the grid over it when the grid is shown.
+void recomposeSkinView(bool gridShown);
+
+// Replaces the texture with blue-green-red pixels (196,608 bytes) as read from a file:
+// skinBase gets them as they are, skinGL with red and blue exchanged.
+void replaceTexture(const uint8_t *bgr);

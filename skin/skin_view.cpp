@@ -1,0 +1,149 @@
+// The skin view window, the OpenGL skin texture, and the painting that reaches them.
+#include "skin/skin_view.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "app/main_window.h"
+#include "app/state.h"
+#include "resources/resource.h"
+#include "skin/brush.h"
+#include "skin/skin_store.h"
+
+HWND skinViewWindow;
+HDC skinViewDC;
+int32_t skinViewLeft;
+int32_t skinViewTop;
+
+static GLuint skinTexture;
+
+void repaintSkinView()
+{
+    SendMessageA(skinViewWindow, WM_PAINT, 0, 0);
+}
+
+void rebuildMipmaps()
+{
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, skinWidth, skinHeight, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
+}
+
+// The classic upload keeps only level 0 current, so in that mode the texture samples level 0 alone and the
+// painting shows at every distance; the mipmap upload refreshes every level, so it filters across them.
+static void setMinFilter(GLint filter)
+{
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+}
+
+void uploadTexture()
+{
+    // The two buttons are tested independently; exactly one of them is checked in practice.
+    if (isChecked(IDC_CLASSIC_TEXTURE)) {
+        setMinFilter(GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, skinWidth, skinHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
+    }
+    if (isChecked(IDC_MIPMAP_TEXTURE)) {
+        setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
+        rebuildMipmaps();
+    }
+}
+
+void refreshSkinView()
+{
+    recomposeSkinView(isChecked(IDC_GRID));
+}
+
+static void paintSkinView(HWND window)
+{
+    // Drawn without BeginPaint: a WM_PAINT sent with nothing invalid must still draw the whole view at once.
+    StretchDIBits(skinViewDC, 0, 0, skinWidth, skinHeight, 0, 0, skinWidth, skinHeight, skinView,
+                  reinterpret_cast<const BITMAPINFO *>(&skinHeader), DIB_RGB_COLORS, SRCCOPY);
+    ValidateRect(window, nullptr);
+}
+
+static void paintAtCursor(WPARAM wParam, LPARAM lParam)
+{
+    if (!paintDab(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN)))
+        return;
+    if (isChecked(IDC_GRID))
+        overlayGrid();
+    if (textureOnTheFly)
+        uploadTexture();
+    repaintSkinView();
+}
+
+static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        paintSkinView(window);
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+        paintAtCursor(wParam, lParam);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void createSkinView()
+{
+    static_assert(sizeof(BitmapHeader) == sizeof(BITMAPINFO), "skinHeader is handed to GDI as a BITMAPINFO");
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    // CS_OWNDC: the DC taken at creation is used by every paint for the whole run.
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    wc.lpfnWndProc = skinViewWindowProc;
+    wc.hInstance = appInstance;
+    wc.lpszClassName = "SkinWindowClass";
+    if (!RegisterClassExA(&wc))
+        return;
+
+    skinViewLeft = 545;
+    skinViewTop = 227;
+    skinWidth = SKIN_SIDE;
+    skinHeight = SKIN_SIDE;
+    skinViewWindow = CreateWindowExA(0, "SkinWindowClass", nullptr, WS_CHILD | WS_VISIBLE, skinViewLeft, skinViewTop,
+                                     skinWidth, skinHeight, mainWindow, nullptr, appInstance, nullptr);
+    if (!skinViewWindow)
+        return;
+
+    initSkinStore();
+    skinViewDC = GetDC(skinViewWindow);
+    glGenTextures(1, &skinTexture);
+    glBindTexture(GL_TEXTURE_2D, skinTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    setMinFilter(GL_LINEAR);   // the window starts in the classic mode
+    rebuildMipmaps();
+    ShowWindow(skinViewWindow, SW_SHOW);
+    UpdateWindow(skinViewWindow);
+}
+
+void textureOnTheFlyCommand()
+{
+    bool onTheFly = isChecked(IDC_TEXTURE_ON_THE_FLY);
+    EnableWindow(GetDlgItem(mainWindow, IDC_APPLY_TEXTURE), onTheFly ? FALSE : TRUE);
+    textureOnTheFly = onTheFly ? 1 : 0;
+}
+
+void applyPenSizeCommand()
+{
+    penSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_PEN_SIZE, nullptr, FALSE));
+}
+
+void applyEraserSizeCommand()
+{
+    eraserSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_ERASER_SIZE, nullptr, FALSE));
+}
+
+void gridCommand()
+{
+    if (!hasTexCoords) {
+        CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+        return;
+    }
+    refreshSkinView();
+    repaintSkinView();
+}

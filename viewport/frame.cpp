@@ -1,0 +1,44 @@
+// One viewport frame: poll the input, move the camera, spin, let the plugin draw, swap.
+#include <GL/gl.h>
+
+#include "app/state.h"
+#include "plugins/plugin_slot.h"
+#include "viewport/camera.h"
+#include "viewport/viewport.h"
+
+static int32_t keyState(int key)
+{
+    return static_cast<int32_t>(GetAsyncKeyState(key));
+}
+
+static void pollCameraInput()
+{
+    InputSample sample;
+    sample.shift = keyState(VK_SHIFT);
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    sample.cursor = CursorPoint{cursor.x, cursor.y};
+    // The buttons are read only over the viewport, so a drag that leaves it keeps acting until it comes back.
+    sample.left = sample.right = sample.middle = 0;
+    if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
+        sample.left = keyState(VK_LBUTTON);
+        sample.right = keyState(VK_RBUTTON);
+        sample.middle = keyState(VK_MBUTTON);
+    }
+    sample.f5 = keyState(VK_F5);
+    applyCameraInput(sample, clientOriginX, clientOriginY);
+}
+
+void renderFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    pollCameraInput();
+    glTranslatef(camera.panX, camera.panY, camera.distance);
+    advanceSpin();
+    glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
+    glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
+    if (modelReady && pluginSlot.sk_draw)
+        pluginSlot.sk_draw();
+    SwapBuffers(viewportDC);
+}
