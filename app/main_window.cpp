@@ -1,7 +1,10 @@
 // The main window: its dialog procedure, the initialisation that brings the program up, and command routing.
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include "app/state.h"
+#include "skin/skin_store.h"
 #include "pattern/pattern_view.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
@@ -17,18 +20,83 @@ bool isChecked(int controlId)
 
 // Under some fonts (Wine's stand-in for "MS Shell Dlg") the dialog comes out too short for the viewport at
 // (10, 10) and its 10-pixel margin; grow it around its centre so nothing is clipped.
-static void fitClientToViewport(HWND window)
+static void fitClientHeight(HWND window, LONG needed)
 {
     RECT client;
     GetClientRect(window, &client);
-    int needed = 10 + 512 + 10;
-    int missing = needed - (client.bottom - client.top);
+    LONG missing = needed - (client.bottom - client.top);
     if (missing <= 0)
         return;
     RECT frame;
     GetWindowRect(window, &frame);
     SetWindowPos(window, nullptr, frame.left, frame.top - missing / 2, frame.right - frame.left,
                  frame.bottom - frame.top + missing, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+struct PlacedControl {
+    HWND window;
+    RECT rect;
+    bool groupBox;
+};
+
+static bool overlaps(LONG a0, LONG a1, LONG b0, LONG b1)
+{
+    return a0 < b1 && b0 < a1;
+}
+
+static std::vector<PlacedControl> dialogControls(HWND window)
+{
+    std::vector<PlacedControl> controls;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == viewportWindow || child == skinViewWindow || child == patternViewWindow)
+            continue;
+        PlacedControl control = {child, {}, (GetWindowLongA(child, GWL_STYLE) & 0x0F) == BS_GROUPBOX};
+        GetWindowRect(child, &control.rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&control.rect), 2);
+        controls.push_back(control);
+    }
+    return controls;
+}
+
+// Moves every control that a view covers, with the controls below it in its column, to just below the view.
+static void clearView(std::vector<PlacedControl> &controls, const RECT &view)
+{
+    for (PlacedControl &covered : controls) {
+        const RECT r = covered.rect;
+        if (covered.groupBox || !overlaps(r.left, r.right, view.left, view.right) ||
+            !overlaps(r.top, r.bottom, view.top, view.bottom))
+            continue;
+        LONG shift = view.bottom + 4 - r.top;
+        for (PlacedControl &below : controls)
+            if (!below.groupBox && below.rect.top >= r.top && overlaps(below.rect.left, below.rect.right, r.left, r.right))
+                OffsetRect(&below.rect, 0, shift);
+    }
+}
+
+// The dialog's layout assumes the dialog units of "MS Shell Dlg" on Windows. Under a font with smaller units
+// (Wine's stand-in) the buttons under the skin and pattern views end up beneath them, out of the mouse's
+// reach: move them clear, stretch the group boxes around them, and grow the window to hold them. Where the
+// layout fits, nothing moves.
+static void keepControlsClearOfViews(HWND window)
+{
+    std::vector<PlacedControl> controls = dialogControls(window);
+    RECT skin = {skinViewLeft, skinViewTop, skinViewLeft + skinWidth, skinViewTop + skinHeight};
+    RECT pattern = {skin.right + 10, skinViewTop, skin.right + 10 + 64, skinViewTop + 64};
+    RECT views[2] = {skin, pattern};
+    for (const RECT &view : views)
+        clearView(controls, view);
+    LONG lowest = 10 + 512;
+    for (const PlacedControl &control : controls)
+        lowest = std::max(lowest, control.rect.bottom);
+    for (PlacedControl &control : controls) {
+        const RECT r = control.rect;
+        if (control.groupBox && overlaps(r.top, r.bottom, skin.top, skin.bottom) && r.bottom < lowest + 4)
+            control.rect.bottom = lowest + 4;
+        SetWindowPos(control.window, nullptr, control.rect.left, control.rect.top,
+                     control.rect.right - control.rect.left, control.rect.bottom - control.rect.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    fitClientHeight(window, lowest + 10);
 }
 
 static void readClientOrigin(HWND window)
@@ -45,10 +113,10 @@ static void initMainWindow(HWND window)
 {
     mainWindow = window;
     modelReady = 0;
-    fitClientToViewport(window);
     createViewport();
     createSkinView();
     createPatternView();
+    keepControlsClearOfViews(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");
     CheckDlgButton(window, IDC_TEXTURE_ON_THE_FLY, BST_CHECKED);
