@@ -36,4 +36,12 @@ struct PatternImage {
 };
 
 // Checks a pattern file; nullptr and the image on success, otherwise the message to show.
+// Rows padded to 4 bytes are stored unpadded; a top-down file (negative height) is stored bottom row first.
 const char *parsePattern(const uint8_t *data, size_t size, PatternImage &image);
+
+// A bottom-up 24-bit BI_RGB file of the image, rows padded to 4 bytes, pixels at offset 54.
+// Empty when the image has a side of 0 or less or its pixels are not 3 * width * height bytes.
+std::vector<uint8_t> encodePattern(const PatternImage &image);
+
+// Bytes of one pixel row in a 24-bit file: 3 * width rounded up to a multiple of 4.
+size_t bmpRowStride(size_t width);
