@@ -1,32 +1,49 @@
-# The native build: unit tests of the platform-free code under AddressSanitizer and UBSan, benchmarks,
-# and the end-to-end tests that drive the Windows build (configured with PELTERINE_WIN_BUILD) under Wine.
-option(PELTERINE_SANITIZE "Build with AddressSanitizer and UBSan" ON)
-if(PELTERINE_SANITIZE)
-  set(SAN_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  target_compile_options(pelterine_core PRIVATE ${SAN_FLAGS})
-  target_compile_options(vmr_format PRIVATE ${SAN_FLAGS})
-endif()
+# The native build: unit tests of the platform-free code under AddressSanitizer and UBSan, benchmarks on an
+# unsanitised copy of the core, the data generators, and the end-to-end tests that drive the Windows build
+# (configured with PELTERINE_WIN_BUILD) under Wine.
+option(PELTERINE_SANITIZE "Build the core and its tests with AddressSanitizer and UBSan" ON)
+
+function(sanitize target)
+  if(PELTERINE_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all
+                                             -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+sanitize(pelterine_core)
+sanitize(vmr_format)
 
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-add_executable(native_tests ${NATIVE_TEST_SOURCES})
+set(NATIVE_TEST_PATTERN "*.cpp" CACHE STRING "Which tests/native files to build (a glob)")
+file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/${NATIVE_TEST_PATTERN})
+add_executable(native_tests ${NATIVE_TEST_SOURCES} tools/pattern_art.cpp tools/vmr_meshes.cpp)
 target_link_libraries(native_tests PRIVATE pelterine_core vmr_format GTest::gtest GTest::gtest_main)
-if(PELTERINE_SANITIZE)
-  target_compile_options(native_tests PRIVATE ${SAN_FLAGS})
-  target_link_options(native_tests PRIVATE -fsanitize=address,undefined)
-endif()
+target_compile_definitions(native_tests PRIVATE PELTERINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+sanitize(native_tests)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 60)
 
+# The generators of the committed default data; the tests check the committed files against them.
+add_executable(make_pattern tools/make_pattern.cpp tools/pattern_art.cpp)
+target_link_libraries(make_pattern PRIVATE pelterine_core)
+sanitize(make_pattern)
+add_executable(make_vmr tools/make_vmr.cpp tools/vmr_meshes.cpp)
+target_link_libraries(make_vmr PRIVATE vmr_format)
+sanitize(make_vmr)
+
+# Benchmarks measure the code as shipped: an unsanitised, optimised copy of the core.
 find_package(benchmark QUIET)
-if(benchmark_FOUND)
-  file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
-  if(BENCH_SOURCES)
-    add_executable(benchmarks ${BENCH_SOURCES})
-    target_link_libraries(benchmarks PRIVATE pelterine_core vmr_format benchmark::benchmark benchmark::benchmark_main)
-  endif()
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+if(benchmark_FOUND AND BENCH_SOURCES)
+  get_target_property(CORE_SOURCES pelterine_core SOURCES)
+  add_library(pelterine_core_fast STATIC ${CORE_SOURCES})
+  target_include_directories(pelterine_core_fast PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(pelterine_core_fast PRIVATE -O2)
+  add_executable(benchmarks ${BENCH_SOURCES})
+  target_compile_options(benchmarks PRIVATE -O2)
+  target_link_libraries(benchmarks PRIVATE pelterine_core_fast benchmark::benchmark benchmark::benchmark_main)
 endif()
 
 set(PELTERINE_WIN_BUILD "" CACHE PATH "Build folder of the Windows build, for the end-to-end tests")

@@ -12,3 +12,6 @@ void tintBrush();
 
 // Darkens (mode 0) or brightens (other modes) the skin buffers under the brush centred on (x, y).
 void stampPattern(int32_t x, int32_t y, int32_t mode);
+
+// The same stamp done one pattern pixel at a time, the plain form the fast one is checked against.
+void stampPatternReference(int32_t x, int32_t y, int32_t mode);

@@ -1,1 +1,87 @@
-// placeholder
+// The skin view's mouse rule and the solid square brush.
+#include "skin/brush.h"
+
+#include "app/state.h"
+#include "pattern/stamp.h"
+#include "skin/skin_store.h"
+
+namespace {
+
+// Brings a coordinate that may lie far off the texture onto its nearest edge.
+int32_t clampToSkin(int64_t v)
+{
+    if (v < 0)
+        return 0;
+    if (v > SKIN_SIDE - 1)
+        return SKIN_SIDE - 1;
+    return static_cast<int32_t>(v);
+}
+
+void writeTexel(int32_t px, int32_t py, uint8_t red, uint8_t green, uint8_t blue)
+{
+    size_t at = (static_cast<size_t>(py) * SKIN_SIDE + static_cast<size_t>(px)) * 3;
+    skinBase[at] = blue;
+    skinBase[at + 1] = green;
+    skinBase[at + 2] = red;
+    skinView[at] = blue;
+    skinView[at + 1] = green;
+    skinView[at + 2] = red;
+    skinGL[at] = red;
+    skinGL[at + 1] = green;
+    skinGL[at + 2] = blue;
+}
+
+} // namespace
+
+DabKind dabKindFor(uint32_t wParam)
+{
+    if (wParam == MOUSE_LBUTTON)
+        return DabKind::pen;
+    if (wParam == MOUSE_RBUTTON)
+        return DabKind::eraser;
+    return DabKind::none;
+}
+
+void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y)
+{
+    // The view shows the bottom-up rows one to one: window row 0 is texture row 255.
+    x = static_cast<int32_t>(lParam & 0xFFFFu);
+    y = SKIN_SIDE - 1 - static_cast<int32_t>((lParam >> 16) & 0xFFFFu);
+}
+
+void paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
+{
+    if (size <= 0)
+        return;
+    // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
+    // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
+    int64_t half = size / 2;
+    int32_t left = clampToSkin(int64_t{x} - half);
+    int32_t right = clampToSkin(int64_t{x} - half + size - 1);
+    int32_t bottom = clampToSkin(int64_t{y} - half);
+    int32_t top = clampToSkin(int64_t{y} - half + size - 1);
+    for (int32_t py = bottom; py <= top; ++py)
+        for (int32_t px = left; px <= right; ++px)
+            writeTexel(px, py, red, green, blue);
+}
+
+bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern)
+{
+    DabKind kind = dabKindFor(wParam);
+    if (kind == DabKind::none)
+        return false;
+    int32_t x, y;
+    texelFromCursor(lParam, x, y);
+    if (kind == DabKind::pen) {
+        if (usePattern)
+            stampPattern(x, y, STAMP_DARKEN);
+        else
+            paintSquare(x, y, penSize, penColor[0], penColor[1], penColor[2]);
+    } else {
+        if (usePattern)
+            stampPattern(x, y, STAMP_BRIGHTEN);
+        else
+            paintSquare(x, y, eraserSize, eraserColor[0], eraserColor[1], eraserColor[2]);
+    }
+    return true;
+}

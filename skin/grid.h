@@ -15,5 +15,6 @@ void drawGridLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t *targe
 // Fills the layer with white (no grid).
 void clearGrid(uint8_t *target);
 
-// Outlines count triangles of a plugin's table into the layer. Null entries or corners are skipped.
+// Outlines count triangles of a plugin's table into the layer. Triangles given by a null entry, or with a
+// null corner or a NaN coordinate, are skipped; a null table or a count of 0 or less draws nothing.
 void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target);

@@ -1,1 +1,92 @@
-// placeholder
+// The camera, the polled viewport input, and the per-frame arithmetic that moves one with the other.
+#include "viewport/camera.h"
+
+Camera camera;
+ViewportInput viewportInput;
+
+namespace {
+
+// The viewport is the 512 x 512 child at (10, 10) of the main window's client area. int64 so an
+// origin near the ends of the int32 range cannot overflow the bounds.
+bool insideViewport(CursorPoint p, int32_t originX, int32_t originY)
+{
+    int64_t x = p.x, y = p.y;
+    return x >= int64_t{originX} + 10 && x < int64_t{originX} + 522 && y >= int64_t{originY} + 10 &&
+           y < int64_t{originY} + 522;
+}
+
+// Only the direction of the movement counts, so the camera moves one step per frame at any speed.
+int32_t direction(int32_t now, int32_t before)
+{
+    if (now > before)
+        return 1;
+    if (now < before)
+        return -1;
+    return 0;
+}
+
+void pan(int32_t moveX, int32_t moveY, bool shift)
+{
+    float step = shift ? 1.0f : 0.1f;
+    camera.panX += static_cast<float>(moveX) * step;
+    // Screen y grows downwards; the model follows the cursor up.
+    camera.panY -= static_cast<float>(moveY) * step;
+}
+
+void zoom(int32_t moveY, bool shift)
+{
+    float step = shift ? 10.0f : 1.0f;
+    camera.distance -= static_cast<float>(moveY) * step;
+}
+
+void turn(int32_t moveX, int32_t moveY, bool shift)
+{
+    camera.spinPaused = 1;
+    float step = shift ? 10.0f : 1.0f;
+    camera.yawOffset += static_cast<float>(moveX) * step;
+    camera.pitchOffset += static_cast<float>(moveY) * step;
+}
+
+} // namespace
+
+void resetCamera()
+{
+    camera = Camera{0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 0};
+    viewportInput = ViewportInput{};
+}
+
+void applyCameraInput(const InputSample &sample, int32_t originX, int32_t originY)
+{
+    ViewportInput &in = viewportInput;
+    in.shiftDown = sample.shift;
+    in.cursor = sample.cursor;
+    // Buttons are sampled only over the viewport: a drag begun inside goes on outside until the
+    // cursor comes back.
+    if (insideViewport(in.cursor, originX, originY)) {
+        in.leftDown = sample.left;
+        in.rightDown = sample.right;
+        in.middleDown = sample.middle;
+    }
+    int32_t moveX = direction(in.cursor.x, in.previousCursor.x);
+    int32_t moveY = direction(in.cursor.y, in.previousCursor.y);
+    bool shift = in.shiftDown != 0;
+    if (in.leftDown != 0)
+        pan(moveX, moveY, shift);
+    if (in.rightDown != 0)
+        zoom(moveY, shift);
+    if (in.middleDown != 0)
+        turn(moveX, moveY, shift);
+    // F5 comes after the turn, so a frame with both down ends unpaused.
+    if (sample.f5 != 0)
+        camera.spinPaused = 0;
+    in.previousCursor = in.cursor;
+}
+
+void advanceSpin()
+{
+    if (camera.spinPaused != 0)
+        return;
+    camera.spinAngle += 0.5f;
+    if (camera.spinAngle >= 360.0f)
+        camera.spinAngle = 0.0f;
+}

@@ -1,0 +1,69 @@
+// Speed of the painting kernels that run inside every mouse message of a stroke.
+#include <benchmark/benchmark.h>
+
+#include <climits>
+#include <vector>
+
+#include "app/state.h"
+#include "pattern/pattern_store.h"
+#include "pattern/stamp.h"
+#include "skin/brush.h"
+#include "skin/grid.h"
+#include "skin/skin_store.h"
+
+namespace {
+
+void BM_PaintSquare(benchmark::State &state)
+{
+    initSkinStore();
+    int32_t size = static_cast<int32_t>(state.range(0));
+    for (auto _ : state) {
+        paintSquare(128, 128, size, 0, 119, 170);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PaintSquare)->Arg(3)->Arg(7)->Arg(64)->Arg(INT32_MAX);
+
+// A grey pattern, so every byte of the three buffers is really changed (within saturation).
+void stampBenchmark(benchmark::State &state, void (*stamp)(int32_t, int32_t, int32_t))
+{
+    resetToDefaults();
+    initSkinStore();
+    int32_t side = static_cast<int32_t>(state.range(0));
+    PatternImage image{side, side, std::vector<uint8_t>(static_cast<size_t>(side) * side * 3, 250)};
+    installPattern(image);
+    int32_t mode = STAMP_DARKEN;
+    for (auto _ : state) {
+        stamp(128, 128, mode);
+        mode = mode == STAMP_DARKEN ? STAMP_BRIGHTEN : STAMP_DARKEN;
+        benchmark::ClobberMemory();
+    }
+    resetPatternStore();
+}
+void BM_StampPattern(benchmark::State &state)
+{
+    stampBenchmark(state, stampPattern);
+}
+BENCHMARK(BM_StampPattern)->Arg(64)->Arg(256);
+
+void BM_StampPatternReference(benchmark::State &state)
+{
+    stampBenchmark(state, stampPatternReference);
+}
+BENCHMARK(BM_StampPatternReference)->Arg(64)->Arg(256);
+
+void BM_OverlayGrid(benchmark::State &state)
+{
+    initSkinStore();
+    static const float a[2] = {0.1f, 0.1f}, b[2] = {0.9f, 0.2f}, c[2] = {0.4f, 0.95f};
+    TexCoordTriangle t{{a, b, c}};
+    const TexCoordTriangle *table[] = {&t};
+    drawGridTable(table, 1, gridLayer);
+    for (auto _ : state) {
+        overlayGrid();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_OverlayGrid);
+
+} // namespace

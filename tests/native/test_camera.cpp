@@ -1,0 +1,213 @@
+// Tests of the camera arithmetic of the viewport poll and of the automatic spin.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "app/state.h"
+#include "viewport/camera.h"
+
+namespace {
+
+const int32_t DOWN = -32768;   // GetAsyncKeyState's "down" bit, widened with its sign
+const int32_t OX = 100, OY = 40; // client origin used by most tests
+
+class CameraTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetToDefaults(); }
+};
+
+struct Buttons {
+    int32_t left, right, middle, shift, f5;
+};
+
+void frame(int32_t x, int32_t y, Buttons b = {0, 0, 0, 0, 0}, int32_t ox = OX, int32_t oy = OY)
+{
+    InputSample s{b.shift, b.left, b.right, b.middle, b.f5, {x, y}};
+    applyCameraInput(s, ox, oy);
+}
+
+bool cameraIs(const Camera &c)
+{
+    return camera.panX == c.panX && camera.panY == c.panY && camera.distance == c.distance &&
+           camera.yawOffset == c.yawOffset && camera.pitchOffset == c.pitchOffset &&
+           camera.spinAngle == c.spinAngle && camera.spinPaused == c.spinPaused;
+}
+
+const Camera START{0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 0};
+
+TEST_F(CameraTest, ButtonsAreSampledOnlyInsideTheViewport)
+{
+    struct Case {
+        int32_t ox, oy, x, y;
+        bool inside;
+    };
+    const Case cases[] = {
+        {OX, OY, OX + 10, OY + 10, true},   {OX, OY, OX + 9, OY + 10, false},
+        {OX, OY, OX + 10, OY + 9, false},   {OX, OY, OX + 521, OY + 521, true},
+        {OX, OY, OX + 522, OY + 100, false}, {OX, OY, OX + 100, OY + 522, false},
+        {-300, -700, -290, -690, true},     {-300, -700, -291, -690, false},
+        {INT32_MAX - 5, 0, INT32_MAX, 100, false},   // origin + 10 lies beyond the int32 range
+        {INT32_MAX - 600, 0, INT32_MAX - 80, 100, true},
+        {INT32_MIN, INT32_MIN, INT32_MIN + 10, INT32_MIN + 521, true},
+        {INT32_MIN, INT32_MIN, INT32_MIN, INT32_MIN + 20, false},
+    };
+    for (const Case &c : cases) {
+        resetCamera();
+        frame(c.x, c.y, {DOWN, 1, DOWN, 0, 0}, c.ox, c.oy);
+        EXPECT_EQ(viewportInput.leftDown, c.inside ? DOWN : 0) << c.x << ", " << c.y;
+        EXPECT_EQ(viewportInput.rightDown, c.inside ? 1 : 0) << c.x << ", " << c.y;
+        EXPECT_EQ(viewportInput.middleDown, c.inside ? DOWN : 0) << c.x << ", " << c.y;
+    }
+}
+
+TEST_F(CameraTest, PanMovesOneStepPerFrameWhateverTheDistance)
+{
+    struct Case {
+        int32_t dx, dy, shift;
+        float panX, panY;
+    };
+    const Case cases[] = {
+        {1, 0, 0, 0.1f, 0.0f},     {100, 0, 0, 0.1f, 0.0f},  {-250, 0, 0, -0.1f, 0.0f},
+        {0, -7, 0, 0.0f, 0.1f},    {0, 3, 0, 0.0f, -0.1f},   {5, 5, 0, 0.1f, -0.1f},
+        {-1, -300, 0, -0.1f, 0.1f}, {40, 0, DOWN, 1.0f, 0.0f}, {0, 1, 1, 0.0f, -1.0f},
+        {0, 0, 0, 0.0f, 0.0f},
+    };
+    for (const Case &c : cases) {
+        resetCamera();
+        frame(400, 400);
+        frame(400 + c.dx, 400 + c.dy, {DOWN, 0, 0, c.shift, 0});
+        EXPECT_TRUE(cameraIs({c.panX, c.panY, -50.0f, 0.0f, 0.0f, 0.0f, 0})) << c.dx << ", " << c.dy;
+    }
+}
+
+TEST_F(CameraTest, ZoomFollowsVerticalMovementOnly)
+{
+    struct Case {
+        int32_t dx, dy, shift;
+        float distance;
+    };
+    const Case cases[] = {
+        {0, -1, 0, -49.0f}, {0, 200, 0, -51.0f}, {0, -9, DOWN, -40.0f}, {0, 9, DOWN, -60.0f},
+        {50, 0, 0, -50.0f}, {-50, 0, DOWN, -50.0f}, {3, -3, 0, -49.0f},
+    };
+    for (const Case &c : cases) {
+        resetCamera();
+        frame(300, 300);
+        frame(300 + c.dx, 300 + c.dy, {0, DOWN, 0, c.shift, 0});
+        EXPECT_TRUE(cameraIs({0.0f, 0.0f, c.distance, 0.0f, 0.0f, 0.0f, 0})) << c.dx << ", " << c.dy;
+    }
+}
+
+TEST_F(CameraTest, TurnPausesTheSpinAndFollowsTheCursor)
+{
+    struct Case {
+        int32_t dx, dy, shift;
+        float yaw, pitch;
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0.0f, 0.0f},   {8, 0, 0, 1.0f, 0.0f},    {-8, 0, 0, -1.0f, 0.0f}, {0, -2, 0, 0.0f, -1.0f},
+        {0, 2, 0, 0.0f, 1.0f},   {8, 2, DOWN, 10.0f, 10.0f}, {-1, -1, 1, -10.0f, -10.0f},
+    };
+    for (const Case &c : cases) {
+        resetCamera();
+        frame(300, 300);
+        frame(300 + c.dx, 300 + c.dy, {0, 0, DOWN, c.shift, 0});
+        EXPECT_TRUE(cameraIs({0.0f, 0.0f, -50.0f, c.yaw, c.pitch, 0.0f, 1})) << c.dx << ", " << c.dy;
+    }
+}
+
+TEST_F(CameraTest, AllButtonsActInTheSameFrame)
+{
+    frame(300, 300);
+    frame(310, 290, {DOWN, DOWN, DOWN, 0, 0});
+    EXPECT_TRUE(cameraIs({0.1f, 0.1f, -49.0f, 1.0f, -1.0f, 0.0f, 1}));
+}
+
+TEST_F(CameraTest, HoldingStillChangesNothing)
+{
+    frame(300, 300);
+    for (int i = 0; i < 5; ++i)
+        frame(300, 300, {DOWN, DOWN, 0, DOWN, 0});
+    EXPECT_TRUE(cameraIs(START));
+}
+
+TEST_F(CameraTest, TheFirstFrameMeasuresFromTheOrigin)
+{
+    // previousCursor starts at (0, 0), so a button held at start-up sees a move right and down.
+    frame(300, 300, {DOWN, 0, 0, 0, 0});
+    EXPECT_TRUE(cameraIs({0.1f, -0.1f, -50.0f, 0.0f, 0.0f, 0.0f, 0}));
+    EXPECT_EQ(viewportInput.previousCursor.x, 300);
+    EXPECT_EQ(viewportInput.previousCursor.y, 300);
+}
+
+TEST_F(CameraTest, ExtremeCursorJumpsStillGiveOneStep)
+{
+    frame(INT32_MIN, INT32_MIN);
+    frame(INT32_MAX, INT32_MAX, {0, 0, 0, 0, 0}, INT32_MAX - 600, INT32_MAX - 600);
+    frame(INT32_MIN, INT32_MIN, {DOWN, 0, 0, 0, 0}, INT32_MIN, INT32_MIN);   // outside: left stays up
+    EXPECT_TRUE(cameraIs(START));
+    frame(INT32_MIN + 10, INT32_MIN + 10, {DOWN, 0, 0, 0, 0}, INT32_MIN, INT32_MIN);
+    EXPECT_TRUE(cameraIs({0.1f, -0.1f, -50.0f, 0.0f, 0.0f, 0.0f, 0}));
+    frame(INT32_MAX, INT32_MAX, {0, 0, 0, 0, 0}, INT32_MIN, INT32_MIN);   // outside: left still down
+    EXPECT_TRUE(cameraIs({0.2f, -0.2f, -50.0f, 0.0f, 0.0f, 0.0f, 0}));
+}
+
+TEST_F(CameraTest, DragGoesOnOutsideUntilTheCursorReturns)
+{
+    frame(300, 300);
+    frame(301, 300, {DOWN, 0, 0, 0, 0});        // press inside
+    frame(700, 300, {DOWN, 0, 0, 0, 0});        // leave (x 700 >= 622)
+    frame(701, 300, {0, 0, 0, 0, 0});           // release outside: still panning
+    frame(702, 300, {0, 0, 0, 0, 0});
+    EXPECT_FLOAT_EQ(camera.panX, 0.4f);
+    EXPECT_EQ(viewportInput.leftDown, DOWN);
+    frame(600, 300, {0, 0, 0, 0, 0});           // back inside: sampled before use
+    EXPECT_FLOAT_EQ(camera.panX, 0.4f);
+    EXPECT_EQ(viewportInput.leftDown, 0);
+}
+
+TEST_F(CameraTest, SpinTurnsHalfADegreeAFrameAndWraps)
+{
+    for (int i = 1; i <= 719; ++i)
+        advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 359.5f);
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 0.0f);
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 0.5f);
+}
+
+TEST_F(CameraTest, PausedSpinHoldsUntilF5)
+{
+    advanceSpin();
+    frame(300, 300, {0, 0, DOWN, 0, 0});
+    advanceSpin();
+    frame(300, 300);   // releasing the middle button does not resume
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 0.5f);
+    EXPECT_EQ(camera.spinPaused, 1);
+    frame(5000, -5000, {0, 0, 0, 0, DOWN});   // F5 works wherever the cursor is
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 1.0f);
+}
+
+TEST_F(CameraTest, F5WithTheMiddleButtonLeavesTheSpinRunning)
+{
+    frame(300, 300, {0, 0, DOWN, 0, 1});
+    EXPECT_EQ(camera.spinPaused, 0);
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 0.5f);
+    frame(300, 300, {0, 0, DOWN, 0, 0});   // middle still down, F5 released
+    advanceSpin();
+    EXPECT_EQ(camera.spinAngle, 0.5f);
+}
+
+TEST_F(CameraTest, ShiftIsSampledEveryFrameWherever)
+{
+    frame(5000, 5000, {0, 0, 0, DOWN, 0});
+    EXPECT_EQ(viewportInput.shiftDown, DOWN);
+    frame(5000, 5000);
+    EXPECT_EQ(viewportInput.shiftDown, 0);
+}
+
+} // namespace
