@@ -18,6 +18,9 @@ typedef struct TexCoordTriangle {
     const float *corner[3];
 } TexCoordTriangle;
 
+/* A plugin built with PELTERINE_PLUGIN_BUILD defined marks its six functions SK_EXPORT; the names must come
+ * out undecorated (check with objdump -p or dumpbin /exports; a .def file makes sure). docs/plugins.md has
+ * the whole contract and an example. */
 #if defined(_WIN32) && defined(PELTERINE_PLUGIN_BUILD)
 #define SK_EXPORT __declspec(dllexport)
 #else
@@ -30,9 +33,11 @@ typedef int (*SkLoadFn)(const char *path);
 typedef int (*SkDrawFn)(void);
 /* Reports the triangle count and whether the model has texture coordinates (non-zero: yes). */
 typedef int (*SkGetInfoFn)(int *triangleCount, int *hasTexCoords);
-/* Returns the table: an array of triangleCount pointers to TexCoordTriangle, owned by the plugin. */
+/* Returns the table: an array of triangleCount pointers to TexCoordTriangle, owned by the plugin and valid
+ * until sk_freetexcoordtab releases it. The program reads the first triangleCount entries, never writes. */
 typedef TexCoordTriangle **(*SkGetTexCoordFn)(void);
-/* Releases a table returned by sk_gettexcoord; called once per table, also for a count of 0 or less. */
+/* Releases a table returned by sk_gettexcoord; called once per table, also for a count of 0 or less;
+ * the pointer is the one sk_gettexcoord returned, null included, so a plugin must accept null. */
 typedef int (*SkFreeTexCoordTabFn)(int triangleCount, TexCoordTriangle **table);
 /* A NUL-terminated description for the Plugins dialog; copied at once. May be called without sk_load. */
 typedef const char *(*SkInfoFn)(void);
