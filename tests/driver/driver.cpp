@@ -1,0 +1,857 @@
+// Out-of-process test driver: finds Pelterine's windows from another Win32 process and reads or drives them.
+// Wide-character API throughout: Wine does not marshal every ANSI message between processes.
+#include <windows.h>
+#include <dlgs.h>
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kFail = 1;
+constexpr int kUsage = 2;
+constexpr int kMsgBoxTextIdNew = 0xFFFF;  // Windows and current Wine
+constexpr int kMsgBoxTextIdOld = 100;     // older Wine builds
+
+DWORD timeoutMs = 10000;  // every wait and every cross-process message is bounded by this
+
+// ---------------------------------------------------------------- output
+
+std::string toUtf8(const std::wstring& w) {
+    if (w.empty()) return std::string();
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), nullptr, 0, nullptr, nullptr);
+    std::string s((size_t)n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+// One result per line, so texts are escaped: backslash, tab, CR and LF become \\, \t, \r, \n.
+std::wstring escape(const std::wstring& w) {
+    std::wstring out;
+    for (wchar_t c : w) {
+        switch (c) {
+        case L'\\': out += L"\\\\"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'\t': out += L"\\t"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+void printLine(const std::wstring& line) {
+    std::string s = toUtf8(line) + "\n";
+    fwrite(s.data(), 1, s.size(), stdout);
+    fflush(stdout);
+}
+
+int fail(const std::wstring& why) {
+    std::string s = toUtf8(why) + "\n";
+    fwrite(s.data(), 1, s.size(), stderr);
+    fflush(stderr);
+    return kFail;
+}
+
+std::wstring hex(const void* p) {
+    wchar_t buf[32];
+    swprintf(buf, 32, L"0x%llx", (unsigned long long)(uintptr_t)p);
+    return buf;
+}
+
+// ---------------------------------------------------------------- window queries
+
+std::wstring classOf(HWND w) {
+    wchar_t buf[256] = {};
+    GetClassNameW(w, buf, 256);
+    return buf;
+}
+
+// WM_GETTEXT rather than GetWindowText: for another process's controls only the message returns live text.
+bool readText(HWND w, std::wstring* text) {
+    DWORD_PTR len = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeoutMs, &len)) return false;
+    std::vector<wchar_t> buf(len + 2, L'\0');
+    DWORD_PTR got = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, buf.size(), (LPARAM)buf.data(), SMTO_NORMAL, timeoutMs, &got))
+        return false;
+    text->assign(buf.data());
+    return true;
+}
+
+std::wstring textOf(HWND w) {
+    std::wstring t;
+    readText(w, &t);
+    return t;
+}
+
+std::wstring captionOf(HWND w) {
+    wchar_t buf[512] = {};
+    GetWindowTextW(w, buf, 512);
+    return buf;
+}
+
+DWORD pidOf(HWND w) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    return pid;
+}
+
+BOOL CALLBACK collectTop(HWND w, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+std::vector<HWND> topLevels() {
+    std::vector<HWND> all;
+    EnumWindows(collectTop, (LPARAM)&all);
+    return all;
+}
+
+std::vector<HWND> childrenOf(HWND parent) {
+    std::vector<HWND> all;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) all.push_back(c);
+    return all;
+}
+
+bool isDialog(HWND w) { return classOf(w) == L"#32770"; }
+
+HWND findMain(bool visibleOnly) {
+    HWND hidden = nullptr;
+    for (HWND w : topLevels()) {
+        if (!isDialog(w) || captionOf(w) != L"Pelterine") continue;
+        if (IsWindowVisible(w)) return w;
+        if (!hidden) hidden = w;
+    }
+    return visibleOnly ? nullptr : hidden;
+}
+
+// Only the program's own process counts once its main window exists (visible or not).
+bool sameProcessAsMain(HWND w) {
+    HWND main = findMain(false);
+    return !main || pidOf(main) == pidOf(w);
+}
+
+bool isButtonId(int id) { return id >= IDOK && id <= 11; }  // IDOK .. IDCONTINUE
+
+// A message box: a visible top-level dialog holding only static texts and standard buttons,
+// with the message text control. Choosers, the colour dialog and the plugins dialog hold
+// edits, combo or list boxes, so they never match.
+bool isMessageBox(HWND w) {
+    if (!IsWindowVisible(w) || !isDialog(w) || w == findMain(false)) return false;
+    bool hasText = false, hasButton = false;
+    for (HWND c : childrenOf(w)) {
+        std::wstring cls = classOf(c);
+        int id = GetDlgCtrlID(c);
+        if (cls == L"Button") {
+            if (!isButtonId(id)) return false;
+            hasButton = true;
+        } else if (cls == L"Static") {
+            if (id == kMsgBoxTextIdNew || id == kMsgBoxTextIdOld) hasText = true;
+        } else {
+            return false;
+        }
+    }
+    return hasText && hasButton;
+}
+
+HWND messageTextControl(HWND box) {
+    HWND t = GetDlgItem(box, kMsgBoxTextIdNew);
+    return t ? t : GetDlgItem(box, kMsgBoxTextIdOld);
+}
+
+std::vector<HWND> findBoxes() {
+    std::vector<HWND> boxes;
+    for (HWND w : topLevels())
+        if (isMessageBox(w) && sameProcessAsMain(w)) boxes.push_back(w);
+    return boxes;
+}
+
+// A visible top-level dialog with this exact caption, in the program's process.
+HWND findDialogByCaption(const std::wstring& caption) {
+    for (HWND w : topLevels())
+        if (IsWindowVisible(w) && isDialog(w) && captionOf(w) == caption && sameProcessAsMain(w)) return w;
+    return nullptr;
+}
+
+HWND findDialogWithControl(int id, const wchar_t* cls) {
+    for (HWND w : topLevels()) {
+        if (!IsWindowVisible(w) || !isDialog(w) || !sameProcessAsMain(w)) continue;
+        HWND c = GetDlgItem(w, id);
+        if (c && classOf(c) == cls) return w;
+    }
+    return nullptr;
+}
+
+HWND findChildByClass(HWND parent, const wchar_t* cls) {
+    return FindWindowExW(parent, nullptr, cls, nullptr);
+}
+
+// ---------------------------------------------------------------- waiting and synchronising
+
+template <typename Pred>
+bool waitFor(DWORD ms, Pred pred) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= ms) return pred();
+        Sleep(20);
+    }
+}
+
+// Returns once the window's thread has handled everything sent to it before; a modal loop answers too.
+bool sync(HWND w) {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &r) != 0;
+}
+
+// Presses a button like a click: BM_CLICK is queued with the sent messages, so a following WM_NULL is
+// answered only after the click has run or while the modal loop it opened is running.
+bool pressButton(HWND button, HWND top) {
+    if (!SendNotifyMessageW(button, BM_CLICK, 0, 0)) return false;
+    return sync(top);
+}
+
+bool gone(HWND w) { return !IsWindow(w) || !IsWindowVisible(w); }
+
+// ---------------------------------------------------------------- message box details
+
+// Guesses the message box icon from its colours: red error cross, yellow warning, blue information.
+std::wstring iconKind(HWND box) {
+    HWND icon = nullptr;
+    for (HWND c : childrenOf(box))
+        if (classOf(c) == L"Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+            IsWindowVisible(c))
+            icon = c;
+    if (!icon) return L"none";
+    RECT r;
+    GetClientRect(icon, &r);
+    POINT o = {0, 0};
+    MapWindowPoints(icon, box, &o, 1);
+    HDC dc = GetDC(box);
+    int red = 0, yellow = 0, blue = 0;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x) {
+            COLORREF c = GetPixel(dc, o.x + x, o.y + y);
+            int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+            if (c == CLR_INVALID) continue;
+            if (R > 150 && G < 110 && B < 110) ++red;
+            else if (R > 150 && G > 130 && B < 110) ++yellow;
+            else if (B > 150 && R < 120) ++blue;
+        }
+    ReleaseDC(box, dc);
+    int most = red > yellow ? (red > blue ? red : blue) : (yellow > blue ? yellow : blue);
+    if (most < 20) return L"icon";
+    if (most == red) return L"error";
+    if (most == yellow) return L"warning";
+    return L"information";
+}
+
+std::wstring describeBox(HWND box) {
+    return escape(captionOf(box)) + L"\t" + escape(textOf(messageTextControl(box))) + L"\t" + iconKind(box);
+}
+
+void printBoxes(const std::vector<HWND>& boxes) {
+    for (HWND b : boxes) printLine(describeBox(b));
+}
+
+// ---------------------------------------------------------------- argument helpers
+
+bool parseInt(const wchar_t* s, long* v) {
+    wchar_t* end = nullptr;
+    long n = wcstol(s, &end, 0);
+    if (!s[0] || *end) return false;
+    *v = n;
+    return true;
+}
+
+struct Args {
+    std::vector<std::wstring> v;
+    size_t size() const { return v.size(); }
+    const wchar_t* operator[](size_t i) const { return v[i].c_str(); }
+};
+
+bool intArg(const Args& a, size_t i, long* v) { return i < a.size() && parseInt(a[i], v); }
+
+DWORD optionalTimeout(const Args& a, size_t i) {
+    long t = 0;
+    return intArg(a, i, &t) && t > 0 ? (DWORD)t : timeoutMs;
+}
+
+// ---------------------------------------------------------------- main window commands
+
+HWND requireMain() {
+    HWND m = findMain(true);
+    if (!m) fail(L"no visible main window \"Pelterine\"");
+    return m;
+}
+
+HWND requireControl(HWND main, long id) {
+    HWND c = GetDlgItem(main, (int)id);
+    if (!c) fail(L"main window has no control " + std::to_wstring(id));
+    return c;
+}
+
+int cmdWaitMain(const Args& a) {
+    DWORD ms = optionalTimeout(a, 1);
+    HWND m = nullptr;
+    if (!waitFor(ms, [&] { return (m = findMain(true)) != nullptr; }))
+        return fail(L"timeout: no visible main window \"Pelterine\"");
+    printLine(hex(m));
+    return kOk;
+}
+
+int cmdClick(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND m = requireMain();
+    HWND c = m ? requireControl(m, id) : nullptr;
+    if (!c) return kFail;
+    if (!IsWindowEnabled(m)) return fail(L"main window is disabled (a modal window is open)");
+    if (!IsWindowEnabled(c)) return fail(L"control " + std::to_wstring(id) + L" is disabled");
+    if (!pressButton(c, m)) return fail(L"timeout: the program did not answer after the click");
+    return kOk;
+}
+
+int cmdText(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND m = findMain(false);
+    HWND c = m ? GetDlgItem(m, (int)id) : nullptr;
+    std::wstring t;
+    if (!c) return fail(L"no control " + std::to_wstring(id));
+    if (!readText(c, &t)) return fail(L"timeout reading the text");
+    printLine(escape(t));
+    return kOk;
+}
+
+int cmdSetText(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id) || a.size() < 3) return kUsage;
+    HWND m = findMain(false);
+    HWND c = m ? GetDlgItem(m, (int)id) : nullptr;
+    DWORD_PTR r = 0;
+    if (!c) return fail(L"no control " + std::to_wstring(id));
+    if (!SendMessageTimeoutW(c, WM_SETTEXT, 0, (LPARAM)a[2], SMTO_NORMAL, timeoutMs, &r))
+        return fail(L"timeout setting the text");
+    return kOk;
+}
+
+int cmdChecked(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND m = findMain(false);
+    HWND c = m ? GetDlgItem(m, (int)id) : nullptr;
+    DWORD_PTR r = 0;
+    if (!c) return fail(L"no control " + std::to_wstring(id));
+    if (!SendMessageTimeoutW(c, BM_GETCHECK, 0, 0, SMTO_NORMAL, timeoutMs, &r)) return fail(L"timeout");
+    printLine(std::to_wstring(r));
+    return kOk;
+}
+
+int cmdEnabled(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND m = findMain(false);
+    HWND c = m ? GetDlgItem(m, (int)id) : nullptr;
+    if (!c) return fail(L"no control " + std::to_wstring(id));
+    printLine(IsWindowEnabled(c) ? L"1" : L"0");
+    return kOk;
+}
+
+// Prints the control ID holding the keyboard focus in the program's GUI thread, its class and top-level caption.
+int cmdFocus(const Args&) {
+    HWND m = findMain(false);
+    if (!m) return fail(L"no main window");
+    GUITHREADINFO gi = {};
+    gi.cbSize = sizeof gi;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(m, nullptr), &gi)) return fail(L"GetGUIThreadInfo failed");
+    if (!gi.hwndFocus) {
+        printLine(L"0\t-\t-");
+        return kOk;
+    }
+    HWND top = GetAncestor(gi.hwndFocus, GA_ROOT);
+    printLine(std::to_wstring(GetDlgCtrlID(gi.hwndFocus)) + L"\t" + classOf(gi.hwndFocus) + L"\t" +
+              escape(captionOf(top)));
+    return kOk;
+}
+
+int cmdClose(const Args&) {
+    HWND m = findMain(false);
+    if (!m) return fail(L"no main window");
+    if (!PostMessageW(m, WM_CLOSE, 0, 0)) return fail(L"PostMessage failed");
+    return kOk;
+}
+
+int cmdActivate(const Args&) {
+    HWND m = requireMain();
+    if (!m) return kFail;
+    SetForegroundWindow(m);
+    sync(m);
+    return GetForegroundWindow() == m ? kOk : fail(L"the main window did not become the foreground window");
+}
+
+int cmdMove(const Args& a) {
+    long x, y;
+    if (!intArg(a, 1, &x) || !intArg(a, 2, &y)) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    if (!SetWindowPos(m, nullptr, (int)x, (int)y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
+        return fail(L"SetWindowPos failed");
+    sync(m);
+    return kOk;
+}
+
+// ---------------------------------------------------------------- child windows: mouse, origin, capture
+
+HWND childByName(HWND main, const std::wstring& name) {
+    if (name == L"skin") return findChildByClass(main, L"SkinWindowClass");
+    if (name == L"pattern") return findChildByClass(main, L"PatternWindowClass");
+    if (name == L"viewport") return findChildByClass(main, L"OpenGLViewportWindowClass");
+    if (name == L"main") return main;
+    return nullptr;
+}
+
+struct MouseMsg {
+    const wchar_t* name;
+    UINT msg;
+    WPARAM defaultWParam;
+};
+
+const MouseMsg kMouseMsgs[] = {
+    {L"move", WM_MOUSEMOVE, 0},          {L"lmove", WM_MOUSEMOVE, MK_LBUTTON},
+    {L"rmove", WM_MOUSEMOVE, MK_RBUTTON}, {L"mmove", WM_MOUSEMOVE, MK_MBUTTON},
+    {L"ldown", WM_LBUTTONDOWN, MK_LBUTTON}, {L"lup", WM_LBUTTONUP, 0},
+    {L"rdown", WM_RBUTTONDOWN, MK_RBUTTON}, {L"rup", WM_RBUTTONUP, 0},
+    {L"mdown", WM_MBUTTONDOWN, MK_MBUTTON}, {L"mup", WM_MBUTTONUP, 0},
+};
+
+// mouse <msg> <x> <y> [wparam] [skin|pattern|viewport]: sent synchronously, so it has run on return.
+int cmdMouse(const Args& a) {
+    long x, y, wp = -1;
+    if (a.size() < 4 || !intArg(a, 2, &x) || !intArg(a, 3, &y)) return kUsage;
+    const MouseMsg* mm = nullptr;
+    for (const MouseMsg& m : kMouseMsgs)
+        if (a.v[1] == m.name) mm = &m;
+    if (!mm) return kUsage;
+    if (a.size() > 4 && !intArg(a, 4, &wp)) return kUsage;
+    HWND m = requireMain();
+    HWND target = m ? childByName(m, a.size() > 5 ? a.v[5] : L"skin") : nullptr;
+    if (!target) return fail(L"no such window");
+    WPARAM w = wp >= 0 ? (WPARAM)wp : mm->defaultWParam;
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(target, mm->msg, w, MAKELPARAM((WORD)x, (WORD)y), SMTO_NORMAL, timeoutMs, &r))
+        return fail(L"timeout: the program did not answer the mouse message");
+    return kOk;
+}
+
+std::wstring rectLine(const wchar_t* name, HWND w) {
+    RECT r;
+    GetClientRect(w, &r);
+    POINT o = {0, 0};
+    ClientToScreen(w, &o);
+    return std::wstring(name) + L"\t" + std::to_wstring(o.x) + L"\t" + std::to_wstring(o.y) + L"\t" +
+           std::to_wstring(r.right) + L"\t" + std::to_wstring(r.bottom);
+}
+
+// Prints "name<TAB>screen x<TAB>screen y<TAB>width<TAB>height" for the client areas.
+int cmdClientOrigin(const Args&) {
+    HWND m = requireMain();
+    if (!m) return kFail;
+    printLine(rectLine(L"main", m));
+    const wchar_t* names[] = {L"viewport", L"skin", L"pattern"};
+    for (const wchar_t* n : names) {
+        HWND c = childByName(m, n);
+        if (c) printLine(rectLine(n, c));
+    }
+    return kOk;
+}
+
+// Copies w x h pixels at (x, y) of the top-level window's client area as bottom-up 24-bit rows.
+// A child window's own DC cannot be read under Wine 8; the top-level one can.
+bool grabPixels(HWND top, int x, int y, int w, int h, std::vector<BYTE>* bits) {
+    HDC src = GetDC(top);
+    HDC mem = CreateCompatibleDC(src);
+    HBITMAP bmp = CreateCompatibleBitmap(src, w, h);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    bool ok = BitBlt(mem, 0, 0, w, h, src, x, y, SRCCOPY) != 0;
+    SelectObject(mem, old);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
+    size_t stride = ((size_t)w * 3 + 3) & ~(size_t)3;
+    bits->assign(stride * (size_t)h, 0);
+    ok = ok && GetDIBits(mem, bmp, 0, (UINT)h, bits->data(), &bi, DIB_RGB_COLORS) == h;
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(top, src);
+    return ok;
+}
+
+bool writeBmp(const std::wstring& path, int w, int h, const std::vector<BYTE>& bits) {
+    BITMAPFILEHEADER fh = {};
+    BITMAPINFOHEADER ih = {};
+    ih.biSize = sizeof ih;
+    ih.biWidth = w;
+    ih.biHeight = h;
+    ih.biPlanes = 1;
+    ih.biBitCount = 24;
+    ih.biCompression = BI_RGB;
+    ih.biSizeImage = (DWORD)bits.size();
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + (DWORD)bits.size();
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    bool ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&ih, sizeof ih, 1, f) == 1 &&
+              fwrite(bits.data(), 1, bits.size(), f) == bits.size();
+    ok = fflush(f) == 0 && ok;
+    return fclose(f) == 0 && ok;
+}
+
+// Another window of the program above the main window over this screen rectangle would spoil a capture.
+HWND coveringWindow(HWND main, const RECT& area) {
+    for (HWND w = GetWindow(main, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        RECT r, x;
+        if (IsWindowVisible(w) && GetWindowRect(w, &r) && IntersectRect(&x, &r, &area)) return w;
+    }
+    return nullptr;
+}
+
+// capture <skin|pattern|viewport|main> <out.bmp>: the program's drawing reaches the screen a moment after
+// it draws, so the picture is taken once reads have agreed for a while.
+int cmdCapture(const Args& a) {
+    if (a.size() < 3) return kUsage;
+    HWND m = requireMain();
+    HWND c = m ? childByName(m, a.v[1]) : nullptr;
+    if (!c) return fail(L"no such window: " + a.v[1]);
+    SetWindowPos(m, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    sync(m);
+    RECT r;
+    GetClientRect(c, &r);
+    POINT o = {0, 0};
+    MapWindowPoints(c, m, &o, 1);
+    RECT screen = r;
+    MapWindowPoints(c, nullptr, (POINT*)&screen, 2);
+    if (HWND cover = coveringWindow(m, screen))
+        fail(L"warning: window \"" + captionOf(cover) + L"\" lies over the captured area");
+    const DWORD settleMs = 150;
+    std::vector<BYTE> prev, cur;
+    DWORD sameSince = GetTickCount();
+    bool stable = waitFor(timeoutMs, [&] {
+        prev.swap(cur);
+        if (!grabPixels(m, o.x, o.y, r.right, r.bottom, &cur)) return false;
+        if (prev != cur) sameSince = GetTickCount();
+        if (GetTickCount() - sameSince >= settleMs) return true;
+        Sleep(30);
+        return false;
+    });
+    if (cur.empty()) return fail(L"could not read the pixels");
+    if (!stable) fail(L"warning: the picture kept changing; writing the last read");
+    if (!writeBmp(a.v[2], r.right, r.bottom, cur)) return fail(L"cannot write " + a.v[2]);
+    printLine(std::to_wstring(r.right) + L"\t" + std::to_wstring(r.bottom));
+    return kOk;
+}
+
+// ---------------------------------------------------------------- message boxes
+
+int cmdBoxes(const Args&) {
+    printBoxes(findBoxes());
+    return kOk;
+}
+
+int cmdWaitBox(const Args& a) {
+    std::vector<HWND> boxes;
+    if (!waitFor(optionalTimeout(a, 1), [&] { return !(boxes = findBoxes()).empty(); }))
+        return fail(L"timeout: no message box appeared");
+    printBoxes(boxes);
+    return kOk;
+}
+
+int cmdWaitNoBox(const Args& a) {
+    std::vector<HWND> boxes;
+    if (!waitFor(optionalTimeout(a, 1), [&] { return (boxes = findBoxes()).empty(); })) {
+        printBoxes(boxes);
+        return fail(L"timeout: message boxes still open");
+    }
+    return kOk;
+}
+
+// press-box <button id> [caption]: presses the button of the first (or first matching) box, waits until it is gone.
+int cmdPressBox(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND box = nullptr;
+    for (HWND b : findBoxes())
+        if (!box && (a.size() < 3 || captionOf(b) == a.v[2])) box = b;
+    if (!box) return fail(L"no matching message box");
+    HWND button = GetDlgItem(box, (int)id);
+    bool sent = button ? PostMessageW(button, BM_CLICK, 0, 0) : PostMessageW(box, WM_COMMAND, (WPARAM)id, 0);
+    if (!sent) return fail(L"PostMessage failed");
+    if (!waitFor(timeoutMs, [&] { return gone(box); })) return fail(L"timeout: the message box stays open");
+    return kOk;
+}
+
+// ---------------------------------------------------------------- file choosers
+
+HWND waitDialog(const std::wstring& caption) {
+    HWND d = nullptr;
+    waitFor(timeoutMs, [&] { return (d = findDialogByCaption(caption)) != nullptr; });
+    if (!d) fail(L"timeout: no dialog \"" + caption + L"\"");
+    return d;
+}
+
+// Presses a button of a dialog that should close it; succeeds when it is gone, reports a message box
+// (for example a missing file or an overwrite prompt) on stdout and fails when one appears instead.
+int pressAndWaitGone(HWND dlg, int id) {
+    HWND button = GetDlgItem(dlg, id);
+    if (!button) return fail(L"the dialog has no button " + std::to_wstring(id));
+    if (!PostMessageW(button, BM_CLICK, 0, 0)) return fail(L"PostMessage failed");
+    std::vector<HWND> boxes;
+    waitFor(timeoutMs, [&] { return gone(dlg) || !(boxes = findBoxes()).empty(); });
+    if (gone(dlg)) return kOk;
+    for (HWND b : boxes) printLine(L"box\t" + describeBox(b));
+    return fail(boxes.empty() ? L"timeout: the dialog stays open" : L"a message box appeared");
+}
+
+HWND fileNameControl(HWND dlg) {
+    HWND combo = GetDlgItem(dlg, cmb13);
+    if (combo && IsWindowVisible(combo)) return combo;
+    HWND edit = GetDlgItem(dlg, edt1);
+    return edit ? edit : combo;
+}
+
+int chooseFile(const std::wstring& caption, const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HWND dlg = waitDialog(caption);
+    if (!dlg) return kFail;
+    HWND name = fileNameControl(dlg);
+    DWORD_PTR r = 0;
+    if (!name) return fail(L"the chooser has no file name field");
+    if (!SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)a[1], SMTO_NORMAL, timeoutMs, &r))
+        return fail(L"timeout setting the file name");
+    return pressAndWaitGone(dlg, IDOK);
+}
+
+int cancelDialog(const std::wstring& caption) {
+    HWND dlg = waitDialog(caption);
+    return dlg ? pressAndWaitGone(dlg, IDCANCEL) : kFail;
+}
+
+int cmdOpenChoose(const Args& a) { return chooseFile(L"Ouvrir", a); }
+int cmdOpenCancel(const Args&) { return cancelDialog(L"Ouvrir"); }
+int cmdSaveChoose(const Args& a) { return chooseFile(L"Enregistrer sous", a); }
+int cmdSaveCancel(const Args&) { return cancelDialog(L"Enregistrer sous"); }
+
+// ---------------------------------------------------------------- colour chooser
+
+constexpr int kColorRed = 706, kColorGreen = 707, kColorBlue = 708, kColorAdd = 712;
+
+HWND waitColorDialog() {
+    HWND d = nullptr;
+    waitFor(timeoutMs, [&] { return (d = findDialogWithControl(kColorRed, L"Edit")) != nullptr; });
+    if (!d) fail(L"timeout: no colour chooser");
+    return d;
+}
+
+// color-choose r g b [add]: types the three components (each edit tells the chooser as it changes),
+// optionally adds the colour to the custom colours, then presses OK.
+int cmdColorChoose(const Args& a) {
+    long rgb[3];
+    if (!intArg(a, 1, &rgb[0]) || !intArg(a, 2, &rgb[1]) || !intArg(a, 3, &rgb[2])) return kUsage;
+    bool add = a.size() > 4 && a.v[4] == L"add";
+    HWND dlg = waitColorDialog();
+    if (!dlg) return kFail;
+    const int ids[3] = {kColorRed, kColorGreen, kColorBlue};
+    for (int i = 0; i < 3; ++i) {
+        DWORD_PTR r = 0;
+        std::wstring v = std::to_wstring(rgb[i]);
+        if (!SendMessageTimeoutW(GetDlgItem(dlg, ids[i]), WM_SETTEXT, 0, (LPARAM)v.c_str(), SMTO_NORMAL, timeoutMs,
+                                 &r))
+            return fail(L"timeout setting a colour component");
+    }
+    if (add && !pressButton(GetDlgItem(dlg, kColorAdd), dlg)) return fail(L"cannot press \"Add to Custom Colors\"");
+    return pressAndWaitGone(dlg, IDOK);
+}
+
+int cmdColorCancel(const Args&) {
+    HWND dlg = waitColorDialog();
+    return dlg ? pressAndWaitGone(dlg, IDCANCEL) : kFail;
+}
+
+// ---------------------------------------------------------------- plugins dialog
+
+constexpr int kPluginList = 1033;
+
+HWND findPluginsDialog() {
+    HWND d = findDialogWithControl(kPluginList, L"ListBox");
+    return d && captionOf(d) == L"Plugins" ? d : nullptr;
+}
+
+HWND requirePlugins(DWORD ms) {
+    HWND d = nullptr;
+    waitFor(ms, [&] { return (d = findPluginsDialog()) != nullptr; });
+    if (!d) fail(L"no Plugins dialog");
+    return d;
+}
+
+int cmdPluginsWait(const Args& a) {
+    HWND d = requirePlugins(optionalTimeout(a, 1));
+    if (!d) return kFail;
+    printLine(hex(d));
+    return kOk;
+}
+
+bool listQuery(HWND list, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* r) {
+    return SendMessageTimeoutW(list, msg, wp, lp, SMTO_NORMAL, timeoutMs, r) != 0;
+}
+
+// Prints "item<TAB>text" for every entry in list order, then "sel<TAB>index" (-1 when nothing is selected).
+int cmdPluginsList(const Args&) {
+    HWND d = requirePlugins(0);
+    if (!d) return kFail;
+    HWND list = GetDlgItem(d, kPluginList);
+    DWORD_PTR count = 0, sel = 0;
+    if (!listQuery(list, LB_GETCOUNT, 0, 0, &count)) return fail(L"timeout");
+    for (int i = 0; i < (int)count; ++i) {
+        DWORD_PTR len = 0, got = 0;
+        if (!listQuery(list, LB_GETTEXTLEN, i, 0, &len)) return fail(L"timeout");
+        std::vector<wchar_t> buf(len + 2, L'\0');
+        if (!listQuery(list, LB_GETTEXT, i, (LPARAM)buf.data(), &got)) return fail(L"timeout");
+        printLine(L"item\t" + escape(buf.data()));
+    }
+    if (!listQuery(list, LB_GETCURSEL, 0, 0, &sel)) return fail(L"timeout");
+    printLine(L"sel\t" + std::to_wstring((int)(LRESULT)sel));
+    return kOk;
+}
+
+// plugins-select <index>: selects like the user does; the dialog hears LBN_SELCHANGE.
+int cmdPluginsSelect(const Args& a) {
+    long index;
+    if (!intArg(a, 1, &index)) return kUsage;
+    HWND d = requirePlugins(0);
+    if (!d) return kFail;
+    HWND list = GetDlgItem(d, kPluginList);
+    DWORD_PTR r = 0;
+    if (!listQuery(list, LB_SETCURSEL, (WPARAM)index, 0, &r)) return fail(L"timeout");
+    if (!SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(kPluginList, LBN_SELCHANGE), (LPARAM)list))
+        return fail(L"SendNotifyMessage failed");
+    return sync(d) ? kOk : fail(L"timeout: the dialog did not answer");
+}
+
+int cmdPluginsText(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND d = requirePlugins(0);
+    HWND c = d ? GetDlgItem(d, (int)id) : nullptr;
+    std::wstring t;
+    if (!c) return fail(L"the Plugins dialog has no control " + std::to_wstring(id));
+    if (!readText(c, &t)) return fail(L"timeout reading the text");
+    printLine(escape(t));
+    return kOk;
+}
+
+// plugins-press <id>: OK and Cancel wait until the dialog is gone (or a message box shows up, reported as
+// "box" lines); other buttons (Refresh) return once the dialog has handled the click.
+int cmdPluginsPress(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND d = requirePlugins(0);
+    if (!d) return kFail;
+    if (id == IDOK || id == IDCANCEL) return pressAndWaitGone(d, (int)id);
+    HWND b = GetDlgItem(d, (int)id);
+    if (!b) return fail(L"the Plugins dialog has no button " + std::to_wstring(id));
+    return pressButton(b, d) ? kOk : fail(L"timeout: the dialog did not answer");
+}
+
+// ---------------------------------------------------------------- debugging
+
+int cmdWindows(const Args&) {
+    for (HWND w : topLevels()) {
+        if (!IsWindowVisible(w)) continue;
+        RECT r;
+        GetWindowRect(w, &r);
+        printLine(hex(w) + L"\t" + classOf(w) + L"\t" + escape(captionOf(w)) + L"\tpid " +
+                  std::to_wstring(pidOf(w)) + L"\t" + std::to_wstring(r.left) + L"," + std::to_wstring(r.top) +
+                  L"," + std::to_wstring(r.right) + L"," + std::to_wstring(r.bottom) +
+                  (IsWindowEnabled(w) ? L"" : L"\tdisabled"));
+    }
+    return kOk;
+}
+
+// ---------------------------------------------------------------- dispatch
+
+struct Command {
+    const wchar_t* name;
+    int (*run)(const Args&);
+    const wchar_t* usage;
+};
+
+const Command kCommands[] = {
+    {L"wait-main", cmdWaitMain, L"[timeout_ms]"},
+    {L"boxes", cmdBoxes, L""},
+    {L"wait-box", cmdWaitBox, L"[timeout_ms]"},
+    {L"wait-no-box", cmdWaitNoBox, L"[timeout_ms]"},
+    {L"press-box", cmdPressBox, L"<button_id> [caption]"},
+    {L"click", cmdClick, L"<id>"},
+    {L"text", cmdText, L"<id>"},
+    {L"settext", cmdSetText, L"<id> <text>"},
+    {L"checked", cmdChecked, L"<id>"},
+    {L"enabled", cmdEnabled, L"<id>"},
+    {L"focus", cmdFocus, L""},
+    {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport]"},
+    {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
+    {L"client-origin", cmdClientOrigin, L""},
+    {L"open-choose", cmdOpenChoose, L"<path>"},
+    {L"open-cancel", cmdOpenCancel, L""},
+    {L"save-choose", cmdSaveChoose, L"<path>"},
+    {L"save-cancel", cmdSaveCancel, L""},
+    {L"color-choose", cmdColorChoose, L"<r> <g> <b> [add]"},
+    {L"color-cancel", cmdColorCancel, L""},
+    {L"plugins-wait", cmdPluginsWait, L"[timeout_ms]"},
+    {L"plugins-list", cmdPluginsList, L""},
+    {L"plugins-select", cmdPluginsSelect, L"<index>"},
+    {L"plugins-text", cmdPluginsText, L"<id>"},
+    {L"plugins-press", cmdPluginsPress, L"<id>"},
+    {L"close", cmdClose, L""},
+    {L"activate", cmdActivate, L""},
+    {L"move", cmdMove, L"<x> <y>"},
+    {L"windows", cmdWindows, L""},
+};
+
+int usage() {
+    fail(L"usage: pelterine_driver [-t timeout_ms] <command> [args]");
+    for (const Command& c : kCommands) fail(std::wstring(L"  ") + c.name + L" " + c.usage);
+    return kUsage;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    Args a;
+    int i = 1;
+    if (argc > 2 && std::wstring(argv[1]) == L"-t") {
+        long t;
+        if (!parseInt(argv[2], &t) || t <= 0) return usage();
+        timeoutMs = (DWORD)t;
+        i = 3;
+    }
+    for (; i < argc; ++i) a.v.push_back(argv[i]);
+    if (a.v.empty()) return usage();
+    for (const Command& c : kCommands) {
+        if (a.v[0] != c.name) continue;
+        int rc = c.run(a);
+        return rc == kUsage ? usage() : rc;
+    }
+    return usage();
+}

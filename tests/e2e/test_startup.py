@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
+the blank views, no dialog keyboard navigation, closing, and moving the main window."""
+
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wait_until  # noqa: E402
+
+PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
+NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
+DEFAULT_MODEL = "_test_boite_tex.vmr"
+MODEL_PATH, LOAD_BUTTON = 1005, 1006
+SETTINGS_SIZE = 78
+
+
+class StartupInEmptyFolder(harness.SessionTestCase):
+    """The working folder holds only pelterine.exe: no plugins folder, no data files, no config.cfg."""
+
+    def start_empty(self):
+        """Starts in an empty folder, acknowledges the two expected messages, waits for the main window."""
+        s = self.session
+        s.start(self.work_name(), data=False, plugins=False)
+        s.expect_box(*PLUGIN_FAILED, icon="error")
+        s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
+        s.wait_main()
+        return s
+
+    def test_reports_missing_plugin_then_missing_model_then_shows_main_window(self):
+        s = self.session
+        s.start(self.work_name(), data=False, plugins=False)
+        first = s.wait_box()
+        self.assertEqual(PLUGIN_FAILED, first[:2])
+        self.assertEqual("error", first.icon)
+        self.assertEqual(1, len(s.boxes()), "one message at a time")
+        code, _, _ = s.run_driver("wait-main", 1, timeout=1)
+        self.assertNotEqual(0, code, "the main window is shown only after its initialisation")
+        s.press_box(1)
+        second = s.wait_box()
+        self.assertEqual(NO_PLUGIN_FOR_MODEL, second[:2])
+        self.assertEqual("error", second.icon)
+        s.press_box(1)
+        s.wait_main()
+        self.assertEqual([], s.boxes(), "no pattern or settings message in an empty folder")
+        self.assertTrue(s.running())
+
+    def test_controls_after_initialisation(self):
+        s = self.start_empty()
+        texts = {MODEL_PATH: DEFAULT_MODEL, 1034: "(no plugin)", 1016: "3", 1020: "7"}
+        for control, expected in texts.items():
+            with self.subTest(control=control):
+                self.assertEqual(expected, s.text(control))
+        checks = {1008: 1, 1018: 1, 1019: 0, 1025: 0, 1026: 1, 1029: 0}
+        for control, expected in checks.items():
+            with self.subTest(control=control):
+                self.assertEqual(expected, s.checked(control))
+        enabled = {1009: False, 1029: True, LOAD_BUTTON: True}
+        for control, expected in enabled.items():
+            with self.subTest(control=control):
+                self.assertEqual(expected, s.enabled(control))
+
+    def test_viewport_is_opaque_black_and_the_views_are_white(self):
+        s = self.start_empty()
+        frame = s.read_gl_viewport()
+        self.assertGreaterEqual(min(frame.width, frame.height), 511)
+        self.assertEqual({(0, 0, 0)}, set(frame.colours()), "viewport frame: " + str(s.work / "gl-viewport.ppm"))
+        for view, size in (("skin", 256), ("pattern", 64)):
+            with self.subTest(view=view):
+                picture = s.capture(view)
+                self.assertEqual((size, size), (picture.width, picture.height))
+                self.assertEqual({(255, 255, 255): size * size}, picture.colours())
+
+    def test_tab_and_enter_do_not_navigate(self):
+        s = self.start_empty()
+        s.activate()
+        self.assertTrue(wait_until(lambda: s.focus()[0] == MODEL_PATH, harness.DEFAULT_TIMEOUT),
+                        "focus starts in the model path, saw %r" % (s.focus(),))
+        # A character typed after the key proves the key has been handled: if Tab had moved the focus,
+        # or Enter had pressed "Load" and opened a message box, the character would not land in 1005.
+        s.key("End", "Tab")
+        s.type_text("q")
+        typed = wait_until(lambda: s.text(MODEL_PATH).endswith("q") or s.boxes(), harness.DEFAULT_TIMEOUT)
+        self.assertTrue(typed, "Tab moved the focus to %r" % (s.focus(),))
+        self.assertEqual(MODEL_PATH, s.focus()[0])
+        s.key("BackSpace", "Return")
+        s.type_text("z")
+        wait_until(lambda: s.text(MODEL_PATH).endswith("z") or s.boxes(), harness.DEFAULT_TIMEOUT)
+        self.assertEqual([], s.boxes(), "Enter pressed a button")
+        self.assertEqual(DEFAULT_MODEL + "z", s.text(MODEL_PATH))
+        self.assertEqual(MODEL_PATH, s.focus()[0])
+
+    def test_close_ends_with_exit_code_0_and_writes_settings(self):
+        s = self.start_empty()
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        settings = s.work / "config.cfg"
+        self.assertTrue(settings.is_file(), "closing writes config.cfg")
+        self.assertEqual(SETTINGS_SIZE, settings.stat().st_size)
+
+    def test_moving_the_main_window_keeps_it_working(self):
+        s = self.start_empty()
+        before = s.client_origin()
+        window = s.xdotool("search", "--onlyvisible", "--name", "^Pelterine$").split()[-1]
+        s.xdotool("windowmove", "--sync", window, 40, 30)
+        moved = wait_until(lambda: s.client_origin()["main"] != before["main"], harness.DEFAULT_TIMEOUT)
+        self.assertTrue(moved, "the main window did not move")
+        after = s.client_origin()
+        dx, dy = after["main"].x - before["main"].x, after["main"].y - before["main"].y
+        for child in ("viewport", "skin", "pattern"):
+            with self.subTest(child=child):
+                self.assertEqual((before[child].x + dx, before[child].y + dy), (after[child].x, after[child].y))
+        self.assertEqual([], s.boxes())
+        self.assertEqual({(255, 255, 255): 256 * 256}, s.capture("skin").colours())
+        self.assertEqual({(0, 0, 0)}, set(s.read_gl_viewport().colours()))
+        s.click(1008)
+        self.assertEqual(0, s.checked(1008), "the window still answers its controls")
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+
+
+if __name__ == "__main__":
+    harness.main()
