@@ -28,15 +28,6 @@ size_t patternBytesNow()
     return static_cast<size_t>(patternWidth) * static_cast<size_t>(patternHeight) * 3;
 }
 
-int32_t clampToSkin(int64_t v)
-{
-    if (v < 0)
-        return 0;
-    if (v > SKIN_SIDE - 1)
-        return SKIN_SIDE - 1;
-    return static_cast<int32_t>(v);
-}
-
 uint8_t darken(uint8_t value, uint8_t amount)
 {
     return value > amount ? static_cast<uint8_t>(value - amount) : 0;

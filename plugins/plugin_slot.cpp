@@ -10,12 +10,6 @@
 
 PluginSlot pluginSlot;
 
-template <typename Fn> static Fn findExport(HMODULE module, const char *name)
-{
-    // Through a generic function pointer: FARPROC and the export types differ only in their signatures.
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 void pluginPath(const char *fileName, char (&path)[256])
 {
     std::snprintf(path, sizeof path, "plugins\\%s", fileName);

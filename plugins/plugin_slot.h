@@ -16,6 +16,13 @@ struct PluginSlot {
 
 extern PluginSlot pluginSlot;
 
+// An export by name, or nullptr. Cast through a generic function pointer: FARPROC and the export types
+// differ only in their signatures.
+template <typename Fn> Fn findExport(HMODULE module, const char *name)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
 int loadPlugin(const char *fileName);
 void unloadPlugin();
 // "plugins\<name>" bounded to 255 characters, as LoadLibraryA receives it.

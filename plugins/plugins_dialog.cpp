@@ -55,11 +55,6 @@ static bool sameNameIgnoringCase(const char *a, const char *b)
     }
 }
 
-template <typename Fn> static Fn findExport(HMODULE module, const char *name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 // Loads the selected library for this alone, asks for its description and checks its two required exports.
 static void showPluginInformation(HWND dialog)
 {

@@ -7,16 +7,6 @@
 
 namespace {
 
-// Brings a coordinate that may lie far off the texture onto its nearest edge.
-int32_t clampToSkin(int64_t v)
-{
-    if (v < 0)
-        return 0;
-    if (v > SKIN_SIDE - 1)
-        return SKIN_SIDE - 1;
-    return static_cast<int32_t>(v);
-}
-
 void writeTexel(int32_t px, int32_t py, uint8_t red, uint8_t green, uint8_t blue)
 {
     size_t at = (static_cast<size_t>(py) * SKIN_SIDE + static_cast<size_t>(px)) * 3;

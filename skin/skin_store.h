@@ -33,6 +33,12 @@ extern BitmapHeader skinHeader;
 extern int32_t skinWidth;
 extern int32_t skinHeight;
 
+// Brings a coordinate that may lie far off the texture onto its nearest edge.
+inline int32_t clampToSkin(int64_t v)
+{
+    return v < 0 ? 0 : v > SKIN_SIDE - 1 ? SKIN_SIDE - 1 : static_cast<int32_t>(v);
+}
+
 // Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
 void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
 
