@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "plugins/plugin_api.h"
+#include "test_quad.h"
 
 static int loaded;
 
@@ -18,17 +19,6 @@ SK_EXPORT int sk_draw(void)
 {
     if (!loaded)
         return 0;
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-10.0f, -10.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(10.0f, -10.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(10.0f, 10.0f, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-10.0f, 10.0f, 0.0f);
-    glEnd();
+    drawTestQuad();
     return 1;
 }

@@ -34,6 +34,7 @@
 #include <string.h>
 
 #include "plugins/plugin_api.h"
+#include "test_quad.h"
 
 enum { MAX_TABLES = 64 };
 
@@ -184,18 +185,7 @@ SK_EXPORT int sk_draw(void)
 {
     if (drawRun++ == 0)
         logDrawState();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glBegin(GL_QUADS);
-    glNormal3f(0.0f, 0.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-10.0f, -10.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(10.0f, -10.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(10.0f, 10.0f, 0.0f);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(-10.0f, 10.0f, 0.0f);
-    glEnd();
+    drawTestQuad();
     return 1;
 }
 
