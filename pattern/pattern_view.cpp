@@ -2,6 +2,7 @@
 #include "pattern/pattern_view.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/main_window.h"
@@ -26,12 +27,27 @@ void repaintPatternView()
     SendMessageA(patternViewWindow, WM_PAINT, 0, 0);
 }
 
+// GDI takes DIB rows padded to 4 bytes, while the store keeps rows of exactly 3 * width bytes for the stamp:
+// widths whose rows need padding are blitted from a padded copy.
+static const uint8_t *blitPixels()
+{
+    const size_t width = static_cast<size_t>(patternWidth);
+    const size_t stride = bmpRowStride(width);
+    if (stride == width * 3)
+        return patternBrush;
+    static std::vector<uint8_t> padded;
+    padded.assign(stride * static_cast<size_t>(patternHeight), 0);
+    for (size_t row = 0; row < static_cast<size_t>(patternHeight); ++row)
+        std::memcpy(&padded[row * stride], patternBrush + row * width * 3, width * 3);
+    return padded.data();
+}
+
 static void paintPatternView(HWND window)
 {
     // Drawn without BeginPaint, like the skin view, so a sent WM_PAINT draws at once.
     // Nothing to draw while allocation has left the store without buffers.
     if (patternBrush)
-        StretchDIBits(patternViewDC, 0, 0, 64, 64, 0, 0, patternWidth, patternHeight, patternBrush,
+        StretchDIBits(patternViewDC, 0, 0, 64, 64, 0, 0, patternWidth, patternHeight, blitPixels(),
                       reinterpret_cast<const BITMAPINFO *>(&patternHeader), DIB_RGB_COLORS, SRCCOPY);
     ValidateRect(window, nullptr);
 }
