@@ -1,0 +1,522 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the skin texture under Wine: square pen and eraser dabs from real and sent mouse
+input, the buttons and modifiers that must not paint, texture files saved and loaded through the choosers
+(exact bytes, refusals, failed saves that keep the earlier file), and "Texture on the fly" / "Apply Texture"
+as seen in the OpenGL viewport."""
+
+import os
+import struct
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wait_until, wine_path  # noqa: E402
+
+TEXTURE_ON_THE_FLY, APPLY_TEXTURE = 1008, 1009
+PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
+SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN = 1022, 1024, 1026
+IDYES = 6
+
+SIDE = 256
+WHITE = (255, 255, 255)
+PEN = (0, 119, 170)             # default pen colour, red first
+MK_LBUTTON, MK_RBUTTON, MK_SHIFT, MK_CONTROL, MK_MBUTTON = 0x1, 0x2, 0x4, 0x8, 0x10
+TEXTURE_FILE_BYTES = 14 + 40 + SIDE * SIDE * 3
+SAVE_CHOOSER = "Enregistrer sous"
+UNABLE_TO_SAVE = "Unable to save texture"
+
+
+# ------------------------------------------------------------------ texture files made by the tests
+
+def bmp_file(width, height, bits=24, compression=0, planes=1, pixels=None, offset=54, signature=b"BM"):
+    """A BMP file with the given header fields. pixels: the raw pixel bytes (default: white rows padded
+    to 4 bytes for a 24-bit picture, zero bytes of the right size otherwise)."""
+    if pixels is None:
+        stride = (width * bits // 8 + 3) & ~3
+        pixels = (b"\xff" if bits == 24 else b"\x00") * (stride * abs(height))
+    gap = b"\x00" * (offset - 54)
+    header = signature + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, planes, bits, compression, 0, 0, 0, 0, 0)
+    return header + info + gap + pixels
+
+
+def texture_bytes(picture):
+    """The pixel block of a 256 x 256 texture file (bottom-up rows, blue-green-red) for a picture given as
+    rows top to bottom of (r, g, b), as captures are."""
+    out = bytearray()
+    for y in range(SIDE - 1, -1, -1):
+        for x in range(SIDE):
+            r, g, b = picture.get(x, y)
+            out += bytes((b, g, r))
+    return bytes(out)
+
+
+# ------------------------------------------------------------------ pictures
+
+def painted(picture):
+    """{(x, y): colour} of every pixel that is not white, in window coordinates (y down)."""
+    out = {}
+    for y in range(picture.height):
+        row = picture.rows[y]
+        for x in range(picture.width):
+            c = (row[3 * x], row[3 * x + 1], row[3 * x + 2])
+            if c != WHITE:
+                out[(x, y)] = c
+    return out
+
+
+def square(cx, cy, size, colour):
+    """The pixels of a square dab of this size at window position (cx, cy): texture row y = 255 - cy;
+    the square covers columns x - size/2 .. x - size/2 + size - 1 and rows likewise upward in the
+    texture, clamped to the texture, which in window rows is 255 - those rows."""
+    half = size // 2
+    tx, ty = cx, SIDE - 1 - cy
+    cols = {min(max(tx - half + c, 0), SIDE - 1) for c in range(size)}
+    rows = {min(max(ty - half + r, 0), SIDE - 1) for r in range(size)}
+    return {(x, SIDE - 1 - y): colour for x in cols for y in rows}
+
+
+def pixels_equal(a, b):
+    return (a.width, a.height) == (b.width, b.height) and all(ra == rb for ra, rb in zip(a.rows, b.rows))
+
+
+def count(picture, predicate):
+    n = 0
+    for row in picture.rows:
+        for i in range(0, 3 * picture.width, 3):
+            if predicate(row[i], row[i + 1], row[i + 2]):
+                n += 1
+    return n
+
+
+def bluish(r, g, b):
+    # The default pen colour 0, 119, 170 under the viewport's lighting: no red at all, blue above green.
+    return b >= 50 and r <= 20 and b > g
+
+
+def greyish(r, g, b):
+    # The white texture under white light: the three components stay together.
+    return r >= 60 and abs(r - g) <= 12 and abs(r - b) <= 12
+
+
+def box_colour(frame, enough=20000, stray=300):
+    """'blue' or 'white' when the lit box in the viewport frame is clearly of that texture, else None."""
+    blue, grey = count(frame, bluish), count(frame, greyish)
+    if blue >= enough and grey <= stray:
+        return "blue"
+    if grey >= enough and blue <= stray:
+        return "white"
+    return None
+
+
+class SkinTexture(harness.SessionTestCase):
+
+    # ---- helpers
+
+    def start_square_pen(self):
+        """Starts in a fresh folder with the shipped files; "Use Pattern" starts checked, so uncheck it
+        for the square pen and eraser."""
+        s = self.session
+        self.undo_locks(s.work_root / self.work_name())
+        work = s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        s.click(USE_PATTERN)
+        self.assertEqual(0, s.checked(USE_PATTERN))
+        return work
+
+    @staticmethod
+    def undo_locks(work):
+        """A run killed in the middle of a failed-save test leaves its folder immutable or mounted, and the
+        fresh working folder could not be made: undo both first."""
+        for name in ("locked", "full"):
+            folder = work / name
+            if folder.is_dir():
+                subprocess.run(["chattr", "-i", str(folder)], capture_output=True)
+                if os.path.ismount(folder):
+                    subprocess.run(["umount", str(folder)], capture_output=True)
+
+    def set_pen_size(self, size):
+        self.session.set_text(PEN_SIZE, str(size))
+        self.session.click(PEN_SIZE_OK)
+
+    def set_eraser_size(self, size):
+        self.session.set_text(ERASER_SIZE, str(size))
+        self.session.click(ERASER_SIZE_OK)
+
+    def assert_painted(self, expected, picture, what):
+        got = painted(picture)
+        if got != expected:
+            extra = sorted(set(got) - set(expected))[:8]
+            missing = sorted(set(expected) - set(got))[:8]
+            wrong = sorted(p for p in set(got) & set(expected) if got[p] != expected[p])[:8]
+            self.fail("%s: %d pixels painted, %d expected; unexpected %s, missing %s, wrong colour %s" % (
+                what, len(got), len(expected), extra, missing, [(p, got[p], expected[p]) for p in wrong]))
+
+    def wait_pixel(self, x, y, colour):
+        """Waits until the skin view shows this colour at window pixel (x, y); returns the capture."""
+        s = self.session
+        seen = []
+
+        def shown():
+            seen[:] = [s.capture("skin")]
+            return seen[0].get(x, y) == colour
+
+        self.assertTrue(wait_until(shown, harness.DEFAULT_TIMEOUT, 0.1),
+                        "the skin view never showed %r at (%d, %d)" % (colour, x, y))
+        return seen[0]
+
+    def load_texture(self, path):
+        self.session.click(LOAD_TEXTURE)
+        self.session.open_choose(path)
+
+    def save_texture(self, path, replace=False):
+        """Saves through "Save Texture..."; replace=True answers the chooser's overwrite prompt with Yes."""
+        s = self.session
+        s.click(SAVE_TEXTURE)
+        if not replace:
+            s.save_choose(path)
+            return
+        code, out, _ = s.run_driver("save-choose", wine_path(path))
+        self.assertNotEqual(0, code, "the chooser did not ask before replacing %s" % path)
+        self.assertTrue(any(line.startswith("box\t" + SAVE_CHOOSER) for line in out), out)
+        s.press_box(IDYES, SAVE_CHOOSER)
+
+    def release_real_input(self):
+        # A failure in the middle of a real drag must not leave a button or Shift held for the next test.
+        for args in (("keyup", "shift"), ("mouseup", "1"), ("mouseup", "3")):
+            try:
+                self.session.xdotool(*args)
+            except harness.HarnessError:
+                pass
+
+    # ---- painting
+
+    def test_fast_real_drag_leaves_separate_dabs(self):
+        s = self.session
+        self.start_square_pen()
+        s.activate()
+        skin = s.client_origin()["skin"]
+        self.addCleanup(self.release_real_input)
+        # Big jumps with the button held: each mouse message puts one dab where it is, nothing joins them.
+        stops = [(30, 40), (70, 60), (110, 85), (150, 110), (190, 140), (230, 170)]
+        s.mouse_move(skin.x + stops[0][0], skin.y + stops[0][1])
+        s.mouse_down(1)
+        self.wait_pixel(stops[0][0], stops[0][1], PEN)
+        for x, y in stops[1:]:
+            s.mouse_move(skin.x + x, skin.y + y)
+            self.wait_pixel(x, y, PEN)
+        s.mouse_up(1)
+        picture = s.capture("skin")
+        expected = {}
+        for x, y in stops:
+            expected.update(square(x, y, 3, PEN))
+        self.assert_painted(expected, picture, "fast drag")
+        for (x0, y0), (x1, y1) in zip(stops, stops[1:]):
+            with self.subTest(gap=((x0, y0), (x1, y1))):
+                self.assertEqual(WHITE, picture.get((x0 + x1) // 2, (y0 + y1) // 2), "dabs were joined")
+
+    def test_click_paints_the_pen_square_and_saves_an_exact_file(self):
+        s = self.session
+        work = self.start_square_pen()
+        s.mouse("ldown", 100, 100)
+        # Texture columns 99..101, rows 154..156 (bottom-up) are window rows 99..101.
+        self.assert_painted(square(100, 100, 3, PEN), s.capture("skin"), "click at (100, 100)")
+        self.assertEqual({(x, y) for x in range(99, 102) for y in range(99, 102)},
+                         set(square(100, 100, 3, PEN)))
+
+        path = work / "dab.bmp"
+        self.save_texture(path)
+        self.assertEqual([], s.boxes())
+        data = path.read_bytes()
+        self.assertEqual(TEXTURE_FILE_BYTES, len(data))
+        self.assertEqual(b"BM", data[:2])
+        file_header = struct.unpack("<IHHI", data[2:14])
+        self.assertEqual((TEXTURE_FILE_BYTES, 0, 0, 54), file_header, "bfSize, reserved words, bfOffBits")
+        info = struct.unpack("<IiiHHIIiiII", data[14:54])
+        self.assertEqual((40, 256, 256, 1, 24, 0, 0, 0, 0, 0, 0), info,
+                         "biSize, size, planes, bit count, compression, biSizeImage, resolution, colours")
+        expected = bytearray(b"\xff" * (SIDE * SIDE * 3))
+        for row in range(154, 157):
+            for col in range(99, 102):
+                at = (row * SIDE + col) * 3
+                expected[at:at + 3] = bytes((170, 119, 0))   # blue, green, red
+        if data[54:] != bytes(expected):
+            diffs = [i // 3 for i in range(0, len(expected), 3) if data[54 + i:57 + i] != expected[i:i + 3]]
+            self.fail("pixel data differs at %d pixels, first (col, row): %s" % (
+                len(diffs), [(d % SIDE, d // SIDE) for d in diffs[:8]]))
+
+    def test_right_button_whitens_a_7_by_7_square(self):
+        s = self.session
+        self.start_square_pen()
+        self.set_pen_size(20)
+        s.mouse("ldown", 100, 100)
+        pen_square = square(100, 100, 20, PEN)
+        self.assert_painted(pen_square, s.capture("skin"), "20-pixel pen square")
+        s.mouse("rdown", 100, 100)
+        eraser = square(100, 100, 7, WHITE)
+        self.assertEqual({(x, y) for x in range(97, 104) for y in range(97, 104)}, set(eraser))
+        expected = {p: c for p, c in pen_square.items() if p not in eraser}
+        self.assert_painted(expected, s.capture("skin"), "eraser in the pen square")
+        # A right-button move erases too, with the eraser's own size.
+        self.set_eraser_size(4)
+        s.mouse("rmove", 92, 92)
+        for p in square(92, 92, 4, WHITE):
+            expected.pop(p, None)
+        self.assertEqual(16, len(square(92, 92, 4, WHITE)))
+        self.assert_painted(expected, s.capture("skin"), "eraser move of size 4")
+
+    def test_shift_ctrl_middle_and_both_buttons_paint_nothing(self):
+        s = self.session
+        self.start_square_pen()
+        sent = [
+            ("ldown", MK_LBUTTON | MK_SHIFT), ("lmove", MK_LBUTTON | MK_SHIFT),
+            ("rdown", MK_RBUTTON | MK_SHIFT), ("rmove", MK_RBUTTON | MK_SHIFT),
+            ("lmove", MK_LBUTTON | MK_CONTROL), ("lmove", MK_LBUTTON | MK_RBUTTON),
+            ("ldown", MK_LBUTTON | MK_RBUTTON), ("rdown", MK_LBUTTON | MK_RBUTTON),
+            ("lmove", MK_LBUTTON | MK_MBUTTON), ("mmove", MK_MBUTTON), ("move", 0),
+        ]
+        for i, (msg, wparam) in enumerate(sent):
+            s.mouse(msg, 20 + 20 * i, 60, wparam)
+        self.assert_painted({}, s.capture("skin"), "sent messages with modifiers or several buttons")
+
+        # The same with real input: a Shift drag, then a drag with both buttons held.
+        s.activate()
+        skin = s.client_origin()["skin"]
+        self.addCleanup(self.release_real_input)
+        at = lambda x, y: s.mouse_move(skin.x + x, skin.y + y)  # noqa: E731
+        s.xdotool("keydown", "shift")
+        at(40, 120)
+        s.mouse_down(1)
+        for x in (80, 120, 160):
+            at(x, 130)
+        s.mouse_up(1)
+        s.xdotool("keyup", "shift")
+        at(40, 180)
+        s.mouse_down(1)        # the press alone has exactly the left button: one dab
+        s.mouse_down(3)
+        for x in (80, 120, 160):
+            at(x, 190)
+        s.mouse_up(3)
+        s.mouse_up(1)
+        # A plain click last: once it shows, every earlier real event has been handled.
+        at(200, 230)
+        s.mouse_down(1)
+        s.mouse_up(1)
+        picture = self.wait_pixel(200, 230, PEN)
+        expected = dict(square(40, 180, 3, PEN))
+        expected.update(square(200, 230, 3, PEN))
+        self.assert_painted(expected, picture, "real Shift drag and two-button drag")
+
+    # ---- texture files
+
+    def test_refused_textures_show_their_message_and_change_nothing(self):
+        s = self.session
+        work = self.start_square_pen()
+        s.mouse("ldown", 60, 200)
+        before = s.capture("skin")
+        full = SIDE * SIDE * 3
+        cases = [
+            ("w128.bmp", bmp_file(128, 128), "Picture width incorrect, must be 256"),
+            ("h128.bmp", bmp_file(256, 128), "Picture height incorrect, must be 256"),
+            ("topdown.bmp", bmp_file(256, -256), "Picture height incorrect, must be 256"),
+            ("8bit.bmp", bmp_file(256, 256, bits=8, pixels=b"\x00" * (1024 + SIDE * SIDE)),
+             "Picture is non 24 bits"),
+            ("8bit-rle.bmp", bmp_file(256, 256, bits=8, compression=1, pixels=b"\x00" * 2048),
+             "Picture is non 24 bits"),
+            ("bitfields.bmp", bmp_file(256, 256, compression=3), "Picture is compressed, too hard for me :P"),
+            ("planes.bmp", bmp_file(256, 256, planes=2), "Plan number incorrect, must be 1"),
+            # Our own choice for files too short for their pixels or headers: refuse them whole.
+            ("truncated.bmp", bmp_file(256, 256, pixels=b"\x00" * (full - 3)), "Picture file is truncated"),
+            ("short.bmp", bmp_file(256, 256, pixels=b"")[:40], "Picture file is truncated"),
+        ]
+        for name, data, message in cases:
+            with self.subTest(file=name):
+                path = work / name
+                path.write_bytes(data)
+                self.load_texture(path)
+                s.expect_box(wine_path(path), message, icon="error")
+                self.assertEqual([], s.boxes())
+        self.assertTrue(pixels_equal(before, s.capture("skin")), "a refused file changed the skin view")
+        # The texture itself (what a save writes) is unchanged too.
+        saved = work / "after.bmp"
+        self.save_texture(saved)
+        self.assertEqual(texture_bytes(before), saved.read_bytes()[54:])
+
+    def test_saved_texture_loads_back_identically(self):
+        s = self.session
+        work = self.start_square_pen()
+        # Something with no symmetry: squares of several sizes and a stamp of the default pattern.
+        s.mouse("ldown", 20, 30)
+        self.set_pen_size(12)
+        s.mouse("ldown", 200, 40)
+        self.set_pen_size(1)
+        s.mouse("ldown", 255, 255)
+        s.click(USE_PATTERN)
+        s.mouse("ldown", 128, 200)
+        first = s.capture("skin")
+        self.assertGreater(len(first.colours()), 3)
+
+        path = work / "round-trip.bmp"
+        self.save_texture(path)
+        data = path.read_bytes()
+        self.assertEqual(texture_bytes(first), data[54:], "the file holds what the view shows")
+
+        s.click(USE_PATTERN)
+        self.set_pen_size(1000)
+        s.mouse("ldown", 10, 10)
+        covered = s.capture("skin")
+        self.assertEqual({PEN: SIDE * SIDE}, covered.colours())
+        self.load_texture(path)
+        self.assertEqual([], s.boxes())
+        self.assertTrue(pixels_equal(first, s.capture("skin")), "the loaded texture differs from the saved one")
+
+        # The signature is not needed, and the pixels are read from bfOffBits even after a gap.
+        s.mouse("ldown", 10, 10)
+        variant = work / "variant.bmp"
+        variant.write_bytes(bmp_file(256, 256, pixels=data[54:], offset=54 + 26, signature=b"XY"))
+        self.load_texture(variant)
+        self.assertEqual([], s.boxes())
+        self.assertTrue(pixels_equal(first, s.capture("skin")), "the file with a gap loaded differently")
+
+    def _mount_tmpfs(self, folder, size):
+        """Mounts a tmpfs of this size on the folder (undone at cleanup); returns None, or why it failed."""
+        r = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=%s" % size, "tmpfs", str(folder)],
+                           capture_output=True, text=True)
+        if r.returncode != 0:
+            return r.stderr.strip() or "mount failed"
+        self.addCleanup(subprocess.run, ["umount", str(folder)], capture_output=True)
+        return None
+
+    def _unwritable_folder_with(self, folder, name, data):
+        """Puts the file into the folder, then makes the folder unwritable even for root (the tests run as
+        root, so permissions would not stop a write): immutable, or else a read-only tmpfs. Skips the test
+        when neither works here. Returns how the folder was locked."""
+        (folder / name).write_bytes(data)
+        r = subprocess.run(["chattr", "+i", str(folder)], capture_output=True, text=True)
+        if r.returncode == 0:
+            self.addCleanup(subprocess.run, ["chattr", "-i", str(folder)], capture_output=True)
+            return "chattr +i"
+        chattr_error = r.stderr.strip()
+        why = self._mount_tmpfs(folder, "1m")
+        if why is not None:
+            self.skipTest("no way to make a folder unwritable for root: chattr +i: %s; mount: %s" % (chattr_error, why))
+        (folder / name).write_bytes(data)
+        r = subprocess.run(["mount", "-o", "remount,ro", str(folder)], capture_output=True, text=True)
+        if r.returncode != 0:
+            self.skipTest("no way to make a folder unwritable for root: chattr +i: %s; remount ro: %s" % (
+                chattr_error, r.stderr.strip()))
+        return "a read-only tmpfs"
+
+    def test_save_into_an_unwritable_folder_keeps_the_earlier_file(self):
+        s = self.session
+        work = self.start_square_pen()
+        folder = work / "locked"
+        folder.mkdir()
+        earlier = bmp_file(256, 256, pixels=bytes(range(256)) * (SIDE * 3))
+        how = self._unwritable_folder_with(folder, "kept.bmp", earlier)
+        target = folder / "kept.bmp"
+        s.mouse("ldown", 100, 100)
+        # Replacing the earlier file: the folder refuses the temporary file, so nothing may touch the target
+        # (opening the target itself for writing would still succeed under chattr +i).
+        self.save_texture(target, replace=True)
+        s.expect_box(wine_path(target), UNABLE_TO_SAVE, icon="error")
+        self.assertEqual(earlier, target.read_bytes(), "the earlier file changed (folder locked by %s)" % how)
+        # A new name in the same folder fails the same way and leaves nothing behind.
+        fresh = folder / "fresh.bmp"
+        self.save_texture(fresh)
+        s.expect_box(wine_path(fresh), UNABLE_TO_SAVE, icon="error")
+        self.assertEqual(["kept.bmp"], sorted(os.listdir(folder)))
+        self.assertEqual([], s.boxes())
+
+    def test_save_onto_a_full_disk_keeps_the_earlier_file(self):
+        s = self.session
+        work = self.start_square_pen()
+        folder = work / "full"
+        folder.mkdir()
+        # 256 KiB holds the earlier texture (196,662 bytes) but not a second one beside it.
+        why = self._mount_tmpfs(folder, "256k")
+        if why is not None:
+            self.skipTest("cannot mount a small tmpfs here: %s" % why)
+        target = folder / "kept.bmp"
+        earlier = bmp_file(256, 256, pixels=bytes(range(256)) * (SIDE * 3))
+        self.assertEqual(TEXTURE_FILE_BYTES, len(earlier))
+        target.write_bytes(earlier)
+        s.mouse("ldown", 100, 100)
+        self.save_texture(target, replace=True)
+        s.expect_box(wine_path(target), UNABLE_TO_SAVE, icon="error")
+        self.assertEqual(earlier, target.read_bytes(), "a failed save damaged the earlier file")
+        self.assertEqual(["kept.bmp"], sorted(os.listdir(folder)), "a temporary file was left behind")
+        self.assertEqual([], s.boxes())
+        # The program goes on: a save elsewhere still works.
+        elsewhere = work / "elsewhere.bmp"
+        self.save_texture(elsewhere)
+        self.assertEqual(TEXTURE_FILE_BYTES, elsewhere.stat().st_size)
+
+    # ---- the texture on the model
+
+    def wait_box_colour(self, colour):
+        s = self.session
+        seen = []
+
+        def shows():
+            seen[:] = [box_colour(s.read_gl_viewport())]
+            return seen[0] == colour
+
+        self.assertTrue(wait_until(shows, harness.DEFAULT_TIMEOUT, 0.1),
+                        "the model never looked %s (last: %s); frame %s" % (colour, seen, s.work / "gl-viewport.ppm"))
+
+    def new_frames(self, n):
+        """Reads the viewport until n frames different from their predecessor have been seen (the model
+        spins, so every frame differs); returns them."""
+        s = self.session
+        frames = [s.read_gl_viewport()]
+        while len(frames) <= n:
+            nxt = []
+
+            def changed():
+                nxt[:] = [s.read_gl_viewport()]
+                return not pixels_equal(nxt[0], frames[-1])
+
+            self.assertTrue(wait_until(changed, harness.DEFAULT_TIMEOUT, 0.05), "the viewport stopped changing")
+            frames.append(nxt[0])
+        return frames[1:]
+
+    def test_texture_on_the_fly_and_apply_texture(self):
+        s = self.session
+        self.start_square_pen()
+        self.assertEqual(1, s.checked(TEXTURE_ON_THE_FLY))
+        self.assertFalse(s.enabled(APPLY_TEXTURE))
+        s.click(TEXTURE_ON_THE_FLY)
+        self.assertEqual(0, s.checked(TEXTURE_ON_THE_FLY))
+        self.assertTrue(s.enabled(APPLY_TEXTURE))
+        s.click(TEXTURE_ON_THE_FLY)
+        self.assertEqual(1, s.checked(TEXTURE_ON_THE_FLY))
+        self.assertFalse(s.enabled(APPLY_TEXTURE))
+
+        # The default box, loaded at start-up through vmr.dll, shows the white texture.
+        self.wait_box_colour("white")
+        # Painting with the box unchecked changes the view at once but not the model.
+        s.click(TEXTURE_ON_THE_FLY)
+        self.set_pen_size(1000)
+        s.mouse("ldown", 128, 128)
+        self.assertEqual({PEN: SIDE * SIDE}, s.capture("skin").colours())
+        for i, frame in enumerate(self.new_frames(3)):
+            with self.subTest(frame=i):
+                self.assertEqual("white", box_colour(frame), "the model changed before Apply Texture")
+        s.click(APPLY_TEXTURE)
+        self.wait_box_colour("blue")
+
+        # With the box checked, a dab reaches the model by itself.
+        s.click(TEXTURE_ON_THE_FLY)
+        self.assertFalse(s.enabled(APPLY_TEXTURE))
+        self.set_eraser_size(1000)
+        s.mouse("rdown", 128, 128)
+        self.assertEqual({WHITE: SIDE * SIDE}, s.capture("skin").colours())
+        self.wait_box_colour("white")
+
+
+if __name__ == "__main__":
+    harness.main()
