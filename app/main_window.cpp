@@ -172,10 +172,12 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_CLOSE:
     case WM_QUIT:
-        // The window is never destroyed: the loop ends on `running` and the process exits.
-        PostQuitMessage(0);
+        // The window is never destroyed: the loop ends on `running` and the process exits. The settings are
+        // written before the quit message is posted, since a pending quit message would end the message box
+        // that reports a failed write before the user could see it.
         running = 0;
         writeSettings();
+        PostQuitMessage(0);
         return TRUE;
     }
     return FALSE;

@@ -773,6 +773,78 @@ int cmdPluginsPress(const Args& a) {
     return pressButton(b, d) ? kOk : fail(L"timeout: the dialog did not answer");
 }
 
+// plugins-close: the dialog's close box, as WM_CLOSE; waits until the dialog is gone.
+int cmdPluginsClose(const Args&) {
+    HWND d = requirePlugins(0);
+    if (!d) return kFail;
+    if (!PostMessageW(d, WM_CLOSE, 0, 0)) return fail(L"PostMessage failed");
+    return waitFor(timeoutMs, [&] { return gone(d); }) ? kOk : fail(L"timeout: the Plugins dialog stays open");
+}
+
+// ---------------------------------------------------------------- settings file helpers
+
+// color-custom <index>: "r<TAB>g<TAB>b" of custom colour slot 0-15 (top row 0-7, bottom row 8-15) as the open
+// colour chooser shows it: the centre of the slot's swatch in its 8 x 2 grid, read from the screen.
+constexpr int kColorCustomArea = 721;
+
+int cmdColorCustom(const Args& a) {
+    long index;
+    if (!intArg(a, 1, &index) || index < 0 || index > 15) return kUsage;
+    HWND dlg = waitColorDialog();
+    if (!dlg) return kFail;
+    HWND area = GetDlgItem(dlg, kColorCustomArea);
+    if (!area) return fail(L"the colour chooser has no custom colour area");
+    sync(dlg);
+    RECT r;
+    GetClientRect(area, &r);
+    const int gap = 4;  // the chooser leaves this many pixels between swatches
+    int dx = r.right / 8, dy = r.bottom / 2;
+    POINT p = {(int)(index % 8) * dx + (dx - gap) / 2, (int)(index / 8) * dy + (dy - gap) / 2};
+    MapWindowPoints(area, dlg, &p, 1);
+    HDC dc = GetDC(dlg);
+    COLORREF c = GetPixel(dc, p.x, p.y);
+    ReleaseDC(dlg, dc);
+    if (c == CLR_INVALID) return fail(L"cannot read the custom colour swatch");
+    printLine(std::to_wstring(GetRValue(c)) + L"\t" + std::to_wstring(GetGValue(c)) + L"\t" +
+              std::to_wstring(GetBValue(c)));
+    return kOk;
+}
+
+// open-browse / save-browse <folder>: types a folder into the chooser's file name field and presses OK, which
+// makes the chooser open that folder (as a user navigating does) and stay open. The click is sent, not posted,
+// so the chooser has moved into the folder when the command returns.
+int browseFolder(const std::wstring& caption, const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HWND dlg = waitDialog(caption);
+    if (!dlg) return kFail;
+    HWND name = fileNameControl(dlg);
+    HWND ok = GetDlgItem(dlg, IDOK);
+    DWORD_PTR r = 0;
+    if (!name || !ok) return fail(L"the chooser has no file name field or no OK button");
+    if (!SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)a[1], SMTO_NORMAL, timeoutMs, &r) ||
+        !SendMessageTimeoutW(ok, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &r))
+        return fail(L"timeout: the chooser did not answer");
+    for (HWND b : findBoxes()) printLine(L"box\t" + describeBox(b));
+    if (gone(dlg)) return fail(L"the chooser closed instead of opening the folder");
+    return findBoxes().empty() ? kOk : fail(L"a message box appeared");
+}
+
+int cmdOpenBrowse(const Args& a) { return browseFolder(L"Ouvrir", a); }
+int cmdSaveBrowse(const Args& a) { return browseFolder(L"Enregistrer sous", a); }
+
+// hold <path> <ms>: opens an existing file with no sharing, as another program locking it would, prints
+// "held", and keeps it open for ms milliseconds (or until the driver is killed).
+int cmdHold(const Args& a) {
+    long ms;
+    if (a.size() < 3 || !intArg(a, 2, &ms) || ms <= 0) return kUsage;
+    HANDLE f = CreateFileW(a[1], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(L"cannot open " + a.v[1] + L": error " + std::to_wstring(GetLastError()));
+    printLine(L"held");
+    Sleep((DWORD)ms);
+    CloseHandle(f);
+    return kOk;
+}
+
 // ---------------------------------------------------------------- debugging
 
 int cmdWindows(const Args&) {
@@ -822,6 +894,11 @@ const Command kCommands[] = {
     {L"plugins-select", cmdPluginsSelect, L"<index>"},
     {L"plugins-text", cmdPluginsText, L"<id>"},
     {L"plugins-press", cmdPluginsPress, L"<id>"},
+    {L"plugins-close", cmdPluginsClose, L""},
+    {L"color-custom", cmdColorCustom, L"<index 0-15>"},
+    {L"open-browse", cmdOpenBrowse, L"<folder>"},
+    {L"save-browse", cmdSaveBrowse, L"<folder>"},
+    {L"hold", cmdHold, L"<path> <ms>"},
     {L"close", cmdClose, L""},
     {L"activate", cmdActivate, L""},
     {L"move", cmdMove, L"<x> <y>"},
