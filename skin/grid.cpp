@@ -67,7 +67,7 @@ void walkLine(int64_t major0, int64_t minor0, int64_t dMajor, int64_t dMinor, bo
 
 bool cornerUsable(const float *corner)
 {
-    return corner != nullptr && !std::isnan(corner[0]) && !std::isnan(corner[1]);
+    return corner != nullptr && std::isfinite(corner[0]) && std::isfinite(corner[1]);
 }
 
 } // namespace

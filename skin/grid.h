@@ -16,5 +16,5 @@ void drawGridLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t *targe
 void clearGrid(uint8_t *target);
 
 // Outlines count triangles of a plugin's table into the layer. Triangles given by a null entry, or with a
-// null corner or a NaN coordinate, are skipped; a null table or a count of 0 or less draws nothing.
+// null corner or a non-finite (NaN or infinite) coordinate, are skipped; a null table or a count of 0 or less draws nothing.
 void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target);

@@ -188,9 +188,12 @@ TEST(GridTable, BrokenEntriesAreSkipped)
     TexCoordTriangle good{{P00, P10, P01}};
     TexCoordTriangle nullCorner{{Pmid, nullptr, P10}};
     TexCoordTriangle nanCorner{{Pmid, PNaN, P10}};
-    const TexCoordTriangle *table[] = {nullptr, &nullCorner, &good, &nanCorner, nullptr};
+    const float inf = std::numeric_limits<float>::infinity();
+    const float PInf[2] = {inf, -inf};
+    TexCoordTriangle infCorner{{PInf, P10, P01}};
+    const TexCoordTriangle *table[] = {nullptr, &nullCorner, &good, &nanCorner, &infCorner, nullptr};
     GuardedLayer g;
-    drawGridTable(table, 5, g.layer());
+    drawGridTable(table, 6, g.layer());
     EXPECT_EQ(g.black(), unitTriangle());
     EXPECT_TRUE(g.guardsIntact());
 }

@@ -1,0 +1,271 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the 3D viewport's camera with real input through X (xdotool): the automatic spin,
+the middle-button turn that pauses it, F5 that resumes it, the left-button pan, the right-button zoom, and
+the light that stays with the viewer while the model turns.
+
+The camera polls the mouse once per frame and takes one step per frame in which the cursor moved, whatever
+the distance. To count steps exactly, each cursor move is followed by waiting for the frame to change, so
+that exactly one frame sees each move. Frames are read from Wine's offscreen OpenGL window."""
+
+import subprocess
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wait_until  # noqa: E402
+
+LEFT, MIDDLE, RIGHT = 1, 2, 3
+BRIGHT = 64          # a channel above this is the model; the background is exactly black
+STEP = 2             # cursor pixels per move: any distance is one step
+
+
+class Frame:
+    """One viewport frame: raw RGB rows, top to bottom, and the bounds of the model's bright pixels."""
+
+    _bright = bytes(1 if v > BRIGHT else 0 for v in range(256))
+
+    def __init__(self, image):
+        self.image = image
+        self.width, self.height = image.width, image.height
+        self.data = b"".join(bytes(r[:3 * image.width]) for r in image.rows)
+
+    def __eq__(self, other):
+        return isinstance(other, Frame) and self.data == other.data
+
+    def __ne__(self, other):
+        return not self == other
+
+    def bounds(self):
+        """(left, top, right, bottom) of the bright pixels, inclusive, or None."""
+        left = top = right = bottom = None
+        stride = 3 * self.width
+        for y in range(self.height):
+            marks = self.data[y * stride:(y + 1) * stride].translate(self._bright)
+            first = marks.find(1)
+            if first < 0:
+                continue
+            last = marks.rfind(1)
+            left = first // 3 if left is None else min(left, first // 3)
+            right = last // 3 if right is None else max(right, last // 3)
+            top = y if top is None else top
+            bottom = y
+        return None if left is None else (left, top, right, bottom)
+
+    def centre(self):
+        b = self.bounds()
+        return (b[0] + b[2]) / 2.0, (b[1] + b[3]) / 2.0
+
+    def size(self):
+        b = self.bounds()
+        return b[2] - b[0] + 1, b[3] - b[1] + 1
+
+    def differing_pixels(self, other, tolerance=8):
+        a, b = self.data, other.data
+        count = 0
+        for i in range(0, min(len(a), len(b)), 3):
+            if abs(a[i] - b[i]) > tolerance or abs(a[i + 1] - b[i + 1]) > tolerance or abs(a[i + 2] - b[i + 2]) > tolerance:
+                count += 1
+        return count
+
+    def save(self, path):
+        self.image.save_ppm(path)
+        return path
+
+
+class CameraTestCase(harness.SessionTestCase):
+
+    def setUp(self):
+        super().setUp()
+        s = self.session
+        s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        s.activate()
+        self.viewport = s.client_origin()["viewport"]
+        self._gl_window = None
+        self.cursor = None
+        self.move_to(160, 256)
+
+    # ---- reading frames
+
+    def read(self):
+        """The current frame, read straight from the offscreen GL window (found once per program run)."""
+        s = self.session
+        if self._gl_window is None:
+            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=s.env, capture_output=True, text=True,
+                                  timeout=harness.DEFAULT_TIMEOUT).stdout
+            found = harness.find_offscreen_gl_windows(tree)
+            if not found:
+                raise harness.HarnessError("no offscreen OpenGL window%s" % s.context("gl-window"))
+            self._gl_window = found[-1]
+        r = subprocess.run(["import", "-silent", "-window", self._gl_window, "-depth", "8", "ppm:-"], env=s.env,
+                           capture_output=True, timeout=harness.DEFAULT_TIMEOUT * 2)
+        if r.returncode != 0:
+            raise harness.HarnessError("reading the GL window failed: %s" % r.stderr.decode(errors="replace"))
+        return Frame(harness.read_ppm(r.stdout))
+
+    def keep(self, frame, name):
+        """Saves a frame in the work folder, for the failure message."""
+        return frame.save(self.session.work / ("%s.ppm" % name))
+
+    def changed_from(self, previous, what):
+        """Waits for a frame that differs from `previous`, and returns it."""
+        seen = []
+
+        def differs():
+            seen.append(self.read())
+            return seen[-1] != previous
+        if not wait_until(differs, harness.DEFAULT_TIMEOUT, 0.01):
+            self.fail("the frame did not change after %s (frame: %s)" % (what, self.keep(seen[-1], "unchanged")))
+        return seen[-1]
+
+    def still(self):
+        """Reads until three successive frames agree (the model stands still); returns that frame. Frames
+        come far faster than reads, so agreeing reads mean that frames no longer change."""
+        frames = [self.read(), self.read()]
+
+        def agree():
+            frames.append(self.read())
+            return frames[-1] == frames[-2] == frames[-3]
+        return frames[-1] if wait_until(agree, harness.DEFAULT_TIMEOUT, 0.01) else None
+
+    def assert_spinning(self):
+        first = self.read()
+        self.changed_from(first, "waiting for the spin")
+        second = self.read()
+        self.changed_from(second, "waiting for the spin")
+
+    def assert_stays(self, frame, reads=3):
+        for i in range(reads):
+            now = self.read()
+            if now != frame:
+                self.fail("the frame changed while nothing moved (%s, then %s)"
+                          % (self.keep(frame, "before"), self.keep(now, "after")))
+
+    # ---- real input
+
+    def move_to(self, x, y):
+        """Moves the cursor to (x, y) of the viewport."""
+        self.cursor = (x, y)
+        self.session.mouse_move(self.viewport.x + x, self.viewport.y + y)
+
+    def steps(self, dx, dy, count, what):
+        """Moves the cursor `count` times by (dx, dy), waiting after each move for the frame it causes, so
+        that each move is one camera step. Returns the last frame."""
+        frame = self.read()
+        for i in range(count):
+            self.move_to(self.cursor[0] + dx, self.cursor[1] + dy)
+            frame = self.changed_from(frame, "%s, move %d" % (what, i + 1))
+        return frame
+
+    def pause_spin(self):
+        """A middle-button press without moving pauses the spin; returns the paused frame."""
+        s = self.session
+        s.mouse_down(MIDDLE)
+        paused = self.still()
+        s.mouse_up(MIDDLE)
+        self.assertIsNotNone(paused, "holding the middle button did not pause the spin")
+        self.assert_stays(paused)
+        return paused
+
+
+class Camera(CameraTestCase):
+
+    def test_middle_drag_turns_and_pauses_until_f5(self):
+        s = self.session
+        self.assert_spinning()
+        spinning = self.read()
+        s.mouse_down(MIDDLE)
+        turned = self.steps(STEP, 0, 10, "a middle drag")
+        s.mouse_up(MIDDLE)
+        paused = self.still()
+        self.assertIsNotNone(paused, "the spin goes on after a middle drag")
+        self.assertNotEqual(spinning, paused)
+        self.assertEqual(turned, paused, "releasing the button changes nothing")
+        self.assert_stays(paused)
+
+        # While paused, the middle button held still changes nothing, and moving it turns the model.
+        s.mouse_down(MIDDLE)
+        self.assert_stays(paused)
+        turned = self.steps(STEP, 0, 5, "a middle drag while paused")
+        s.mouse_up(MIDDLE)
+        self.assertNotEqual(paused, turned)
+        self.assert_stays(turned)
+
+        # F5 resumes the spin wherever the cursor is; the spin goes on after the key is released.
+        s.mouse_move(self.viewport.x + self.viewport.width + 100, self.viewport.y + 20)
+        self.assert_stays(turned)
+        s.xdotool("keydown", "F5")
+        try:
+            self.changed_from(turned, "pressing F5")
+        finally:
+            s.xdotool("keyup", "F5")
+        self.assert_spinning()
+
+    def test_left_drag_pans_the_model_with_the_cursor(self):
+        s = self.session
+        before = self.pause_spin()
+        x0, y0 = before.centre()
+        w0, h0 = before.size()
+        s.mouse_down(LEFT)
+        right = self.steps(STEP, 0, 15, "a left drag to the right")
+        up = self.steps(0, -STEP, 15, "a left drag upwards")
+        s.mouse_up(LEFT)
+        self.assert_stays(up)
+        where = "frames %s, %s, %s" % (self.keep(before, "before"), self.keep(right, "right"), self.keep(up, "up"))
+        # 15 steps of 0.1 unit: about 18 pixels at the model's distance of 50.
+        x1, y1 = right.centre()
+        self.assertTrue(10 <= x1 - x0 <= 40 and abs(y1 - y0) <= 3, "pan right moved the centre by %r; %s"
+                        % ((x1 - x0, y1 - y0), where))
+        x2, y2 = up.centre()
+        self.assertTrue(10 <= y1 - y2 <= 40 and abs(x2 - x1) <= 3, "pan up moved the centre by %r; %s"
+                        % ((x2 - x1, y2 - y1), where))
+        w2, h2 = up.size()
+        self.assertTrue(abs(w2 - w0) <= 0.1 * w0 and abs(h2 - h0) <= 0.1 * h0, "panning resized the model: "
+                        "%r -> %r; %s" % ((w0, h0), (w2, h2), where))
+
+    def test_right_drag_upwards_zooms_in_and_sideways_does_nothing(self):
+        s = self.session
+        before = self.pause_spin()
+        s.mouse_down(RIGHT)
+        for i in range(5):
+            self.move_to(self.cursor[0] + STEP, self.cursor[1])
+        self.assert_stays(before, reads=2)
+        near = self.steps(0, -STEP, 10, "a right drag upwards")
+        w0, h0 = before.size()
+        w1, h1 = near.size()
+        # 10 steps of 1 unit: from 50 to 40 units away, a quarter larger.
+        self.assertTrue(w1 >= 1.12 * w0 and h1 >= 1.12 * h0, "zooming in grew the model from %r to %r (%s, %s)"
+                        % ((w0, h0), (w1, h1), self.keep(before, "before"), self.keep(near, "near")))
+        # Coming nearer moves every point away from the centre of the view: all four edges move out.
+        (l0, t0, r0, b0), (l1, t1, r1, b1) = before.bounds(), near.bounds()
+        self.assertTrue(l1 < l0 and t1 < t0 and r1 > r0 and b1 > b0, "zooming in moved the edges from %r to %r"
+                        % (before.bounds(), near.bounds()))
+        # The same number of steps down brings it back exactly where it was.
+        back = self.steps(0, STEP, 10, "a right drag downwards")
+        s.mouse_up(RIGHT)
+        self.assertEqual(before, back, "zooming 10 steps in and 10 out is not the start (%s, %s)"
+                         % (self.keep(before, "before"), self.keep(back, "back")))
+
+    def test_light_stays_with_the_viewer_while_the_model_turns(self):
+        # The box is white on all sides, so with the light fixed relative to the viewer a quarter turn
+        # (90 one-degree steps) shows the same picture again; a light turning with the model would shade
+        # the faces differently after the turn.
+        s = self.session
+        start = self.pause_spin()
+        s.mouse_down(MIDDLE)
+        half = self.steps(STEP, 0, 45, "a middle drag")
+        quarter = self.steps(STEP, 0, 45, "a middle drag")
+        s.mouse_up(MIDDLE)
+        where = "frames %s, %s, %s" % (self.keep(start, "start"), self.keep(half, "half"),
+                                       self.keep(quarter, "quarter"))
+        box = start.size()
+        self.assertGreater(half.differing_pixels(start), box[0] * box[1] // 10, "45 degrees changed little; " + where)
+        # Only the edges move by a pixel or so: the faces are split into triangles differently.
+        self.assertLess(quarter.differing_pixels(start), box[0] * box[1] // 200, "a quarter turn is not the start; "
+                        + where)
+
+
+if __name__ == "__main__":
+    harness.main()
