@@ -268,6 +268,28 @@ class Session:
         return env
 
     def _start_x(self):
+        # openbox now and then exits at once on a brand-new display; a second display almost always works.
+        for attempt in range(3):
+            try:
+                return self._start_x_once()
+            except HarnessError as e:
+                failure = e
+                self._stop_x()
+        raise failure
+
+    def _stop_x(self):
+        for proc in (self._openbox, self._xvfb):
+            if proc and proc.poll() is None:
+                proc.terminate()
+                try:
+                    proc.wait(5)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+                    proc.wait(5)
+        self._openbox = self._xvfb = None
+        self.display = None
+
+    def _start_x_once(self):
         rfd, wfd = os.pipe()
         self._xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
@@ -277,8 +299,10 @@ class Session:
             self.display = int(self._read_display(rfd))
         finally:
             os.close(rfd)
-        self._openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
+        self._openbox_log = self.work_root / ("openbox-%s.log" % re.sub(r"[^\w.-]", "_", self.name))
+        with open(self._openbox_log, "w") as log:
+            self._openbox = subprocess.Popen(["openbox", "--sm-disable"], env=self.env, stdout=log, stderr=log,
+                                             preexec_fn=_die_with_parent)
         if not wait_until(self._wm_running, DEFAULT_TIMEOUT, 0.1):
             raise HarnessError("openbox did not start on display :%d" % self.display)
 
@@ -298,7 +322,8 @@ class Session:
 
     def _wm_running(self):
         if self._openbox.poll() is not None:
-            raise HarnessError("openbox exited with %s" % self._openbox.returncode)
+            said = self._openbox_log.read_text(errors="replace").strip()
+            raise HarnessError("openbox exited with %s on display :%d: %s" % (self._openbox.returncode, self.display, said))
         r = subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True,
                            text=True, timeout=DEFAULT_TIMEOUT)
         return "window id #" in r.stdout
