@@ -1,6 +1,14 @@
 # The native build: unit tests of the platform-free code under AddressSanitizer and UBSan, benchmarks on an
 # unsanitised copy of the core, the data generators, and the end-to-end tests that drive the Windows build
 # (configured with PELTERINE_WIN_BUILD) under Wine.
+
+# The fuzzers: a clang build of their own (PELTERINE_FUZZ), which the usual build runs as tests when
+# PELTERINE_FUZZ_BUILD names it.
+include(${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz.cmake)
+if(PELTERINE_FUZZ)
+  return()
+endif()
+
 option(PELTERINE_SANITIZE "Build the core and its tests with AddressSanitizer and UBSan" ON)
 
 function(sanitize target)
