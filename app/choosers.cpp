@@ -49,7 +49,10 @@ static void buildFilter(char (&filter)[256], const char *text, const char *patte
     std::memcpy(filter + textLength + 1, pattern, patternLength);
 }
 
-char *chooseOpenPath(const char *filterText, const char *filterPattern)
+// Runs the open or the save chooser with a 512-byte path buffer that starts empty; a copy of the chosen path,
+// or nullptr when the user cancels or the chooser fails.
+static char *runFileChooser(bool save, const char *filterText, const char *filterPattern, const char *title,
+                            const char *defaultExtension, DWORD flags)
 {
     char filter[256];
     buildFilter(filter, filterText, filterPattern);
@@ -60,34 +63,28 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern)
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = "Ouvrir";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES;
+    ofn.lpstrTitle = title;
+    ofn.lpstrDefExt = defaultExtension;
+    ofn.Flags = flags;
 
     SavedFolder folder = saveCurrentFolder();
-    BOOL chosen = GetOpenFileNameA(&ofn);
+    BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
     restoreCurrentFolder(folder);
     return chosen ? copyPath(path) : nullptr;
 }
 
+char *chooseOpenPath(const char *filterText, const char *filterPattern)
+{
+    return runFileChooser(false, filterText, filterPattern, "Ouvrir", nullptr,
+                          OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+}
+
 char *chooseSavePath()
 {
-    char filter[256];
-    buildFilter(filter, "Image Bitmap (*.bmp)", "*.bmp");
-    char path[512] = "";
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFilter = filter;
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
-    ofn.lpstrTitle = "Enregistrer sous";
-    ofn.lpstrDefExt = ".bmp";
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES;
-
-    SavedFolder folder = saveCurrentFolder();
-    BOOL chosen = GetSaveFileNameA(&ofn);
-    restoreCurrentFolder(folder);
-    return chosen ? copyPath(path) : nullptr;
+    // The chooser takes the default extension without its dot: with one, a typed "skin" would become
+    // "skin..bmp" on some systems.
+    return runFileChooser(true, "Image Bitmap (*.bmp)", "*.bmp", "Enregistrer sous", "bmp",
+                          OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES);
 }
 
 bool chooseColor(COLORREF &color)

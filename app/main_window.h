@@ -11,6 +11,12 @@ extern HWND mainWindow;
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Registers the class of one of the three child windows; false when registration fails.
+bool registerChildClass(const char *name, WNDPROC procedure);
+
+// Creates one of the three child windows at (x, y) of the main window's client area.
+HWND createChildWindow(const char *className, int x, int y, int width, int height);
+
 // Handles waiting messages in batches and draws a frame whenever none is waiting, until running is 0.
 void runFrameLoop();
 

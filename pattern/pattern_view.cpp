@@ -61,18 +61,9 @@ static LRESULT CALLBACK patternViewWindowProc(HWND window, UINT message, WPARAM 
 
 void createPatternView()
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    // CS_OWNDC: the DC taken at creation is used by every paint for the whole run.
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    wc.lpfnWndProc = patternViewWindowProc;
-    wc.hInstance = appInstance;
-    wc.lpszClassName = "PatternWindowClass";
-    if (!RegisterClassExA(&wc))
+    if (!registerChildClass("PatternWindowClass", patternViewWindowProc))
         return;
-    patternViewWindow = CreateWindowExA(0, "PatternWindowClass", nullptr, WS_CHILD | WS_VISIBLE,
-                                        skinViewLeft + skinWidth + 10, skinViewTop, 64, 64, mainWindow, nullptr,
-                                        appInstance, nullptr);
+    patternViewWindow = createChildWindow("PatternWindowClass", skinViewLeft + skinWidth + 10, skinViewTop, 64, 64);
     if (!patternViewWindow)
         return;
     beepIfFailed(initPatternStore());

@@ -89,22 +89,14 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
 void createSkinView()
 {
     static_assert(sizeof(BitmapHeader) == sizeof(BITMAPINFO), "skinHeader is handed to GDI as a BITMAPINFO");
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    // CS_OWNDC: the DC taken at creation is used by every paint for the whole run.
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    wc.lpfnWndProc = skinViewWindowProc;
-    wc.hInstance = appInstance;
-    wc.lpszClassName = "SkinWindowClass";
-    if (!RegisterClassExA(&wc))
+    if (!registerChildClass("SkinWindowClass", skinViewWindowProc))
         return;
 
     skinViewLeft = 545;
     skinViewTop = 227;
     skinWidth = SKIN_SIDE;
     skinHeight = SKIN_SIDE;
-    skinViewWindow = CreateWindowExA(0, "SkinWindowClass", nullptr, WS_CHILD | WS_VISIBLE, skinViewLeft, skinViewTop,
-                                     skinWidth, skinHeight, mainWindow, nullptr, appInstance, nullptr);
+    skinViewWindow = createChildWindow("SkinWindowClass", skinViewLeft, skinViewTop, skinWidth, skinHeight);
     if (!skinViewWindow)
         return;
 

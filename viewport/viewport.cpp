@@ -83,15 +83,7 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
 
 void createViewport()
 {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    // CS_OWNDC: the DC taken at creation is used by every frame; a DC from the shared cache would not last.
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    wc.lpfnWndProc = viewportWindowProc;
-    wc.hInstance = appInstance;
-    wc.lpszClassName = "OpenGLViewportWindowClass";
-    if (!RegisterClassExA(&wc))
+    if (!registerChildClass("OpenGLViewportWindowClass", viewportWindowProc))
         return;
-    viewportWindow = CreateWindowExA(0, "OpenGLViewportWindowClass", nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 512,
-                                     512, mainWindow, nullptr, appInstance, nullptr);
+    viewportWindow = createChildWindow("OpenGLViewportWindowClass", 10, 10, 512, 512);
 }

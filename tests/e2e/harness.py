@@ -160,6 +160,18 @@ def _die_with_parent():
     libc.prctl(1, signal.SIGKILL)   # PR_SET_PDEATHSIG
 
 
+def _terminate(*procs):
+    """Ends the given processes this harness started (None entries are skipped), by PID."""
+    for proc in procs:
+        if proc and proc.poll() is None:
+            proc.terminate()
+            try:
+                proc.wait(5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                proc.wait(5)
+
+
 def _lock(path, timeout):
     f = open(path, "a+")
     deadline = time.monotonic() + timeout
@@ -245,14 +257,7 @@ class Session:
             if self.display is not None and self.prefix.exists():
                 self._stop_wineserver()
         finally:
-            for proc in (self._wineserver, self._openbox, self._xvfb):
-                if proc and proc.poll() is None:
-                    proc.terminate()
-                    try:
-                        proc.wait(5)
-                    except subprocess.TimeoutExpired:
-                        proc.kill()
-                        proc.wait(5)
+            _terminate(self._wineserver, self._openbox, self._xvfb)
             self._wineserver = self._openbox = self._xvfb = None
             if self._lock_file:
                 self._lock_file.close()
@@ -278,14 +283,7 @@ class Session:
         raise failure
 
     def _stop_x(self):
-        for proc in (self._openbox, self._xvfb):
-            if proc and proc.poll() is None:
-                proc.terminate()
-                try:
-                    proc.wait(5)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-                    proc.wait(5)
+        _terminate(self._openbox, self._xvfb)
         self._openbox = self._xvfb = None
         self.display = None
 
