@@ -248,6 +248,11 @@ class SkinTexture(harness.SessionTestCase):
             self.fail("pixel data differs at %d pixels, first (col, row): %s" % (
                 len(diffs), [(d % SIDE, d // SIDE) for d in diffs[:8]]))
 
+        # A name typed without an extension gets ".bmp", once.
+        self.save_texture(work / "typed")
+        self.assertEqual(data, (work / "typed.bmp").read_bytes())
+        self.assertFalse((work / "typed..bmp").exists())
+
     def test_right_button_whitens_a_7_by_7_square(self):
         s = self.session
         self.start_square_pen()
