@@ -1,0 +1,172 @@
+// The reset to defaults, the WM_MOVE origin decoding, and the skin store's overlay, recomposition and byte orders.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/state.h"
+#include "pattern/pattern_store.h"
+#include "skin/skin_store.h"
+#include "viewport/camera.h"
+
+namespace {
+
+TEST(ResetToDefaults, EveryItemTakesItsStartValue)
+{
+    // Dirty everything first, so a field the reset forgets shows up.
+    running = 1;
+    clientOriginX = clientOriginY = 77;
+    penColor[0] = penColor[1] = penColor[2] = 9;
+    penSize = eraserSize = 99;
+    eraserColor[0] = eraserColor[1] = eraserColor[2] = 9;
+    customColors[15] = 0x123456;
+    textureOnTheFly = 0;
+    modelReady = hasTexCoords = 1;
+    camera = Camera{1, 2, 3, 4, 5, 6, 1};
+    viewportInput.cursor = CursorPoint{5, 5};
+    ASSERT_TRUE(reallocatePattern(4, 4));
+
+    resetToDefaults();
+
+    EXPECT_EQ(0, running);
+    EXPECT_EQ(0, clientOriginX);
+    EXPECT_EQ(0, clientOriginY);
+    EXPECT_EQ(0, penColor[0]);
+    EXPECT_EQ(119, penColor[1]);
+    EXPECT_EQ(170, penColor[2]);
+    EXPECT_EQ(3, penSize);
+    EXPECT_EQ(255, eraserColor[0]);
+    EXPECT_EQ(255, eraserColor[1]);
+    EXPECT_EQ(255, eraserColor[2]);
+    EXPECT_EQ(7, eraserSize);
+    for (ColorRef c : customColors)
+        EXPECT_EQ(0u, c);
+    EXPECT_EQ(1, textureOnTheFly);
+    EXPECT_EQ(0, modelReady);
+    EXPECT_EQ(0, hasTexCoords);
+    EXPECT_EQ(-50.0f, camera.distance);
+    EXPECT_EQ(0.0f, camera.panX);
+    EXPECT_EQ(0.0f, camera.panY);
+    EXPECT_EQ(0.0f, camera.yawOffset);
+    EXPECT_EQ(0.0f, camera.pitchOffset);
+    EXPECT_EQ(0.0f, camera.spinAngle);
+    EXPECT_EQ(0, camera.spinPaused);
+    EXPECT_EQ(0, viewportInput.cursor.x);
+    EXPECT_EQ(nullptr, patternSource);
+    EXPECT_EQ(nullptr, patternBrush);
+    EXPECT_EQ(0, patternWidth);
+    EXPECT_EQ(0, patternHeight);
+}
+
+TEST(ClientOrigin, HalvesAreSigned16BitValues)
+{
+    struct Case {
+        uint32_t lParam;
+        int32_t x, y;
+    } cases[] = {
+        {0x00000000u, 0, 0},
+        {0x00E10096u, 150, 225},
+        {0xFFFFFFFFu, -1, -1},
+        {0x80007FFFu, 32767, -32768},
+        {0x7FFF8000u, -32768, 32767},
+        {0xFFF60010u, 16, -10},
+    };
+    for (const Case &c : cases) {
+        int32_t x = 12345, y = 12345;
+        decodeClientOrigin(c.lParam, x, y);
+        EXPECT_EQ(c.x, x) << std::hex << c.lParam;
+        EXPECT_EQ(c.y, y) << std::hex << c.lParam;
+    }
+}
+
+class SkinStore : public ::testing::Test {
+protected:
+    void SetUp() override { initSkinStore(); }
+
+    static void setPixel(uint8_t *buffer, int x, int y, uint8_t a, uint8_t b, uint8_t c)
+    {
+        uint8_t *p = buffer + (static_cast<size_t>(y) * SKIN_SIDE + x) * 3;
+        p[0] = a;
+        p[1] = b;
+        p[2] = c;
+    }
+
+    static bool pixelIs(const uint8_t *buffer, int x, int y, uint8_t a, uint8_t b, uint8_t c)
+    {
+        const uint8_t *p = buffer + (static_cast<size_t>(y) * SKIN_SIDE + x) * 3;
+        return p[0] == a && p[1] == b && p[2] == c;
+    }
+};
+
+TEST_F(SkinStore, StartsWhiteWithTheBlitHeader)
+{
+    for (const uint8_t *buffer : {skinGL, skinView, skinBase, gridLayer})
+        for (size_t i = 0; i < SKIN_BYTES; ++i)
+            ASSERT_EQ(255, buffer[i]);
+    EXPECT_EQ(256, skinWidth);
+    EXPECT_EQ(256, skinHeight);
+    BitmapHeader expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.biSize = 40;
+    expected.biWidth = expected.biHeight = 256;
+    expected.biPlanes = 1;
+    expected.biBitCount = 24;
+    EXPECT_EQ(0, std::memcmp(&expected, &skinHeader, sizeof expected));
+}
+
+TEST_F(SkinStore, OnlyExactWhiteInTheGridIsTransparent)
+{
+    setPixel(skinView, 3, 4, 10, 20, 30);
+    setPixel(skinView, 5, 6, 10, 20, 30);
+    setPixel(gridLayer, 5, 6, 254, 255, 255);   // however pale, grid
+    setPixel(gridLayer, 7, 8, 255, 255, 254);
+    setPixel(gridLayer, 9, 10, 0, 0, 0);
+    overlayGrid();
+    EXPECT_TRUE(pixelIs(skinView, 3, 4, 10, 20, 30));   // white grid pixel: picture kept
+    EXPECT_TRUE(pixelIs(skinView, 5, 6, 254, 255, 255));
+    EXPECT_TRUE(pixelIs(skinView, 7, 8, 255, 255, 254));
+    EXPECT_TRUE(pixelIs(skinView, 9, 10, 0, 0, 0));
+}
+
+TEST_F(SkinStore, RecomposeCopiesTheBaseAndLaysTheGridOnlyWhenShown)
+{
+    setPixel(skinBase, 1, 2, 1, 2, 3);
+    setPixel(skinView, 200, 200, 0, 0, 0);      // stale view content must go
+    setPixel(gridLayer, 1, 2, 0, 0, 0);
+    setPixel(gridLayer, 4, 4, 0, 0, 0);
+
+    recomposeSkinView(false);
+    EXPECT_EQ(0, std::memcmp(skinView, skinBase, SKIN_BYTES));
+
+    recomposeSkinView(true);
+    EXPECT_TRUE(pixelIs(skinView, 1, 2, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(skinView, 4, 4, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(skinView, 200, 200, 255, 255, 255));
+    EXPECT_TRUE(pixelIs(skinBase, 1, 2, 1, 2, 3));   // the base never holds the grid
+}
+
+TEST_F(SkinStore, ReplaceTexturePairsTheBytesByColour)
+{
+    static uint8_t file[SKIN_BYTES];
+    for (size_t i = 0; i < SKIN_BYTES; ++i)
+        file[i] = static_cast<uint8_t>(i * 7 + i / 768);
+    replaceTexture(file);
+    EXPECT_EQ(0, std::memcmp(skinBase, file, SKIN_BYTES));
+    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
+        ASSERT_EQ(file[i], skinGL[i + 2]) << i;   // blue
+        ASSERT_EQ(file[i + 1], skinGL[i + 1]) << i;
+        ASSERT_EQ(file[i + 2], skinGL[i]) << i;   // red
+    }
+}
+
+TEST(ClampToSkin, FarValuesLandOnTheEdges)
+{
+    EXPECT_EQ(0, clampToSkin(INT64_MIN));
+    EXPECT_EQ(0, clampToSkin(-1));
+    EXPECT_EQ(0, clampToSkin(0));
+    EXPECT_EQ(128, clampToSkin(128));
+    EXPECT_EQ(255, clampToSkin(255));
+    EXPECT_EQ(255, clampToSkin(256));
+    EXPECT_EQ(255, clampToSkin(INT64_MAX));
+}
+
+} // namespace
