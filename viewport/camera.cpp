@@ -6,15 +6,6 @@ ViewportInput viewportInput;
 
 namespace {
 
-// The viewport is the 512 x 512 child at (10, 10) of the main window's client area. int64 so an
-// origin near the ends of the int32 range cannot overflow the bounds.
-bool insideViewport(CursorPoint p, int32_t originX, int32_t originY)
-{
-    int64_t x = p.x, y = p.y;
-    return x >= int64_t{originX} + 10 && x < int64_t{originX} + 522 && y >= int64_t{originY} + 10 &&
-           y < int64_t{originY} + 522;
-}
-
 // Only the direction of the movement counts, so the camera moves one step per frame at any speed.
 int32_t direction(int32_t now, int32_t before)
 {
@@ -62,7 +53,7 @@ void applyCameraInput(const InputSample &sample, int32_t originX, int32_t origin
     in.cursor = sample.cursor;
     // Buttons are sampled only over the viewport: a drag begun inside goes on outside until the
     // cursor comes back.
-    if (insideViewport(in.cursor, originX, originY)) {
+    if (cursorInViewport(in.cursor, originX, originY)) {
         in.leftDown = sample.left;
         in.rightDown = sample.right;
         in.middleDown = sample.middle;
