@@ -32,14 +32,31 @@ void initSkinStore()
     setupBitmapHeader(skinHeader, skinWidth, skinHeight);
 }
 
+// 16 pixels are 48 bytes, six 64-bit words: a whole run of empty grid is recognised with five ANDs.
+enum : size_t { OVERLAY_RUN_BYTES = 48 };
+static_assert(SKIN_BYTES % OVERLAY_RUN_BYTES == 0, "the overlay walks the layer in whole runs");
+
+static bool runIsEmpty(const uint8_t *grid)
+{
+    uint64_t words[OVERLAY_RUN_BYTES / 8];
+    std::memcpy(words, grid, sizeof words);
+    return (words[0] & words[1] & words[2] & words[3] & words[4] & words[5]) == ~uint64_t{0};
+}
+
 void overlayGrid()
 {
-    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
-        const uint8_t *g = gridLayer + i;
-        if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
-            skinView[i] = g[0];
-            skinView[i + 1] = g[1];
-            skinView[i + 2] = g[2];
+    // The grid is a few lines over a white layer, and the overlay follows every dab while it is shown:
+    // skip the empty runs and look at single pixels only where a run holds some grid.
+    for (size_t run = 0; run < SKIN_BYTES; run += OVERLAY_RUN_BYTES) {
+        if (runIsEmpty(gridLayer + run))
+            continue;
+        for (size_t i = run; i < run + OVERLAY_RUN_BYTES; i += 3) {
+            const uint8_t *g = gridLayer + i;
+            if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
+                skinView[i] = g[0];
+                skinView[i + 1] = g[1];
+                skinView[i + 2] = g[2];
+            }
         }
     }
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <vector>
 
 #include "app/state.h"
 #include "pattern/pattern_store.h"
@@ -125,6 +127,28 @@ TEST_F(SkinStore, OnlyExactWhiteInTheGridIsTransparent)
     EXPECT_TRUE(pixelIs(skinView, 5, 6, 254, 255, 255));
     EXPECT_TRUE(pixelIs(skinView, 7, 8, 255, 255, 254));
     EXPECT_TRUE(pixelIs(skinView, 9, 10, 0, 0, 0));
+}
+
+TEST_F(SkinStore, OverlayMatchesThePixelByPixelRuleOnRandomGrids)
+{
+    // Sparse grids, dense grids, and pixels that differ from white in one byte only, at every run boundary.
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; ++round) {
+        std::uniform_int_distribution<int> byte(0, 255);
+        for (size_t i = 0; i < SKIN_BYTES; ++i)
+            skinView[i] = static_cast<uint8_t>(byte(random));
+        std::memset(gridLayer, 255, SKIN_BYTES);
+        int marks = round % 4 == 0 ? 60000 : 1 + round * 37;
+        std::uniform_int_distribution<size_t> where(0, SKIN_BYTES - 1);
+        for (int m = 0; m < marks; ++m)
+            gridLayer[where(random)] = static_cast<uint8_t>(byte(random) % 255);   // never 255: a real mark
+        std::vector<uint8_t> expected(skinView, skinView + SKIN_BYTES);
+        for (size_t i = 0; i < SKIN_BYTES; i += 3)
+            if (gridLayer[i] != 255 || gridLayer[i + 1] != 255 || gridLayer[i + 2] != 255)
+                std::memcpy(&expected[i], gridLayer + i, 3);
+        overlayGrid();
+        ASSERT_EQ(0, std::memcmp(expected.data(), skinView, SKIN_BYTES)) << "round " << round;
+    }
 }
 
 TEST_F(SkinStore, RecomposeCopiesTheBaseAndLaysTheGridOnlyWhenShown)
