@@ -4,10 +4,10 @@
 #include <algorithm>
 
 #include "app/state.h"
-#include "skin/skin_store.h"
 #include "pattern/pattern_view.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "skin/skin_store.h"
 #include "skin/skin_view.h"
 #include "viewport/viewport.h"
 
