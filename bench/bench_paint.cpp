@@ -66,4 +66,27 @@ void BM_OverlayGrid(benchmark::State &state)
 }
 BENCHMARK(BM_OverlayGrid);
 
+// The core's share of one mouse message of a stroke with the grid shown: a dab with the default 32 x 32
+// pattern brush along a diagonal, then the grid laid back over the view. (The shell adds the upload and blit.)
+void BM_PatternDabWithGrid(benchmark::State &state)
+{
+    resetToDefaults();
+    initSkinStore();
+    PatternImage image{32, 32, std::vector<uint8_t>(32 * 32 * 3, 200)};
+    installPattern(image);
+    static const float a[2] = {0.0f, 0.0f}, b[2] = {1.0f, 0.0f}, c[2] = {0.0f, 1.0f};
+    TexCoordTriangle t{{a, b, c}};
+    const TexCoordTriangle *table[] = {&t};
+    drawGridTable(table, 1, gridLayer);
+    uint32_t step = 0;
+    for (auto _ : state) {
+        uint32_t xy = step++ % 256;
+        paintDab(MOUSE_LBUTTON, xy | (xy << 16), true);
+        overlayGrid();
+        benchmark::ClobberMemory();
+    }
+    resetPatternStore();
+}
+BENCHMARK(BM_PatternDabWithGrid);
+
 } // namespace
