@@ -38,6 +38,7 @@ function(add_model_plugin name out_dir)
 endfunction()
 
 include(model-plugins/vmr/plugin.cmake OPTIONAL)
+include(model-plugins/obj/plugin.cmake OPTIONAL)
 include(tests/plugins/plugins.cmake OPTIONAL)
 include(tests/driver/driver.cmake OPTIONAL)
 include(data/data.cmake OPTIONAL)

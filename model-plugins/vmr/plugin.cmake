@@ -2,6 +2,7 @@
 # names to exactly the six plain sk_ names the program looks up.
 add_model_plugin(vmr ${DIST_DIR}/plugins
   ${CMAKE_CURRENT_LIST_DIR}/vmr_plugin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../common/mesh_plugin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/vmr.def
 )
 target_link_libraries(vmr PRIVATE vmr_format)

@@ -251,7 +251,7 @@ class SettingsFile(harness.SessionTestCase):
 
         s.click(PLUGINS)
         s.plugins_wait()
-        self.assertEqual((["vmr.dll"], 0), s.plugins_list(), "plugins\\ is still found")
+        self.assertEqual((["obj.dll", "vmr.dll"], 1), s.plugins_list(), "plugins\\ is still found")
         s.plugins_press(CANCEL)
 
         saved = self.close_and_read()

@@ -1,0 +1,336 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the shipped OBJ plugin obj.dll on the real pelterine.exe under Wine: chosen in the
+Plugins dialog, it loads a generated .obj cube (off-centre, of side 3, quads of v/vt/vn corners, CR LF line
+ends) and draws it where the default box stands; its texture coordinates make exactly the expected mapping
+grid; paint reaches the model; a model without texture coordinates is drawn untextured without a grid, and
+a refused file (a bad index, or one byte over the size cap) leaves nothing drawn."""
+
+import itertools
+import math
+import struct
+import sys
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wait_until  # noqa: E402
+
+MODEL_PATH, LOAD, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
+    1005, 1006, 1016, 1017, 1025, 1026, 1032, 1034)
+OK, INFO, CURRENT = 1, 1003, 1030   # Plugins dialog
+MK_LBUTTON = 1
+
+OBJ_INFO = ("OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f statements,\n"
+            "polygons as fans; centred and scaled to a cube of side 20.")
+WHITE, BLACK = (255, 255, 255), (0, 0, 0)
+PEN = (0, 119, 170)          # the default pen colour
+SIDE = 256
+FRAME_TIMEOUT = 20.0         # frames come slowly on a loaded 2-core machine
+MAX_FILE_BYTES = 256 << 20   # obj.dll refuses larger files unread
+
+
+# ------------------------------------------------------------------ the cube file
+
+# Corners of a cube of side 2 (scaled and moved when written), and its faces counter-clockwise from outside
+# (1-based corners), each with its normal and its own rectangle of the texture (u0, v0, u1, v1), all of
+# different sizes so that a swapped face, a flipped v or a wrong corner cannot hide.
+CORNERS = [(-1, -1, 1), (1, -1, 1), (1, 1, 1), (-1, 1, 1), (-1, -1, -1), (1, -1, -1), (1, 1, -1), (-1, 1, -1)]
+FACES = [
+    ((1, 2, 3, 4), (0, 0, 1), (0.1, 0.1, 0.3, 0.35)),
+    ((2, 6, 7, 3), (1, 0, 0), (0.35, 0.1, 0.6, 0.3)),
+    ((6, 5, 8, 7), (0, 0, -1), (0.65, 0.05, 0.95, 0.25)),
+    ((5, 1, 4, 8), (-1, 0, 0), (0.1, 0.5, 0.25, 0.9)),
+    ((4, 3, 7, 8), (0, 1, 0), (0.4, 0.45, 0.7, 0.7)),
+    ((5, 6, 2, 1), (0, -1, 0), (0.75, 0.55, 0.9, 0.95)),
+]
+ROTATED = {3, 4}     # faces written from their second corner: their fan's diagonal runs the other way
+CENTRE, HALF = (7.0, -2.0, 5.0), 1.5
+
+
+def face_uvs(rect):
+    u0, v0, u1, v1 = rect
+    return [(u0, v0), (u1, v0), (u1, v1), (u0, v1)]
+
+
+def face_order(f):
+    return [1, 2, 3, 0] if f in ROTATED else [0, 1, 2, 3]
+
+
+def corner_text(p, t, n, texture, normals):
+    if texture and normals:
+        return "%d/%d/%d" % (p, t, n)
+    if texture:
+        return "%d/%d" % (p, t)
+    return "%d//%d" % (p, n) if normals else "%d" % p
+
+
+def cube_obj(texture=True, normals=True):
+    """The cube as OBJ text: CR LF line ends, comments and statements a painter ignores; each face has its
+    own four vt; the last face uses negative indices."""
+    lines = ["# a cube of side 3 around (7, -2, 5)", "mtllib cube.mtl", "o cube"]
+    lines += ["v %g %g %g" % tuple(c + HALF * k for c, k in zip(CENTRE, corner)) for corner in CORNERS]
+    if texture:
+        lines += ["vt %g %g" % uv for _, _, rect in FACES for uv in face_uvs(rect)]
+    if normals:
+        lines += ["vn %g %g %g" % normal for _, normal, _ in FACES]
+    lines += ["usemtl skin", "s off"]
+    for f, (corners, _, _) in enumerate(FACES):
+        parts = []
+        for k in face_order(f):
+            p, t, n = corners[k], 4 * f + k + 1, f + 1
+            if f == len(FACES) - 1:
+                p, t, n = p - 9, t - 25, n - 7
+            parts.append(corner_text(p, t, n, texture, normals))
+        lines.append("f " + " ".join(parts))
+    return ("\r\n".join(lines) + "\r\n").encode()
+
+
+def cube_triangles():
+    """The texture triangles the plugin reports: each quad split as a fan around its first written corner."""
+    triangles = []
+    for f, (_, _, rect) in enumerate(FACES):
+        uvs = [face_uvs(rect)[k] for k in face_order(f)]
+        triangles += [(uvs[0], uvs[1], uvs[2]), (uvs[0], uvs[2], uvs[3])]
+    return triangles
+
+
+# ------------------------------------------------------------------ the mapping grid, computed independently
+
+K = 0.99989998340606689453125   # the float nearest 0.9999: u = 1.0 must land on column 255
+
+
+def f32(x):
+    return struct.unpack("<f", struct.pack("<f", x))[0]
+
+
+def texel(coordinate):
+    """Column (or row) of a texture coordinate as read from the file: trunc(float(u) * K * 256)."""
+    return int(f32(coordinate) * K * 256.0)
+
+
+def _div_toward_zero(a, b):
+    q = abs(a) // abs(b)
+    return q if (a >= 0) == (b >= 0) else -q
+
+
+def grid_line(x0, y0, x1, y1):
+    """The 16.16 walk along the longer axis: start drawn, end not."""
+    dx, dy = x1 - x0, y1 - y0
+    if abs(dy) > abs(dx):
+        step, slope = (1 if dy >= 0 else -1), _div_toward_zero(dx * 65536, abs(dy))
+        return [(x0 + ((k * slope) >> 16), y0 + k * step) for k in range(abs(dy))]
+    if dx == 0:
+        return []
+    step, slope = (1 if dx >= 0 else -1), _div_toward_zero(dy * 65536, abs(dx))
+    return [(x0 + k * step, y0 + ((k * slope) >> 16)) for k in range(abs(dx))]
+
+
+def grid_view_pixels(triangles):
+    """Skin view positions (x, y from the top) of every grid pixel of the triangles, edges in corner order."""
+    pixels = set()
+    for corners in triangles:
+        p = [(texel(u), texel(v)) for u, v in corners]
+        for a, b in ((p[0], p[1]), (p[1], p[2]), (p[2], p[0])):
+            pixels.update((x, SIDE - 1 - y) for x, y in grid_line(*a, *b) if 0 <= x < SIDE and 0 <= y < SIDE)
+    return pixels
+
+
+# ------------------------------------------------------------------ the viewport
+
+def box_extent_over_a_turn():
+    """Screen bounds (left, top, right, bottom) of a cube of side 20 at the origin under the default camera
+    (50 units away, tilted 20 degrees, 45-degree field of view over 512 pixels): the union and the
+    intersection of its bounds over a whole turn of the spin."""
+    focal = 256.0 / math.tan(math.radians(22.5))
+    tilt = math.radians(20.0)
+    outer, inner = [1e9, 1e9, -1e9, -1e9], [-1e9, -1e9, 1e9, 1e9]
+    for half_degrees in range(720):
+        yaw = math.radians(half_degrees / 2.0)
+        xs, ys = [], []
+        for x, y, z in itertools.product((-10.0, 10.0), repeat=3):
+            x, z = x * math.cos(yaw) + z * math.sin(yaw), -x * math.sin(yaw) + z * math.cos(yaw)
+            y, z = y * math.cos(tilt) - z * math.sin(tilt), y * math.sin(tilt) + z * math.cos(tilt)
+            xs.append(256 + focal * x / (50.0 - z))
+            ys.append(256 - focal * y / (50.0 - z))
+        outer = [min(outer[0], min(xs)), min(outer[1], min(ys)), max(outer[2], max(xs)), max(outer[3], max(ys))]
+        inner = [max(inner[0], min(xs)), max(inner[1], min(ys)), min(inner[2], max(xs)), min(inner[3], max(ys))]
+    return outer, inner
+
+
+def bright_bounds(frame, threshold=64):
+    xs, ys = [], []
+    for y in range(frame.height):
+        row = frame.rows[y]
+        for x in range(frame.width):
+            if max(row[3 * x], row[3 * x + 1], row[3 * x + 2]) > threshold:
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs), max(ys), len(xs)) if xs else None
+
+
+def count(frame, predicate):
+    n = 0
+    for row in frame.rows:
+        for i in range(0, 3 * frame.width, 3):
+            if predicate(row[i], row[i + 1], row[i + 2]):
+                n += 1
+    return n
+
+
+def bluish(r, g, b):
+    # The default pen colour under the viewport's lighting: no red at all, blue above green.
+    return b >= 50 and r <= 20 and b > g
+
+
+def greyish(r, g, b):
+    # White (texture or plain material) under white light: the three components stay together.
+    return r >= 60 and abs(r - g) <= 12 and abs(r - b) <= 12
+
+
+def model_colour(frame, enough=20000, stray=300):
+    """'blue' or 'grey' when the model in the frame is clearly of that colour, 'black' for an empty frame."""
+    blue, grey = count(frame, bluish), count(frame, greyish)
+    if blue >= enough and grey <= stray:
+        return "blue"
+    if grey >= enough and blue <= stray:
+        return "grey"
+    if set(frame.colours()) == {BLACK}:
+        return "black"
+    return None
+
+
+# ------------------------------------------------------------------ the tests
+
+class ObjPlugin(harness.SessionTestCase):
+
+    def start_with_obj_plugin(self):
+        """Starts with the shipped files (vmr.dll and the default box), writes the models into the working
+        folder and switches to obj.dll through the Plugins dialog."""
+        s = self.session
+        work = s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        (work / "cube.obj").write_bytes(cube_obj())
+        (work / "plain cube.obj").write_bytes(cube_obj(texture=False, normals=False))
+        (work / "broken.obj").write_bytes(cube_obj().replace(b"f 1/1/1 ", b"f 9/1/1 "))
+        # The cube, then a comment of NUL bytes up to one byte more than the plugin reads (a sparse file).
+        with open(work / "huge.obj", "wb") as f:
+            f.write(cube_obj() + b"#")
+            f.seek(MAX_FILE_BYTES)
+            f.write(b"\n")
+        s.click(PLUGINS)
+        s.plugins_wait()
+        names, selected = s.plugins_list()
+        self.assertEqual((["obj.dll", "vmr.dll"], 1), (names, selected), "both shipped plugins, vmr.dll current")
+        s.plugins_select(names.index("obj.dll"))
+        self.assertEqual(OBJ_INFO, s.plugins_text(INFO))
+        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        s.plugins_press(OK)
+        self.assertEqual([], s.boxes())
+        self.assertEqual("obj.dll", s.text(PLUGIN_NAME))
+        self.wait_colour("black")   # no model until one is loaded through the new plugin
+        return s
+
+    def load(self, path):
+        s = self.session
+        s.set_text(MODEL_PATH, path)
+        s.click(LOAD)
+        self.assertEqual([], s.boxes(), "a model load through obj.dll shows no message")
+
+    def wait_colour(self, colour):
+        s = self.session
+        seen = []
+
+        def shows():
+            seen[:] = [s.read_gl_viewport()]
+            return model_colour(seen[0]) == colour
+
+        self.assertTrue(wait_until(shows, FRAME_TIMEOUT, 0.2), "the viewport never showed a %s model (last: %s); "
+                        "frame %s" % (colour, seen and model_colour(seen[0]), s.work / "gl-viewport.ppm"))
+        return seen[0]
+
+    def assert_view(self, picture, grid, paint_colour):
+        """The skin view shows paint_colour everywhere but on the grid's black pixels."""
+        self.assertEqual((SIDE, SIDE), (picture.width, picture.height))
+        wrong = [((x, y), picture.get(x, y)) for y in range(SIDE) for x in range(SIDE)
+                 if picture.get(x, y) != (BLACK if (x, y) in grid else paint_colour)]
+        self.assertEqual([], wrong[:12], "%d pixels of the skin view differ ((x, y), seen)" % len(wrong))
+
+    def test_cube_fills_the_view_shows_its_grid_and_takes_paint(self):
+        s = self.start_with_obj_plugin()
+        self.load("cube.obj")
+        frame = self.wait_colour("grey")
+        where = "viewport frame: %s" % (s.work / "gl-viewport.ppm")
+        # Centred and scaled to side 20, the cube covers what the default box covers in some turn of the spin.
+        x0, y0, x1, y1, bright = bright_bounds(frame)
+        outer, inner = box_extent_over_a_turn()
+        margin = 3
+        for name, seen, low, high in (("left", x0, outer[0], inner[0]), ("top", y0, outer[1], inner[1]),
+                                      ("right", x1, inner[2], outer[2]), ("bottom", y1, inner[3], outer[3])):
+            self.assertTrue(low - margin <= seen <= high + margin, "%s edge of the cube at %d, expected %.0f to "
+                            "%.0f; %s" % (name, seen, low, high, where))
+        self.assertGreater(bright, 0.6 * (x1 - x0) * (y1 - y0), "the cube is a solid region: " + where)
+
+        # The grid: both triangles of each face's rectangle, the rotated faces with the other diagonal.
+        expected = grid_view_pixels(cube_triangles())
+        for pixel in [(25, 230), (76, 166), (166, 243), (243, 192), (230, 12)]:   # a few corners, spelled out
+            self.assertIn(pixel, expected)
+        for pixel in [(5, 5), (128, 128), (250, 250)]:
+            self.assertNotIn(pixel, expected)
+        self.assertEqual(0, s.checked(GRID))
+        s.click(GRID)
+        self.assertEqual(1, s.checked(GRID))
+        self.assert_view(s.capture("skin"), expected, WHITE)
+
+        # A pen wider than the texture paints all of it; the model turns blue, the grid stays on top in the view.
+        s.click(USE_PATTERN)
+        self.assertEqual(0, s.checked(USE_PATTERN))
+        s.set_text(PEN_SIZE, "1000")
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 128, 128, MK_LBUTTON)
+        self.assert_view(s.capture("skin"), expected, PEN)
+        self.wait_colour("blue")
+
+    def test_untextured_and_refused_models(self):
+        s = self.start_with_obj_plugin()
+        s.click(USE_PATTERN)
+        s.set_text(PEN_SIZE, "1000")
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 128, 128, MK_LBUTTON)
+        self.load("cube.obj")
+        self.wait_colour("blue")
+        s.click(GRID)
+        self.assertEqual(1, s.checked(GRID))
+
+        # Without texture coordinates (and without normals, which the plugin computes) the cube is drawn
+        # lit but untextured, although the texture is painted blue, and the grid cannot be checked.
+        self.load("plain cube.obj")
+        self.assertEqual(0, s.checked(GRID), "a model without texture coordinates unchecks the grid")
+        s.click(GRID)
+        self.assertEqual(0, s.checked(GRID))
+        frame = self.wait_colour("grey")
+        self.assertIsNotNone(bright_bounds(frame))
+
+        # A refused file (a face names a ninth corner of eight) replaces the model with nothing.
+        self.load("broken.obj")
+        self.wait_colour("black")
+        self.assertEqual(0, s.checked(GRID))
+        self.assertTrue(s.running())
+
+        # A file over the size cap is refused although it starts with the whole cube (each wait for black
+        # follows a blue model, so an old frame cannot pass for the refusal).
+        self.load("cube.obj")
+        self.wait_colour("blue")
+        self.load("huge.obj")
+        self.wait_colour("black")
+
+        # And the plugin goes on loading good files.
+        self.load("cube.obj")
+        self.wait_colour("blue")
+        s.click(GRID)
+        self.assertEqual(1, s.checked(GRID))
+        self.assert_view(s.capture("skin"), grid_view_pixels(cube_triangles()), PEN)
+
+
+if __name__ == "__main__":
+    harness.main()

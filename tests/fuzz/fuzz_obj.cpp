@@ -1,0 +1,147 @@
+// Fuzzes the OBJ reader: a refused text leaves the mesh empty and names a line of the text; an accepted one
+// is a mesh the .vmr writer accepts, with unit normals and every vertex used, that fits into the view's cube;
+// and the same text with CR LF line ends reads the same.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model-plugins/obj/obj_format.h"
+#include "tests/fuzz/fuzz_common.h"
+
+namespace {
+
+FuzzSeeds objSeeds()
+{
+    const char *texts[] = {
+        "v -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\nv -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\n"
+        "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 1 0 0\nvn 0 0 -1\nvn -1 0 0\nvn 0 1 0\nvn 0 -1 0\n"
+        "f 1/1/1 2/2/1 3/3/1 4/4/1\nf 2/1/2 6/2/2 7/3/2 3/4/2\nf 6/1/3 5/2/3 8/3/3 7/4/3\n"
+        "f 5/1/4 1/2/4 4/3/4 8/4/4\nf 4/1/5 3/2/5 7/3/5 8/4/5\nf 5/1/6 6/2/6 2/3/6 1/4/6\n",
+        "# corner forms\r\nv 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvt 0.5\r\nvn 0 0 1\r\n"
+        "f 1 2 3\r\nf 1/1 2/1 3/1\r\nf 1//1 2//1 3//1\r\nf -3/-1/-1 -2/1/1 -1//1\r\n",
+        "mtllib m.mtl\no thing\ng a b\ns 1\nusemtl red\nv 1 2 \\\n 3\nv +4 -5.5e1 .5 1\nv 7 8 9 0.1 0.2 0.3\n"
+        "vt 0.25 0.75 0\nl 1 2\np 3\nf 1/1 2/1 3/1 # tail\nf 3 2 1 1 2\n",
+        "v 0 0 0\nv 2 0 0\nv 3 2 0\nv 1 3 0\nv -1 2 0\nf 1 2 3 4 5\nv 1e-40 3e38 -0\nf -1 -2 -3",
+    };
+    FuzzSeeds seeds;
+    for (const char *text : texts)
+        seeds.emplace_back(text, text + std::char_traits<char>::length(text));
+    return seeds;
+}
+
+bool meshEmpty(const VmrMesh &mesh)
+{
+    return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
+           !mesh.hasTexCoords;
+}
+
+FUZZ_HARNESS size_t lineCount(const uint8_t *data, size_t size)
+{
+    size_t lines = 1;
+    for (size_t i = 0; i < size; ++i)
+        if (data[i] == '\n' || (data[i] == '\r' && (i + 1 == size || data[i + 1] != '\n')))
+            ++lines;
+    return lines;
+}
+
+FUZZ_HARNESS void checkAccepted(const VmrMesh &mesh)
+{
+    FUZZ_CHECK(checkVmrMesh(mesh) == VmrError::None, "an accepted mesh the writer refuses");
+    size_t vertices = vmrVertexCount(mesh);
+    FUZZ_CHECK(vertices <= OBJ_MAX_VERTICES && vmrTriangleCount(mesh) <= OBJ_MAX_TRIANGLES, "beyond the caps");
+    for (size_t v = 0; v < vertices; ++v) {
+        const float *n = &mesh.normals[v * 3];
+        double length = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
+        FUZZ_CHECK(std::fabs(length - 1.0) < 1e-5, "a normal that is not of unit length");
+    }
+    std::vector<bool> used(vertices, false);
+    for (uint32_t index : mesh.indices)
+        used[index] = true;
+    for (bool u : used)
+        FUZZ_CHECK(u, "a vertex no triangle uses");
+}
+
+// After fitting, every coordinate lies within the cube of side 20 and the longest side is 20 (or 0).
+FUZZ_HARNESS void checkFitted(VmrMesh mesh)
+{
+    fitMeshInCube(mesh, 20.0f);
+    size_t count = mesh.positions.size() / 3;
+    if (count == 0)
+        return;
+    float low[3] = {mesh.positions[0], mesh.positions[1], mesh.positions[2]};
+    float high[3] = {low[0], low[1], low[2]};
+    for (size_t v = 0; v < count; ++v) {
+        for (int i = 0; i < 3; ++i) {
+            float p = mesh.positions[v * 3 + i];
+            FUZZ_CHECK(std::isfinite(p) && std::fabs(p) <= 10.0f, "a fitted coordinate outside the cube");
+            low[i] = std::fmin(low[i], p);
+            high[i] = std::fmax(high[i], p);
+        }
+    }
+    float extent = std::fmax(high[0] - low[0], std::fmax(high[1] - low[1], high[2] - low[2]));
+    FUZZ_CHECK(extent == 0.0f || std::fabs(extent - 20.0f) < 1e-3f, "the longest side is not fitted to 20");
+}
+
+FUZZ_HARNESS bool hasCr(const uint8_t *data, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (data[i] == '\r')
+            return true;
+    return false;
+}
+
+FUZZ_HARNESS std::vector<uint8_t> withCrLf(const uint8_t *data, size_t size)
+{
+    std::vector<uint8_t> out;
+    for (size_t i = 0; i < size; ++i) {
+        if (data[i] == '\n')
+            out.push_back('\r');
+        out.push_back(data[i]);
+    }
+    return out;
+}
+
+// The same text with CR LF line ends must read exactly the same, refusals and their lines included.
+FUZZ_HARNESS void checkCrLf(const uint8_t *data, size_t size, const ObjStatus &status, const VmrMesh &mesh)
+{
+    if (hasCr(data, size))
+        return;
+    std::vector<uint8_t> crlf = withCrLf(data, size);
+    VmrMesh other;
+    ObjStatus again = decodeObj(crlf.data(), crlf.size(), other);
+    FUZZ_CHECK(again.error == status.error && again.line == status.line, "CR LF line ends read differently");
+    FUZZ_CHECK(other.positions == mesh.positions && other.normals == mesh.normals &&
+                   other.texCoords == mesh.texCoords && other.indices == mesh.indices &&
+                   other.hasTexCoords == mesh.hasTexCoords,
+               "CR LF line ends give another mesh");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    writeSeeds(*argc, *argv, objSeeds());
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Start from a mesh with something in it: a refusal must not leave it half filled.
+    VmrMesh mesh;
+    mesh.positions = {1, 2, 3};
+    mesh.normals = {0, 0, 1};
+    mesh.indices = {0, 0, 0};
+    ObjStatus status = decodeObj(data, size, mesh);
+    if (status.error != ObjError::None) {
+        FUZZ_CHECK(meshEmpty(mesh), "a refused text left data in the mesh");
+        FUZZ_CHECK(objErrorText(status.error) != nullptr, "an error without text");
+        bool lineInText = status.line >= 1 && status.line <= lineCount(data, size);
+        FUZZ_CHECK(status.error == ObjError::OutOfMemory || lineInText, "a refusal blamed on a line not in the text");
+    } else {
+        FUZZ_CHECK(status.line == 0, "a line blamed for no error");
+        checkAccepted(mesh);
+        checkFitted(mesh);
+    }
+    checkCrLf(data, size, status, mesh);
+    return 0;
+}
