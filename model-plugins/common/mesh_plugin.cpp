@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <type_traits>
 
 #include "model-plugins/common/mesh_plugin.h"
 
@@ -83,3 +85,81 @@ void freeTexCoordTable(TexCoordTriangle **table)
 {
     std::free(table);
 }
+
+extern "C" {
+SK_EXPORT int sk_load(const char *path);
+SK_EXPORT int sk_draw(void);
+SK_EXPORT int sk_getinfo(int *triangleCount, int *hasTexCoords);
+SK_EXPORT TexCoordTriangle **sk_gettexcoord(void);
+SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
+SK_EXPORT const char *sk_info(void);
+}
+
+// The exports must keep the exact types the program casts GetProcAddress results to.
+static_assert(std::is_same<decltype(&sk_load), SkLoadFn>::value, "sk_load");
+static_assert(std::is_same<decltype(&sk_draw), SkDrawFn>::value, "sk_draw");
+static_assert(std::is_same<decltype(&sk_getinfo), SkGetInfoFn>::value, "sk_getinfo");
+static_assert(std::is_same<decltype(&sk_gettexcoord), SkGetTexCoordFn>::value, "sk_gettexcoord");
+static_assert(std::is_same<decltype(&sk_freetexcoordtab), SkFreeTexCoordTabFn>::value, "sk_freetexcoordtab");
+static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
+
+namespace {
+
+// The model in use; empty when none is loaded or the last load failed.
+VmrMesh loadedMesh;
+
+} // namespace
+
+extern "C" {
+
+// A new load replaces the model; a file that cannot be read or is refused leaves none (nothing drawn, no
+// texture coordinates).
+int sk_load(const char *path)
+{
+    loadedMesh = VmrMesh();
+    bool loaded = false;
+    try {
+        loaded = path != nullptr && loadMeshFile(path, loadedMesh);
+    } catch (const std::bad_alloc &) {
+        loaded = false;
+    }
+    if (!loaded)
+        loadedMesh = VmrMesh();
+    return loaded ? 1 : 0;
+}
+
+int sk_draw(void)
+{
+    if (loadedMesh.indices.empty())
+        return 0;
+    drawMesh(loadedMesh);
+    return 1;
+}
+
+int sk_getinfo(int *triangleCount, int *hasTexCoords)
+{
+    if (triangleCount != nullptr)
+        *triangleCount = int(vmrTriangleCount(loadedMesh));
+    if (hasTexCoords != nullptr)
+        *hasTexCoords = loadedMesh.hasTexCoords ? 1 : 0;
+    return 1;
+}
+
+TexCoordTriangle **sk_gettexcoord(void)
+{
+    return buildTexCoordTable(loadedMesh);
+}
+
+int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table)
+{
+    (void)triangleCount; // the block knows its own size
+    freeTexCoordTable(table);
+    return 1;
+}
+
+const char *sk_info(void)
+{
+    return pluginDescription();
+}
+
+} // extern "C"

@@ -1,5 +1,6 @@
-// What the shipped model plugins share: reading a model file whole, drawing an indexed mesh with
-// OpenGL 1.1 vertex arrays, and the texture-coordinate table the program draws its grid from.
+// What the shipped model plugins share: the six exports, reading a model file whole, drawing an indexed mesh
+// with OpenGL 1.1 vertex arrays, and the texture-coordinate table the program draws its grid from. A plugin
+// adds only its format: loadMeshFile and pluginDescription below.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -21,3 +22,10 @@ void drawMesh(const VmrMesh &mesh);
 // or when memory runs out. Valid while the mesh is unchanged; released with freeTexCoordTable.
 TexCoordTriangle **buildTexCoordTable(const VmrMesh &mesh);
 void freeTexCoordTable(TexCoordTriangle **table);
+
+// Provided by each plugin: replaces mesh with the file's model. False when the file cannot be read or is
+// refused (the caller then empties the mesh). May throw std::bad_alloc.
+bool loadMeshFile(const char *path, VmrMesh &mesh);
+
+// Provided by each plugin: the text sk_info returns.
+const char *pluginDescription();
