@@ -8,11 +8,8 @@ Generated models come from the native make_vmr tool: set PELTERINE_MAKE_VMR to i
 from the native build folder (as CTest does), or keep the native build beside the Windows build
 (<name>-win and <name>-native, or win and native)."""
 
-import itertools
-import math
 import os
 import re
-import struct
 import subprocess
 import sys
 from pathlib import Path
@@ -20,6 +17,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
+from expect import SIDE, box_extent_over_a_turn, bright_bounds, f32, grid_pixels, to_view  # noqa: E402
 
 PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
@@ -37,55 +35,10 @@ MK_LBUTTON, MK_RBUTTON = 1, 2
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 PEN = (0, 119, 170)          # the default pen colour; the default pen size is 3
-SIDE = 256
 TEXTURE_FILE_SIZE = 54 + SIDE * SIDE * 3
 
 
 # ------------------------------------------------------------------ the mapping grid, computed independently
-
-K = 0.99989998340606689453125   # the float nearest 0.9999: u = 1.0 must land on column 255
-
-
-def f32(x):
-    return struct.unpack("<f", struct.pack("<f", x))[0]
-
-
-def texel(coordinate):
-    """Column (or row) of a texture coordinate: trunc(u * K * 256), each product in double precision."""
-    return int(f32(coordinate) * K * 256.0)
-
-
-def _div_toward_zero(a, b):
-    q = abs(a) // abs(b)
-    return q if (a >= 0) == (b >= 0) else -q
-
-
-def grid_line(x0, y0, x1, y1):
-    """The 16.16 walk along the longer axis: start drawn, end not."""
-    dx, dy = x1 - x0, y1 - y0
-    points = []
-    if abs(dy) > abs(dx):
-        step, slope, acc = (1 if dy >= 0 else -1), _div_toward_zero(dx * 65536, abs(dy)), 0
-        for k in range(abs(dy)):
-            points.append((x0 + (acc >> 16), y0 + k * step))
-            acc += slope
-    elif dx != 0:
-        step, slope, acc = (1 if dx >= 0 else -1), _div_toward_zero(dy * 65536, abs(dx)), 0
-        for k in range(abs(dx)):
-            points.append((x0 + k * step, y0 + (acc >> 16)))
-            acc += slope
-    return points
-
-
-def grid_pixels(triangles):
-    """(column, row-from-the-bottom) of every grid pixel of a list of triangles given as three (u, v)."""
-    pixels = set()
-    for corners in triangles:
-        p = [(texel(u), texel(v)) for u, v in corners]
-        for a, b in ((p[0], p[1]), (p[1], p[2]), (p[2], p[0])):
-            pixels.update(q for q in grid_line(*a, *b) if 0 <= q[0] < SIDE and 0 <= q[1] < SIDE)
-    return pixels
-
 
 def box_triangles():
     """The default box's texture triangles as the shipped plugin reports them: six faces in a cross of
@@ -113,33 +66,6 @@ def flat_grid_triangles(cells):
 
 
 FULL_TRIANGLE = [((0.0, 0.0), (1.0, 0.0), (0.0, 1.0))]
-
-
-def to_view(pixels):
-    """Grid pixels (column, row from the bottom) as view positions (x, y from the top)."""
-    return {(x, SIDE - 1 - y) for x, y in pixels}
-
-
-def box_extent_over_a_turn():
-    """Screen bounds (left, top, right, bottom) of the default box (side 20) with the default camera:
-    50 units away, tilted 20 degrees, 45-degree field of view over 512 pixels. Returns the union and the
-    intersection of its bounds over a whole turn of the spin."""
-    focal = 256.0 / math.tan(math.radians(22.5))
-    tilt = math.radians(20.0)
-    outer, inner = [1e9, 1e9, -1e9, -1e9], [-1e9, -1e9, 1e9, 1e9]
-    for half_degrees in range(720):
-        yaw = math.radians(half_degrees / 2.0)
-        xs, ys = [], []
-        for x, y, z in itertools.product((-10.0, 10.0), repeat=3):
-            x, z = x * math.cos(yaw) + z * math.sin(yaw), -x * math.sin(yaw) + z * math.cos(yaw)
-            y, z = y * math.cos(tilt) - z * math.sin(tilt), y * math.sin(tilt) + z * math.cos(tilt)
-            depth = 50.0 - z
-            xs.append(256 + focal * x / depth)
-            ys.append(256 - focal * y / depth)
-        bounds = (min(xs), min(ys), max(xs), max(ys))
-        outer = [min(outer[0], bounds[0]), min(outer[1], bounds[1]), max(outer[2], bounds[2]), max(outer[3], bounds[3])]
-        inner = [max(inner[0], bounds[0]), max(inner[1], bounds[1]), min(inner[2], bounds[2]), min(inner[3], bounds[3])]
-    return outer, inner
 
 
 # ------------------------------------------------------------------ generated models
@@ -202,17 +128,6 @@ class ModelTestCase(harness.SessionTestCase):
         frame = self.session.read_gl_viewport()
         self.assertEqual({BLACK}, set(frame.colours()), "viewport frame: %s" % (self.session.work / "gl-viewport.ppm"))
 
-    def bright_bounds(self, frame, threshold=64):
-        xs, ys = [], []
-        for y in range(frame.height):
-            row = frame.rows[y]
-            for x in range(frame.width):
-                if max(row[3 * x], row[3 * x + 1], row[3 * x + 2]) > threshold:
-                    xs.append(x)
-                    ys.append(y)
-        if not xs:
-            return None
-        return min(xs), min(ys), max(xs), max(ys), len(xs)
 
 
 # ------------------------------------------------------------------ the shipped plugin and the default box
@@ -237,7 +152,7 @@ class DefaultPluginAndModel(ModelTestCase):
         self.assertEqual(centre[1], centre[2], where)
         self.assertGreater(centre[0], 150, where)
         # The box turns, so each edge of its bright region lies between the extremes it reaches in a turn.
-        x0, y0, x1, y1, count = self.bright_bounds(frame)
+        x0, y0, x1, y1, count = bright_bounds(frame)
         outer, inner = box_extent_over_a_turn()
         margin = 3
         for name, seen, low, high in (("left", x0, outer[0], inner[0]), ("top", y0, outer[1], inner[1]),
@@ -304,7 +219,7 @@ class DefaultPluginAndModel(ModelTestCase):
         s.mouse("rdown", 250, 250, MK_RBUTTON)
         self.assert_view(s.capture("skin"))
         # The untextured box is still drawn.
-        self.assertIsNotNone(self.bright_bounds(s.read_gl_viewport()))
+        self.assertIsNotNone(bright_bounds(s.read_gl_viewport()))
         # A model with coordinates makes the box work again, with its grid rebuilt.
         s.set_text(MODEL_PATH, DEFAULT_MODEL)
         s.click(LOAD)
@@ -388,7 +303,7 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.wait_main()
         self.assertEqual([], s.boxes())
         self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
-        self.assertIsNotNone(self.bright_bounds(s.read_gl_viewport()), "the plugin's square is drawn")
+        self.assertIsNotNone(bright_bounds(s.read_gl_viewport()), "the plugin's square is drawn")
         s.click(GRID)
         self.assertEqual(0, s.checked(GRID), "without sk_getinfo a model has no texture coordinates")
         s.click(LOAD)

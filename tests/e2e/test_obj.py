@@ -5,15 +5,14 @@ ends) and draws it where the default box stands; its texture coordinates make ex
 grid; paint reaches the model; a model without texture coordinates is drawn untextured without a grid, and
 a refused file (a bad index, or one byte over the size cap) leaves nothing drawn."""
 
-import itertools
-import math
-import struct
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
+from expect import (SIDE, bluish, box_extent_over_a_turn, bright_bounds, count, grid_pixels,  # noqa: E402
+                    greyish, to_view)
 
 MODEL_PATH, LOAD, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
     1005, 1006, 1016, 1017, 1025, 1026, 1032, 1034)
@@ -24,7 +23,6 @@ OBJ_INFO = ("OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj):
             "polygons as fans; centred and scaled to a cube of side 20.")
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 PEN = (0, 119, 170)          # the default pen colour
-SIDE = 256
 FRAME_TIMEOUT = 20.0         # frames come slowly on a loaded 2-core machine
 MAX_FILE_BYTES = 256 << 20   # obj.dll refuses larger files unread
 
@@ -94,98 +92,7 @@ def cube_triangles():
     return triangles
 
 
-# ------------------------------------------------------------------ the mapping grid, computed independently
-
-K = 0.99989998340606689453125   # the float nearest 0.9999: u = 1.0 must land on column 255
-
-
-def f32(x):
-    return struct.unpack("<f", struct.pack("<f", x))[0]
-
-
-def texel(coordinate):
-    """Column (or row) of a texture coordinate as read from the file: trunc(float(u) * K * 256)."""
-    return int(f32(coordinate) * K * 256.0)
-
-
-def _div_toward_zero(a, b):
-    q = abs(a) // abs(b)
-    return q if (a >= 0) == (b >= 0) else -q
-
-
-def grid_line(x0, y0, x1, y1):
-    """The 16.16 walk along the longer axis: start drawn, end not."""
-    dx, dy = x1 - x0, y1 - y0
-    if abs(dy) > abs(dx):
-        step, slope = (1 if dy >= 0 else -1), _div_toward_zero(dx * 65536, abs(dy))
-        return [(x0 + ((k * slope) >> 16), y0 + k * step) for k in range(abs(dy))]
-    if dx == 0:
-        return []
-    step, slope = (1 if dx >= 0 else -1), _div_toward_zero(dy * 65536, abs(dx))
-    return [(x0 + k * step, y0 + ((k * slope) >> 16)) for k in range(abs(dx))]
-
-
-def grid_view_pixels(triangles):
-    """Skin view positions (x, y from the top) of every grid pixel of the triangles, edges in corner order."""
-    pixels = set()
-    for corners in triangles:
-        p = [(texel(u), texel(v)) for u, v in corners]
-        for a, b in ((p[0], p[1]), (p[1], p[2]), (p[2], p[0])):
-            pixels.update((x, SIDE - 1 - y) for x, y in grid_line(*a, *b) if 0 <= x < SIDE and 0 <= y < SIDE)
-    return pixels
-
-
 # ------------------------------------------------------------------ the viewport
-
-def box_extent_over_a_turn():
-    """Screen bounds (left, top, right, bottom) of a cube of side 20 at the origin under the default camera
-    (50 units away, tilted 20 degrees, 45-degree field of view over 512 pixels): the union and the
-    intersection of its bounds over a whole turn of the spin."""
-    focal = 256.0 / math.tan(math.radians(22.5))
-    tilt = math.radians(20.0)
-    outer, inner = [1e9, 1e9, -1e9, -1e9], [-1e9, -1e9, 1e9, 1e9]
-    for half_degrees in range(720):
-        yaw = math.radians(half_degrees / 2.0)
-        xs, ys = [], []
-        for x, y, z in itertools.product((-10.0, 10.0), repeat=3):
-            x, z = x * math.cos(yaw) + z * math.sin(yaw), -x * math.sin(yaw) + z * math.cos(yaw)
-            y, z = y * math.cos(tilt) - z * math.sin(tilt), y * math.sin(tilt) + z * math.cos(tilt)
-            xs.append(256 + focal * x / (50.0 - z))
-            ys.append(256 - focal * y / (50.0 - z))
-        outer = [min(outer[0], min(xs)), min(outer[1], min(ys)), max(outer[2], max(xs)), max(outer[3], max(ys))]
-        inner = [max(inner[0], min(xs)), max(inner[1], min(ys)), min(inner[2], max(xs)), min(inner[3], max(ys))]
-    return outer, inner
-
-
-def bright_bounds(frame, threshold=64):
-    xs, ys = [], []
-    for y in range(frame.height):
-        row = frame.rows[y]
-        for x in range(frame.width):
-            if max(row[3 * x], row[3 * x + 1], row[3 * x + 2]) > threshold:
-                xs.append(x)
-                ys.append(y)
-    return (min(xs), min(ys), max(xs), max(ys), len(xs)) if xs else None
-
-
-def count(frame, predicate):
-    n = 0
-    for row in frame.rows:
-        for i in range(0, 3 * frame.width, 3):
-            if predicate(row[i], row[i + 1], row[i + 2]):
-                n += 1
-    return n
-
-
-def bluish(r, g, b):
-    # The default pen colour under the viewport's lighting: no red at all, blue above green.
-    return b >= 50 and r <= 20 and b > g
-
-
-def greyish(r, g, b):
-    # White (texture or plain material) under white light: the three components stay together.
-    return r >= 60 and abs(r - g) <= 12 and abs(r - b) <= 12
-
 
 def model_colour(frame, enough=20000, stray=300):
     """'blue' or 'grey' when the model in the frame is clearly of that colour, 'black' for an empty frame."""
@@ -272,7 +179,7 @@ class ObjPlugin(harness.SessionTestCase):
         self.assertGreater(bright, 0.6 * (x1 - x0) * (y1 - y0), "the cube is a solid region: " + where)
 
         # The grid: both triangles of each face's rectangle, the rotated faces with the other diagonal.
-        expected = grid_view_pixels(cube_triangles())
+        expected = to_view(grid_pixels(cube_triangles()))
         for pixel in [(25, 230), (76, 166), (166, 243), (243, 192), (230, 12)]:   # a few corners, spelled out
             self.assertIn(pixel, expected)
         for pixel in [(5, 5), (128, 128), (250, 250)]:
@@ -329,7 +236,7 @@ class ObjPlugin(harness.SessionTestCase):
         self.wait_colour("blue")
         s.click(GRID)
         self.assertEqual(1, s.checked(GRID))
-        self.assert_view(s.capture("skin"), grid_view_pixels(cube_triangles()), PEN)
+        self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_triangles())), PEN)
 
 
 if __name__ == "__main__":

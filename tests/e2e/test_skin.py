@@ -13,6 +13,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
+from expect import bluish, count, greyish  # noqa: E402
 
 TEXTURE_ON_THE_FLY, APPLY_TEXTURE = 1008, 1009
 PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
@@ -80,25 +81,6 @@ def square(cx, cy, size, colour):
 
 def pixels_equal(a, b):
     return (a.width, a.height) == (b.width, b.height) and all(ra == rb for ra, rb in zip(a.rows, b.rows))
-
-
-def count(picture, predicate):
-    n = 0
-    for row in picture.rows:
-        for i in range(0, 3 * picture.width, 3):
-            if predicate(row[i], row[i + 1], row[i + 2]):
-                n += 1
-    return n
-
-
-def bluish(r, g, b):
-    # The default pen colour 0, 119, 170 under the viewport's lighting: no red at all, blue above green.
-    return b >= 50 and r <= 20 and b > g
-
-
-def greyish(r, g, b):
-    # The white texture under white light: the three components stay together.
-    return r >= 60 and abs(r - g) <= 12 and abs(r - b) <= 12
 
 
 def box_colour(frame, enough=20000, stray=300):
