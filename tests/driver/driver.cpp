@@ -618,7 +618,15 @@ int pressAndWaitGone(HWND dlg, int id) {
     if (!PostMessageW(button, BM_CLICK, 0, 0)) return fail(L"PostMessage failed");
     std::vector<HWND> boxes;
     waitFor(timeoutMs, [&] { return gone(dlg) || !(boxes = findBoxes()).empty(); });
-    if (gone(dlg)) return kOk;
+    if (gone(dlg)) {
+        // Once the dialog is destroyed its modal loop has ended and the command that opened it runs on; a
+        // WM_NULL to the main window is then answered only after that command (a save, a load) has finished,
+        // or by the modal loop of a message box it shows.
+        waitFor(timeoutMs, [&] { return !IsWindow(dlg); });
+        if (HWND main = findMain(false))
+            sync(main);
+        return kOk;
+    }
     for (HWND b : boxes) printLine(L"box\t" + describeBox(b));
     return fail(boxes.empty() ? L"timeout: the dialog stays open" : L"a message box appeared");
 }
