@@ -465,6 +465,17 @@ class Session:
     def run_driver(self, *args, timeout=DEFAULT_TIMEOUT):
         """Runs one driver command; returns (exit code, stdout lines, stderr). Gives up early when the
         program ends while the command waits for it."""
+        # The driver gives a reason for every failure; a failure without a word is Wine failing to start it
+        # (seen right after the prefix's server was restarted), so it is tried again.
+        for attempt in range(3):
+            code, out, err = self._run_driver_once(*args, timeout=timeout)
+            if code == 0 or out or err:
+                break
+            self.note("driver %s ended with %d before saying anything: starting it again" % (args[0], code))
+            time.sleep(0.5)
+        return code, out, err
+
+    def _run_driver_once(self, *args, timeout=DEFAULT_TIMEOUT):
         cmd = ["wine", str(self.driver_exe), "-t", str(int(timeout * 1000))] + [str(a) for a in args]
         what = " ".join(map(str, args))
         # Output goes to files, not pipes: a Wine helper process started on the way would inherit a pipe
