@@ -105,3 +105,16 @@ def bluish(r, g, b):
 def greyish(r, g, b):
     # White (texture or plain material) under white light: the three components stay together.
     return r >= 60 and abs(r - g) <= 12 and abs(r - b) <= 12
+
+
+def model_colour(frame, enough=20000, stray=300):
+    """'blue' (the default pen colour) or 'grey' (white texture or plain material) when the lit model in a
+    viewport frame is clearly of that colour, 'black' for an empty frame, None otherwise."""
+    blue, grey = count(frame, bluish), count(frame, greyish)
+    if blue >= enough and grey <= stray:
+        return "blue"
+    if grey >= enough and blue <= stray:
+        return "grey"
+    if all(max(row) == 0 for row in frame.rows):
+        return "black"
+    return None

@@ -11,8 +11,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
-from expect import (SIDE, bluish, box_extent_over_a_turn, bright_bounds, count, grid_pixels,  # noqa: E402
-                    greyish, to_view)
+from expect import SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels, model_colour, to_view  # noqa: E402
 
 MODEL_PATH, LOAD, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
     1005, 1006, 1016, 1017, 1025, 1026, 1032, 1034)
@@ -93,18 +92,6 @@ def cube_triangles():
 
 
 # ------------------------------------------------------------------ the viewport
-
-def model_colour(frame, enough=20000, stray=300):
-    """'blue' or 'grey' when the model in the frame is clearly of that colour, 'black' for an empty frame."""
-    blue, grey = count(frame, bluish), count(frame, greyish)
-    if blue >= enough and grey <= stray:
-        return "blue"
-    if grey >= enough and blue <= stray:
-        return "grey"
-    if set(frame.colours()) == {BLACK}:
-        return "black"
-    return None
-
 
 # ------------------------------------------------------------------ the tests
 

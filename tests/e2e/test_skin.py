@@ -13,7 +13,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
-from expect import bluish, count, greyish  # noqa: E402
+from expect import model_colour  # noqa: E402
 
 TEXTURE_ON_THE_FLY, APPLY_TEXTURE = 1008, 1009
 PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
@@ -81,16 +81,6 @@ def square(cx, cy, size, colour):
 
 def pixels_equal(a, b):
     return (a.width, a.height) == (b.width, b.height) and all(ra == rb for ra, rb in zip(a.rows, b.rows))
-
-
-def box_colour(frame, enough=20000, stray=300):
-    """'blue' or 'white' when the lit box in the viewport frame is clearly of that texture, else None."""
-    blue, grey = count(frame, bluish), count(frame, greyish)
-    if blue >= enough and grey <= stray:
-        return "blue"
-    if grey >= enough and blue <= stray:
-        return "white"
-    return None
 
 
 class SkinTexture(harness.SessionTestCase):
@@ -449,7 +439,7 @@ class SkinTexture(harness.SessionTestCase):
         seen = []
 
         def shows():
-            seen[:] = [box_colour(s.read_gl_viewport())]
+            seen[:] = [model_colour(s.read_gl_viewport())]
             return seen[0] == colour
 
         self.assertTrue(wait_until(shows, harness.DEFAULT_TIMEOUT, 0.1),
@@ -484,7 +474,7 @@ class SkinTexture(harness.SessionTestCase):
         self.assertFalse(s.enabled(APPLY_TEXTURE))
 
         # The default box, loaded at start-up through vmr.dll, shows the white texture.
-        self.wait_box_colour("white")
+        self.wait_box_colour("grey")
         # Painting with the box unchecked changes the view at once but not the model.
         s.click(TEXTURE_ON_THE_FLY)
         self.set_pen_size(1000)
@@ -492,7 +482,7 @@ class SkinTexture(harness.SessionTestCase):
         self.assertEqual({PEN: SIDE * SIDE}, s.capture("skin").colours())
         for i, frame in enumerate(self.new_frames(3)):
             with self.subTest(frame=i):
-                self.assertEqual("white", box_colour(frame), "the model changed before Apply Texture")
+                self.assertEqual("grey", model_colour(frame), "the model changed before Apply Texture")
         s.click(APPLY_TEXTURE)
         self.wait_box_colour("blue")
 
@@ -502,7 +492,7 @@ class SkinTexture(harness.SessionTestCase):
         self.set_eraser_size(1000)
         s.mouse("rdown", 128, 128)
         self.assertEqual({WHITE: SIDE * SIDE}, s.capture("skin").colours())
-        self.wait_box_colour("white")
+        self.wait_box_colour("grey")
 
 
 if __name__ == "__main__":
