@@ -671,6 +671,12 @@ class Session:
     def expect_box(self, caption, text, button=1, icon=None, timeout=DEFAULT_TIMEOUT):
         """Waits for a message box, checks its caption, text (and icon), then presses a button."""
         box = self.wait_box(timeout)
+        if icon and box.icon != icon and (box.caption, box.text) == (caption, text):
+            # The icon is told by its colours on screen: a box caught before it has painted shows none yet.
+            def painted():
+                seen = [b for b in self.boxes() if (b.caption, b.text) == (caption, text)]
+                return seen[0] if seen and seen[0].icon == icon else None
+            box = wait_until(painted, timeout) or box
         if box.caption != caption or box.text != text or (icon and box.icon != icon):
             raise HarnessError("expected message box %r / %r%s, saw %r%s" % (
                 caption, text, " (%s icon)" % icon if icon else "", box, self.context("unexpected-box")))

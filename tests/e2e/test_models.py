@@ -298,8 +298,7 @@ class WithoutAWorkingPlugin(ModelTestCase):
 
     def test_plugin_with_only_the_required_exports_warns_then_works(self):
         s = self.start_with_plugin_as_vmr("bare.dll")
-        box = s.expect_box("Warning", MISSING_OPTIONAL)
-        self.assertEqual("warning", box.icon)
+        s.expect_box("Warning", MISSING_OPTIONAL, icon="warning")
         s.wait_main()
         self.assertEqual([], s.boxes())
         self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
