@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 
 // The file choosers move the process into the chosen file's folder, but config.cfg and plugins\ are found

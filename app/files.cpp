@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 
 // No file the program reads is anywhere near this; a larger one is refused rather than exhausting memory.
 static const size_t MAX_FILE_BYTES = 64u << 20;

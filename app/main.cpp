@@ -3,11 +3,10 @@
 #include <commctrl.h>
 
 #include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "resources/resource.h"
 #include "viewport/viewport.h"
-
-HINSTANCE appInstance;
 
 void runFrameLoop()
 {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/shell.h"
 #include "app/state.h"
 #include "pattern/pattern_view.h"
 #include "plugins/plugin_slot.h"
@@ -10,32 +11,6 @@
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 #include "viewport/viewport.h"
-
-HWND mainWindow;
-
-bool registerChildClass(const char *name, WNDPROC procedure)
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    // CS_OWNDC: each view keeps the DC it takes at creation for every paint or frame of the run; a DC from
-    // the shared cache would have to be released after each use.
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = appInstance;
-    wc.lpszClassName = name;
-    return RegisterClassExA(&wc) != 0;
-}
-
-HWND createChildWindow(const char *className, int x, int y, int width, int height)
-{
-    return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height, mainWindow, nullptr,
-                           appInstance, nullptr);
-}
-
-bool isChecked(int controlId)
-{
-    return IsDlgButtonChecked(mainWindow, controlId) == BST_CHECKED;
-}
 
 // Under some fonts (Wine's stand-in for "MS Shell Dlg") the dialog comes out too short for the viewport at
 // (10, 10) and its 10-pixel margin; grow it around its centre so nothing is clipped.

@@ -1,5 +1,5 @@
 // The one message-box helper every report goes through.
-#include "app/main_window.h"
+#include "app/shell.h"
 
 void showMessage(const char *text, const char *caption, UINT icon)
 {

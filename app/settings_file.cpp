@@ -1,6 +1,7 @@
 // Reading config.cfg at start-up and writing it at close.
 #include "app/main_window.h"
 #include "app/settings.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "resources/resource.h"
 

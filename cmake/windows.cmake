@@ -12,6 +12,7 @@ add_executable(pelterine WIN32
   app/message.cpp
   app/files.cpp
   app/settings_file.cpp
+  app/window_helpers.cpp
   skin/skin_view.cpp
   skin/texture_files.cpp
   pattern/pattern_view.cpp

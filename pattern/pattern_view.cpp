@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "pattern/stamp.h"

@@ -1,7 +1,7 @@
 // Loading a model through the plugin, building the mapping grid from its texture coordinates, and the commands.
 #include <cstdlib>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "resources/resource.h"
 
 PluginSlot pluginSlot;

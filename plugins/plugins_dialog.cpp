@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"

@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "app/state.h"
 #include "resources/resource.h"
 #include "skin/brush.h"

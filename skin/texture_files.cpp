@@ -2,7 +2,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 #include "skin/bmp.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"

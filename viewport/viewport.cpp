@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/main_window.h"
+#include "app/shell.h"
 
 HWND viewportWindow;
 HDC viewportDC;

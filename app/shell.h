@@ -1,0 +1,34 @@
+// The Win32 shell's services that every subsystem uses: the program's handles, child windows, control state,
+// the message helper, the choosers and file access. Nothing here depends on any subsystem.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+extern HINSTANCE appInstance;
+extern HWND mainWindow;
+
+// Registers the class of one of the three child windows; false when registration fails.
+bool registerChildClass(const char *name, WNDPROC procedure);
+
+// Creates one of the three child windows at (x, y) of the main window's client area.
+HWND createChildWindow(const char *className, int x, int y, int width, int height);
+
+bool isChecked(int controlId);
+
+// The one way the program reports: a message box with no owner window.
+void showMessage(const char *text, const char *caption, UINT icon);
+
+// Choosers. The returned path is a new copy the caller releases with free(); nullptr when cancelled.
+char *chooseOpenPath(const char *filterText, const char *filterPattern);
+char *chooseSavePath();
+bool chooseColor(COLORREF &color);
+
+// Reads a whole file into bytes; false when it cannot be opened or read.
+bool readWholeFile(const char *path, std::vector<uint8_t> &bytes);
+
+// Writes into a temporary file beside the target, checks every write and the close, then replaces the target.
+// On any failure the target is left as it was and false is returned.
+bool writeFileSafely(const char *path, const uint8_t *data, size_t size);
