@@ -51,15 +51,13 @@ static void buildFilter(char (&filter)[256], const char *text, const char *patte
 
 // Runs the open or the save chooser with a 512-byte path buffer that starts empty; a copy of the chosen path,
 // or nullptr when the user cancels or the chooser fails.
-static char *runFileChooser(bool save, const char *filterText, const char *filterPattern, const char *title,
-                            const char *defaultExtension, DWORD flags)
+static char *runFileChooser(bool save, const char *filters, const char *title, const char *defaultExtension,
+                            DWORD flags)
 {
-    char filter[256];
-    buildFilter(filter, filterText, filterPattern);
     char path[512] = "";
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.lpstrFilter = filter;
+    ofn.lpstrFilter = filters;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
     ofn.nMaxFile = sizeof path;
@@ -73,17 +71,26 @@ static char *runFileChooser(bool save, const char *filterText, const char *filte
     return chosen ? copyPath(path) : nullptr;
 }
 
+char *chooseOpenPathFrom(const char *filters)
+{
+    return runFileChooser(false, filters, "Ouvrir", nullptr,
+                          OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+}
+
 char *chooseOpenPath(const char *filterText, const char *filterPattern)
 {
-    return runFileChooser(false, filterText, filterPattern, "Ouvrir", nullptr,
-                          OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
+    char filter[256];
+    buildFilter(filter, filterText, filterPattern);
+    return chooseOpenPathFrom(filter);
 }
 
 char *chooseSavePath()
 {
     // The chooser takes the default extension without its dot: with one, a typed "skin" would become
     // "skin..bmp" on some systems.
-    return runFileChooser(true, "Image Bitmap (*.bmp)", "*.bmp", "Enregistrer sous", "bmp",
+    char filter[256];
+    buildFilter(filter, "Image Bitmap (*.bmp)", "*.bmp");
+    return runFileChooser(true, filter, "Enregistrer sous", "bmp",
                           OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES);
 }
 

@@ -23,6 +23,8 @@ void showMessage(const char *text, const char *caption, UINT icon);
 
 // Choosers. The returned path is a new copy the caller releases with free(); nullptr when cancelled.
 char *chooseOpenPath(const char *filterText, const char *filterPattern);
+// The open chooser with a whole filter list as the common dialogs take it: "text\0pattern\0...\0\0".
+char *chooseOpenPathFrom(const char *filters);
 char *chooseSavePath();
 bool chooseColor(COLORREF &color);
 
