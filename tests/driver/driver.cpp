@@ -472,6 +472,24 @@ int cmdClientOrigin(const Args&) {
     return kOk;
 }
 
+// Prints "class<TAB>id<TAB>style<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>text" for every child of the main
+// window, the views included, in pixels of the main window's client area; the style is in hex.
+int cmdControls(const Args&) {
+    HWND m = requireMain();
+    if (!m) return kFail;
+    for (HWND c : childrenOf(m)) {
+        RECT r;
+        GetWindowRect(c, &r);
+        MapWindowPoints(nullptr, m, (POINT*)&r, 2);
+        wchar_t style[16];
+        swprintf(style, 16, L"%lx", (unsigned long)GetWindowLongW(c, GWL_STYLE));
+        printLine(classOf(c) + L"\t" + std::to_wstring(GetDlgCtrlID(c)) + L"\t" + style + L"\t" +
+                  std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right) +
+                  L"\t" + std::to_wstring(r.bottom) + L"\t" + escape(textOf(c)));
+    }
+    return kOk;
+}
+
 // Copies w x h pixels at (x, y) of the top-level window's client area as bottom-up 24-bit rows.
 // A child window's own DC cannot be read under Wine 8; the top-level one can.
 bool grabPixels(HWND top, int x, int y, int w, int h, std::vector<BYTE>* bits) {
@@ -891,6 +909,7 @@ const Command kCommands[] = {
     {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport]"},
     {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
     {L"client-origin", cmdClientOrigin, L""},
+    {L"controls", cmdControls, L""},
     {L"open-choose", cmdOpenChoose, L"<path>"},
     {L"open-cancel", cmdOpenCancel, L""},
     {L"save-choose", cmdSaveChoose, L"<path>"},

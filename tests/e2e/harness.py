@@ -31,6 +31,7 @@ PREFIX_VERSION = "v2"        # bump when _ensure_prefix learns a new setting
 
 Box = namedtuple("Box", "caption text icon")
 Rect = namedtuple("Rect", "x y width height")
+Control = namedtuple("Control", "cls id style left top right bottom text")
 
 
 class HarnessError(AssertionError):
@@ -617,6 +618,15 @@ class Session:
             name, *nums = line.split("\t")
             rects[name] = Rect(*map(int, nums))
         return rects
+
+    def controls(self):
+        """Every child of the main window, the views included, as Control(class, id, style, edges in pixels of
+        the main window's client area, text)."""
+        found = []
+        for line in self.driver("controls"):
+            cls, control_id, style, *edges, text = line.split("\t")
+            found.append(Control(cls, int(control_id), int(style, 16), *map(int, edges), unescape(text)))
+        return found
 
     def mouse(self, msg, x, y, wparam=None, window="skin"):
         """Sends a mouse message (move, lmove, rmove, ldown, lup, rdown, rup, ...) to a child window."""
