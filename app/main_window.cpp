@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/dialog_layout.h"
 #include "app/shell.h"
 #include "app/state.h"
 #include "pattern/pattern_view.h"
@@ -38,18 +39,85 @@ static bool overlaps(LONG a0, LONG a1, LONG b0, LONG b1)
     return a0 < b1 && b0 < a1;
 }
 
+static RECT rectInClient(HWND window, HWND child)
+{
+    RECT rect = {};
+    if (GetWindowRect(child, &rect))
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}
+
+static bool hasClass(HWND control, const char *name)
+{
+    char className[16] = "";
+    GetClassNameA(control, className, sizeof className);
+    return lstrcmpiA(className, name) == 0;
+}
+
+static LONG styleType(HWND control, LONG mask)
+{
+    return GetWindowLongA(control, GWL_STYLE) & mask;
+}
+
 static std::vector<PlacedControl> dialogControls(HWND window)
 {
     std::vector<PlacedControl> controls;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child == viewportWindow || child == skinViewWindow || child == patternViewWindow)
             continue;
-        PlacedControl control = {child, {}, (GetWindowLongA(child, GWL_STYLE) & 0x0F) == BS_GROUPBOX};
-        GetWindowRect(child, &control.rect);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&control.rect), 2);
-        controls.push_back(control);
+        bool groupBox = hasClass(child, "Button") && styleType(child, BS_TYPEMASK) == BS_GROUPBOX;
+        controls.push_back({child, rectInClient(window, child), groupBox});
     }
     return controls;
+}
+
+static void placeControl(const PlacedControl &control)
+{
+    const RECT &r = control.rect;
+    SetWindowPos(control.window, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+static bool isLeftAlignedText(HWND control)
+{
+    LONG type = styleType(control, SS_TYPEMASK);
+    return hasClass(control, "Static") && (type == SS_LEFT || type == SS_LEFTNOWORDWRAP);
+}
+
+// The width of the control's text on one line in the dialog's font.
+static LONG textWidth(HWND window, HWND control)
+{
+    char text[256] = "";
+    int length = GetWindowTextA(control, text, sizeof text);
+    HDC dc = GetDC(window);
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
+    SIZE size = {};
+    GetTextExtentPoint32A(dc, text, length, &size);
+    SelectObject(dc, previous);
+    ReleaseDC(window, dc);
+    return size.cx;
+}
+
+// Labels are sized for the dialog font of Windows; under a wider one a label wraps its last words out of sight
+// ("Eraser Size :" showed "Eraser"). Widen each one that does not fit, up to the next control on its row.
+static void fitLabelsToText(HWND window)
+{
+    std::vector<PlacedControl> controls = dialogControls(window);
+    std::vector<LayoutBox> boxes;
+    for (const PlacedControl &c : controls)
+        boxes.push_back({c.rect.left, c.rect.top, c.rect.right, c.rect.bottom, c.groupBox});
+    RECT client;
+    GetClientRect(window, &client);
+    for (size_t i = 0; i < controls.size(); ++i) {
+        PlacedControl &label = controls[i];
+        if (!isLeftAlignedText(label.window))
+            continue;
+        LONG right = widenedLabelRight(boxes, i, textWidth(window, label.window), client.right);
+        if (right == label.rect.right)
+            continue;
+        label.rect.right = boxes[i].right = right;
+        placeControl(label);
+    }
 }
 
 // Moves every control that a view covers, with the controls below it in its column, to just below the view.
@@ -74,21 +142,20 @@ static void clearView(std::vector<PlacedControl> &controls, const RECT &view)
 static void keepControlsClearOfViews(HWND window)
 {
     std::vector<PlacedControl> controls = dialogControls(window);
-    RECT skin = {skinViewLeft, skinViewTop, skinViewLeft + skinWidth, skinViewTop + skinHeight};
-    RECT pattern = {skin.right + 10, skinViewTop, skin.right + 10 + 64, skinViewTop + 64};
-    RECT views[2] = {skin, pattern};
+    const RECT skin = rectInClient(window, skinViewWindow);
+    const RECT views[2] = {skin, rectInClient(window, patternViewWindow)};
     for (const RECT &view : views)
         clearView(controls, view);
-    LONG lowest = 10 + 512;
+    LONG lowest = rectInClient(window, viewportWindow).bottom;
+    for (const RECT &view : views)
+        lowest = std::max(lowest, view.bottom);
     for (const PlacedControl &control : controls)
         lowest = std::max(lowest, control.rect.bottom);
     for (PlacedControl &control : controls) {
         const RECT r = control.rect;
         if (control.groupBox && overlaps(r.top, r.bottom, skin.top, skin.bottom) && r.bottom < lowest + 4)
             control.rect.bottom = lowest + 4;
-        SetWindowPos(control.window, nullptr, control.rect.left, control.rect.top,
-                     control.rect.right - control.rect.left, control.rect.bottom - control.rect.top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        placeControl(control);
     }
     fitClientHeight(window, lowest + 10);
 }
@@ -110,6 +177,7 @@ static void initMainWindow(HWND window)
     createViewport();
     createSkinView();
     createPatternView();
+    fitLabelsToText(window);
     keepControlsClearOfViews(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");

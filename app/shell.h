@@ -16,6 +16,10 @@ bool registerChildClass(const char *name, WNDPROC procedure);
 // Creates one of the three child windows at (x, y) of the main window's client area.
 HWND createChildWindow(const char *className, int x, int y, int width, int height);
 
+// The main window's client pixel at the same dialog-unit point as (x, y), a position laid out for the
+// dialog's font as Windows draws it ("MS Shell Dlg" 8 pt); under that font it is (x, y) itself.
+POINT placeInMainWindow(int x, int y);
+
 bool isChecked(int controlId);
 
 // The one way the program reports: a message box with no owner window.

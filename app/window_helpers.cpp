@@ -1,6 +1,8 @@
 // The program's handles and the small helpers for child windows and control state.
 #include "app/shell.h"
 
+#include "app/dialog_layout.h"
+
 HINSTANCE appInstance;
 HWND mainWindow;
 
@@ -21,6 +23,14 @@ HWND createChildWindow(const char *className, int x, int y, int width, int heigh
 {
     return CreateWindowExA(0, className, nullptr, WS_CHILD | WS_VISIBLE, x, y, width, height, mainWindow, nullptr,
                            appInstance, nullptr);
+}
+
+POINT placeInMainWindow(int x, int y)
+{
+    RECT units = {0, 0, 4, 8};
+    MapDialogRect(mainWindow, &units);
+    const PixelPoint place = placeForDialogUnits({x, y}, {units.right, units.bottom});
+    return {place.x, place.y};
 }
 
 bool isChecked(int controlId)

@@ -63,7 +63,10 @@ void createPatternView()
 {
     if (!registerChildClass("PatternWindowClass", patternViewWindowProc))
         return;
-    patternViewWindow = createChildWindow("PatternWindowClass", skinViewLeft + skinWidth + 10, skinViewTop, 64, 64);
+    // Carried to its own dialog-unit point rather than put 10 pixels after the skin view: under a wider font the
+    // column of "Load Pattern..." moves right further than the skin view's right edge, and this view stays over it.
+    const POINT place = placeInMainWindow(skinViewLayoutLeft + skinWidth + 10, skinViewLayoutTop);
+    patternViewWindow = createChildWindow("PatternWindowClass", place.x, place.y, 64, 64);
     if (!patternViewWindow)
         return;
     beepIfFailed(initPatternStore());

@@ -92,8 +92,9 @@ void createSkinView()
     if (!registerChildClass("SkinWindowClass", skinViewWindowProc))
         return;
 
-    skinViewLeft = 545;
-    skinViewTop = 227;
+    const POINT place = placeInMainWindow(skinViewLayoutLeft, skinViewLayoutTop);
+    skinViewLeft = place.x;
+    skinViewTop = place.y;
     skinWidth = SKIN_SIDE;
     skinHeight = SKIN_SIDE;
     skinViewWindow = createChildWindow("SkinWindowClass", skinViewLeft, skinViewTop, skinWidth, skinHeight);

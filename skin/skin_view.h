@@ -9,6 +9,11 @@ extern HDC skinViewDC;
 extern int32_t skinViewLeft;
 extern int32_t skinViewTop;
 
+// Where the skin view is laid out in the main window under the dialog font of Windows; other fonts carry it to
+// the same dialog-unit point, which skinViewLeft and skinViewTop then hold.
+constexpr int skinViewLayoutLeft = 545;
+constexpr int skinViewLayoutTop = 227;
+
 void createSkinView();
 void repaintSkinView();
 void uploadTexture();

@@ -2,6 +2,7 @@
 """End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
 the blank views, no dialog keyboard navigation, closing, and moving the main window."""
 
+import itertools
 import sys
 from pathlib import Path
 
@@ -67,6 +68,19 @@ class StartupInEmptyFolder(harness.SessionTestCase):
                 picture = s.capture(view)
                 self.assertEqual((size, size), (picture.width, picture.height))
                 self.assertEqual({(255, 255, 255): size * size}, picture.colours())
+
+    def test_views_and_controls_fit_the_dialog_font(self):
+        s = self.start_empty()
+        controls, client = s.controls(), s.client_origin()["main"]
+        is_group = lambda c: c.cls == "Button" and c.style & 0xF == 7  # noqa: E731  BS_GROUPBOX
+        within = lambda c, l, t, r, b: l <= c.left and t <= c.top and c.right <= r and c.bottom <= b  # noqa: E731
+        skin_group = next(c for c in controls if is_group(c) and c.text == "Skin")
+        for view in (c for c in controls if c.cls in ("SkinWindowClass", "PatternWindowClass")):
+            self.assertTrue(within(view, *skin_group[3:7]), "%r outside %r" % (view, skin_group))
+        for control in controls:
+            self.assertTrue(within(control, 0, 0, client.width, client.height), "%r outside %r" % (control, client))
+        for a, b in itertools.combinations([c for c in controls if not is_group(c)], 2):
+            self.assertFalse(a.left < b.right and b.left < a.right and a.top < b.bottom and b.top < a.bottom, (a, b))
 
     def test_tab_and_enter_do_not_navigate(self):
         s = self.start_empty()
