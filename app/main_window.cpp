@@ -200,6 +200,9 @@ static void initMainWindow(HWND window)
 
 static void runCommand(int id)
 {
+    // A command acts on the texture as painted so far: what the last dabs left pending reaches the view and
+    // the GL texture first, under the settings they were painted with.
+    refreshPaintedSkin();
     switch (id) {
     case IDC_CHOOSE_MODEL: chooseModelCommand(); break;
     case IDC_LOAD_MODEL: loadModelCommand(); break;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "pattern/pattern_store.h"
+#include "skin/skin_refresh.h"
 #include "viewport/camera.h"
 
 int32_t running;
@@ -40,6 +41,7 @@ void resetToDefaults()
 
     resetCamera();
     resetPatternStore();
+    resetPendingRefresh();
 }
 
 void decodeClientOrigin(uint32_t lParam, int32_t &x, int32_t &y)

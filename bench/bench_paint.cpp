@@ -25,7 +25,7 @@ void BM_PaintSquare(benchmark::State &state)
 BENCHMARK(BM_PaintSquare)->Arg(3)->Arg(7)->Arg(64)->Arg(INT32_MAX);
 
 // A grey pattern, so every byte of the three buffers is really changed (within saturation).
-void stampBenchmark(benchmark::State &state, void (*stamp)(int32_t, int32_t, int32_t))
+void stampBenchmark(benchmark::State &state, SkinRect (*stamp)(int32_t, int32_t, int32_t))
 {
     resetToDefaults();
     initSkinStore();
@@ -67,7 +67,8 @@ void BM_OverlayGrid(benchmark::State &state)
 BENCHMARK(BM_OverlayGrid);
 
 // The core's share of one mouse message of a stroke with the grid shown: a dab with the default 32 x 32
-// pattern brush along a diagonal, then the grid laid back over the view. (The shell adds the upload and blit.)
+// pattern brush along a diagonal, then the grid laid back over the texels it painted. (The shell adds the
+// upload and blit of those texels.)
 void BM_PatternDabWithGrid(benchmark::State &state)
 {
     resetToDefaults();
@@ -81,8 +82,9 @@ void BM_PatternDabWithGrid(benchmark::State &state)
     uint32_t step = 0;
     for (auto _ : state) {
         uint32_t xy = step++ % 256;
-        paintDab(MOUSE_LBUTTON, xy | (xy << 16), true);
-        overlayGrid();
+        SkinRect changed;
+        paintDab(MOUSE_LBUTTON, xy | (xy << 16), true, &changed);
+        overlayGridRect(changed);
         benchmark::ClobberMemory();
     }
     resetPatternStore();

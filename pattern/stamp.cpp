@@ -97,6 +97,14 @@ void stampRun(size_t at, const uint8_t *brush, size_t pixels, bool dark)
     applyAmounts(skinGL + at, swapped, bytes, dark);
 }
 
+// The texels a stamp centred on (x, y) lands on, edges included.
+SkinRect stampedRect(int32_t x, int32_t y)
+{
+    if (!patternPresent())
+        return noTexels();
+    return clampedRect(int64_t{x} - patternWidth / 2, int64_t{y} - patternHeight / 2, patternWidth, patternHeight);
+}
+
 } // namespace
 
 void restoreBrush()
@@ -119,10 +127,10 @@ void tintBrush()
     }
 }
 
-void stampPatternReference(int32_t x, int32_t y, int32_t mode)
+SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode)
 {
     if (!patternPresent())
-        return;
+        return noTexels();
     bool dark = mode == STAMP_DARKEN;
     // int64: a cursor far off the view must not overflow the pattern's placement.
     int64_t x0 = int64_t{x} - patternWidth / 2;
@@ -141,16 +149,17 @@ void stampPatternReference(int32_t x, int32_t y, int32_t mode)
             changeTexel(skinGL + at, aR, aG, aB, dark);
         }
     }
+    return stampedRect(x, y);
 }
 
 // The fast stamp: the pattern pixels of a row that land on distinct texels form one run of bytes,
 // done 16 at a time with saturating arithmetic; only the pixels beyond an edge, which pile up on the
 // edge texel, go one by one. Within a stamp every amount has the same sign, so the order of the
 // updates does not change the result.
-void stampPattern(int32_t x, int32_t y, int32_t mode)
+SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
 {
     if (!patternPresent())
-        return;
+        return noTexels();
     bool dark = mode == STAMP_DARKEN;
     int64_t x0 = int64_t{x} - patternWidth / 2;
     int64_t y0 = int64_t{y} - patternHeight / 2;
@@ -170,4 +179,5 @@ void stampPattern(int32_t x, int32_t y, int32_t mode)
         for (int64_t j = runEnd; j < patternWidth; ++j)
             stampPixel(rowStart + (SKIN_SIDE - 1) * 3, brush + j * 3, dark);
     }
+    return stampedRect(x, y);
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "skin/skin_store.h"
+
 enum : int32_t { STAMP_DARKEN = 0, STAMP_BRIGHTEN = 1 };
 
 // patternBrush := patternSource.
@@ -11,7 +13,8 @@ void restoreBrush();
 void tintBrush();
 
 // Darkens (mode 0) or brightens (other modes) the skin buffers under the brush centred on (x, y).
-void stampPattern(int32_t x, int32_t y, int32_t mode);
+// Returns the texels the stamp lands on (none without a pattern).
+SkinRect stampPattern(int32_t x, int32_t y, int32_t mode);
 
 // The same stamp done one pattern pixel at a time, the plain form the fast one is checked against.
-void stampPatternReference(int32_t x, int32_t y, int32_t mode);
+SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode);

@@ -6,6 +6,7 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "skin/grid.h"
+#include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 
@@ -48,6 +49,7 @@ void loadModel(const char *path)
     else
         CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
+    noteViewNotShown();
 }
 
 void loadModelCommand()

@@ -39,39 +39,38 @@ void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y)
     y = SKIN_SIDE - 1 - static_cast<int32_t>((lParam >> 16) & 0xFFFFu);
 }
 
-void paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
 {
-    if (size <= 0)
-        return;
     // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
     // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
     int64_t half = size / 2;
-    int32_t left = clampToSkin(int64_t{x} - half);
-    int32_t right = clampToSkin(int64_t{x} - half + size - 1);
-    int32_t bottom = clampToSkin(int64_t{y} - half);
-    int32_t top = clampToSkin(int64_t{y} - half + size - 1);
-    for (int32_t py = bottom; py <= top; ++py)
-        for (int32_t px = left; px <= right; ++px)
+    SkinRect r = clampedRect(int64_t{x} - half, int64_t{y} - half, size, size);
+    for (int32_t py = r.bottom; py <= r.top; ++py)
+        for (int32_t px = r.left; px <= r.right; ++px)
             writeTexel(px, py, red, green, blue);
+    return r;
 }
 
-bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern)
+SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
+{
+    if (kind == DabKind::pen)
+        return usePattern ? stampPattern(x, y, STAMP_DARKEN)
+                          : paintSquare(x, y, penSize, penColor[0], penColor[1], penColor[2]);
+    if (kind == DabKind::eraser)
+        return usePattern ? stampPattern(x, y, STAMP_BRIGHTEN)
+                          : paintSquare(x, y, eraserSize, eraserColor[0], eraserColor[1], eraserColor[2]);
+    return noTexels();
+}
+
+bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed)
 {
     DabKind kind = dabKindFor(wParam);
     if (kind == DabKind::none)
         return false;
     int32_t x, y;
     texelFromCursor(lParam, x, y);
-    if (kind == DabKind::pen) {
-        if (usePattern)
-            stampPattern(x, y, STAMP_DARKEN);
-        else
-            paintSquare(x, y, penSize, penColor[0], penColor[1], penColor[2]);
-    } else {
-        if (usePattern)
-            stampPattern(x, y, STAMP_BRIGHTEN);
-        else
-            paintSquare(x, y, eraserSize, eraserColor[0], eraserColor[1], eraserColor[2]);
-    }
+    SkinRect r = paintDabAt(kind, x, y, usePattern);
+    if (changed)
+        *changed = r;
     return true;
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "skin/skin_store.h"
+
 enum : uint32_t { MOUSE_LBUTTON = 0x0001, MOUSE_RBUTTON = 0x0002 };
 
 enum class DabKind { none, pen, eraser };
@@ -13,9 +15,13 @@ DabKind dabKindFor(uint32_t wParam);
 void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y);
 
 // Writes a size x size square centred on (x, y) into skinBase, skinView and skinGL; parts beyond an
-// edge land on the edge. Sizes of 0 or less paint nothing.
-void paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
+// edge land on the edge. Sizes of 0 or less paint nothing. Returns the texels written.
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
 
-// One dab for a mouse message: a square of the pen or eraser, or a pattern stamp when usePattern.
-// Returns false when the buttons say nothing is painted (and nothing must follow).
-bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern);
+// One dab of the pen or the eraser at texel (x, y): a square, or a pattern stamp when usePattern.
+// Returns the texels it changed (none for a square of size 0 or less).
+SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
+
+// One dab for a mouse message. Returns false when the buttons say nothing is painted (and nothing must
+// follow); changed, when given, receives the texels the dab changed.
+bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed = nullptr);

@@ -32,9 +32,28 @@ void initSkinStore()
     setupBitmapHeader(skinHeader, skinWidth, skinHeight);
 }
 
-// 16 pixels are 48 bytes, six 64-bit words: a whole run of empty grid is recognised with five ANDs.
+SkinRect joinRects(const SkinRect &a, const SkinRect &b)
+{
+    if (isEmptyRect(a))
+        return b;
+    if (isEmptyRect(b))
+        return a;
+    return SkinRect{a.left < b.left ? a.left : b.left, a.bottom < b.bottom ? a.bottom : b.bottom,
+                    a.right > b.right ? a.right : b.right, a.top > b.top ? a.top : b.top};
+}
+
+SkinRect clampedRect(int64_t x0, int64_t y0, int64_t width, int64_t height)
+{
+    if (width <= 0 || height <= 0)
+        return noTexels();
+    return SkinRect{clampToSkin(x0), clampToSkin(y0), clampToSkin(x0 + width - 1), clampToSkin(y0 + height - 1)};
+}
+
+// 16 pixels are 48 bytes, six 64-bit words: a whole run of empty grid is recognised with five ANDs. A row of
+// 256 pixels is exactly 16 runs, so runs never straddle rows.
+enum : int32_t { OVERLAY_RUN_PIXELS = 16 };
 enum : size_t { OVERLAY_RUN_BYTES = 48 };
-static_assert(SKIN_BYTES % OVERLAY_RUN_BYTES == 0, "the overlay walks the layer in whole runs");
+static_assert(SKIN_SIDE % OVERLAY_RUN_PIXELS == 0, "the overlay walks each row in whole runs");
 
 static bool runIsEmpty(const uint8_t *grid)
 {
@@ -43,22 +62,35 @@ static bool runIsEmpty(const uint8_t *grid)
     return (words[0] & words[1] & words[2] & words[3] & words[4] & words[5]) == ~uint64_t{0};
 }
 
-void overlayGrid()
+void overlayGridRect(const SkinRect &r)
 {
-    // The grid is a few lines over a white layer, and the overlay follows every dab while it is shown:
-    // skip the empty runs and look at single pixels only where a run holds some grid.
-    for (size_t run = 0; run < SKIN_BYTES; run += OVERLAY_RUN_BYTES) {
-        if (runIsEmpty(gridLayer + run))
-            continue;
-        for (size_t i = run; i < run + OVERLAY_RUN_BYTES; i += 3) {
-            const uint8_t *g = gridLayer + i;
-            if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
-                skinView[i] = g[0];
-                skinView[i + 1] = g[1];
-                skinView[i + 2] = g[2];
+    // The grid is a few lines over a white layer, and the overlay follows every batch of dabs while it is
+    // shown: skip the empty runs and look at single pixels only where a run holds some grid.
+    if (isEmptyRect(r))
+        return;
+    for (int32_t y = r.bottom; y <= r.top; ++y) {
+        size_t rowStart = static_cast<size_t>(y) * SKIN_SIDE;
+        for (int32_t run = r.left - r.left % OVERLAY_RUN_PIXELS; run <= r.right; run += OVERLAY_RUN_PIXELS) {
+            if (runIsEmpty(gridLayer + (rowStart + static_cast<size_t>(run)) * 3))
+                continue;
+            int32_t first = run > r.left ? run : r.left;
+            int32_t last = run + OVERLAY_RUN_PIXELS - 1 < r.right ? run + OVERLAY_RUN_PIXELS - 1 : r.right;
+            for (int32_t x = first; x <= last; ++x) {
+                size_t i = (rowStart + static_cast<size_t>(x)) * 3;
+                const uint8_t *g = gridLayer + i;
+                if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
+                    skinView[i] = g[0];
+                    skinView[i + 1] = g[1];
+                    skinView[i + 2] = g[2];
+                }
             }
         }
     }
+}
+
+void overlayGrid()
+{
+    overlayGridRect(allTexels());
 }
 
 void recomposeSkinView(bool gridShown)

@@ -39,6 +39,36 @@ inline int32_t clampToSkin(int64_t v)
     return v < 0 ? 0 : v > SKIN_SIDE - 1 ? SKIN_SIDE - 1 : static_cast<int32_t>(v);
 }
 
+// A rectangle of texels, bounds included, rows counted from the bottom; empty when left > right or bottom > top.
+struct SkinRect {
+    int32_t left;
+    int32_t bottom;
+    int32_t right;
+    int32_t top;
+};
+
+constexpr SkinRect noTexels()
+{
+    return SkinRect{SKIN_SIDE, SKIN_SIDE, -1, -1};
+}
+
+constexpr SkinRect allTexels()
+{
+    return SkinRect{0, 0, SKIN_SIDE - 1, SKIN_SIDE - 1};
+}
+
+constexpr bool isEmptyRect(const SkinRect &r)
+{
+    return r.left > r.right || r.bottom > r.top;
+}
+
+// The smallest rectangle holding both.
+SkinRect joinRects(const SkinRect &a, const SkinRect &b);
+
+// The texels that columns [x0, x0 + width) and rows [y0, y0 + height) land on once clamped onto the edges;
+// empty when width or height is 0 or less.
+SkinRect clampedRect(int64_t x0, int64_t y0, int64_t width, int64_t height);
+
 // Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
 void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
 
@@ -47,6 +77,9 @@ void initSkinStore();
 
 // Lays every non-white gridLayer pixel over skinView; only exactly 255, 255, 255 is transparent.
 void overlayGrid();
+
+// The same within one rectangle: after painting, only the painted texels need their grid back.
+void overlayGridRect(const SkinRect &r);
 
 // skinView := skinBase, then the grid over it when the grid is shown.
 void recomposeSkinView(bool gridShown);

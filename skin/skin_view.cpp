@@ -8,6 +8,7 @@
 #include "app/state.h"
 #include "resources/resource.h"
 #include "skin/brush.h"
+#include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 
 HWND skinViewWindow;
@@ -17,6 +18,10 @@ int32_t skinViewTop;
 
 static GLuint skinTexture;
 
+// In the classic mode painting reaches level 0 only; the other levels then hold an older picture until the
+// next full rebuild, which the mipmap mode must not skip even when nothing new was painted.
+static bool upperLevelsStale;
+
 void repaintSkinView()
 {
     SendMessageA(skinViewWindow, WM_PAINT, 0, 0);
@@ -25,6 +30,8 @@ void repaintSkinView()
 void rebuildMipmaps()
 {
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, skinWidth, skinHeight, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
+    noteTextureUploaded();
+    upperLevelsStale = false;
 }
 
 // The classic upload keeps only level 0 current, so in that mode the texture samples level 0 alone and the
@@ -40,10 +47,31 @@ void uploadTexture()
     if (isChecked(IDC_CLASSIC_TEXTURE)) {
         setMinFilter(GL_LINEAR);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, skinWidth, skinHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
+        noteTextureUploaded();
+        upperLevelsStale = true;
     }
     if (isChecked(IDC_MIPMAP_TEXTURE)) {
         setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
         rebuildMipmaps();
+    }
+}
+
+// The upload that follows painting: the same level 0 as a whole upload, sent as the rows that changed.
+static void uploadPaintedRows(int32_t first, int32_t count)
+{
+    if (isChecked(IDC_CLASSIC_TEXTURE)) {
+        setMinFilter(GL_LINEAR);
+        if (count > 0) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, skinWidth, count, GL_RGB, GL_UNSIGNED_BYTE,
+                            skinGL + static_cast<size_t>(first) * static_cast<size_t>(skinWidth) * 3);
+            upperLevelsStale = true;
+        }
+        noteTextureUploaded();
+    }
+    if (isChecked(IDC_MIPMAP_TEXTURE)) {
+        setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
+        if (count > 0 || upperLevelsStale)
+            rebuildMipmaps();
     }
 }
 
@@ -60,15 +88,42 @@ static void paintSkinView(HWND window)
     ValidateRect(window, nullptr);
 }
 
+// Draws the texels of one rectangle. The source of a bottom-up DIB is addressed from its bottom row; the
+// window's rows run from the top.
+static void paintSkinViewRect(const SkinRect &r)
+{
+    int width = r.right - r.left + 1;
+    int height = r.top - r.bottom + 1;
+    StretchDIBits(skinViewDC, r.left, skinHeight - 1 - r.top, width, height, r.left, r.bottom, width, height,
+                  skinView, reinterpret_cast<const BITMAPINFO *>(&skinHeader), DIB_RGB_COLORS, SRCCOPY);
+}
+
+void refreshPaintedSkin()
+{
+    if (!pendingRefresh.repaint && !pendingRefresh.upload)
+        return;
+    RefreshWork work = takePendingRefresh(isChecked(IDC_GRID));
+    if (work.upload)
+        uploadPaintedRows(work.firstRow, work.rowCount);
+    if (!isEmptyRect(work.view))
+        paintSkinViewRect(work.view);
+}
+
 static void paintAtCursor(WPARAM wParam, LPARAM lParam)
 {
-    if (!paintDab(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN)))
-        return;
-    if (isChecked(IDC_GRID))
-        overlayGrid();
-    if (textureOnTheFly)
-        uploadTexture();
-    repaintSkinView();
+    SkinRect changed;
+    if (paintDab(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN), &changed))
+        noteDab(changed, textureOnTheFly != 0);
+}
+
+// The refresh after painting waits while more mouse input for the view is queued, so a burst of messages is
+// refreshed once. It is decided here, in the view's own procedure, because a message box's modal loop
+// dispatches the view's messages too.
+static void refreshUnlessMoreInput(HWND window)
+{
+    MSG waiting;
+    if (!PeekMessageA(&waiting, window, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE | PM_NOYIELD))
+        refreshPaintedSkin();
 }
 
 static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -83,6 +138,8 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         paintAtCursor(wParam, lParam);
         break;
     }
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+        refreshUnlessMoreInput(window);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -19,6 +19,8 @@ void repaintSkinView();
 void uploadTexture();
 void rebuildMipmaps();
 void refreshSkinView();   // recompose with the grid box's state
+// Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
+void refreshPaintedSkin();
 
 void textureOnTheFlyCommand();
 void applyPenSizeCommand();
