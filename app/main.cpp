@@ -1,17 +1,47 @@
 // The entry: start-up, the main window's creation, and the frame loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <mmsystem.h>
 
+#include "app/frame_pacer.h"
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "app/state.h"
 #include "resources/resource.h"
+#include "skin/skin_view.h"
 #include "viewport/viewport.h"
+
+static int64_t nowMicros()
+{
+    static LARGE_INTEGER frequency;
+    if (frequency.QuadPart == 0)
+        QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return static_cast<int64_t>(now.QuadPart / frequency.QuadPart * 1000000 +
+                                now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+}
+
+static void startPacing()
+{
+    DEVMODEA mode = {};
+    mode.dmSize = sizeof mode;
+    uint32_t frequency = EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode) ? mode.dmDisplayFrequency : 0;
+    startFramePacer(framePacer, displayPeriodMicros(frequency));
+}
+
+// Sleeps until the next frame is due or a message arrives, whichever comes first.
+static void waitForFrameOrInput(int64_t micros)
+{
+    DWORD milliseconds = static_cast<DWORD>((micros + 999) / 1000);
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
+}
 
 void runFrameLoop()
 {
     // Peeking for the main window only still brings its children's messages; the quit message, posted to
     // the thread, is never taken here, so `running` alone ends the loop.
+    startPacing();
     while (running) {
         MSG msg;
         if (PeekMessageA(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
@@ -19,9 +49,19 @@ void runFrameLoop()
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
-        } else {
-            renderFrame();
+            continue;
         }
+        refreshPaintedSkin();
+        // No frame before the display can show it: drawing faster only burns a core and spins the model
+        // faster than the display's rate. A swap that already waits for the display needs no extra wait.
+        int64_t now = nowMicros();
+        int64_t wait = swapWaitsForDisplay() ? 0 : frameWaitMicros(framePacer, now);
+        if (wait > 0) {
+            waitForFrameOrInput(wait);
+            continue;
+        }
+        noteFrameStart(framePacer, now);
+        renderFrame();
     }
 }
 
@@ -41,6 +81,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     }
     ShowWindow(window, SW_SHOW);
     running = 1;
+    // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.
+    timeBeginPeriod(1);
     runFrameLoop();
+    timeEndPeriod(1);
     return 0;
 }

@@ -23,7 +23,7 @@ add_executable(pelterine WIN32
   plugins/plugins_dialog.cpp
   resources/pelterine.rc
 )
-target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 ${STATIC_RUNTIME})
+target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 winmm ${STATIC_RUNTIME})
 if(MINGW)
   target_compile_options(pelterine PRIVATE -Wall -Wextra)
 endif()

@@ -1,4 +1,4 @@
-// One viewport frame: poll the input, move the camera, spin, let the plugin draw, swap.
+// One viewport frame: poll the input, move the camera, spin, let the plugin draw, present it.
 #include <GL/gl.h>
 
 #include "app/state.h"
@@ -40,5 +40,5 @@ void renderFrame()
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
     if (modelReady && pluginSlot.sk_draw)
         pluginSlot.sk_draw();
-    SwapBuffers(viewportDC);
+    presentFrame();
 }

@@ -4,11 +4,29 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cstdlib>
+#include <vector>
+
+#include "app/frame_pacer.h"
 #include "app/shell.h"
+
+#ifndef GL_BGRA_EXT
+#define GL_BGRA_EXT 0x80E1
+#endif
 
 HWND viewportWindow;
 HDC viewportDC;
 HGLRC renderingContext;
+
+// Wine before 10 renders OpenGL in a child window offscreen and never shows it. There the pixel format and
+// the context live on a hidden child of the viewport instead, and each frame is read back and drawn onto the
+// viewport, which has no pixel format, with GDI. Everywhere else these stay empty and the context draws
+// straight into the viewport.
+static HWND surfaceWindow;
+static HDC renderDC;
+static std::vector<uint32_t> framePixels;
+static BITMAPINFO frameHeader;
+static bool vsyncRequested;
 
 static const PIXELFORMATDESCRIPTOR pixelFormatRequest = {
     sizeof(PIXELFORMATDESCRIPTOR), 1,
@@ -21,10 +39,94 @@ static const PIXELFORMATDESCRIPTOR pixelFormatRequest = {
     PFD_MAIN_PLANE, 0, 0, 0, 0,
 };
 
-static void choosePixelFormat()
+static void choosePixelFormat(HDC dc)
 {
-    int format = ChoosePixelFormat(viewportDC, &pixelFormatRequest);
-    SetPixelFormat(viewportDC, format, &pixelFormatRequest);
+    int format = ChoosePixelFormat(dc, &pixelFormatRequest);
+    SetPixelFormat(dc, format, &pixelFormatRequest);
+}
+
+static bool wineHidesChildOpenGL()
+{
+    typedef const char *(CDECL * WineVersionFn)();
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    WineVersionFn wineVersion =
+        ntdll ? reinterpret_cast<WineVersionFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "wine_get_version")))
+              : nullptr;
+    return wineVersion && std::atoi(wineVersion()) < 10;
+}
+
+static void sizeFrame(int width, int height)
+{
+    if (!surfaceWindow || width <= 0 || height <= 0)
+        return;
+    framePixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    frameHeader = BITMAPINFO{};
+    frameHeader.bmiHeader.biSize = sizeof frameHeader.bmiHeader;
+    frameHeader.bmiHeader.biWidth = width;
+    frameHeader.bmiHeader.biHeight = height;   // bottom-up, the order glReadPixels gives
+    frameHeader.bmiHeader.biPlanes = 1;
+    frameHeader.bmiHeader.biBitCount = 32;
+    frameHeader.bmiHeader.biCompression = BI_RGB;
+    SetWindowPos(surfaceWindow, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
+static HDC createSurface(HWND viewport)
+{
+    if (!registerChildClass("OpenGLSurfaceWindowClass", DefWindowProcA))
+        return nullptr;
+    surfaceWindow = CreateWindowExA(0, "OpenGLSurfaceWindowClass", nullptr, WS_CHILD, 0, 0, 512, 512, viewport,
+                                    nullptr, appInstance, nullptr);
+    if (!surfaceWindow)
+        return nullptr;
+    sizeFrame(512, 512);
+    return GetDC(surfaceWindow);
+}
+
+// Asks the driver to swap in step with the display where it can (WGL_EXT_swap_control).
+static void requestVsync()
+{
+    typedef const char *(WINAPI * ExtensionsFn)();
+    typedef BOOL(WINAPI * SwapIntervalFn)(int);
+    ExtensionsFn extensions = reinterpret_cast<ExtensionsFn>(
+        reinterpret_cast<void (*)()>(wglGetProcAddress("wglGetExtensionsStringEXT")));
+    const char *listed = extensions ? extensions() : nullptr;
+    const char *glListed = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    if (!extensionListed(listed, "WGL_EXT_swap_control") && !extensionListed(glListed, "WGL_EXT_swap_control"))
+        return;
+    SwapIntervalFn swapInterval =
+        reinterpret_cast<SwapIntervalFn>(reinterpret_cast<void (*)()>(wglGetProcAddress("wglSwapIntervalEXT")));
+    vsyncRequested = swapInterval && swapInterval(1);
+}
+
+bool swapWaitsForDisplay()
+{
+    return vsyncRequested && !surfaceWindow;
+}
+
+void presentFrame()
+{
+    if (!surfaceWindow || framePixels.empty()) {
+        SwapBuffers(viewportDC);
+        return;
+    }
+    LONG width = frameHeader.bmiHeader.biWidth;
+    LONG height = frameHeader.bmiHeader.biHeight;
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, framePixels.data());
+    SetDIBitsToDevice(viewportDC, 0, 0, width, height, 0, 0, 0, height, framePixels.data(), &frameHeader,
+                      DIB_RGB_COLORS);
+}
+
+// With the frame copied by GDI the viewport no longer repaints itself when uncovered: draw the last frame
+// again, which matters while a modal loop holds back new frames.
+static void paintLastFrame(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    if (dc && !framePixels.empty())
+        SetDIBitsToDevice(dc, 0, 0, frameHeader.bmiHeader.biWidth, frameHeader.bmiHeader.biHeight, 0, 0, 0,
+                          frameHeader.bmiHeader.biHeight, framePixels.data(), &frameHeader, DIB_RGB_COLORS);
+    EndPaint(window, &paint);
 }
 
 static void setupRenderingState()
@@ -69,14 +171,24 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_CREATE:
         // The DC is kept for the whole run (the class is CS_OWNDC), and the context stays current on it.
         viewportDC = GetDC(window);
-        choosePixelFormat();
-        renderingContext = wglCreateContext(viewportDC);
-        wglMakeCurrent(viewportDC, renderingContext);
+        renderDC = wineHidesChildOpenGL() ? createSurface(window) : nullptr;
+        if (!renderDC)
+            renderDC = viewportDC;
+        choosePixelFormat(renderDC);
+        renderingContext = wglCreateContext(renderDC);
+        wglMakeCurrent(renderDC, renderingContext);
         setupRenderingState();
+        requestVsync();
         return 1;
     case WM_SIZE:
+        sizeFrame(LOWORD(lParam), HIWORD(lParam));
         setupProjection();
         return 1;
+    case WM_PAINT:
+        if (!surfaceWindow)
+            break;
+        paintLastFrame(window);
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -8,3 +8,10 @@ extern HGLRC renderingContext;
 
 void createViewport();
 void renderFrame();
+
+// Ends a frame: swaps the buffers, or under a Wine that cannot show OpenGL in a child window, copies the
+// frame onto the viewport itself.
+void presentFrame();
+
+// True when the frame's buffer swap already waits for the display's refresh.
+bool swapWaitsForDisplay();

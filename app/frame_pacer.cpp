@@ -1,0 +1,52 @@
+// Frame pacing: no viewport frame starts sooner than one display refresh after the one before.
+#include "app/frame_pacer.h"
+
+#include <cstring>
+
+FramePacer framePacer;
+
+int64_t displayPeriodMicros(uint32_t frequency)
+{
+    if (frequency < 2 || frequency > 1000)
+        frequency = 60;
+    return (1000000 + frequency / 2) / frequency;
+}
+
+void startFramePacer(FramePacer &pacer, int64_t periodMicros)
+{
+    pacer.period = periodMicros > 0 ? periodMicros : displayPeriodMicros(60);
+    pacer.nextDue = 0;
+}
+
+// Within this much of its time a frame starts rather than wait: a timed wait can only be asked for in whole
+// milliseconds, and the schedule, not the wake-up, keeps the rate exact.
+static const int64_t START_EARLY_MICROS = 500;
+
+int64_t frameWaitMicros(const FramePacer &pacer, int64_t now)
+{
+    int64_t left = pacer.nextDue - now;
+    return left > START_EARLY_MICROS ? left : 0;
+}
+
+void noteFrameStart(FramePacer &pacer, int64_t now)
+{
+    // Frames are due on a fixed schedule so that waking a little early or late does not drift the rate; a
+    // loop that fell behind (a long batch of messages, a swap that waited for the display) starts afresh from
+    // now instead of drawing a burst of frames to catch up.
+    int64_t due = pacer.nextDue + pacer.period;
+    pacer.nextDue = (pacer.nextDue == 0 || due <= now) ? now + pacer.period : due;
+}
+
+bool extensionListed(const char *list, const char *name)
+{
+    if (!list || !name || !name[0])
+        return false;
+    size_t length = std::strlen(name);
+    for (const char *p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
+        bool startsWord = p == list || p[-1] == ' ';
+        bool endsWord = p[length] == ' ' || p[length] == '\0';
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
