@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
 """Starts Pelterine on a virtual display, saves a screenshot of its main window and closes it.
 
-Wine 8 does not show OpenGL drawn into a child window on screen, so the viewport is read from Wine's
-offscreen GL surface and pasted in where it belongs. With --demo the grid is shown and a tinted stroke is
-painted first (the picture in the README).
+With --demo the grid is shown and a tinted stroke is painted first (the picture in the README).
 """
 import argparse
 import subprocess
@@ -38,14 +36,9 @@ def main():
             paint_demo(session)
         time.sleep(1.0)                      # let a few frames turn the model
         main_rect = session.client_origin()["main"]
-        screen = session.work / "screen.png"
         subprocess.run(["import", "-silent", "-window", "root", "-crop",
                         "%dx%d+%d+%d" % (main_rect.width, main_rect.height, main_rect.x, main_rect.y),
-                        "+repage", str(screen)], env=session.env, check=True, timeout=30)
-        viewport = session.work / "viewport.ppm"
-        session.read_gl_viewport().save_ppm(viewport)
-        subprocess.run(["composite", "-geometry", "+10+10", str(viewport), str(screen), str(out)],
-                       check=True, timeout=30)
+                        "+repage", str(out)], env=session.env, check=True, timeout=30)
         session.close()
         session.wait_exit(timeout=20)
     print("Screenshot saved to %s" % out)

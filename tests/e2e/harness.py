@@ -187,32 +187,57 @@ def _lock(path, timeout):
             time.sleep(0.5)
 
 
-def _xwininfo_windows(tree_text):
-    """Parses `xwininfo -root -tree` into (depth, id, name, width, height, x, y) tuples, in order."""
-    pat = re.compile(r"^(\s*)(0x[0-9a-f]+) (.*?): \(.*?\)\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)")
-    out = []
-    for line in tree_text.splitlines():
-        m = pat.match(line)
-        if m:
-            out.append((len(m.group(1)), m.group(2), m.group(3), int(m.group(4)), int(m.group(5)),
-                        int(m.group(6)), int(m.group(7))))
-    return out
+class _XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                ("format", ctypes.c_int), ("data", ctypes.POINTER(ctypes.c_ubyte)), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int), ("bitmap_pad", ctypes.c_int),
+                ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
 
 
-def find_offscreen_gl_windows(tree_text, size=512):
-    """Wine 8 renders child-window OpenGL into an unnamed size x size X window whose parent is a
-    1 x 1 window at -1,-1; returns the ids of all such windows."""
-    wins = _xwininfo_windows(tree_text)
-    found = []
-    for i, (depth, wid, name, w, h, x, y) in enumerate(wins):
-        if (w, h, x, y) != (1, 1, -1, -1):
-            continue
-        for d2, cid, cname, cw, ch, _, _ in wins[i + 1:]:
-            if d2 <= depth:
-                break
-            if cname == "(has no name)" and (cw, ch) == (size, size):
-                found.append(cid)
-    return found
+class _XScreen:
+    """A connection to one X display that reads rectangles of its root window (24-bit TrueColor, as Xvfb's
+    screen is here: 32 bits a pixel, blue first)."""
+
+    def __init__(self, display):
+        self.lib = ctypes.CDLL("libX11.so.6")
+        self.lib.XOpenDisplay.restype = ctypes.c_void_p
+        self.lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.lib.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.lib.XGetImage.restype = ctypes.POINTER(_XImage)
+        self.lib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                       ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        self.lib.XFree.argtypes = [ctypes.c_void_p]
+        self.lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.dpy = self.lib.XOpenDisplay((":%d" % display).encode())
+        if not self.dpy:
+            raise HarnessError("cannot open display :%d" % display)
+        self.root = self.lib.XDefaultRootWindow(self.dpy)
+
+    def grab(self, x, y, width, height):
+        z_pixmap, all_planes = 2, 0xFFFFFFFF
+        img = self.lib.XGetImage(self.dpy, self.root, x, y, width, height, all_planes, z_pixmap)
+        if not img:
+            raise HarnessError("XGetImage of %dx%d+%d+%d failed" % (width, height, x, y))
+        try:
+            im = img.contents
+            if im.bits_per_pixel != 32 or im.byte_order != 0:
+                raise HarnessError("unexpected screen format: %d bits a pixel" % im.bits_per_pixel)
+            stride = im.bytes_per_line
+            raw = ctypes.string_at(im.data, stride * height)
+        finally:
+            self.lib.XFree(ctypes.cast(img.contents.data, ctypes.c_void_p))
+            self.lib.XFree(img)
+        rows = []
+        for row in range(height):
+            bgrx = raw[row * stride: row * stride + 4 * width]
+            rgb = bytearray(3 * width)
+            rgb[0::3], rgb[1::3], rgb[2::3] = bgrx[2::4], bgrx[1::4], bgrx[0::4]
+            rows.append(rgb)
+        return Image(width, height, rows)
+
+    def close(self):
+        self.lib.XCloseDisplay(self.dpy)
 
 
 # ------------------------------------------------------------------ the session
@@ -233,6 +258,8 @@ class Session:
         self._xvfb = self._openbox = self._wineserver = self._lock_file = None
         self._log = None
         self._in_context = False
+        self._viewport_rect = None   # screen rectangle of the viewport, known once per program start
+        self._x = None               # our own connection to the display, for grab_screen
 
     # ---- life cycle
 
@@ -258,6 +285,9 @@ class Session:
             if self.display is not None and self.prefix.exists():
                 self._stop_wineserver()
         finally:
+            if self._x:
+                self._x.close()
+                self._x = None
             _terminate(self._wineserver, self._openbox, self._xvfb)
             self._wineserver = self._openbox = self._xvfb = None
             if self._lock_file:
@@ -416,6 +446,7 @@ class Session:
     def start(self, name, data=True, plugins=True, extra=None):
         """Stages a fresh working folder and starts `wine pelterine.exe` in it. Returns the folder."""
         self.stop_program()
+        self._viewport_rect = None
         self.work = self.stage(name, data, plugins, extra)
         self._log = open(self.work / "e2e-log.txt", "w")
         self._log.write("session %s, display :%d, prefix %s\n" % (self.name, self.display, self.prefix))
@@ -610,6 +641,7 @@ class Session:
 
     def move(self, x, y):
         self.driver("move", x, y)
+        self._viewport_rect = None
 
     def client_origin(self):
         """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ...}."""
@@ -641,20 +673,20 @@ class Session:
         self.driver("capture", window, wine_path(path))
         return read_bmp(path)
 
-    def read_gl_viewport(self):
-        """The viewport's OpenGL frame, read from Wine's offscreen GL window (not from the dialog)."""
-        tree = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env, capture_output=True, text=True,
-                              timeout=DEFAULT_TIMEOUT).stdout
-        ids = find_offscreen_gl_windows(tree)
-        if not ids:
-            raise HarnessError("no offscreen 512 x 512 OpenGL window found%s" % self.context("gl-window"))
-        r = subprocess.run(["import", "-silent", "-window", ids[-1], "-depth", "8", "ppm:-"], env=self.env, capture_output=True,
-                           timeout=DEFAULT_TIMEOUT * 2)
-        if r.returncode != 0:
-            raise HarnessError("import of window %s failed: %s" % (ids[-1], r.stderr.decode(errors="replace")))
-        image = read_ppm(r.stdout)
-        image.save_ppm(self.work / "gl-viewport.ppm")
+    def read_viewport(self):
+        """The viewport as it shows on screen, read from the X server: what the user sees, under any Wine."""
+        if self._viewport_rect is None:
+            self._viewport_rect = self.client_origin()["viewport"]
+        image = self.grab_screen(*self._viewport_rect)
+        if self.work:
+            image.save_ppm(self.work / "viewport.ppm")
         return image
+
+    def grab_screen(self, x, y, width, height):
+        """Pixels of a rectangle of the X screen (XGetImage on the root window: fast enough to follow frames)."""
+        if self._x is None:
+            self._x = _XScreen(self.display)
+        return self._x.grab(x, y, width, height)
 
     # ---- message boxes
 

@@ -12,6 +12,7 @@ import os
 import re
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -125,7 +126,7 @@ class ModelTestCase(harness.SessionTestCase):
         self.assertEqual([], wrong[:12], "%d pixels of %s differ ((x, y), seen, expected)" % (len(wrong), what))
 
     def assert_gl_black(self):
-        frame = self.session.read_gl_viewport()
+        frame = self.session.read_viewport()
         self.assertEqual({BLACK}, set(frame.colours()), "viewport frame: %s" % (self.session.work / "gl-viewport.ppm"))
 
 
@@ -141,7 +142,7 @@ class DefaultPluginAndModel(ModelTestCase):
         self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
         self.assertEqual(DEFAULT_MODEL, s.text(MODEL_PATH))
         self.assertEqual(0, s.checked(GRID))
-        frame = s.read_gl_viewport()
+        frame = s.read_viewport()
         where = "viewport frame: %s" % (s.work / "gl-viewport.ppm")
         last = min(frame.width, frame.height) - 1
         for corner in ((0, 0), (last, 0), (0, last), (last, last), (20, 20), (last - 20, last - 20)):
@@ -219,7 +220,7 @@ class DefaultPluginAndModel(ModelTestCase):
         s.mouse("rdown", 250, 250, MK_RBUTTON)
         self.assert_view(s.capture("skin"))
         # The untextured box is still drawn.
-        self.assertIsNotNone(bright_bounds(s.read_gl_viewport()))
+        self.assertIsNotNone(bright_bounds(s.read_viewport()))
         # A model with coordinates makes the box work again, with its grid rebuilt.
         s.set_text(MODEL_PATH, DEFAULT_MODEL)
         s.click(LOAD)
@@ -302,7 +303,7 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.wait_main()
         self.assertEqual([], s.boxes())
         self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
-        self.assertIsNotNone(bright_bounds(s.read_gl_viewport()), "the plugin's square is drawn")
+        self.assertIsNotNone(bright_bounds(s.read_viewport()), "the plugin's square is drawn")
         s.click(GRID)
         self.assertEqual(0, s.checked(GRID), "without sk_getinfo a model has no texture coordinates")
         s.click(LOAD)
@@ -340,6 +341,21 @@ class PluginCalls(ModelTestCase):
         ok = wait_until(lambda: any(c.startswith("sk_draw matrix=") for c in self.calls_since(start)),
                         harness.DEFAULT_TIMEOUT)
         self.assertTrue(ok, "no frame drew the model: %r" % self.log_lines()[start:])
+
+    def test_the_spin_takes_half_a_degree_a_frame_at_the_display_rate(self):
+        # recorder.dll logs the time and the turn of every frame for a model named "frames".
+        s = self.start_with_plugin_as_vmr("recorder.dll")
+        s.wait_main()
+        self.load("frames")
+        time.sleep(3.0)
+        frames = [(int(m.group(1)), float(m.group(2))) for m in
+                  re.finditer(r"^frame us=(\d+) yaw=(\S+)$", "\n".join(self.log_lines()), re.M)][30:]
+        self.assertGreater(len(frames), 40, "too few frames were drawn")
+        steps = {round((b[1] - a[1]) % 360.0, 2) for a, b in zip(frames, frames[1:])}
+        self.assertEqual({0.5}, steps, "every frame turns the model by half a degree")
+        rate = (len(frames) - 1) / ((frames[-1][0] - frames[0][0]) / 1e6)
+        # Frames come at the display's rate (60 a second here), never faster.
+        self.assertTrue(20 <= rate <= 63, "%.1f frames a second" % rate)
 
     def test_calls_in_order_for_model_loads(self):
         s = self.start_with_plugin_as_vmr("recorder.dll")

@@ -136,7 +136,7 @@ class ObjPlugin(harness.SessionTestCase):
         seen = []
 
         def shows():
-            seen[:] = [s.read_gl_viewport()]
+            seen[:] = [s.read_viewport()]
             return model_colour(seen[0]) == colour
 
         self.assertTrue(wait_until(shows, FRAME_TIMEOUT, 0.2), "the viewport never showed a %s model (last: %s); "

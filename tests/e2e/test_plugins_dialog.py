@@ -49,8 +49,8 @@ class PluginsDialog(harness.SessionTestCase):
     def frame_after(self, previous):
         """The first viewport frame that differs from previous (the last one read when none differs)."""
         s = self.session
-        frame = wait_until(lambda: self._differs(s.read_gl_viewport(), previous), FRAME_TIMEOUT, 0.2)
-        return frame or s.read_gl_viewport()
+        frame = wait_until(lambda: self._differs(s.read_viewport(), previous), FRAME_TIMEOUT, 0.2)
+        return frame or s.read_viewport()
 
     @staticmethod
     def _differs(frame, previous):
@@ -59,7 +59,7 @@ class PluginsDialog(harness.SessionTestCase):
     def wait_drawn(self, drawn):
         """Waits until the viewport shows the model (drawn=True) or only the cleared background."""
         s = self.session
-        frame = wait_until(lambda: self._matches(s.read_gl_viewport(), drawn), FRAME_TIMEOUT, 0.2)
+        frame = wait_until(lambda: self._matches(s.read_viewport(), drawn), FRAME_TIMEOUT, 0.2)
         self.assertTrue(frame, "the viewport %s: %s" % ("never showed the model" if drawn else "still shows a model",
                                                         s.work / "gl-viewport.ppm"))
         return frame

@@ -439,7 +439,7 @@ class SkinTexture(harness.SessionTestCase):
         seen = []
 
         def shows():
-            seen[:] = [model_colour(s.read_gl_viewport())]
+            seen[:] = [model_colour(s.read_viewport())]
             return seen[0] == colour
 
         self.assertTrue(wait_until(shows, harness.DEFAULT_TIMEOUT, 0.1),
@@ -449,12 +449,12 @@ class SkinTexture(harness.SessionTestCase):
         """Reads the viewport until n frames different from their predecessor have been seen (the model
         spins, so every frame differs); returns them."""
         s = self.session
-        frames = [s.read_gl_viewport()]
+        frames = [s.read_viewport()]
         while len(frames) <= n:
             nxt = []
 
             def changed():
-                nxt[:] = [s.read_gl_viewport()]
+                nxt[:] = [s.read_viewport()]
                 return not pixels_equal(nxt[0], frames[-1])
 
             self.assertTrue(wait_until(changed, harness.DEFAULT_TIMEOUT, 0.05), "the viewport stopped changing")

@@ -60,7 +60,7 @@ class StartupInEmptyFolder(harness.SessionTestCase):
 
     def test_viewport_is_opaque_black_and_the_views_are_white(self):
         s = self.start_empty()
-        frame = s.read_gl_viewport()
+        frame = s.read_viewport()
         self.assertGreaterEqual(min(frame.width, frame.height), 511)
         self.assertEqual({(0, 0, 0)}, set(frame.colours()), "viewport frame: " + str(s.work / "gl-viewport.ppm"))
         for view, size in (("skin", 256), ("pattern", 64)):
@@ -123,7 +123,7 @@ class StartupInEmptyFolder(harness.SessionTestCase):
                 self.assertEqual((before[child].x + dx, before[child].y + dy), (after[child].x, after[child].y))
         self.assertEqual([], s.boxes())
         self.assertEqual({(255, 255, 255): 256 * 256}, s.capture("skin").colours())
-        self.assertEqual({(0, 0, 0)}, set(s.read_gl_viewport().colours()))
+        self.assertEqual({(0, 0, 0)}, set(s.read_viewport().colours()))
         s.click(1008)
         self.assertEqual(0, s.checked(1008), "the window still answers its controls")
         s.close()

@@ -5,7 +5,7 @@ the light that stays with the viewer while the model turns.
 
 The camera polls the mouse once per frame and takes one step per frame in which the cursor moved, whatever
 the distance. To count steps exactly, each cursor move is followed by waiting for the frame to change, so
-that exactly one frame sees each move. Frames are read from Wine's offscreen OpenGL window."""
+that exactly one frame sees each move. Frames are read from the screen."""
 
 import subprocess
 import sys
@@ -14,6 +14,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
+from expect import box_extent_over_a_turn, bright_bounds  # noqa: E402
 
 LEFT, MIDDLE, RIGHT = 1, 2, 3
 BRIGHT = 64          # a channel above this is the model; the background is exactly black
@@ -83,27 +84,14 @@ class CameraTestCase(harness.SessionTestCase):
         self.assertEqual([], s.boxes())
         s.activate()
         self.viewport = s.client_origin()["viewport"]
-        self._gl_window = None
         self.cursor = None
         self.move_to(160, 256)
 
     # ---- reading frames
 
     def read(self):
-        """The current frame, read straight from the offscreen GL window (found once per program run)."""
-        s = self.session
-        if self._gl_window is None:
-            tree = subprocess.run(["xwininfo", "-root", "-tree"], env=s.env, capture_output=True, text=True,
-                                  timeout=harness.DEFAULT_TIMEOUT).stdout
-            found = harness.find_offscreen_gl_windows(tree)
-            if not found:
-                raise harness.HarnessError("no offscreen OpenGL window%s" % s.context("gl-window"))
-            self._gl_window = found[-1]
-        r = subprocess.run(["import", "-silent", "-window", self._gl_window, "-depth", "8", "ppm:-"], env=s.env,
-                           capture_output=True, timeout=harness.DEFAULT_TIMEOUT * 2)
-        if r.returncode != 0:
-            raise harness.HarnessError("reading the GL window failed: %s" % r.stderr.decode(errors="replace"))
-        return Frame(harness.read_ppm(r.stdout))
+        """The current frame as the viewport shows it on screen."""
+        return Frame(self.session.read_viewport())
 
     def keep(self, frame, name):
         """Saves a frame in the work folder, for the failure message."""
@@ -171,6 +159,23 @@ class CameraTestCase(harness.SessionTestCase):
 
 
 class Camera(CameraTestCase):
+
+    def test_the_model_shows_on_screen_where_the_camera_puts_it(self):
+        # What a user sees: a screenshot of the whole X screen, not a read of any GL surface.
+        s = self.session
+        shot = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"], env=s.env,
+                              capture_output=True, timeout=harness.DEFAULT_TIMEOUT * 2, check=True).stdout
+        screen = harness.read_ppm(shot)
+        v = self.viewport
+        view = harness.Image(v.width, v.height, [row[3 * v.x:3 * (v.x + v.width)] for row in screen.rows[v.y:v.y + v.height]])
+        bounds = bright_bounds(view)
+        outer, inner = box_extent_over_a_turn()
+        self.assertIsNotNone(bounds, "the viewport is black on screen")
+        left, top, right, bottom, count = bounds
+        self.assertTrue(outer[0] - 2 <= left <= inner[0] + 2 and outer[1] - 2 <= top <= inner[1] + 2 and
+                        inner[2] - 2 <= right <= outer[2] + 2 and inner[3] - 2 <= bottom <= outer[3] + 2,
+                        "the box on screen spans %r; over a turn it spans at least %r and at most %r (%s)"
+                        % (bounds[:4], inner, outer, view.save_ppm(s.work / "on-screen.ppm") or "on-screen.ppm"))
 
     def test_middle_drag_turns_and_pauses_until_f5(self):
         s = self.session

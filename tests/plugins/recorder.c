@@ -13,6 +13,9 @@
  *   sk_info
  *   sk_draw matrix=<mode> texture=<name> texture2d=<0|1> lighting=<0|1> colormaterial=<0|1> depth=<0|1>
  *   sk_draw calls=<n>
+ *   frame us=<microseconds> yaw=<degrees>        (only for a model whose name contains "frames": every
+ *                                                  draw, with the performance-counter time and the turn
+ *                                                  about the vertical axis read from the modelview matrix)
  * sk_draw runs every frame, so only the first call of a run of consecutive draws is written (with the GL
  * state it found: mode is modelview, projection, texture or a number); the run's length follows as
  * "sk_draw calls=<n>" when another export is called, if the run had more than one call.
@@ -180,9 +183,24 @@ SK_EXPORT int sk_load(const char *path)
     return 1;
 }
 
+/* The modelview matrix is translate * rotate-x * rotate-y: its first row is that of the y rotation,
+ * (cos yaw, 0, sin yaw), so the yaw is read back from elements 0 and 8 (column-major). */
+static void logFrame(void)
+{
+    LARGE_INTEGER now, frequency;
+    GLfloat m[16];
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    appendLine("frame us=%lld yaw=%.3f", (long long)(now.QuadPart * 1000000.0 / frequency.QuadPart),
+               atan2(m[8], m[0]) * 180.0 / 3.14159265358979);
+}
+
 /* A white square of side 20 facing the viewer, textured with whatever is bound. */
 SK_EXPORT int sk_draw(void)
 {
+    if (nameHas("frames"))
+        logFrame();
     if (drawRun++ == 0)
         logDrawState();
     drawTestQuad();
