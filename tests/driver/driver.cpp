@@ -580,6 +580,46 @@ int cmdCapture(const Args& a) {
     return kOk;
 }
 
+// post-dabs <count> <marker x> <marker y> [wparam]: times a burst of painting from outside. Posts count
+// WM_MOUSEMOVE messages with the button(s) of wparam (default MK_LBUTTON) to the skin view along a zig-zag
+// inside x 20..200, y 20..230, then one more at the marker, and waits until the marker's pixel on screen is
+// no longer white. Prints the microseconds from the first post to that moment. A count of 0 times the
+// marker alone, to be subtracted.
+int cmdPostDabs(const Args& a) {
+    long count, mx, my, wp = MK_LBUTTON;
+    if (!intArg(a, 1, &count) || !intArg(a, 2, &mx) || !intArg(a, 3, &my) || count < 0) return kUsage;
+    if (a.size() > 4 && !intArg(a, 4, &wp)) return kUsage;
+    HWND m = requireMain();
+    HWND skin = m ? childByName(m, L"skin") : nullptr;
+    if (!skin) return fail(L"no skin view");
+    POINT marker = {(int)mx, (int)my};
+    MapWindowPoints(skin, m, &marker, 1);
+    HDC dc = GetDC(m);
+    if (GetPixel(dc, marker.x, marker.y) != RGB(255, 255, 255)) {
+        ReleaseDC(m, dc);
+        return fail(L"the marker pixel is not white before the burst");
+    }
+    LARGE_INTEGER freq, start, now;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&start);
+    for (long i = 0; i < count; ++i) {
+        int x = 20 + (int)(i * 7 % 181), y = 20 + (int)(i / 26 * 3 % 211);
+        if (!PostMessageW(skin, WM_MOUSEMOVE, (WPARAM)wp, MAKELPARAM(x, y))) return fail(L"PostMessage failed");
+    }
+    PostMessageW(skin, WM_MOUSEMOVE, (WPARAM)wp, MAKELPARAM(mx, my));
+    // Polled every millisecond rather than waitFor's 20: the whole burst may take only a few tens of them.
+    bool seen = false;
+    do {
+        seen = GetPixel(dc, marker.x, marker.y) != RGB(255, 255, 255);
+        QueryPerformanceCounter(&now);
+        if (!seen) Sleep(1);
+    } while (!seen && (now.QuadPart - start.QuadPart) / freq.QuadPart * 1000 < (LONGLONG)timeoutMs);
+    ReleaseDC(m, dc);
+    if (!seen) return fail(L"timeout: the marker never showed");
+    printLine(std::to_wstring((now.QuadPart - start.QuadPart) * 1000000 / freq.QuadPart));
+    return kOk;
+}
+
 // ---------------------------------------------------------------- message boxes
 
 int cmdBoxes(const Args&) {
@@ -910,6 +950,7 @@ const Command kCommands[] = {
     {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
     {L"client-origin", cmdClientOrigin, L""},
     {L"controls", cmdControls, L""},
+    {L"post-dabs", cmdPostDabs, L"<count> <marker x> <marker y> [wparam]"},
     {L"open-choose", cmdOpenChoose, L"<path>"},
     {L"open-cancel", cmdOpenCancel, L""},
     {L"save-choose", cmdSaveChoose, L"<path>"},

@@ -1,0 +1,113 @@
+#!/usr/bin/env python3
+"""Measures the real pelterine.exe under Wine, from outside, and prints the figures docs/performance.md keeps.
+
+    python3 bench/e2e_bench.py --win-build build/win [--dabs 2000] [--runs 5]
+
+- microseconds per dab: a burst of WM_MOUSEMOVE messages posted to the skin view (pen, and the default pattern,
+  in the classic and the mipmap upload modes) timed until a last dab at a marker shows on screen, minus the
+  time of the marker alone; the median of several runs;
+- frames a second: the recorder test plugin logs the time of every draw;
+- CPU use while idle with the default box spinning: the process's user + system time over a while.
+
+Run by hand, not by ./test.sh: the figures depend on the machine and on what else it runs."""
+
+import argparse
+import os
+import re
+import statistics
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+import harness  # noqa: E402
+
+USE_PATTERN, CLASSIC, MIPMAP = 1026, 1018, 1019
+MODEL_PATH, LOAD = 1005, 1006
+MK_LBUTTON = 0x1
+MARKERS = [(250, 8 + 40 * i) for i in range(6)]   # far enough apart that no dab or stamp reaches another
+
+
+def program_pids(session):
+    """Linux PIDs of this session's pelterine.exe (its Wine prefix tells it from any other)."""
+    pids = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            if b"pelterine.exe" in Path("/proc/%s/cmdline" % entry).read_bytes() and \
+                    str(session.prefix).encode() in Path("/proc/%s/environ" % entry).read_bytes():
+                pids.append(int(entry))
+        except OSError:
+            pass
+    return pids
+
+
+def cpu_seconds(pids):
+    ticks = os.sysconf("SC_CLK_TCK")
+    total = 0
+    for pid in pids:
+        fields = Path("/proc/%d/stat" % pid).read_text().rsplit(")", 1)[1].split()
+        total += int(fields[11]) + int(fields[12])
+    return total / ticks
+
+
+def measure_dabs(s, dabs, runs, pattern, mipmap):
+    values = []
+    for run in range(runs):
+        s.start("bench-dabs")
+        s.wait_main()
+        if not pattern:
+            s.click(USE_PATTERN)
+        if mipmap:
+            s.click(MIPMAP)
+        time.sleep(0.5)
+        mx, my = MARKERS[run % 3 * 2]
+        alone = int(s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)[0])
+        mx, my = MARKERS[run % 3 * 2 + 1]
+        burst = int(s.driver("post-dabs", dabs, mx, my, MK_LBUTTON, timeout=120)[0])
+        values.append((burst - alone) / dabs)
+    return statistics.median(values), min(values), max(values)
+
+
+def frames_per_second(s, seconds=4.0):
+    work = s.start("bench-frames", plugins=[], extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
+    s.wait_main()
+    s.set_text(MODEL_PATH, "frames")
+    s.click(LOAD)
+    time.sleep(seconds)
+    times = [int(m.group(1)) for m in re.finditer(r"^frame us=(\d+)", (work / "plugin_calls.log").read_text(), re.M)]
+    times = times[len(times) // 4:]   # past the start
+    return (len(times) - 1) / ((times[-1] - times[0]) / 1e6)
+
+
+def idle_cpu(s, seconds=10.0):
+    s.start("bench-idle")
+    s.wait_main()
+    time.sleep(2.0)
+    pids = program_pids(s)
+    before, started = cpu_seconds(pids), time.monotonic()
+    time.sleep(seconds)
+    return 100.0 * (cpu_seconds(pids) - before) / (time.monotonic() - started)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--win-build", default="build/win")
+    parser.add_argument("--dabs", type=int, default=2000)
+    parser.add_argument("--runs", type=int, default=5)
+    args = parser.parse_args()
+    win_build = Path(args.win_build).resolve()
+    harness.Config.win_build = win_build
+    with harness.Session("e2e-bench", win_build) as s:
+        for pattern in (False, True):
+            for mipmap in (False, True):
+                median, low, high = measure_dabs(s, args.dabs, args.runs, pattern, mipmap)
+                print("%-7s %-7s %7.1f us a dab (runs %.1f .. %.1f)" % (
+                    "pattern" if pattern else "pen", "mipmap" if mipmap else "classic", median, low, high))
+        print("frames a second: %.1f" % frames_per_second(s))
+        print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s))
+
+
+if __name__ == "__main__":
+    main()
