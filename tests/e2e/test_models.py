@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# e2e-timeout: 600
 """End-to-end checks of the plugin loader, model loading and the mapping coordinate grid, on the real
 pelterine.exe under Wine: the default plugin and model, the grid over the skin view, models with and
 without texture coordinates, the "Load" and "..." commands, plugins lacking exports, and the exact order

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# e2e-timeout: 600
 """End-to-end checks of the skin texture under Wine: square pen and eraser dabs from real and sent mouse
 input, the buttons and modifiers that must not paint, texture files saved and loaded through the choosers
 (exact bytes, refusals, failed saves that keep the earlier file), and "Texture on the fly" / "Apply Texture"

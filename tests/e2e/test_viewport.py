@@ -9,6 +9,7 @@ that exactly one frame sees each move. Frames are read from the screen."""
 
 import subprocess
 import sys
+import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
@@ -108,15 +109,18 @@ class CameraTestCase(harness.SessionTestCase):
             self.fail("the frame did not change after %s (frame: %s)" % (what, self.keep(seen[-1], "unchanged")))
         return seen[-1]
 
-    def still(self):
-        """Reads until three successive frames agree (the model stands still); returns that frame. Frames
-        come far faster than reads, so agreeing reads mean that frames no longer change."""
-        frames = [self.read(), self.read()]
+    def still(self, settle=0.2):
+        """Reads until the frame has stayed the same for `settle` seconds, a dozen frames at the display's rate
+        (the model stands still); returns that frame, or None."""
+        frames = [self.read()]
+        since = [time.monotonic()]
 
-        def agree():
+        def settled():
             frames.append(self.read())
-            return frames[-1] == frames[-2] == frames[-3]
-        return frames[-1] if wait_until(agree, harness.DEFAULT_TIMEOUT, 0.01) else None
+            if frames[-1] != frames[-2]:
+                since[0] = time.monotonic()
+            return time.monotonic() - since[0] >= settle
+        return frames[-1] if wait_until(settled, harness.DEFAULT_TIMEOUT, 0.01) else None
 
     def assert_spinning(self):
         first = self.read()
@@ -182,6 +186,7 @@ class Camera(CameraTestCase):
         self.assert_spinning()
         spinning = self.read()
         s.mouse_down(MIDDLE)
+        self.assertIsNotNone(self.still(), "holding the middle button pauses the spin")
         turned = self.steps(STEP, 0, 10, "a middle drag")
         s.mouse_up(MIDDLE)
         paused = self.still()
