@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "pattern/pattern_store.h"
+#include "skin/history.h"
 #include "skin/skin_refresh.h"
+#include "skin/stroke.h"
 #include "viewport/camera.h"
 
 int32_t running;
@@ -42,6 +44,8 @@ void resetToDefaults()
     resetCamera();
     resetPatternStore();
     resetPendingRefresh();
+    resetStroke();
+    resetHistory();
 }
 
 void decodeClientOrigin(uint32_t lParam, int32_t &x, int32_t &y)

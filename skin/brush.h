@@ -4,7 +4,7 @@
 
 #include "skin/skin_store.h"
 
-enum : uint32_t { MOUSE_LBUTTON = 0x0001, MOUSE_RBUTTON = 0x0002 };
+enum : uint32_t { MOUSE_LBUTTON = 0x0001, MOUSE_RBUTTON = 0x0002, MOUSE_CONTROL = 0x0008 };
 
 enum class DabKind { none, pen, eraser };
 
@@ -25,3 +25,7 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
 // One dab for a mouse message. Returns false when the buttons say nothing is painted (and nothing must
 // follow); changed, when given, receives the texels the dab changed.
 bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed = nullptr);
+
+// Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, penColor
+// becomes the painted texture's colour under the cursor (never the grid's) and true is returned.
+bool pickPenColor(uint32_t wParam, uint32_t lParam);

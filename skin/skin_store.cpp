@@ -10,6 +10,14 @@ uint8_t gridLayer[SKIN_BYTES];
 BitmapHeader skinHeader;
 int32_t skinWidth;
 int32_t skinHeight;
+int32_t textureChanged;
+uint32_t textureChangeCount;
+
+void markTextureChanged()
+{
+    textureChanged = 1;
+    ++textureChangeCount;
+}
 
 void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height)
 {
@@ -30,6 +38,7 @@ void initSkinStore()
     std::memset(skinGL, 255, SKIN_BYTES);
     std::memset(gridLayer, 255, SKIN_BYTES);
     setupBitmapHeader(skinHeader, skinWidth, skinHeight);
+    textureChanged = 0;
 }
 
 SkinRect joinRects(const SkinRect &a, const SkinRect &b)
@@ -98,6 +107,19 @@ void recomposeSkinView(bool gridShown)
     std::memcpy(skinView, skinBase, SKIN_BYTES);
     if (gridShown)
         overlayGrid();
+}
+
+void recomposeSkinViewRect(const SkinRect &r, bool gridShown)
+{
+    if (isEmptyRect(r))
+        return;
+    size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    for (int32_t y = r.bottom; y <= r.top; ++y) {
+        size_t at = (static_cast<size_t>(y) * SKIN_SIDE + static_cast<size_t>(r.left)) * 3;
+        std::memcpy(skinView + at, skinBase + at, rowBytes);
+    }
+    if (gridShown)
+        overlayGridRect(r);
 }
 
 void replaceTexture(const uint8_t *bgr)

@@ -33,6 +33,12 @@ extern BitmapHeader skinHeader;
 extern int32_t skinWidth;
 extern int32_t skinHeight;
 
+// The texture differs from the file last loaded or saved; 0 at start. textureChangeCount grows with every
+// change, so whoever looks now and then can tell that a change happened since it last looked.
+extern int32_t textureChanged;
+extern uint32_t textureChangeCount;
+void markTextureChanged();
+
 // Brings a coordinate that may lie far off the texture onto its nearest edge.
 inline int32_t clampToSkin(int64_t v)
 {
@@ -72,7 +78,7 @@ SkinRect clampedRect(int64_t x0, int64_t y0, int64_t width, int64_t height);
 // Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
 void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
 
-// Fills the four skin buffers with white and sets up skinHeader (the store's part of creating the view).
+// Fills the four skin buffers with white, sets up skinHeader, and counts the texture as unchanged.
 void initSkinStore();
 
 // Lays every non-white gridLayer pixel over skinView; only exactly 255, 255, 255 is transparent.
@@ -83,6 +89,9 @@ void overlayGridRect(const SkinRect &r);
 
 // skinView := skinBase, then the grid over it when the grid is shown.
 void recomposeSkinView(bool gridShown);
+
+// The same within one rectangle.
+void recomposeSkinViewRect(const SkinRect &r, bool gridShown);
 
 // Replaces the texture with blue-green-red pixels (196,608 bytes) as read from a file:
 // skinBase gets them as they are, skinGL with red and blue exchanged.
