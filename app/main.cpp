@@ -37,6 +37,23 @@ static void waitForFrameOrInput(int64_t micros)
     MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+static HACCEL shortcuts;
+
+// Ctrl+Z and the other shortcuts act on the texture while the main window is active, except that a text box
+// with the keyboard focus keeps Ctrl+Z for its own undo.
+static bool translateShortcut(MSG &msg)
+{
+    if (!shortcuts || GetActiveWindow() != mainWindow)
+        return false;
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == mainWindow) {
+        int id = GetDlgCtrlID(focus);
+        if (id == IDC_MODEL_PATH || id == IDC_PEN_SIZE || id == IDC_ERASER_SIZE)
+            return false;
+    }
+    return TranslateAcceleratorA(mainWindow, shortcuts, &msg) != 0;
+}
+
 void runFrameLoop()
 {
     // Peeking for the main window only still brings its children's messages; the quit message, posted to
@@ -46,6 +63,8 @@ void runFrameLoop()
         MSG msg;
         if (PeekMessageA(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
             while (PeekMessageA(&msg, mainWindow, 0, 0, PM_REMOVE)) {
+                if (translateShortcut(msg))
+                    continue;
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);
             }
@@ -79,6 +98,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         showMessage("Error creating main window.", "Error", MB_ICONERROR);
         return 1;
     }
+    shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     ShowWindow(window, SW_SHOW);
     running = 1;
     // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.

@@ -196,6 +196,7 @@ static void initMainWindow(HWND window)
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
     readSettings();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
+    CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
 }
 
 static void runCommand(int id)
@@ -218,6 +219,9 @@ static void runCommand(int id)
     case IDC_USE_COLOR: useColorCommand(); break;
     case IDC_LOAD_TEXTURE: loadTextureCommand(); break;
     case IDC_SAVE_TEXTURE: saveTextureCommand(); break;
+    case IDC_UNDO: undoCommand(); break;
+    case IDC_REDO: redoCommand(); break;
+    case IDM_SAVE: saveTextureToCurrentFile(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
 }
@@ -239,7 +243,11 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_QUIT:
         // The window is never destroyed: the loop ends on `running` and the process exits. The settings are
         // written before the quit message is posted, since a pending quit message would end the message box
-        // that reports a failed write before the user could see it.
+        // that reports a failed write before the user could see it. A changed texture is offered for saving
+        // first; Cancel keeps the program open with nothing written.
+        refreshPaintedSkin();
+        if (!offerToSaveTexture())
+            return TRUE;
         running = 0;
         writeSettings();
         PostQuitMessage(0);

@@ -3,5 +3,10 @@
 
 void showMessage(const char *text, const char *caption, UINT icon)
 {
-    MessageBoxA(nullptr, text, caption, MB_OK | icon);
+    askUser(text, caption, MB_OK | icon);
+}
+
+int askUser(const char *text, const char *caption, UINT flags)
+{
+    return MessageBoxA(nullptr, text, caption, flags);
 }

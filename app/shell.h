@@ -24,6 +24,8 @@ bool isChecked(int controlId);
 
 // The one way the program reports: a message box with no owner window.
 void showMessage(const char *text, const char *caption, UINT icon);
+// The same for a question: flags name the buttons and the icon; returns the button pressed (IDYES...).
+int askUser(const char *text, const char *caption, UINT flags);
 
 // Choosers. The returned path is a new copy the caller releases with free(); nullptr when cancelled.
 char *chooseOpenPath(const char *filterText, const char *filterPattern);

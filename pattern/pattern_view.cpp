@@ -108,6 +108,11 @@ void colorsCommand()
     penColor[0] = GetRValue(color);
     penColor[1] = GetGValue(color);
     penColor[2] = GetBValue(color);
+    penColorChanged();
+}
+
+void penColorChanged()
+{
     if (isChecked(IDC_USE_PATTERN) && isChecked(IDC_USE_COLOR)) {
         tintBrush();
         repaintPatternView();

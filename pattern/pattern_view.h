@@ -11,5 +11,7 @@ int loadPattern(const char *fileName);
 
 void loadPatternCommand();
 void colorsCommand();
+// A new penColor (chosen or picked): the brush follows it when it is tinted with the pen colour.
+void penColorChanged();
 void usePatternCommand();
 void useColorCommand();

@@ -7,6 +7,7 @@
 
 #define IDI_PELTERINE 100
 #define IDD_MAIN 101
+#define IDA_MAIN 102
 #define IDD_PLUGINS 105
 
 // Main window
@@ -30,6 +31,12 @@
 #define IDC_USE_COLOR 1029
 #define IDC_PLUGINS 1032
 #define IDC_PLUGIN_NAME 1034
+#define IDC_UNDO 1040
+#define IDC_REDO 1041
+#define IDC_SMOOTH_STROKES 1042
+
+// Keyboard shortcuts of the main window without a control of their own
+#define IDM_SAVE 1050
 
 // Plugins dialog
 #define IDC_PLUGIN_INFO 1003

@@ -6,10 +6,13 @@
 
 #include "app/shell.h"
 #include "app/state.h"
+#include "pattern/pattern_view.h"
 #include "resources/resource.h"
 #include "skin/brush.h"
+#include "skin/history.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
+#include "skin/stroke.h"
 
 HWND skinViewWindow;
 HDC skinViewDC;
@@ -109,11 +112,81 @@ void refreshPaintedSkin()
         paintSkinViewRect(work.view);
 }
 
-static void paintAtCursor(WPARAM wParam, LPARAM lParam)
+static StrokeEvent strokeEventFor(UINT message)
 {
-    SkinRect changed;
-    if (paintDab(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN), &changed))
-        noteDab(changed, textureOnTheFly != 0);
+    switch (message) {
+    case WM_MOUSEMOVE: return StrokeEvent::move;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: return StrokeEvent::buttonDown;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP: return StrokeEvent::buttonUp;
+    }
+    return StrokeEvent::other;
+}
+
+void updateUndoButtons()
+{
+    EnableWindow(GetDlgItem(mainWindow, IDC_UNDO), canUndo() ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(mainWindow, IDC_REDO), canRedo() ? TRUE : FALSE);
+}
+
+void finishStroke()
+{
+    if (endStroke())
+        updateUndoButtons();
+}
+
+// Without mouse capture the view hears nothing once the cursor has left it; WM_MOUSELEAVE says so, and the
+// stroke then resumes where the cursor comes back instead of drawing a line across from where it left.
+static bool leaveTracked;
+
+static void trackLeave(HWND window)
+{
+    if (leaveTracked)
+        return;
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+    leaveTracked = TrackMouseEvent(&track) != FALSE;
+}
+
+static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
+        SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
+    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)))
+        penColorChanged();
+    StrokeStep step = strokeMessage(strokeEventFor(message), static_cast<uint32_t>(wParam),
+                                    static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN),
+                                    isChecked(IDC_SMOOTH_STROKES));
+    if (step.kept || step.began)
+        updateUndoButtons();
+    if (stroke.active)
+        trackLeave(window);
+    if (step.painted)
+        noteDab(step.changed, textureOnTheFly != 0);
+}
+
+// Puts back what undo or redo changed: the view recomposed there, the texture uploaded, the view repainted.
+static void showHistoryChange(const SkinRect &changed)
+{
+    updateUndoButtons();
+    if (isEmptyRect(changed))
+        return;
+    markTextureChanged();
+    recomposeSkinViewRect(changed, false);
+    noteDab(changed, true);
+    refreshPaintedSkin();
+}
+
+void undoCommand()
+{
+    finishStroke();
+    showHistoryChange(undoStep());
+}
+
+void redoCommand()
+{
+    finishStroke();
+    showHistoryChange(redoStep());
 }
 
 // The refresh after painting waits while more mouse input for the view is queued, so a burst of messages is
@@ -132,10 +205,13 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_PAINT:
         paintSkinView(window);
         break;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-        paintAtCursor(wParam, lParam);
+    case WM_MOUSELEAVE:
+        leaveTracked = false;
+        breakStrokeLine();
+        break;
+    default:
+        if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+            paintAtCursor(window, message, wParam, lParam);
         break;
     }
     if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)

@@ -22,6 +22,12 @@ void refreshSkinView();   // recompose with the grid box's state
 // Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
 void refreshPaintedSkin();
 
+// Ends a stroke whose release the view did not see, and keeps it as an undo step.
+void finishStroke();
+void updateUndoButtons();
+void undoCommand();
+void redoCommand();
+
 void textureOnTheFlyCommand();
 void applyPenSizeCommand();
 void applyEraserSizeCommand();
@@ -31,3 +37,12 @@ int saveTexture(const char *path);
 int loadTexture(const char *path);
 void saveTextureCommand();
 void loadTextureCommand();
+
+// Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.
+// Returns whether the texture was saved.
+bool saveTextureToCurrentFile();
+
+// Before the painting could be lost (closing, loading another texture): when the texture has changed, asks
+// whether to save it. True when the caller may go on (saved, or the user said No); false for Cancel or a save
+// that did not happen.
+bool offerToSaveTexture();

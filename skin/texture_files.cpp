@@ -1,11 +1,16 @@
-// Loading and saving the texture as a BMP file, and the two commands that do it.
+// Loading and saving the texture as a BMP file, the commands that do it, and the question before work is lost.
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "app/shell.h"
 #include "skin/bmp.h"
+#include "skin/history.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
+
+// The texture file last loaded or saved successfully: where Ctrl+S and "Yes" to the save question save.
+static std::string currentTextureFile;
 
 int saveTexture(const char *path)
 {
@@ -23,25 +28,73 @@ int loadTexture(const char *path)
         showMessage(refusal, path, MB_ICONERROR);
         return 0;
     }
+    // A load is one undo step: the painting it replaces can be brought back.
+    finishStroke();
+    beginHistoryStep();
     replaceTexture(pixels);
+    endHistoryStep();
+    updateUndoButtons();
+    textureChanged = 0;
+    currentTextureFile = path;
     refreshSkinView();
     repaintSkinView();
     rebuildMipmaps();
     return 1;
 }
 
-void saveTextureCommand()
+// Saves, reports a failure with the specified message, and makes a saved file the current one.
+static bool saveTextureReporting(const char *path)
+{
+    if (!saveTexture(path)) {
+        showMessage("Unable to save texture", path, MB_ICONERROR);
+        return false;
+    }
+    currentTextureFile = path;
+    textureChanged = 0;
+    return true;
+}
+
+static bool saveTextureThroughChooser()
 {
     char *path = chooseSavePath();
     if (!path)
-        return;
-    if (!saveTexture(path))
-        showMessage("Unable to save texture", path, MB_ICONERROR);
+        return false;
+    bool saved = saveTextureReporting(path);
     std::free(path);
+    return saved;
+}
+
+void saveTextureCommand()
+{
+    finishStroke();
+    saveTextureThroughChooser();
+}
+
+bool saveTextureToCurrentFile()
+{
+    finishStroke();
+    return currentTextureFile.empty() ? saveTextureThroughChooser() : saveTextureReporting(currentTextureFile.c_str());
+}
+
+bool offerToSaveTexture()
+{
+    finishStroke();
+    if (!textureChanged)
+        return true;
+    switch (askUser("Save the changes to the texture?", "Pelterine", MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES:
+        return saveTextureToCurrentFile();
+    case IDNO:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void loadTextureCommand()
 {
+    if (!offerToSaveTexture())
+        return;
     char *path = chooseOpenPath("Image Bitmap (*.bmp)", "*.bmp");
     if (!path)
         return;

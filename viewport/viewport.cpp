@@ -189,6 +189,13 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
             break;
         paintLastFrame(window);
         return 0;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        // The camera polls the buttons itself; a press only takes the keyboard focus out of the text boxes,
+        // so the shortcuts act on the texture.
+        SetFocus(window);
+        break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

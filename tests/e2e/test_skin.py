@@ -18,8 +18,10 @@ from expect import model_colour  # noqa: E402
 
 TEXTURE_ON_THE_FLY, APPLY_TEXTURE = 1008, 1009
 PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
-SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN = 1022, 1024, 1026
-IDYES = 6
+SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN, COLORS = 1022, 1024, 1026, 1013
+MODEL_PATH, UNDO, REDO, SMOOTH_STROKES = 1005, 1040, 1041, 1042
+IDCANCEL, IDYES, IDNO = 2, 6, 7
+SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 
 SIDE = 256
 WHITE = (255, 255, 255)
@@ -170,6 +172,7 @@ class SkinTexture(harness.SessionTestCase):
     def test_fast_real_drag_leaves_separate_dabs(self):
         s = self.session
         self.start_square_pen()
+        s.click(SMOOTH_STROKES)   # one dab a mouse message, as without smoothing
         s.activate()
         skin = s.client_origin()["skin"]
         self.addCleanup(self.release_real_input)
@@ -190,6 +193,98 @@ class SkinTexture(harness.SessionTestCase):
         for (x0, y0), (x1, y1) in zip(stops, stops[1:]):
             with self.subTest(gap=((x0, y0), (x1, y1))):
                 self.assertEqual(WHITE, picture.get((x0 + x1) // 2, (y0 + y1) // 2), "dabs were joined")
+
+    def test_fast_real_drag_with_smooth_strokes_paints_an_unbroken_line(self):
+        s = self.session
+        self.start_square_pen()
+        self.assertEqual(1, s.checked(SMOOTH_STROKES))
+        s.activate()
+        skin = s.client_origin()["skin"]
+        self.addCleanup(self.release_real_input)
+        s.mouse_move(skin.x + 20, skin.y + 60)
+        s.mouse_down(1)
+        self.wait_pixel(20, 60, PEN)
+        s.mouse_move(skin.x + 220, skin.y + 60)   # one jump of 200 texels: one mouse message
+        picture = self.wait_pixel(220, 60, PEN)
+        s.mouse_up(1)
+        self.assertEqual([], [x for x in range(20, 221) if picture.get(x, 60) != PEN], "gaps in the stroke")
+
+    def test_undo_and_redo_by_buttons_and_by_real_keys(self):
+        s = self.session
+        self.start_square_pen()
+        blank = s.capture("skin")
+        self.assertEqual((False, False), (s.enabled(UNDO), s.enabled(REDO)))
+        s.mouse("ldown", 50, 50)
+        s.mouse("lmove", 120, 80)
+        s.mouse("lup", 120, 80, 0)
+        stroke = s.capture("skin")
+        self.assertEqual((True, False), (s.enabled(UNDO), s.enabled(REDO)))
+        s.click(UNDO)
+        self.assertTrue(pixels_equal(blank, s.capture("skin")), "undo brings back the picture before the stroke")
+        self.assertEqual((False, True), (s.enabled(UNDO), s.enabled(REDO)))
+        s.click(REDO)
+        self.assertTrue(pixels_equal(stroke, s.capture("skin")))
+        self.assertEqual((True, False), (s.enabled(UNDO), s.enabled(REDO)))
+
+        # The press on the view took the focus out of the model box, so the keys act on the texture.
+        s.activate()
+        for keys, expected in (("ctrl+z", blank), ("ctrl+y", stroke), ("ctrl+z", blank), ("ctrl+shift+z", stroke)):
+            s.key(keys)
+            self.assertTrue(wait_until(lambda: pixels_equal(expected, s.capture("skin")), harness.DEFAULT_TIMEOUT),
+                            "%s did not bring back the expected picture" % keys)
+        # In a text box Ctrl+Z is the box's own undo.
+        box = [c for c in s.controls() if c.id == MODEL_PATH][0]
+        origin = s.client_origin()["main"]
+        s.xdotool("mousemove", "--sync", origin.x + box.left + 5, origin.y + box.top + 5, "click", "1")
+        self.assertEqual(MODEL_PATH, s.focus()[0])
+        s.key("ctrl+z")
+        self.assertTrue(pixels_equal(stroke, s.capture("skin")))
+        self.assertTrue(s.enabled(UNDO))
+
+    def test_control_click_picks_the_colour_that_then_paints(self):
+        s = self.session
+        self.start_square_pen()
+        s.mouse("ldown", 40, 40)
+        s.click(COLORS)
+        s.color_choose(200, 10, 10)
+        s.mouse("ldown", 120, 40)
+        s.mouse("ldown", 40, 40, MK_LBUTTON | MK_CONTROL)
+        s.mouse("ldown", 200, 40)
+        picture = s.capture("skin")
+        self.assertEqual(((200, 10, 10), PEN), (picture.get(120, 40), picture.get(200, 40)))
+
+    def test_closing_or_loading_asks_before_a_changed_texture_is_lost(self):
+        s = self.session
+        work = self.start_square_pen()
+        s.mouse("ldown", 60, 60)
+        s.close()
+        s.expect_box(*SAVE_QUESTION, button=IDCANCEL, icon="warning")
+        self.assertTrue(s.running(), "Cancel keeps the program open")
+        self.assertFalse((work / "config.cfg").exists(), "and writes no settings yet")
+        # "Load Texture..." asks first; Yes with no file of its own goes through the save chooser.
+        first = work / "first.bmp"
+        s.click(LOAD_TEXTURE)
+        s.expect_box(*SAVE_QUESTION, button=IDYES)
+        s.save_choose(first)
+        s.open_cancel()
+        self.assertEqual(square(60, 60, 3, PEN), painted(harness.read_bmp(first)))
+        # Saved, nothing is asked; Ctrl+S saves to the file last loaded or saved, with no chooser.
+        self.load_texture(first)
+        s.mouse("ldown", 90, 90)
+        s.activate()
+        s.key("ctrl+s")
+        expected = dict(square(60, 60, 3, PEN), **square(90, 90, 3, PEN))
+        self.assertTrue(wait_until(lambda: painted(harness.read_bmp(first)) == expected, harness.DEFAULT_TIMEOUT))
+        s.close()
+        self.assertEqual(0, s.wait_exit(), "nothing changed since the save: no question")
+        # No closes without saving.
+        work = self.start_square_pen()
+        s.mouse("ldown", 60, 60)
+        s.close()
+        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        self.assertEqual(0, s.wait_exit())
+        self.assertEqual(["config.cfg"], sorted(p.name for p in work.iterdir() if p.suffix in (".cfg", ".bmp")
+                                                 and p.name != "super_pattern_01.bmp"))
 
     def test_click_paints_the_pen_square_and_saves_an_exact_file(self):
         s = self.session
