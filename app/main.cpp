@@ -43,7 +43,9 @@ static HACCEL shortcuts;
 // with the keyboard focus keeps Ctrl+Z for its own undo.
 static bool translateShortcut(MSG &msg)
 {
-    if (!shortcuts || GetActiveWindow() != mainWindow)
+    bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
+               msg.message == WM_SYSCHAR;
+    if (!key || !shortcuts || GetActiveWindow() != mainWindow)
         return false;
     HWND focus = GetFocus();
     if (focus && GetParent(focus) == mainWindow) {

@@ -189,13 +189,19 @@ void redoCommand()
     showHistoryChange(redoStep());
 }
 
-// The refresh after painting waits while more mouse input for the view is queued, so a burst of messages is
-// refreshed once. It is decided here, in the view's own procedure, because a message box's modal loop
-// dispatches the view's messages too.
-static void refreshUnlessMoreInput(HWND window)
+// The refresh after painting waits until the mouse messages already queued have been painted, so a burst of
+// them is refreshed once: the first dab queues a request behind them. A request in the queue, rather than a
+// look at the queue after every message, costs one round trip to the window server a burst instead of one a
+// message; and it is handled by whichever loop runs, a message box's modal loop included.
+static const UINT WM_REFRESH_PAINTED = WM_APP + 1;
+static bool refreshRequested;
+
+static void requestRefresh(HWND window)
 {
-    MSG waiting;
-    if (!PeekMessageA(&waiting, window, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE | PM_NOYIELD))
+    if (refreshRequested || (!pendingRefresh.repaint && !pendingRefresh.upload))
+        return;
+    refreshRequested = PostMessageA(window, WM_REFRESH_PAINTED, 0, 0) != FALSE;
+    if (!refreshRequested)
         refreshPaintedSkin();
 }
 
@@ -209,13 +215,17 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         leaveTracked = false;
         breakStrokeLine();
         break;
+    case WM_REFRESH_PAINTED:
+        refreshRequested = false;
+        refreshPaintedSkin();
+        return 0;
     default:
-        if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+        if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
             paintAtCursor(window, message, wParam, lParam);
+            requestRefresh(window);
+        }
         break;
     }
-    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
-        refreshUnlessMoreInput(window);
     return DefWindowProcA(window, message, wParam, lParam);
 }
 

@@ -40,6 +40,8 @@ def main():
                         "%dx%d+%d+%d" % (main_rect.width, main_rect.height, main_rect.x, main_rect.y),
                         "+repage", str(out)], env=session.env, check=True, timeout=30)
         session.close()
+        if args.demo:   # the demo stroke changed the texture: close without saving it
+            session.expect_box("Pelterine", "Save the changes to the texture?", button=7)
         session.wait_exit(timeout=20)
     print("Screenshot saved to %s" % out)
 

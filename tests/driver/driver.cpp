@@ -121,10 +121,12 @@ std::vector<HWND> childrenOf(HWND parent) {
 
 bool isDialog(HWND w) { return classOf(w) == L"#32770"; }
 
+// The main window is the "Pelterine" dialog that holds the skin view: a message box may have the same caption.
 HWND findMain(bool visibleOnly) {
     HWND hidden = nullptr;
     for (HWND w : topLevels()) {
-        if (!isDialog(w) || captionOf(w) != L"Pelterine") continue;
+        if (!isDialog(w) || captionOf(w) != L"Pelterine" || !FindWindowExW(w, nullptr, L"SkinWindowClass", nullptr))
+            continue;
         if (IsWindowVisible(w)) return w;
         if (!hidden) hidden = w;
     }
@@ -581,10 +583,10 @@ int cmdCapture(const Args& a) {
 }
 
 // post-dabs <count> <marker x> <marker y> [wparam]: times a burst of painting from outside. Posts count
-// WM_MOUSEMOVE messages with the button(s) of wparam (default MK_LBUTTON) to the skin view along a zig-zag
-// inside x 20..200, y 20..230, then one more at the marker, and waits until the marker's pixel on screen is
-// no longer white. Prints the microseconds from the first post to that moment. A count of 0 times the
-// marker alone, to be subtracted.
+// WM_MOUSEMOVE messages with the button(s) of wparam (default MK_LBUTTON; 0 times the messages alone) to the
+// skin view along a zig-zag inside x 20..200, y 20..230, then a left-button move at the marker, and waits until
+// the marker's pixel on screen is no longer white. Prints the microseconds from the first post to that moment.
+// A count of 0 times the marker alone, to be subtracted.
 int cmdPostDabs(const Args& a) {
     long count, mx, my, wp = MK_LBUTTON;
     if (!intArg(a, 1, &count) || !intArg(a, 2, &mx) || !intArg(a, 3, &my) || count < 0) return kUsage;
@@ -606,7 +608,7 @@ int cmdPostDabs(const Args& a) {
         int x = 20 + (int)(i * 7 % 181), y = 20 + (int)(i / 26 * 3 % 211);
         if (!PostMessageW(skin, WM_MOUSEMOVE, (WPARAM)wp, MAKELPARAM(x, y))) return fail(L"PostMessage failed");
     }
-    PostMessageW(skin, WM_MOUSEMOVE, (WPARAM)wp, MAKELPARAM(mx, my));
+    PostMessageW(skin, WM_MOUSEMOVE, (WPARAM)MK_LBUTTON, MAKELPARAM(mx, my));
     // Polled every millisecond rather than waitFor's 20: the whole burst may take only a few tens of them.
     bool seen = false;
     do {

@@ -17,7 +17,7 @@ import harness  # noqa: E402
 from harness import wine_path  # noqa: E402
 
 PEN_SIZE, PEN_SIZE_OK = 1016, 1017
-COLORS, USE_PATTERN, LOAD_PATTERN, USE_COLOR = 1013, 1026, 1027, 1029
+COLORS, USE_PATTERN, LOAD_PATTERN, USE_COLOR, SMOOTH_STROKES = 1013, 1026, 1027, 1029, 1042
 SIDE = 256
 VIEW = 64
 WHITE = (255, 255, 255)
@@ -120,10 +120,12 @@ class PatternBrush(harness.SessionTestCase):
     # ---- helpers
 
     def start(self, **stage):
+        """Starts in a fresh folder, with "Smooth strokes" unchecked: each mouse message stamps once."""
         s = self.session
         work = s.start(self.work_name(), **stage)
         s.wait_main()
         self.assertEqual([], s.boxes())
+        s.click(SMOOTH_STROKES)
         return work
 
     def default_pattern(self):

@@ -90,9 +90,10 @@ class SkinTexture(harness.SessionTestCase):
 
     # ---- helpers
 
-    def start_square_pen(self):
+    def start_square_pen(self, smooth=False):
         """Starts in a fresh folder with the shipped files; "Use Pattern" starts checked, so uncheck it
-        for the square pen and eraser."""
+        for the square pen and eraser. Without smooth, "Smooth strokes" is unchecked too: each mouse message
+        paints one dab."""
         s = self.session
         self.undo_locks(s.work_root / self.work_name())
         work = s.start(self.work_name())
@@ -100,6 +101,8 @@ class SkinTexture(harness.SessionTestCase):
         self.assertEqual([], s.boxes())
         s.click(USE_PATTERN)
         self.assertEqual(0, s.checked(USE_PATTERN))
+        if not smooth:
+            s.click(SMOOTH_STROKES)
         return work
 
     @staticmethod
@@ -143,8 +146,12 @@ class SkinTexture(harness.SessionTestCase):
                         "the skin view never showed %r at (%d, %d)" % (colour, x, y))
         return seen[0]
 
-    def load_texture(self, path):
+    def load_texture(self, path, question=None):
+        """Loads through "Load Texture..."; question: the answer to "Save the changes to the texture?", which a
+        changed texture brings up first (IDNO drops the changes)."""
         self.session.click(LOAD_TEXTURE)
+        if question is not None:
+            self.session.expect_box(*SAVE_QUESTION, button=question)
         self.session.open_choose(path)
 
     def save_texture(self, path, replace=False):
@@ -172,7 +179,6 @@ class SkinTexture(harness.SessionTestCase):
     def test_fast_real_drag_leaves_separate_dabs(self):
         s = self.session
         self.start_square_pen()
-        s.click(SMOOTH_STROKES)   # one dab a mouse message, as without smoothing
         s.activate()
         skin = s.client_origin()["skin"]
         self.addCleanup(self.release_real_input)
@@ -196,8 +202,8 @@ class SkinTexture(harness.SessionTestCase):
 
     def test_fast_real_drag_with_smooth_strokes_paints_an_unbroken_line(self):
         s = self.session
-        self.start_square_pen()
-        self.assertEqual(1, s.checked(SMOOTH_STROKES))
+        self.start_square_pen(smooth=True)
+        self.assertEqual(1, s.checked(SMOOTH_STROKES), "smoothing is on at start")
         s.activate()
         skin = s.client_origin()["skin"]
         self.addCleanup(self.release_real_input)
@@ -273,7 +279,7 @@ class SkinTexture(harness.SessionTestCase):
         s.mouse("ldown", 90, 90)
         s.activate()
         s.key("ctrl+s")
-        expected = dict(square(60, 60, 3, PEN), **square(90, 90, 3, PEN))
+        expected = {**square(60, 60, 3, PEN), **square(90, 90, 3, PEN)}
         self.assertTrue(wait_until(lambda: painted(harness.read_bmp(first)) == expected, harness.DEFAULT_TIMEOUT))
         s.close()
         self.assertEqual(0, s.wait_exit(), "nothing changed since the save: no question")
@@ -409,7 +415,7 @@ class SkinTexture(harness.SessionTestCase):
             with self.subTest(file=name):
                 path = work / name
                 path.write_bytes(data)
-                self.load_texture(path)
+                self.load_texture(path, question=IDNO)
                 s.expect_box(wine_path(path), message, icon="error")
                 self.assertEqual([], s.boxes())
         self.assertTrue(pixels_equal(before, s.capture("skin")), "a refused file changed the skin view")
@@ -442,7 +448,7 @@ class SkinTexture(harness.SessionTestCase):
         s.mouse("ldown", 10, 10)
         covered = s.capture("skin")
         self.assertEqual({PEN: SIDE * SIDE}, covered.colours())
-        self.load_texture(path)
+        self.load_texture(path, question=IDNO)
         self.assertEqual([], s.boxes())
         self.assertTrue(pixels_equal(first, s.capture("skin")), "the loaded texture differs from the saved one")
 
@@ -450,7 +456,7 @@ class SkinTexture(harness.SessionTestCase):
         s.mouse("ldown", 10, 10)
         variant = work / "variant.bmp"
         variant.write_bytes(bmp_file(256, 256, pixels=data[54:], offset=54 + 26, signature=b"XY"))
-        self.load_texture(variant)
+        self.load_texture(variant, question=IDNO)
         self.assertEqual([], s.boxes())
         self.assertTrue(pixels_equal(first, s.capture("skin")), "the file with a gap loaded differently")
 
