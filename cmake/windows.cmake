@@ -38,6 +38,18 @@ function(add_model_plugin name out_dir)
   target_link_libraries(${name} PRIVATE opengl32 ${STATIC_RUNTIME})
 endfunction()
 
+# A shipped model plugin: model-plugins/<name>/<name>_plugin.cpp with its .def file, which pins the export
+# names to exactly the plain sk_ names the program looks up, the mesh code they share, and its format reader.
+function(add_shipped_plugin name format_library)
+  set(folder ${CMAKE_SOURCE_DIR}/model-plugins)
+  add_model_plugin(${name} ${DIST_DIR}/plugins
+    ${folder}/${name}/${name}_plugin.cpp ${folder}/common/mesh_plugin.cpp ${folder}/${name}/${name}.def)
+  target_link_libraries(${name} PRIVATE ${format_library} mesh_builder)
+  if(MINGW)
+    target_compile_options(${name} PRIVATE -Wall -Wextra)
+  endif()
+endfunction()
+
 include(model-plugins/vmr/plugin.cmake OPTIONAL)
 include(model-plugins/obj/plugin.cmake OPTIONAL)
 include(tests/plugins/plugins.cmake OPTIONAL)

@@ -1,12 +1,15 @@
-// The Win32/GL side the shipped model plugins share: file reading, vertex-array drawing, the coordinate table.
+// The Win32/GL side the shipped model plugins share: file reading and refusal reports, vertex-array drawing,
+// the coordinate table.
 #include <windows.h>
 #include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <type_traits>
 
+#include "model-plugins/common/mesh_builder.h"
 #include "model-plugins/common/mesh_plugin.h"
 
 namespace {
@@ -15,24 +18,64 @@ namespace {
 // that asks anyway gets triangles that all collapse onto one texel.
 const float NO_TEXCOORD[2] = {0.0f, 0.0f};
 
-} // namespace
+enum class FileRead { Read, NotOpened, TooLarge, Failed };
 
-bool readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &bytes)
+// Reads the whole file into bytes, stopping at maxBytes.
+FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &bytes)
 {
     std::FILE *file = std::fopen(path, "rb");
     if (file == nullptr)
-        return false;
+        return FileRead::NotOpened;
     uint8_t chunk[65536];
-    bool ok = true;
+    FileRead result = FileRead::Read;
     size_t got;
-    while (ok && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        ok = got <= maxBytes - bytes.size();
-        if (ok)
+    while (result == FileRead::Read && (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (got > maxBytes - bytes.size())
+            result = FileRead::TooLarge;
+        else
             bytes.insert(bytes.end(), chunk, chunk + got);
     }
-    ok = ok && std::ferror(file) == 0;
+    if (result == FileRead::Read && std::ferror(file) != 0)
+        result = FileRead::Failed;
     std::fclose(file);
-    return ok;
+    return result;
+}
+
+// The message for a model file that cannot be used, or an empty text when mesh holds its model.
+std::string loadMesh(const char *path, VmrMesh &mesh)
+{
+    std::vector<uint8_t> bytes;
+    std::string reason;
+    switch (readModelFile(path, modelFileLimit(), bytes)) {
+    case FileRead::NotOpened:
+        return "Unable to open model file";
+    case FileRead::TooLarge:
+        reason = "the file is larger than " + std::to_string(modelFileLimit() >> 20) + " MiB";
+        break;
+    case FileRead::Failed:
+        reason = "the file could not be read to its end";
+        break;
+    case FileRead::Read:
+        reason = decodeModelFile(bytes, mesh);
+        break;
+    }
+    return reason.empty() ? reason : "Unable to load model\n" + reason;
+}
+
+// The program cannot learn that a load failed, so the plugin tells the user itself, as the program tells of
+// its own failures: no owner window, the file's path as the caption.
+void reportRefusal(const char *path, const char *text)
+{
+    MessageBoxA(nullptr, text, path, MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+std::string fitUnlessRefused(const char *reason, VmrMesh &mesh)
+{
+    if (reason[0] == '\0')
+        fitMeshInCube(mesh, MODEL_FIT_SIDE);
+    return reason;
 }
 
 // White, so that the texture shows its own colours under the lighting (GL_COLOR_MATERIAL makes the
@@ -113,19 +156,23 @@ VmrMesh loadedMesh;
 extern "C" {
 
 // A new load replaces the model; a file that cannot be read or is refused leaves none (nothing drawn, no
-// texture coordinates).
+// texture coordinates), and the user is told why.
 int sk_load(const char *path)
 {
     loadedMesh = VmrMesh();
-    bool loaded = false;
+    if (path == nullptr)
+        return 0;
     try {
-        loaded = path != nullptr && loadMeshFile(path, loadedMesh);
-    } catch (const std::bad_alloc &) {
-        loaded = false;
-    }
-    if (!loaded)
+        std::string refusal = loadMesh(path, loadedMesh);
+        if (refusal.empty())
+            return 1;
         loadedMesh = VmrMesh();
-    return loaded ? 1 : 0;
+        reportRefusal(path, refusal.c_str());
+    } catch (const std::bad_alloc &) {
+        loadedMesh = VmrMesh();
+        reportRefusal(path, "Unable to load model\nnot enough memory to read the model");
+    }
+    return 0;
 }
 
 int sk_draw(void)

@@ -1,17 +1,14 @@
-// What the shipped model plugins share: the six exports, reading a model file whole, drawing an indexed mesh
-// with OpenGL 1.1 vertex arrays, and the texture-coordinate table the program draws its grid from. A plugin
-// adds only its format: loadMeshFile and pluginDescription below.
+// What the shipped model plugins share: the exports, reading a model file whole and reporting why one is
+// refused, drawing an indexed mesh with OpenGL 1.1 vertex arrays, and the texture-coordinate table the program
+// draws its grid from. A plugin adds only its format: the three functions at the end.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model-plugins/vmr/vmr_format.h"
 #include "plugins/plugin_api.h"
-
-// Reads the whole file into bytes; false when it cannot be opened or read, or holds more than maxBytes
-// (reading stops there, so a huge wrong file is not slurped whole). May throw std::bad_alloc.
-bool readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &bytes);
 
 // Draws the mesh in white, textured when it has texture coordinates, untextured otherwise. Leaves the
 // matrix mode, the texture binding, the enables, the current colour and the client arrays as it found them.
@@ -23,9 +20,18 @@ void drawMesh(const VmrMesh &mesh);
 TexCoordTriangle **buildTexCoordTable(const VmrMesh &mesh);
 void freeTexCoordTable(TexCoordTriangle **table);
 
-// Provided by each plugin: replaces mesh with the file's model. False when the file cannot be read or is
-// refused (the caller then empties the mesh). May throw std::bad_alloc.
-bool loadMeshFile(const char *path, VmrMesh &mesh);
+// For the readers that place their models: the reason they gave for refusing a file, or, when they gave none,
+// an empty text with the mesh fitted into the view.
+std::string fitUnlessRefused(const char *reason, VmrMesh &mesh);
+
+// Provided by each plugin: replaces mesh with the model a whole file's bytes hold, placed for the view.
+// Returns why the file is refused, in plain words, or an empty text when it is read (the caller empties the
+// mesh of a refused file). May throw std::bad_alloc.
+std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh);
+
+// Provided by each plugin: the largest file it reads; reading stops there, so a huge wrong file is refused
+// without being slurped whole.
+size_t modelFileLimit();
 
 // Provided by each plugin: the text sk_info returns.
 const char *pluginDescription();

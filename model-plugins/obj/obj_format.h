@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model-plugins/common/mesh_builder.h"
 #include "model-plugins/vmr/vmr_format.h"
 
 // Caps: the same as the .vmr format's, so every mesh read fits the drawing and table code of both
@@ -37,9 +38,12 @@ struct ObjLimits {
 struct ObjStatus {
     ObjError error = ObjError::None;
     size_t line = 0;  // line (from 1) of the statement refused; 0 when none is to blame
+    // Why, in plain words and with the line, for the user: "line 12: vertex index 40 is out of range".
+    // Empty when the text is read.
+    char reason[192] = "";
 };
 
-// A short English text for an error, for tools and tests.
+// A short English name for an error, for tools and tests.
 const char *objErrorText(ObjError error);
 
 // Decodes a whole OBJ text held in memory (no NUL terminator needed; NUL bytes are ordinary bytes).
@@ -47,8 +51,3 @@ const char *objErrorText(ObjError error);
 // normals (given ones normalised, missing ones computed), texture coordinates only when every corner
 // of every face has one. On failure leaves mesh empty. Never reads outside [data, data + size), never throws.
 ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLimits &limits = ObjLimits());
-
-// Moves and scales the mesh uniformly so that its bounding box is centred on the origin and its
-// longest side is `side`. Normals stay as they are (a uniform scale does not turn them). A mesh
-// whose vertices all coincide is only moved.
-void fitMeshInCube(VmrMesh &mesh, float side);

@@ -106,22 +106,24 @@ void readArrays(const uint8_t *data, VmrMesh &mesh)
 
 } // namespace
 
+static_assert(VMR_MAX_VERTICES == 16777216 && VMR_MAX_TRIANGLES == 16777216, "the texts below name the caps");
+
 const char *vmrErrorText(VmrError error)
 {
     switch (error) {
     case VmrError::None: return "no error";
-    case VmrError::TooShort: return "shorter than the header";
-    case VmrError::BadMagic: return "not a VMR model (bad magic)";
-    case VmrError::BadVersion: return "unsupported VMR version";
-    case VmrError::BadFlags: return "unknown flags";
-    case VmrError::TooManyVertices: return "too many vertices";
-    case VmrError::TooManyTriangles: return "too many triangles";
-    case VmrError::Truncated: return "truncated arrays";
-    case VmrError::TrailingBytes: return "bytes after the last array";
-    case VmrError::BadFloat: return "NaN or infinite number";
-    case VmrError::IndexOutOfRange: return "vertex index out of range";
-    case VmrError::Inconsistent: return "array sizes do not agree";
-    case VmrError::OutOfMemory: return "out of memory";
+    case VmrError::TooShort: return "the file is shorter than a VMR header (20 bytes)";
+    case VmrError::BadMagic: return "the file is not a VMR model (it does not start with \"VMRM\")";
+    case VmrError::BadVersion: return "the file is of a VMR version other than 1";
+    case VmrError::BadFlags: return "the file uses features of a newer VMR version";
+    case VmrError::TooManyVertices: return "the model has more than 16777216 vertices";
+    case VmrError::TooManyTriangles: return "the model has more than 16777216 triangles";
+    case VmrError::Truncated: return "the file is shorter than its header says: it may be cut short";
+    case VmrError::TrailingBytes: return "the file goes on after its last triangle";
+    case VmrError::BadFloat: return "a position, normal or texture coordinate is not a finite number";
+    case VmrError::IndexOutOfRange: return "a triangle names a vertex the model does not have";
+    case VmrError::Inconsistent: return "the mesh's arrays do not agree in size";
+    case VmrError::OutOfMemory: return "not enough memory to read the model";
     }
     return "unknown error";
 }

@@ -41,7 +41,7 @@ enum class VmrError {
     OutOfMemory,
 };
 
-// A short English text for an error, for tools and tests.
+// Why a file is refused, in plain words, for the user; for the encoder's errors, why a mesh cannot be written.
 const char *vmrErrorText(VmrError error);
 
 size_t vmrVertexCount(const VmrMesh &mesh);

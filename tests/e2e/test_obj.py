@@ -3,7 +3,8 @@
 Plugins dialog, it loads a generated .obj cube (off-centre, of side 3, quads of v/vt/vn corners, CR LF line
 ends) and draws it where the default box stands; its texture coordinates make exactly the expected mapping
 grid; paint reaches the model; a model without texture coordinates is drawn untextured without a grid, and
-a refused file (a bad index, or one byte over the size cap) leaves nothing drawn."""
+a refused file (a bad index, one byte over the size cap, a missing file) is reported and leaves nothing
+drawn."""
 
 import sys
 from pathlib import Path
@@ -125,11 +126,14 @@ class ObjPlugin(harness.SessionTestCase):
         self.wait_colour("black")   # no model until one is loaded through the new plugin
         return s
 
-    def load(self, path):
+    def load(self, path, refusal=None):
+        """Loads a model through "Load"; a refused one must be reported with its path as the caption."""
         s = self.session
         s.set_text(MODEL_PATH, path)
         s.click(LOAD)
-        self.assertEqual([], s.boxes(), "a model load through obj.dll shows no message")
+        if refusal:
+            s.expect_box(path, refusal, icon="error")
+        self.assertEqual([], s.boxes(), "a model load shows no other message")
 
     def wait_colour(self, colour):
         s = self.session
@@ -205,8 +209,9 @@ class ObjPlugin(harness.SessionTestCase):
         frame = self.wait_colour("grey")
         self.assertIsNotNone(bright_bounds(frame))
 
-        # A refused file (a face names a ninth corner of eight) replaces the model with nothing.
-        self.load("broken.obj")
+        # A refused file (the first face, on line 44, names a ninth corner of eight) is reported and replaces
+        # the model with nothing.
+        self.load("broken.obj", "Unable to load model\nline 44: vertex index 9 is out of range")
         self.wait_colour("black")
         self.assertEqual(0, s.checked(GRID))
         self.assertTrue(s.running())
@@ -215,7 +220,11 @@ class ObjPlugin(harness.SessionTestCase):
         # follows a blue model, so an old frame cannot pass for the refusal).
         self.load("cube.obj")
         self.wait_colour("blue")
-        self.load("huge.obj")
+        self.load("huge.obj", "Unable to load model\nthe file is larger than 256 MiB")
+        self.wait_colour("black")
+        self.load("cube.obj")
+        self.wait_colour("blue")
+        self.load("missing.obj", "Unable to open model file")
         self.wait_colour("black")
 
         # And the plugin goes on loading good files.

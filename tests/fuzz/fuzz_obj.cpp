@@ -1,4 +1,4 @@
-// Fuzzes the OBJ reader: a refused text leaves the mesh empty and names a line of the text; an accepted one
+// Fuzzes the OBJ reader: a refused text leaves the mesh empty, says why and names a line of the text; an accepted one
 // is a mesh the .vmr writer accepts, with unit normals and every vertex used, that fits into the view's cube;
 // and the same text with CR LF line ends reads the same.
 #include <cmath>
@@ -7,6 +7,7 @@
 
 #include "model-plugins/obj/obj_format.h"
 #include "tests/fuzz/fuzz_common.h"
+#include "tests/fuzz/fuzz_mesh.h"
 
 namespace {
 
@@ -29,12 +30,6 @@ FuzzSeeds objSeeds()
     return seeds;
 }
 
-bool meshEmpty(const VmrMesh &mesh)
-{
-    return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
-           !mesh.hasTexCoords;
-}
-
 FUZZ_HARNESS size_t lineCount(const uint8_t *data, size_t size)
 {
     size_t lines = 1;
@@ -46,40 +41,9 @@ FUZZ_HARNESS size_t lineCount(const uint8_t *data, size_t size)
 
 FUZZ_HARNESS void checkAccepted(const VmrMesh &mesh)
 {
-    FUZZ_CHECK(checkVmrMesh(mesh) == VmrError::None, "an accepted mesh the writer refuses");
-    size_t vertices = vmrVertexCount(mesh);
-    FUZZ_CHECK(vertices <= OBJ_MAX_VERTICES && vmrTriangleCount(mesh) <= OBJ_MAX_TRIANGLES, "beyond the caps");
-    for (size_t v = 0; v < vertices; ++v) {
-        const float *n = &mesh.normals[v * 3];
-        double length = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
-        FUZZ_CHECK(std::fabs(length - 1.0) < 1e-5, "a normal that is not of unit length");
-    }
-    std::vector<bool> used(vertices, false);
-    for (uint32_t index : mesh.indices)
-        used[index] = true;
-    for (bool u : used)
-        FUZZ_CHECK(u, "a vertex no triangle uses");
-}
-
-// After fitting, every coordinate lies within the cube of side 20 and the longest side is 20 (or 0).
-FUZZ_HARNESS void checkFitted(VmrMesh mesh)
-{
-    fitMeshInCube(mesh, 20.0f);
-    size_t count = mesh.positions.size() / 3;
-    if (count == 0)
-        return;
-    float low[3] = {mesh.positions[0], mesh.positions[1], mesh.positions[2]};
-    float high[3] = {low[0], low[1], low[2]};
-    for (size_t v = 0; v < count; ++v) {
-        for (int i = 0; i < 3; ++i) {
-            float p = mesh.positions[v * 3 + i];
-            FUZZ_CHECK(std::isfinite(p) && std::fabs(p) <= 10.0f, "a fitted coordinate outside the cube");
-            low[i] = std::fmin(low[i], p);
-            high[i] = std::fmax(high[i], p);
-        }
-    }
-    float extent = std::fmax(high[0] - low[0], std::fmax(high[1] - low[1], high[2] - low[2]));
-    FUZZ_CHECK(extent == 0.0f || std::fabs(extent - 20.0f) < 1e-3f, "the longest side is not fitted to 20");
+    checkBuiltMesh(mesh);
+    FUZZ_CHECK(vmrVertexCount(mesh) <= OBJ_MAX_VERTICES && vmrTriangleCount(mesh) <= OBJ_MAX_TRIANGLES,
+               "beyond the caps");
 }
 
 FUZZ_HARNESS bool hasCr(const uint8_t *data, size_t size)
@@ -127,14 +91,12 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Start from a mesh with something in it: a refusal must not leave it half filled.
-    VmrMesh mesh;
-    mesh.positions = {1, 2, 3};
-    mesh.normals = {0, 0, 1};
-    mesh.indices = {0, 0, 0};
+    VmrMesh mesh = filledMesh();
     ObjStatus status = decodeObj(data, size, mesh);
     if (status.error != ObjError::None) {
         FUZZ_CHECK(meshEmpty(mesh), "a refused text left data in the mesh");
         FUZZ_CHECK(objErrorText(status.error) != nullptr, "an error without text");
+        FUZZ_CHECK(status.reason[0] != '\0', "a refusal without a reason");
         bool lineInText = status.line >= 1 && status.line <= lineCount(data, size);
         FUZZ_CHECK(status.error == ObjError::OutOfMemory || lineInText, "a refusal blamed on a line not in the text");
     } else {

@@ -5,6 +5,7 @@
 
 #include "model-plugins/vmr/vmr_format.h"
 #include "tests/fuzz/fuzz_common.h"
+#include "tests/fuzz/fuzz_mesh.h"
 #include "tools/vmr_meshes.h"
 
 namespace {
@@ -32,12 +33,6 @@ FuzzSeeds vmrSeeds()
     return seeds;
 }
 
-bool meshEmpty(const VmrMesh &mesh)
-{
-    return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
-           !mesh.hasTexCoords;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
@@ -49,8 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Start from a mesh with something in it: a refusal must not leave it half filled.
-    VmrMesh mesh = seedTriangle();
-    mesh.hasTexCoords = true;
+    VmrMesh mesh = filledMesh();
     VmrError error = decodeVmr(data, size, mesh);
     if (error != VmrError::None) {
         FUZZ_CHECK(meshEmpty(mesh), "a refused file left data in the mesh");

@@ -370,6 +370,36 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
     }
 }
 
+TEST(ObjFormat, RefusalsSayWhyInPlainWordsWithTheLine)
+{
+    const std::string head = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\n";
+    struct Case {
+        std::string line;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {"v 1,5 0 0", "line 6: \"1,5\" is not a number"},
+        {"v 0 -nan 0", "line 6: \"-nan\" is not a finite number"},
+        {"vn 0 0 inf", "line 6: \"inf\" is not a finite number"},
+        {"v 1e39 0 0", "line 6: \"1e39\" is out of range"},
+        {"v 0 0 " + std::string(30, '7') + "x", "line 6: \"777777777777777777777777...\" is not a number"},
+        {withNul("v 1 2\0\x80 3"), "line 6: \"2??\" is not a number"},
+        {"v 1 2", "line 6: v takes 3 to 7 numbers"},
+        {"vt 1 2 3 4", "line 6: vt takes 1 to 3 numbers"},
+        {"vn 1 2", "line 6: vn takes 3 numbers"},
+        {"f 1 2", "line 6: a face needs at least three corners"},
+        {"f 1 2 3/", "line 6: \"3/\" is not a face corner"},
+        {"f 1 2 40", "line 6: vertex index 40 is out of range"},
+        {"f 1 2 99999999999999999999999", "line 6: vertex index 99999999999999999999999 is out of range"},
+        {"f 1/0 2/1 3/1", "line 6: texture coordinate index 0 is out of range"},
+        {"f 1//-2 2//1 3//1", "line 6: normal index -2 is out of range"},
+        {"f 1 2 3a", "line 6: \"3a\" is not a vertex index"},
+    };
+    for (const Case &c : cases)
+        EXPECT_STREQ(c.reason, decode(head + c.line + "\n").status.reason) << c.line;
+    EXPECT_STREQ("", decode(head).status.reason);
+}
+
 TEST(ObjFormat, TextsWithoutFacesAreEmptyModels)
 {
     const std::string texts[] = {"", "\n\n", "# only a comment", "v 1 2 3\nv 4 5 6\nvt 0 0\nvn 0 0 1\n",
@@ -448,6 +478,7 @@ TEST(ObjFormat, CapsRefuseOneBeyondAndAcceptExactlyAtThem)
         ObjLimits limits;
         ObjError error;
         size_t line;
+        const char *reason;
     };
     ObjLimits three;
     three.elements = 3;
@@ -459,20 +490,27 @@ TEST(ObjFormat, CapsRefuseOneBeyondAndAcceptExactlyAtThem)
     const Case cases[] = {
         {"three of each kind", "v 0 0 0\nvt 0 0\nv 1 0 0\nvn 0 0 1\nv 0 1 0\nvt 1 1\nvn 0 1 0\nvt 0 1\nvn 1 0 0\n"
                                "f 1/1/1 2/2/2 3/3/3\n",
-         three, ObjError::None, 0},
-        {"a fourth v", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\n", three, ObjError::TooManyElements, 4},
-        {"a fourth vt", "v 0 0 0\nvt 0 0\nvt 0 0\nvt 0 0\nvt 0 0\n", three, ObjError::TooManyElements, 5},
-        {"a fourth vn", "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n", three, ObjError::TooManyElements, 4},
-        {"four corners, reused", quad + "f 1 2 3 4\nf 4 3 2 1\nf -4 -3 -2\n", four, ObjError::None, 0},
-        {"a fifth corner", quad + "vn 0 0 1\nf 1 2 3 4\nf 1 2 3//1\n", four, ObjError::TooManyVertices, 7},
-        {"a quad", quad + "f 1 2 3 4\n", two, ObjError::None, 0},
-        {"a pentagon", quad + "f 1 2 3 4 1\n", two, ObjError::TooManyTriangles, 5},
-        {"a third triangle", quad + "f 1 2 3\nf 1 3 4\nf 2 3 4\n", two, ObjError::TooManyTriangles, 7},
+         three, ObjError::None, 0, ""},
+        {"a fourth v", "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 1\n", three, ObjError::TooManyElements, 4,
+         "line 4: more than 3 v statements"},
+        {"a fourth vt", "v 0 0 0\nvt 0 0\nvt 0 0\nvt 0 0\nvt 0 0\n", three, ObjError::TooManyElements, 5,
+         "line 5: more than 3 vt statements"},
+        {"a fourth vn", "vn 0 0 1\nvn 0 0 1\nvn 0 0 1\nvn 0 0 1\n", three, ObjError::TooManyElements, 4,
+         "line 4: more than 3 vn statements"},
+        {"four corners, reused", quad + "f 1 2 3 4\nf 4 3 2 1\nf -4 -3 -2\n", four, ObjError::None, 0, ""},
+        {"a fifth corner", quad + "vn 0 0 1\nf 1 2 3 4\nf 1 2 3//1\n", four, ObjError::TooManyVertices, 7,
+         "line 7: more than 4 distinct face corners"},
+        {"a quad", quad + "f 1 2 3 4\n", two, ObjError::None, 0, ""},
+        {"a pentagon", quad + "f 1 2 3 4 1\n", two, ObjError::TooManyTriangles, 5,
+         "line 5: more than 2 triangles"},
+        {"a third triangle", quad + "f 1 2 3\nf 1 3 4\nf 2 3 4\n", two, ObjError::TooManyTriangles, 7,
+         "line 7: more than 2 triangles"},
     };
     for (const Case &c : cases) {
         Decoded d = decode(c.text, c.limits);
         EXPECT_EQ(c.error, d.status.error) << c.name;
         EXPECT_EQ(c.line, d.status.line) << c.name;
+        EXPECT_STREQ(c.reason, d.status.reason) << c.name;
     }
 }
 
