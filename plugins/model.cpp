@@ -3,6 +3,7 @@
 
 #include "app/shell.h"
 #include "app/state.h"
+#include "plugins/model_filters.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "skin/grid.h"
@@ -59,9 +60,19 @@ void loadModelCommand()
     loadModel(path);
 }
 
+// The plugin's own formats when it names them in a usable list, otherwise .vmr files alone.
+static char *chooseModelPath()
+{
+    char filters[MODEL_FILTERS_BYTES];
+    const char *pluginFilters = pluginSlot.sk_filefilter ? pluginSlot.sk_filefilter() : nullptr;
+    if (composeModelFilters(pluginFilters, filters))
+        return chooseOpenPathFrom(filters);
+    return chooseOpenPath("Vantrel Morvane (*.vmr)", "*.vmr");
+}
+
 void chooseModelCommand()
 {
-    char *path = chooseOpenPath("Vantrel Morvane (*.vmr)", "*.vmr");
+    char *path = chooseModelPath();
     if (!path) {
         showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;

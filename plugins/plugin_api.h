@@ -1,8 +1,10 @@
-/* Pelterine model plugin contract: the six C exports a plugin DLL provides, and the texture-coordinate table.
+/* Pelterine model plugin contract: the C exports a plugin DLL provides, and the texture-coordinate table.
  *
  * A plugin is a DLL in the plugins\ folder under Pelterine's working folder. Pelterine finds the exports by
  * name (GetProcAddress) and calls them on its one thread, one at a time, with the C calling convention.
- * sk_load and sk_draw are required; the other four are optional. Results marked "ignored" are never read.
+ * sk_load and sk_draw are required; sk_getinfo, sk_gettexcoord, sk_freetexcoordtab and sk_info are optional,
+ * and the program warns when one of those four is missing; sk_filefilter is optional without a warning.
+ * Results marked "ignored" are never read.
  */
 #ifndef PELTERINE_PLUGIN_API_H
 #define PELTERINE_PLUGIN_API_H
@@ -18,7 +20,7 @@ typedef struct TexCoordTriangle {
     const float *corner[3];
 } TexCoordTriangle;
 
-/* A plugin built with PELTERINE_PLUGIN_BUILD defined marks its six functions SK_EXPORT; the names must come
+/* A plugin built with PELTERINE_PLUGIN_BUILD defined marks its functions SK_EXPORT; the names must come
  * out undecorated (check with objdump -p or dumpbin /exports; a .def file makes sure). docs/plugins.md has
  * the whole contract and an example. */
 #if defined(_WIN32) && defined(PELTERINE_PLUGIN_BUILD)
@@ -41,6 +43,13 @@ typedef TexCoordTriangle **(*SkGetTexCoordFn)(void);
 typedef int (*SkFreeTexCoordTabFn)(int triangleCount, TexCoordTriangle **table);
 /* A NUL-terminated description for the Plugins dialog; copied at once. May be called without sk_load. */
 typedef const char *(*SkInfoFn)(void);
+/* The model files the plugin reads, for the "..." chooser: pairs of a display text and its patterns, each
+ * NUL-terminated, the list ending with an extra NUL, as the common file dialogs take them:
+ * "Wavefront OBJ (*.obj)\0*.obj\0" (a C literal adds the last NUL). Patterns are separated by ';'. The program
+ * adds "All files (*.*)" after them. Read each time the chooser opens; may be called without sk_load. A list
+ * longer than 2048 bytes, or not of non-empty pairs, is not used. Without this export the chooser offers
+ * "Vantrel Morvane (*.vmr)" alone. */
+typedef const char *(*SkFileFilterFn)(void);
 
 #ifdef __cplusplus
 }

@@ -54,6 +54,7 @@ int loadPlugin(const char *fileName)
     pluginSlot.sk_gettexcoord = findExport<SkGetTexCoordFn>(module, "sk_gettexcoord");
     pluginSlot.sk_freetexcoordtab = findExport<SkFreeTexCoordTabFn>(module, "sk_freetexcoordtab");
     bool hasInfo = GetProcAddress(module, "sk_info") != nullptr;
+    pluginSlot.sk_filefilter = findExport<SkFileFilterFn>(module, "sk_filefilter");
     pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
     if (!pluginSlot.sk_draw) {
         showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);

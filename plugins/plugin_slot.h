@@ -12,6 +12,7 @@ struct PluginSlot {
     SkGetTexCoordFn sk_gettexcoord;
     SkFreeTexCoordTabFn sk_freetexcoordtab;
     SkDrawFn sk_draw;
+    SkFileFilterFn sk_filefilter;  // optional without a warning: "..." then offers .vmr files
 };
 
 extern PluginSlot pluginSlot;

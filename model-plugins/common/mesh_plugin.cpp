@@ -136,6 +136,7 @@ SK_EXPORT int sk_getinfo(int *triangleCount, int *hasTexCoords);
 SK_EXPORT TexCoordTriangle **sk_gettexcoord(void);
 SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
 SK_EXPORT const char *sk_info(void);
+SK_EXPORT const char *sk_filefilter(void);
 }
 
 // The exports must keep the exact types the program casts GetProcAddress results to.
@@ -145,6 +146,7 @@ static_assert(std::is_same<decltype(&sk_getinfo), SkGetInfoFn>::value, "sk_getin
 static_assert(std::is_same<decltype(&sk_gettexcoord), SkGetTexCoordFn>::value, "sk_gettexcoord");
 static_assert(std::is_same<decltype(&sk_freetexcoordtab), SkFreeTexCoordTabFn>::value, "sk_freetexcoordtab");
 static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
+static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
 
 namespace {
 
@@ -207,6 +209,11 @@ int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table)
 const char *sk_info(void)
 {
     return pluginDescription();
+}
+
+const char *sk_filefilter(void)
+{
+    return pluginFileFilter();
 }
 
 } // extern "C"

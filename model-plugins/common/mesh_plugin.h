@@ -1,6 +1,6 @@
 // What the shipped model plugins share: the exports, reading a model file whole and reporting why one is
 // refused, drawing an indexed mesh with OpenGL 1.1 vertex arrays, and the texture-coordinate table the program
-// draws its grid from. A plugin adds only its format: the three functions at the end.
+// draws its grid from. A plugin adds only its format: the four functions at the end.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -33,5 +33,6 @@ std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh);
 // without being slurped whole.
 size_t modelFileLimit();
 
-// Provided by each plugin: the text sk_info returns.
+// Provided by each plugin: the texts sk_info and sk_filefilter return.
 const char *pluginDescription();
+const char *pluginFileFilter();

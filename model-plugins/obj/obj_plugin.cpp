@@ -21,3 +21,8 @@ const char *pluginDescription()
            "Loads Wavefront OBJ models (*.obj): v, vt, vn and f statements,\n"
            "polygons as fans; centred and scaled to a cube of side 20.";
 }
+
+const char *pluginFileFilter()
+{
+    return "Wavefront OBJ (*.obj)\0*.obj\0";
+}

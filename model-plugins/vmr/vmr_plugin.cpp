@@ -21,3 +21,8 @@ const char *pluginDescription()
            "Loads Vantrel Morvane models (*.vmr), format version 1:\n"
            "indexed triangles with normals and texture coordinates.";
 }
+
+const char *pluginFileFilter()
+{
+    return "Vantrel Morvane (*.vmr)\0*.vmr\0";
+}

@@ -715,6 +715,25 @@ int cancelDialog(const std::wstring& caption) {
     return dlg ? pressAndWaitGone(dlg, IDCANCEL) : kFail;
 }
 
+// open-filters: the display texts of the open chooser's file type list, one a line, in order.
+int cmdOpenFilters(const Args&) {
+    HWND dlg = waitDialog(L"Ouvrir");
+    HWND types = dlg ? GetDlgItem(dlg, cmb1) : nullptr;
+    if (!types) return fail(L"the open chooser has no file type list");
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(types, CB_GETCOUNT, 0, 0, SMTO_NORMAL, timeoutMs, &count)) return fail(L"timeout");
+    for (int i = 0; i < (int)count; ++i) {
+        DWORD_PTR length = 0, got = 0;
+        if (!SendMessageTimeoutW(types, CB_GETLBTEXTLEN, i, 0, SMTO_NORMAL, timeoutMs, &length))
+            return fail(L"timeout");
+        std::vector<wchar_t> text(length + 2, L'\0');
+        if (!SendMessageTimeoutW(types, CB_GETLBTEXT, i, (LPARAM)text.data(), SMTO_NORMAL, timeoutMs, &got))
+            return fail(L"timeout");
+        printLine(escape(text.data()));
+    }
+    return kOk;
+}
+
 int cmdOpenChoose(const Args& a) { return chooseFile(L"Ouvrir", a); }
 int cmdOpenCancel(const Args&) { return cancelDialog(L"Ouvrir"); }
 int cmdSaveChoose(const Args& a) { return chooseFile(L"Enregistrer sous", a); }
@@ -955,6 +974,7 @@ const Command kCommands[] = {
     {L"post-dabs", cmdPostDabs, L"<count> <marker x> <marker y> [wparam]"},
     {L"open-choose", cmdOpenChoose, L"<path>"},
     {L"open-cancel", cmdOpenCancel, L""},
+    {L"open-filters", cmdOpenFilters, L""},
     {L"save-choose", cmdSaveChoose, L"<path>"},
     {L"save-cancel", cmdSaveCancel, L""},
     {L"color-choose", cmdColorChoose, L"<r> <g> <b> [add]"},

@@ -733,6 +733,10 @@ class Session:
     def open_cancel(self):
         self.driver("open-cancel")
 
+    def open_filters(self):
+        """The display texts of the open chooser's file types, in order."""
+        return [unescape(line) for line in self.driver("open-filters")]
+
     def save_choose(self, path):
         self.driver("save-choose", wine_path(path) if os.path.isabs(str(path)) else path)
 

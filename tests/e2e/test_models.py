@@ -2,8 +2,8 @@
 # e2e-timeout: 600
 """End-to-end checks of the plugin loader, model loading and the mapping coordinate grid, on the real
 pelterine.exe under Wine: the default plugin and model, the grid over the skin view, models with and
-without texture coordinates, the "Load" and "..." commands, plugins lacking exports, and the exact order
-of the plugin calls as the recorder test plugin logs them.
+without texture coordinates, the "Load" and "..." commands (and the file types "..." offers), plugins lacking
+exports, and the exact order of the plugin calls as the recorder test plugin logs them.
 
 Generated models come from the native make_vmr tool: set PELTERINE_MAKE_VMR to its path, or run the file
 from the native build folder (as CTest does), or keep the native build beside the Windows build
@@ -233,6 +233,7 @@ class DefaultPluginAndModel(ModelTestCase):
         s = self.start_default()
         model = make_model(s.work / "flat.vmr", "grid", "4")
         s.click(CHOOSE_MODEL)
+        self.assertEqual(["Vantrel Morvane (*.vmr)", "All files (*.*)"], s.open_filters(), "vmr.dll's own list")
         s.open_choose(model)
         self.assertEqual([], s.boxes())
         self.assertEqual(harness.wine_path(model).lower(), s.text(MODEL_PATH).lower())
@@ -310,6 +311,11 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.click(LOAD)
         self.assertEqual([], s.boxes())
         self.assertEqual(0, s.checked(GRID))
+        # Without sk_filefilter the chooser offers .vmr files alone.
+        s.click(CHOOSE_MODEL)
+        self.assertEqual(["Vantrel Morvane (*.vmr)"], s.open_filters())
+        s.open_cancel()
+        s.expect_box(*NO_OPEN_BOX, icon="error")
 
 
 # ------------------------------------------------------------------ the order of the plugin calls

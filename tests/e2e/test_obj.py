@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """End-to-end checks of the shipped OBJ plugin obj.dll on the real pelterine.exe under Wine: chosen in the
-Plugins dialog, it loads a generated .obj cube (off-centre, of side 3, quads of v/vt/vn corners, CR LF line
+Plugins dialog, it makes the "..." chooser offer .obj files, loads a generated .obj cube (off-centre, of side 3, quads of v/vt/vn corners, CR LF line
 ends) and draws it where the default box stands; its texture coordinates make exactly the expected mapping
 grid; paint reaches the model; a model without texture coordinates is drawn untextured without a grid, and
 a refused file (a bad index, one byte over the size cap, a missing file) is reported and leaves nothing
@@ -14,8 +14,8 @@ import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels, model_colour, to_view  # noqa: E402
 
-MODEL_PATH, LOAD, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
-    1005, 1006, 1016, 1017, 1025, 1026, 1032, 1034)
+MODEL_PATH, LOAD, CHOOSE_MODEL, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
+    1005, 1006, 1012, 1016, 1017, 1025, 1026, 1032, 1034)
 OK, INFO, CURRENT = 1, 1003, 1030   # Plugins dialog
 MK_LBUTTON = 1
 
@@ -154,9 +154,12 @@ class ObjPlugin(harness.SessionTestCase):
                  if picture.get(x, y) != (BLACK if (x, y) in grid else paint_colour)]
         self.assertEqual([], wrong[:12], "%d pixels of the skin view differ ((x, y), seen)" % len(wrong))
 
-    def test_cube_fills_the_view_shows_its_grid_and_takes_paint(self):
+    def test_cube_chosen_with_the_plugins_filter_fills_the_view_shows_its_grid_and_takes_paint(self):
         s = self.start_with_obj_plugin()
-        self.load("cube.obj")
+        s.click(CHOOSE_MODEL)
+        self.assertEqual(["Wavefront OBJ (*.obj)", "All files (*.*)"], s.open_filters())
+        s.open_choose(s.work / "cube.obj")
+        self.assertEqual([], s.boxes())
         frame = self.wait_colour("grey")
         where = "viewport frame: %s" % (s.work / "gl-viewport.ppm")
         # Centred and scaled to side 20, the cube covers what the default box covers in some turn of the spin.
