@@ -52,6 +52,7 @@ endfunction()
 
 include(model-plugins/vmr/plugin.cmake OPTIONAL)
 include(model-plugins/obj/plugin.cmake OPTIONAL)
+include(model-plugins/md2/plugin.cmake OPTIONAL)
 include(tests/plugins/plugins.cmake OPTIONAL)
 include(tests/driver/driver.cmake OPTIONAL)
 include(data/data.cmake OPTIONAL)

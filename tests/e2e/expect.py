@@ -1,11 +1,14 @@
-"""What the end-to-end tests expect, computed independently of the program: the mapping grid's pixels, the
-default camera's view of a cube, and the colour classes of the lit model in a viewport frame."""
+"""What the end-to-end tests expect, computed independently of the program: the shipped plugins, the mapping
+grid's pixels, the default camera's view of a cube, and the colour classes of the lit model in a viewport frame."""
 
 import itertools
 import math
 import struct
 
 SIDE = 256
+# The plugins the working folder ships with, as the Plugins dialog's sorted list shows them; vmr.dll, the one
+# start-up loads, is the last.
+SHIPPED_PLUGINS = ["md2.dll", "obj.dll", "vmr.dll"]
 K = 0.99989998340606689453125   # the float nearest 0.9999: u = 1.0 must land on column 255
 
 

@@ -1,26 +1,31 @@
 #!/usr/bin/env python3
-"""End-to-end checks of the shipped OBJ plugin obj.dll on the real pelterine.exe under Wine: chosen in the
-Plugins dialog, it makes the "..." chooser offer .obj files, loads a generated .obj cube (off-centre, of side 3, quads of v/vt/vn corners, CR LF line
-ends) and draws it where the default box stands; its texture coordinates make exactly the expected mapping
-grid; paint reaches the model; a model without texture coordinates is drawn untextured without a grid, and
-a refused file (a bad index, one byte over the size cap, a missing file) is reported and leaves nothing
-drawn."""
+"""End-to-end checks of the shipped plugins obj.dll and md2.dll on the real pelterine.exe under Wine. obj.dll,
+chosen in the Plugins dialog, makes the "..." chooser offer .obj files, loads a generated .obj cube (off-centre,
+of side 3, quads of v/vt/vn corners, CR LF line ends) and draws it where the default box stands; its texture
+coordinates make exactly the expected mapping grid; paint reaches the model; a model without texture
+coordinates is drawn untextured without a grid, and a refused file (a bad index, one byte over the size cap,
+a missing file) is reported and leaves nothing drawn. md2.dll loads a generated Quake II cube whose corners
+each have three texture coordinates, draws it textured and gives exactly its grid."""
 
+import struct
 import sys
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
-from expect import SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels, model_colour, to_view  # noqa: E402
+from expect import (SHIPPED_PLUGINS, SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels,  # noqa: E402
+                    model_colour, to_view)
 
 MODEL_PATH, LOAD, CHOOSE_MODEL, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
     1005, 1006, 1012, 1016, 1017, 1025, 1026, 1032, 1034)
-OK, INFO, CURRENT = 1, 1003, 1030   # Plugins dialog
+OK, INFO_TEXT, CURRENT = 1, 1003, 1030   # Plugins dialog
 MK_LBUTTON = 1
 
-OBJ_INFO = ("OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f statements,\n"
-            "polygons as fans; centred and scaled to a cube of side 20.")
+INFO = {"obj.dll": "OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f "
+                   "statements,\npolygons as fans; centred and scaled to a cube of side 20.",
+        "md2.dll": "MD2 model plugin (md2.dll) 1.0\nLoads Quake II models (*.md2): the first frame's triangles\n"
+                   "and skin coordinates; centred and scaled to a cube of side 20."}
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 PEN = (0, 119, 170)          # the default pen colour
 FRAME_TIMEOUT = 20.0         # frames come slowly on a loaded 2-core machine
@@ -92,15 +97,47 @@ def cube_triangles():
     return triangles
 
 
-# ------------------------------------------------------------------ the viewport
+# ------------------------------------------------------------------ the cube as a Quake II model
+
+# Each face corner's texture coordinate as integer s, t on a 256 x 256 skin, t counted from the top: eight
+# corners of the cube, each with three of them.
+MD2_ST = [(round(u * SIDE), round((1 - v) * SIDE)) for _, _, rect in FACES for u, v in face_uvs(rect)]
+
+
+def cube_md2():
+    """The cube as an MD2 file: Quake's axes (x forward, y left, z up, so our (x, y, z) is its (y, z, x)), one
+    frame of the eight corners, each face split into two clockwise triangles with its own four (s, t)."""
+    triangles = []
+    for f, (corners, _, _) in enumerate(FACES):
+        a, b, c, d = (p - 1 for p in corners)
+        triangles += [(a, c, b, 4 * f, 4 * f + 2, 4 * f + 1), (a, d, c, 4 * f, 4 * f + 3, 4 * f + 2)]
+    vertices = b"".join(bytes([255 * (k + 1) // 2 for k in (z, x, y)] + [0]) for x, y, z in CORNERS)
+    frame = struct.pack("<6f16s", 0.02, 0.02, 0.02, 7, -2, 5, b"cube") + vertices
+    sections = [b"".join(struct.pack("<2h", *st) for st in MD2_ST),
+                b"".join(struct.pack("<6H", *t) for t in triangles), frame]
+    offsets = [68]
+    for section in sections:
+        offsets.append(offsets[-1] + len(section))
+    header = struct.pack("<4s16i", b"IDP2", 8, SIDE, SIDE, len(frame), 0, len(CORNERS), len(MD2_ST),
+                         len(triangles), 0, 1, 68, *offsets[:3], offsets[3], offsets[3])
+    return header + b"".join(sections)
+
+
+def cube_md2_triangles():
+    """The texture triangles md2.dll reports: the file's triangles turned counter-clockwise, (a, b, c) and
+    (a, c, d) of each face, with u = s / 256 and v = 1 - t / 256."""
+    uv = [(s / SIDE, 1 - t / SIDE) for s, t in MD2_ST]
+    return [tri for f in range(len(FACES)) for tri in ((uv[4 * f], uv[4 * f + 1], uv[4 * f + 2]),
+                                                       (uv[4 * f], uv[4 * f + 2], uv[4 * f + 3]))]
+
 
 # ------------------------------------------------------------------ the tests
 
-class ObjPlugin(harness.SessionTestCase):
+class ModelPlugins(harness.SessionTestCase):
 
-    def start_with_obj_plugin(self):
+    def start_with_plugin(self, dll):
         """Starts with the shipped files (vmr.dll and the default box), writes the models into the working
-        folder and switches to obj.dll through the Plugins dialog."""
+        folder and switches to the plugin through the Plugins dialog."""
         s = self.session
         work = s.start(self.work_name())
         s.wait_main()
@@ -108,6 +145,7 @@ class ObjPlugin(harness.SessionTestCase):
         (work / "cube.obj").write_bytes(cube_obj())
         (work / "plain cube.obj").write_bytes(cube_obj(texture=False, normals=False))
         (work / "broken.obj").write_bytes(cube_obj().replace(b"f 1/1/1 ", b"f 9/1/1 "))
+        (work / "cube.md2").write_bytes(cube_md2())
         # The cube, then a comment of NUL bytes up to one byte more than the plugin reads (a sparse file).
         with open(work / "huge.obj", "wb") as f:
             f.write(cube_obj() + b"#")
@@ -116,13 +154,13 @@ class ObjPlugin(harness.SessionTestCase):
         s.click(PLUGINS)
         s.plugins_wait()
         names, selected = s.plugins_list()
-        self.assertEqual((["obj.dll", "vmr.dll"], 1), (names, selected), "both shipped plugins, vmr.dll current")
-        s.plugins_select(names.index("obj.dll"))
-        self.assertEqual(OBJ_INFO, s.plugins_text(INFO))
+        self.assertEqual((SHIPPED_PLUGINS, names.index("vmr.dll")), (names, selected), "vmr.dll is current")
+        s.plugins_select(names.index(dll))
+        self.assertEqual(INFO[dll], s.plugins_text(INFO_TEXT))
         self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
         s.plugins_press(OK)
         self.assertEqual([], s.boxes())
-        self.assertEqual("obj.dll", s.text(PLUGIN_NAME))
+        self.assertEqual(dll, s.text(PLUGIN_NAME))
         self.wait_colour("black")   # no model until one is loaded through the new plugin
         return s
 
@@ -154,8 +192,17 @@ class ObjPlugin(harness.SessionTestCase):
                  if picture.get(x, y) != (BLACK if (x, y) in grid else paint_colour)]
         self.assertEqual([], wrong[:12], "%d pixels of the skin view differ ((x, y), seen)" % len(wrong))
 
+    def paint_all(self):
+        """Paints the whole texture in the pen colour with a pen wider than the texture."""
+        s = self.session
+        s.click(USE_PATTERN)
+        self.assertEqual(0, s.checked(USE_PATTERN))
+        s.set_text(PEN_SIZE, "1000")
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 128, 128, MK_LBUTTON)
+
     def test_cube_chosen_with_the_plugins_filter_fills_the_view_shows_its_grid_and_takes_paint(self):
-        s = self.start_with_obj_plugin()
+        s = self.start_with_plugin("obj.dll")
         s.click(CHOOSE_MODEL)
         self.assertEqual(["Wavefront OBJ (*.obj)", "All files (*.*)"], s.open_filters())
         s.open_choose(s.work / "cube.obj")
@@ -183,21 +230,14 @@ class ObjPlugin(harness.SessionTestCase):
         self.assertEqual(1, s.checked(GRID))
         self.assert_view(s.capture("skin"), expected, WHITE)
 
-        # A pen wider than the texture paints all of it; the model turns blue, the grid stays on top in the view.
-        s.click(USE_PATTERN)
-        self.assertEqual(0, s.checked(USE_PATTERN))
-        s.set_text(PEN_SIZE, "1000")
-        s.click(PEN_SIZE_OK)
-        s.mouse("ldown", 128, 128, MK_LBUTTON)
+        # The whole texture painted: the model turns blue, the grid stays on top in the view.
+        self.paint_all()
         self.assert_view(s.capture("skin"), expected, PEN)
         self.wait_colour("blue")
 
     def test_untextured_and_refused_models(self):
-        s = self.start_with_obj_plugin()
-        s.click(USE_PATTERN)
-        s.set_text(PEN_SIZE, "1000")
-        s.click(PEN_SIZE_OK)
-        s.mouse("ldown", 128, 128, MK_LBUTTON)
+        s = self.start_with_plugin("obj.dll")
+        self.paint_all()
         self.load("cube.obj")
         self.wait_colour("blue")
         s.click(GRID)
@@ -236,6 +276,16 @@ class ObjPlugin(harness.SessionTestCase):
         s.click(GRID)
         self.assertEqual(1, s.checked(GRID))
         self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_triangles())), PEN)
+
+    def test_md2_cube_draws_textured_with_its_exact_grid(self):
+        s = self.start_with_plugin("md2.dll")
+        self.load("cube.md2")
+        self.wait_colour("grey")
+        s.click(GRID)
+        self.assertEqual(1, s.checked(GRID))
+        self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_md2_triangles())), WHITE)
+        self.paint_all()
+        self.wait_colour("blue")
 
 
 if __name__ == "__main__":

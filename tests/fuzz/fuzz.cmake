@@ -4,7 +4,7 @@
 option(PELTERINE_FUZZ "Build the libFuzzer fuzzers (needs clang) instead of the unit tests" OFF)
 set(PELTERINE_FUZZ_BUILD "" CACHE PATH "Build folder of a PELTERINE_FUZZ build whose fuzzers the tests run")
 set(PELTERINE_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz test runs its fuzzer")
-set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj)
+set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2)
 
 function(add_fuzz_tests fuzz_dir)
   foreach(name ${PELTERINE_FUZZERS})
@@ -33,6 +33,8 @@ if(PELTERINE_FUZZ)
   target_sources(fuzz_vmr PRIVATE ${CMAKE_SOURCE_DIR}/tools/vmr_meshes.cpp)
   set(mesh_builder_source ${CMAKE_SOURCE_DIR}/model-plugins/common/mesh_builder.cpp)
   target_sources(fuzz_obj PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_format.cpp ${mesh_builder_source})
+  target_sources(fuzz_md2 PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/md2/md2_format.cpp ${mesh_builder_source}
+                                  ${CMAKE_SOURCE_DIR}/tools/md2_models.cpp)
   enable_testing()
   add_fuzz_tests(${CMAKE_BINARY_DIR})
 elseif(PELTERINE_FUZZ_BUILD)

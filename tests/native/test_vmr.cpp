@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model-plugins/vmr/vmr_format.h"
+#include "tests/native/byte_fields.h"
 #include "tools/vmr_meshes.h"
 
 namespace {
@@ -60,19 +61,6 @@ uint32_t u32At(const Bytes &bytes, size_t offset)
 {
     return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
            uint32_t(bytes[offset + 3]) << 24;
-}
-
-void putU32(Bytes &bytes, size_t offset, uint32_t value)
-{
-    for (int k = 0; k < 4; ++k)
-        bytes[offset + k] = uint8_t(value >> (8 * k));
-}
-
-void putFloat(Bytes &bytes, size_t offset, float value)
-{
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    putU32(bytes, offset, bits);
 }
 
 std::vector<uint32_t> bitsOf(const std::vector<float> &values)
