@@ -44,17 +44,20 @@ add_executable(make_vmr tools/make_vmr.cpp tools/vmr_meshes.cpp)
 target_link_libraries(make_vmr PRIVATE vmr_format)
 sanitize(make_vmr)
 
-# Benchmarks measure the code as shipped: an unsanitised, optimised copy of the core.
+# Benchmarks measure the code as shipped: unsanitised, optimised copies of the libraries they time.
 find_package(benchmark QUIET)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES)
-  get_target_property(CORE_SOURCES pelterine_core SOURCES)
-  add_library(pelterine_core_fast STATIC ${CORE_SOURCES})
-  target_include_directories(pelterine_core_fast PUBLIC ${CMAKE_SOURCE_DIR})
-  target_compile_options(pelterine_core_fast PRIVATE -O2)
+  foreach(library pelterine_core vmr_format mesh_builder obj_format)
+    get_target_property(sources ${library} SOURCES)
+    add_library(${library}_fast STATIC ${sources})
+    target_include_directories(${library}_fast PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(${library}_fast PRIVATE -O2)
+  endforeach()
   add_executable(benchmarks ${BENCH_SOURCES})
   target_compile_options(benchmarks PRIVATE -O2)
-  target_link_libraries(benchmarks PRIVATE pelterine_core_fast benchmark::benchmark benchmark::benchmark_main)
+  target_link_libraries(benchmarks PRIVATE pelterine_core_fast obj_format_fast mesh_builder_fast vmr_format_fast
+                                           benchmark::benchmark benchmark::benchmark_main)
 endif()
 
 set(PELTERINE_WIN_BUILD "" CACHE PATH "Build folder of the Windows build, for the end-to-end tests")
