@@ -8,6 +8,7 @@
 #include "skin/skin_refresh.h"
 #include "skin/stroke.h"
 #include "viewport/camera.h"
+#include "viewport/model_paint.h"
 
 int32_t running;
 int32_t clientOriginX;
@@ -46,6 +47,7 @@ void resetToDefaults()
     resetPendingRefresh();
     resetStroke();
     resetHistory();
+    resetModelStroke();
 }
 
 void decodeClientOrigin(uint32_t lParam, int32_t &x, int32_t &y)

@@ -18,6 +18,7 @@ add_executable(pelterine WIN32
   pattern/pattern_view.cpp
   viewport/viewport.cpp
   viewport/frame.cpp
+  viewport/paint_on_model.cpp
   plugins/plugin_slot.cpp
   plugins/model.cpp
   plugins/plugins_dialog.cpp

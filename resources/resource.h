@@ -34,6 +34,7 @@
 #define IDC_UNDO 1040
 #define IDC_REDO 1041
 #define IDC_SMOOTH_STROKES 1042
+#define IDC_PAINT_ON_MODEL 1043
 
 // Keyboard shortcuts of the main window without a control of their own
 #define IDM_SAVE 1050

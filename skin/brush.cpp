@@ -75,15 +75,20 @@ bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *chang
     return true;
 }
 
+void pickTexelColour(int32_t x, int32_t y)
+{
+    const uint8_t *texel = skinBase + (static_cast<size_t>(clampToSkin(y)) * SKIN_SIDE + clampToSkin(x)) * 3;
+    penColor[0] = texel[2];
+    penColor[1] = texel[1];
+    penColor[2] = texel[0];
+}
+
 bool pickPenColor(uint32_t wParam, uint32_t lParam)
 {
     if (wParam != (MOUSE_LBUTTON | MOUSE_CONTROL))
         return false;
     int32_t x, y;
     texelFromCursor(lParam, x, y);
-    const uint8_t *texel = skinBase + (static_cast<size_t>(clampToSkin(y)) * SKIN_SIDE + clampToSkin(x)) * 3;
-    penColor[0] = texel[2];
-    penColor[1] = texel[1];
-    penColor[2] = texel[0];
+    pickTexelColour(x, y);
     return true;
 }

@@ -26,6 +26,9 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
 // follow); changed, when given, receives the texels the dab changed.
 bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed = nullptr);
 
+// penColor := the painted texture's colour at texel (x, y), brought onto the texture if it lies off it.
+void pickTexelColour(int32_t x, int32_t y);
+
 // Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, penColor
 // becomes the painted texture's colour under the cursor (never the grid's) and true is returned.
 bool pickPenColor(uint32_t wParam, uint32_t lParam);

@@ -1,9 +1,12 @@
-// One viewport frame: poll the input, move the camera, spin, let the plugin draw, present it.
+// One viewport frame: poll the input, move the camera, spin, paint on the model, let the plugin draw, present it.
 #include <GL/gl.h>
 
+#include "app/shell.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
+#include "resources/resource.h"
 #include "viewport/camera.h"
+#include "viewport/paint_on_model.h"
 #include "viewport/viewport.h"
 
 static int32_t keyState(int key)
@@ -21,8 +24,11 @@ static void pollCameraInput()
     // The buttons are read only over the viewport, so a drag that leaves it keeps acting until it comes back.
     sample.left = sample.right = sample.middle = 0;
     if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
-        sample.left = keyState(VK_LBUTTON);
-        sample.right = keyState(VK_RBUTTON);
+        // While painting on the model the left and right buttons paint: they neither pan nor zoom.
+        if (!isChecked(IDC_PAINT_ON_MODEL)) {
+            sample.left = keyState(VK_LBUTTON);
+            sample.right = keyState(VK_RBUTTON);
+        }
         sample.middle = keyState(VK_MBUTTON);
     }
     sample.f5 = keyState(VK_F5);
@@ -35,9 +41,12 @@ void renderFrame()
     glLoadIdentity();
     pollCameraInput();
     glTranslatef(camera.panX, camera.panY, camera.distance);
-    advanceSpin();
+    // The spin waits while a stroke is painted on the model, and then carries on as before.
+    if (!paintingOnModel())
+        advanceSpin();
     glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
+    paintOnModelFrame();
     if (modelReady && pluginSlot.sk_draw)
         pluginSlot.sk_draw();
     presentFrame();

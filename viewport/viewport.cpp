@@ -9,6 +9,7 @@
 
 #include "app/frame_pacer.h"
 #include "app/shell.h"
+#include "resources/resource.h"
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -189,6 +190,11 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
             break;
         paintLastFrame(window);
         return 0;
+    case WM_SETCURSOR:
+        if (LOWORD(lParam) != HTCLIENT || !isChecked(IDC_PAINT_ON_MODEL))
+            break;
+        SetCursor(LoadCursor(nullptr, IDC_CROSS));   // painting on the model aims at a point
+        return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:

@@ -7,6 +7,7 @@ The camera polls the mouse once per frame and takes one step per frame in which 
 the distance. To count steps exactly, each cursor move is followed by waiting for the frame to change, so
 that exactly one frame sees each move. Frames are read from the screen."""
 
+import struct
 import subprocess
 import sys
 import time
@@ -15,9 +16,38 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import harness  # noqa: E402
 from harness import wait_until  # noqa: E402
-from expect import box_extent_over_a_turn, bright_bounds  # noqa: E402
+from expect import bluish, box_extent_over_a_turn, bright_bounds  # noqa: E402
 
 LEFT, MIDDLE, RIGHT = 1, 2, 3
+USE_PATTERN, LOAD_TEXTURE, UNDO, REDO, PAINT_ON_MODEL = 1026, 1024, 1040, 1041, 1043
+PEN, WHITE = (0, 119, 170), (255, 255, 255)
+# The default box's faces as cells of its unfolded cross (64-texel squares, column and row from the bottom), each
+# given a colour of its own so that the face in front can be told from a frame.
+FACE_COLOURS = {(1, 2): (255, 0, 0), (2, 2): (0, 255, 0), (3, 2): (255, 0, 255), (0, 2): (255, 255, 0),
+                (1, 3): (0, 255, 255), (1, 1): (255, 128, 0)}
+
+
+def face_texture():
+    """A 256 x 256 BMP: white, with each face's cell in its colour."""
+    rows = []
+    for row in range(256):
+        line = bytearray()
+        for column in range(256):
+            r, g, b = FACE_COLOURS.get((column // 64, row // 64), WHITE)
+            line += bytes((b, g, r))
+        rows.append(bytes(line))
+    pixels = b"".join(rows)
+    return (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, 256, 256, 1, 24, 0, 0, 0, 0, 0, 0) + pixels)
+
+
+def face_of(colour):
+    """The cell whose colour has the hue of this lit colour, or None for the background."""
+    top = max(colour)
+    if top < 40:
+        return None
+    shade = [c / top for c in colour]
+    return min(FACE_COLOURS, key=lambda cell: sum(abs(a - b / 255) for a, b in zip(shade, FACE_COLOURS[cell])))
 BRIGHT = 64          # a channel above this is the model; the background is exactly black
 STEP = 2             # cursor pixels per move: any distance is one step
 
@@ -180,6 +210,70 @@ class Camera(CameraTestCase):
                         inner[2] - 2 <= right <= outer[2] + 2 and inner[3] - 2 <= bottom <= outer[3] + 2,
                         "the box on screen spans %r; over a turn it spans at least %r and at most %r (%s)"
                         % (bounds[:4], inner, outer, view.save_ppm(s.work / "on-screen.ppm") or "on-screen.ppm"))
+
+    def test_painting_on_the_model_lands_on_the_texel_under_the_cursor(self):
+        s = self.session
+        faces = s.work / "faces.bmp"
+        faces.write_bytes(face_texture())
+        s.click(LOAD_TEXTURE)
+        s.open_choose(faces)
+        s.click(USE_PATTERN)                     # the square pen
+        s.click(PAINT_ON_MODEL)
+        frame = self.pause_spin().image
+        loaded = Frame(s.capture("skin"))
+        # The face under the middle of the view, and a stretch of the row through the middle of its picture.
+        cell = face_of(frame.get(256, 256))
+        self.assertIsNotNone(cell, "the box lies under the middle of the view")
+        on_face = [(x, y) for y in range(frame.height) for x in range(frame.width) if face_of(frame.get(x, y)) == cell]
+        row = sum(y for _, y in on_face) // len(on_face)
+        xs = [x for x, y in on_face if y == row]
+        left, right = min(xs) + (max(xs) - min(xs)) // 4, max(xs) - (max(xs) - min(xs)) // 4
+        self.move_to(left, row)
+        s.mouse_down(LEFT)
+        self.move_to(right, row)                 # one fast jump: smoothing fills in the surface between
+        s.mouse_up(LEFT)
+        time.sleep(0.1)
+        skin = s.capture("skin")
+        painted = {(x, 255 - y) for x in range(256) for y in range(256) if skin.get(x, y) == PEN}
+        self.assertGreater(len(painted), 20, "the stroke painted the texture")
+        self.assertEqual(set(), {(x, y) for x, y in painted if (x // 64, y // 64) != cell},
+                         "texels outside the square of the face in front (%r)" % (cell,))
+        columns = {x for x, _ in painted}
+        self.assertEqual(set(range(min(columns), max(columns) + 1)), columns, "the line on the face is unbroken")
+        self.assertTrue(bluish(*self.read().image.get((left + right) // 2, row)), "the paint shows on the model")
+        s.click(UNDO)
+        self.assertEqual(loaded, Frame(s.capture("skin")), "the whole stroke is one undo step")
+        s.click(REDO)
+        stroked = Frame(s.capture("skin"))
+        # Over the background nothing is painted; the right button erases.
+        self.move_to(4, 4)
+        s.xdotool("click", LEFT)
+        self.assertEqual(stroked, Frame(s.capture("skin")), "a press over the background paints nothing")
+        self.move_to(left, row)
+        s.mouse_down(RIGHT)
+        self.move_to((left + right) // 2, row)
+        s.mouse_up(RIGHT)
+        erased = s.capture("skin")
+        self.assertTrue(any(erased.get(x, 255 - y) == WHITE for x, y in painted), "the eraser whitened the line")
+        # Ctrl + click on the face away from the line picks the face's own colour, which then paints flat.
+        away = max(on_face, key=lambda p: abs(p[1] - row))
+        self.move_to((away[0] + sum(xs) // len(xs)) // 2, (away[1] + row) // 2)
+        s.xdotool("keydown", "ctrl")
+        try:
+            s.xdotool("click", LEFT)
+        finally:
+            s.xdotool("keyup", "ctrl")
+        s.mouse("ldown", 250, 250, window="skin")
+        self.assertEqual(FACE_COLOURS[cell], s.capture("skin").get(250, 250), "the picked colour paints")
+        # Unchecked, the left drag pans as ever and paints nothing.
+        s.click(PAINT_ON_MODEL)
+        picked = Frame(s.capture("skin"))
+        before = self.still()
+        s.mouse_down(LEFT)
+        self.steps(STEP, 0, 5, "a left drag")
+        s.mouse_up(LEFT)
+        self.assertGreater(self.still().centre()[0], before.centre()[0], "the left drag pans")
+        self.assertEqual(picked, Frame(s.capture("skin")))
 
     def test_middle_drag_turns_and_pauses_until_f5(self):
         s = self.session

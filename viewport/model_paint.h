@@ -1,0 +1,52 @@
+// Painting on the model in the viewport: which pixels of the viewport to pick each frame, and the coordinate
+// texture that tells which texel of the skin lies under a pixel.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "skin/brush.h"
+#include "viewport/camera.h"
+
+// The coordinate texture: texel (column, row) holds red = column, green = row and a check byte, so that the
+// clear colour (black) and any colour a plugin draws without the texture almost never pass for a texel.
+void coordinateTexel(int32_t column, int32_t row, uint8_t rgb[3]);
+void fillCoordinateTexture(uint8_t *rgb);   // 256 x 256 texels, rows bottom-up, like skinGL
+
+// The texel a picked pixel shows; false for the background or anything that is not the coordinate texture.
+bool decodePickedTexel(const uint8_t rgb[3], int32_t &column, int32_t &row);
+
+// What one frame polled for painting on the model: the buttons, Ctrl, and the cursor in viewport pixels (x from
+// the left, y from the top), with whether it lies over the viewport.
+struct ModelPaintInput {
+    bool left;
+    bool right;
+    bool control;
+    bool inside;
+    CursorPoint cursor;
+};
+
+struct ModelStroke {
+    bool active;          // a painting button went down over the viewport and is still held
+    DabKind kind;
+    bool picksColour;     // it was a Ctrl + left click: it picks the pen colour and paints nothing
+    CursorPoint last;     // the last sampled position
+};
+
+extern ModelStroke modelStroke;
+
+void resetModelStroke();
+
+// What to do this frame.
+struct ModelPaintPlan {
+    bool began;           // a stroke began (an undo step opens unless it picks a colour)
+    bool ended;           // the stroke ended (its button was released)
+    std::vector<CursorPoint> samples;   // viewport pixels whose texels get a dab, or whose colour is picked
+};
+
+// Sampling every this many pixels of a smooth stroke makes a fast drag an unbroken line on the surface.
+enum : int32_t { MODEL_SAMPLE_SPACING = 2 };
+
+// A stroke begins when exactly one of the two buttons goes down over the viewport and lasts until that button
+// is up. Its first frame samples the cursor; later frames, the one that sees the release included, sample only
+// when the cursor moved: the new position, and with smooth every MODEL_SAMPLE_SPACING pixels along the way.
+void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan);

@@ -1,0 +1,163 @@
+// Painting on the model: each frame, the texels under the cursor are found by drawing the model once more
+// through the plugin with a coordinate texture in place of the skin, and painted like dabs on the skin view.
+#include "viewport/paint_on_model.h"
+
+#include <GL/gl.h>
+
+#include <vector>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "pattern/pattern_view.h"
+#include "plugins/plugin_slot.h"
+#include "resources/resource.h"
+#include "skin/brush.h"
+#include "skin/history.h"
+#include "skin/skin_refresh.h"
+#include "skin/skin_store.h"
+#include "skin/skin_view.h"
+#include "viewport/model_paint.h"
+
+enum : int32_t { VIEWPORT_SIDE = 512 };
+
+static GLuint coordinateTexture;
+
+static void createCoordinateTexture()
+{
+    static uint8_t texels[SKIN_BYTES];
+    fillCoordinateTexture(texels);
+    GLint skin = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &skin);
+    glGenTextures(1, &coordinateTexture);
+    glBindTexture(GL_TEXTURE_2D, coordinateTexture);
+    // Nearest texel, no levels: a pixel shows exactly one texel's code. Coordinates repeat as the skin's do.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, SKIN_SIDE, SKIN_SIDE, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(skin));
+}
+
+struct PickedTexel {
+    bool found;
+    int32_t column;
+    int32_t row;
+};
+
+// Draws the model with the coordinate texture, clipped by the scissor to the rectangle around the samples, and
+// reads that rectangle back: one extra draw a frame however many samples. The rectangle is cleared again for the
+// visible frame, and every piece of state the pass touches is put back.
+static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<PickedTexel> &picked)
+{
+    picked.assign(samples.size(), PickedTexel{false, 0, 0});
+    int32_t left = VIEWPORT_SIDE, top = VIEWPORT_SIDE, right = -1, bottom = -1;
+    for (const CursorPoint &p : samples) {
+        if (p.x < 0 || p.y < 0 || p.x >= VIEWPORT_SIDE || p.y >= VIEWPORT_SIDE)
+            continue;
+        left = p.x < left ? p.x : left;
+        right = p.x > right ? p.x : right;
+        top = p.y < top ? p.y : top;
+        bottom = p.y > bottom ? p.y : bottom;
+    }
+    if (right < left || !modelReady || !hasTexCoords || !pluginSlot.sk_draw)
+        return;
+    if (!coordinateTexture)
+        createCoordinateTexture();
+    int32_t width = right - left + 1, height = bottom - top + 1;
+    int32_t glBottom = VIEWPORT_SIDE - 1 - bottom;   // GL counts rows from the bottom
+    static std::vector<uint8_t> pixels;
+    pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
+
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(left, glBottom, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    glDisable(GL_DITHER);
+    glDisable(GL_FOG);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, coordinateTexture);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    pluginSlot.sk_draw();
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(left, glBottom, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glPopClientAttrib();
+    glPopAttrib();
+
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const CursorPoint &p = samples[i];
+        if (p.x < left || p.x > right || p.y < top || p.y > bottom)
+            continue;
+        size_t at = (static_cast<size_t>(bottom - p.y) * static_cast<size_t>(width) + static_cast<size_t>(p.x - left)) * 3;
+        picked[i].found = decodePickedTexel(&pixels[at], picked[i].column, picked[i].row);
+    }
+}
+
+static bool buttonDown(int key)
+{
+    return GetAsyncKeyState(key) != 0;
+}
+
+static void endModelStroke()
+{
+    if (!modelStroke.picksColour && endHistoryStep())
+        markTextureChanged();
+    updateUndoButtons();
+}
+
+void paintOnModelFrame()
+{
+    if (!isChecked(IDC_PAINT_ON_MODEL)) {
+        if (modelStroke.active) {
+            modelStroke.active = false;
+            endModelStroke();
+        }
+        return;
+    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    CursorPoint screen = {cursor.x, cursor.y};
+    ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL),
+                             cursorInViewport(screen, clientOriginX, clientOriginY),
+                             CursorPoint{cursor.x - clientOriginX - 10, cursor.y - clientOriginY - 10}};
+    static ModelPaintPlan plan;
+    planModelPaint(input, isChecked(IDC_SMOOTH_STROKES), plan);
+    if (plan.began) {
+        finishStroke();
+        if (!modelStroke.picksColour)
+            beginHistoryStep();
+    }
+    if (!plan.samples.empty()) {
+        static std::vector<PickedTexel> picked;
+        pickTexels(plan.samples, picked);
+        bool usePattern = isChecked(IDC_USE_PATTERN);
+        SkinRect changed = noTexels();
+        bool dabbed = false;
+        for (const PickedTexel &t : picked) {
+            if (!t.found)
+                continue;
+            if (modelStroke.picksColour) {
+                pickTexelColour(t.column, t.row);
+                penColorChanged();
+                continue;
+            }
+            changed = joinRects(changed, paintDabAt(modelStroke.kind, t.column, t.row, usePattern));
+            dabbed = true;
+        }
+        if (dabbed) {
+            noteDab(changed, textureOnTheFly != 0);
+            refreshPaintedSkin();
+        }
+    }
+    if (plan.ended)
+        endModelStroke();
+}
+
+bool paintingOnModel()
+{
+    return modelStroke.active;
+}
