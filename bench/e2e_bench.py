@@ -4,8 +4,9 @@
     python3 bench/e2e_bench.py --win-build build/win [--dabs 2000] [--runs 5]
 
 - microseconds per dab: a burst of WM_MOUSEMOVE messages posted to the skin view (pen, and the default pattern,
-  in the classic and the mipmap upload modes) timed until a last dab at a marker shows on screen, minus the
-  time of the marker alone; the median of several runs;
+  in the classic and the mipmap upload modes, one dab a message) timed until a last dab at a marker shows on
+  screen, minus the time of the marker alone; the median of several runs. The same burst without a button
+  gives the floor: what the messages alone cost;
 - frames a second: the recorder test plugin logs the time of every draw;
 - CPU use while idle with the default box spinning: the process's user + system time over a while.
 
@@ -22,9 +23,10 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
 
-USE_PATTERN, CLASSIC, MIPMAP = 1026, 1018, 1019
+USE_PATTERN, CLASSIC, MIPMAP, SMOOTH_STROKES = 1026, 1018, 1019, 1042
 MODEL_PATH, LOAD = 1005, 1006
 MK_LBUTTON = 0x1
+PAINT_ON_MODEL = 1043
 MARKERS = [(250, 8 + 40 * i) for i in range(6)]   # far enough apart that no dab or stamp reaches another
 
 
@@ -52,7 +54,8 @@ def cpu_seconds(pids):
     return total / ticks
 
 
-def measure_dabs(s, dabs, runs, pattern, mipmap):
+def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON):
+    """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted)."""
     values = []
     for run in range(runs):
         s.start("bench-dabs")
@@ -61,11 +64,15 @@ def measure_dabs(s, dabs, runs, pattern, mipmap):
             s.click(USE_PATTERN)
         if mipmap:
             s.click(MIPMAP)
+        try:
+            s.click(SMOOTH_STROKES)
+        except harness.HarnessError:
+            pass   # a build from before smoothing: one dab a message already
         time.sleep(0.5)
         mx, my = MARKERS[run % 3 * 2]
         alone = int(s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)[0])
         mx, my = MARKERS[run % 3 * 2 + 1]
-        burst = int(s.driver("post-dabs", dabs, mx, my, MK_LBUTTON, timeout=120)[0])
+        burst = int(s.driver("post-dabs", dabs, mx, my, wparam, timeout=120)[0])
         values.append((burst - alone) / dabs)
     return statistics.median(values), min(values), max(values)
 
@@ -91,6 +98,43 @@ def idle_cpu(s, seconds=10.0):
     return 100.0 * (cpu_seconds(pids) - before) / (time.monotonic() - started)
 
 
+def wiggle_args(moves, dx, pause):
+    """xdotool arguments that move the real cursor dx pixels to and fro, one move every pause seconds."""
+    steps = []
+    for k in range(moves):
+        steps += ["mousemove_relative", "--", str(dx if k % 2 == 0 else -dx), "0", "sleep", str(pause)]
+    return steps
+
+
+def picks_per_second(s, heavy, seconds=3.0, jump=300):
+    """Painting on the model while the cursor jumps `jump` pixels to and fro every 20 ms, with "Smooth strokes":
+    each frame that sees a jump picks jump / 2 samples in one extra draw of the model. recorder.dll logs every
+    draw (visible frames and pick passes alike); returns (frames a second, pick passes a second, picks a second).
+    heavy: the recorder's square of 100,352 triangles instead of one quad."""
+    work = s.start("bench-picks", plugins=[], extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
+    s.wait_main()
+    s.set_text(MODEL_PATH, "frames-heavy" if heavy else "frames")
+    s.click(LOAD)
+    s.click(USE_PATTERN)
+    s.click(PAINT_ON_MODEL)
+    s.activate()
+    view = s.client_origin()["viewport"]
+    s.mouse_move(view.x + 256 - jump // 2, view.y + 256)
+    time.sleep(1.0)
+    log = work / "plugin_calls.log"
+    before = len(log.read_text().splitlines())
+    s.mouse_down(1)
+    s.xdotool(*wiggle_args(int(seconds / 0.02), jump, 0.02))
+    s.mouse_up(1)
+    draws = [(int(m.group(1)), m.group(2)) for m in re.finditer(
+        r"^frame us=(\d+) yaw=\S+ texture=(\d+)", "\n".join(log.read_text().splitlines()[before:]), re.M)]
+    # A pick pass draws with the coordinate texture bound, the frames with the skin texture: the commoner one.
+    skin = max(set(t for _, t in draws), key=[t for _, t in draws].count)
+    passes = sum(1 for _, t in draws if t != skin)
+    span = (draws[-1][0] - draws[0][0]) / 1e6
+    return (len(draws) - passes) / span, passes / span, passes * (jump // 2) / span
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--win-build", default="build/win")
@@ -100,6 +144,8 @@ def main():
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
     with harness.Session("e2e-bench", win_build) as s:
+        median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, wparam=0)
+        print("%-15s %7.1f us a message (runs %.1f .. %.1f)" % ("no button", median, low, high))
         for pattern in (False, True):
             for mipmap in (False, True):
                 median, low, high = measure_dabs(s, args.dabs, args.runs, pattern, mipmap)
@@ -107,6 +153,10 @@ def main():
                     "pattern" if pattern else "pen", "mipmap" if mipmap else "classic", median, low, high))
         print("frames a second: %.1f" % frames_per_second(s))
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s))
+        for heavy in (False, True):
+            frames, passes, picks = picks_per_second(s, heavy)
+            print("painting on %s: %.0f frames, %.0f pick passes and %.0f picks a second" % (
+                "100,352 triangles" if heavy else "one quad", frames, passes, picks))
 
 
 if __name__ == "__main__":

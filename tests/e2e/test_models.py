@@ -356,7 +356,7 @@ class PluginCalls(ModelTestCase):
         self.load("frames")
         time.sleep(3.0)
         frames = [(int(m.group(1)), float(m.group(2))) for m in
-                  re.finditer(r"^frame us=(\d+) yaw=(\S+)$", "\n".join(self.log_lines()), re.M)][30:]
+                  re.finditer(r"^frame us=(\d+) yaw=(\S+) texture=\d+$", "\n".join(self.log_lines()), re.M)][30:]
         self.assertGreater(len(frames), 40, "too few frames were drawn")
         steps = {round((b[1] - a[1]) % 360.0, 2) for a, b in zip(frames, frames[1:])}
         self.assertEqual({0.5}, steps, "every frame turns the model by half a degree")

@@ -13,9 +13,13 @@
  *   sk_info
  *   sk_draw matrix=<mode> texture=<name> texture2d=<0|1> lighting=<0|1> colormaterial=<0|1> depth=<0|1>
  *   sk_draw calls=<n>
- *   frame us=<microseconds> yaw=<degrees>        (only for a model whose name contains "frames": every
- *                                                  draw, with the performance-counter time and the turn
- *                                                  about the vertical axis read from the modelview matrix)
+ *   frame us=<microseconds> yaw=<degrees> texture=<name>
+ *                                                 (only for a model whose name contains "frames": every
+ *                                                  draw, with the performance-counter time, the turn about
+ *                                                  the vertical axis read from the modelview matrix, and the
+ *                                                  texture bound)
+ * A model whose name contains "heavy" is the same square cut into 224 x 224 quads (100,352 triangles), drawn
+ * with vertex arrays: a heavy model for timing.
  * sk_draw runs every frame, so only the first call of a run of consecutive draws is written (with the GL
  * state it found: mode is modelview, projection, texture or a number); the run's length follows as
  * "sk_draw calls=<n>" when another export is called, if the run had more than one call.
@@ -189,11 +193,41 @@ static void logFrame(void)
 {
     LARGE_INTEGER now, frequency;
     GLfloat m[16];
+    GLint texture = 0;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    appendLine("frame us=%lld yaw=%.3f", (long long)(now.QuadPart * 1000000.0 / frequency.QuadPart),
-               atan2(m[8], m[0]) * 180.0 / 3.14159265358979);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+    appendLine("frame us=%lld yaw=%.3f texture=%d", (long long)(now.QuadPart * 1000000.0 / frequency.QuadPart),
+               atan2(m[8], m[0]) * 180.0 / 3.14159265358979, (int)texture);
+}
+
+enum { HEAVY_CELLS = 224 };
+
+static void drawHeavySquare(void)
+{
+    static GLfloat vertices[(HEAVY_CELLS + 1) * 2 * 3], uvs[(HEAVY_CELLS + 1) * 2 * 2];
+    int i, j;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glNormal3f(0.0f, 0.0f, 1.0f);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, vertices);
+    glTexCoordPointer(2, GL_FLOAT, 0, uvs);
+    for (j = 0; j < HEAVY_CELLS; ++j) {
+        for (i = 0; i <= HEAVY_CELLS; ++i) {
+            int k;
+            for (k = 0; k < 2; ++k) {
+                float u = (float)i / HEAVY_CELLS, v = (float)(j + k) / HEAVY_CELLS;
+                GLfloat *p = vertices + (i * 2 + k) * 3, *t = uvs + (i * 2 + k) * 2;
+                p[0] = -10.0f + 20.0f * u, p[1] = -10.0f + 20.0f * v, p[2] = 0.0f;
+                t[0] = u, t[1] = v;
+            }
+        }
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, (HEAVY_CELLS + 1) * 2);
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 /* A white square of side 20 facing the viewer, textured with whatever is bound. */
@@ -203,7 +237,10 @@ SK_EXPORT int sk_draw(void)
         logFrame();
     if (drawRun++ == 0)
         logDrawState();
-    drawTestQuad();
+    if (nameHas("heavy"))
+        drawHeavySquare();
+    else
+        drawTestQuad();
     return 1;
 }
 
