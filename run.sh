@@ -11,7 +11,7 @@ esac
 tools/deps.sh
 tools/build.sh --win-only
 if [ -z "${DISPLAY:-}" ]; then
-  exec python3 tools/screenshot.py --win-build "$PWD/build/win" --out "$PWD/build/screenshot.png"
+  exec python3 tools/screenshot.py --win-build "$PWD/build/win" --out "$PWD/build/screenshot.png" --demo
 fi
 export WINEPREFIX="${WINEPREFIX:-$PWD/build/win/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cd build/win/dist

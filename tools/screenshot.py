@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Starts Pelterine on a virtual display, saves a screenshot of its main window and closes it.
 
-With --demo the grid is shown and a tinted stroke is painted first (the picture in the README).
+With --demo the grid is shown and tinted strokes are painted first, on the flat texture and on the model (the
+picture in the README).
 """
 import argparse
 import subprocess
@@ -18,6 +19,16 @@ def paint_demo(session):
     session.click(1029)                      # tint the pattern brush with the pen colour
     for i in range(40):                      # a stroke around the four side faces of the box
         session.mouse("ldown", 8 + i * 6, 96 + (i % 8) * 2)
+    # A stroke painted on the model itself, with the spin waiting while the button is held.
+    session.click(1043)
+    session.activate()
+    view = session.client_origin()["viewport"]
+    session.mouse_move(view.x + 170, view.y + 330)
+    session.mouse_down(1)
+    for step in range(24):
+        time.sleep(0.05)
+        session.mouse_move(view.x + 170 + step * 7, view.y + 330 - step * 2 - (step % 6) * 6)
+    session.mouse_up(1)
 
 
 def main():

@@ -37,7 +37,7 @@ bool decodePickedTexel(const uint8_t rgb[3], int32_t &column, int32_t &row)
 
 void resetModelStroke()
 {
-    modelStroke = ModelStroke{false, DabKind::none, false, CursorPoint{0, 0}};
+    modelStroke = ModelStroke{false, DabKind::none, false, CursorPoint{0, 0}, false, 0, 0};
 }
 
 void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan)
@@ -65,7 +65,19 @@ void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan
     }
     if (!in.inside || in.left == in.right)
         return;
-    modelStroke = ModelStroke{true, in.left ? DabKind::pen : DabKind::eraser, in.left && in.control, in.cursor};
+    modelStroke = ModelStroke{true, in.left ? DabKind::pen : DabKind::eraser, in.left && in.control, in.cursor,
+                              false, 0, 0};
     plan.began = true;
     plan.samples.push_back(in.cursor);
+}
+
+bool spaceModelDab(int32_t column, int32_t row, int32_t spacing)
+{
+    int32_t dx = column - modelStroke.dabColumn, dy = row - modelStroke.dabRow;
+    if (modelStroke.dabbed && dx < spacing && -dx < spacing && dy < spacing && -dy < spacing)
+        return false;
+    modelStroke.dabbed = true;
+    modelStroke.dabColumn = column;
+    modelStroke.dabRow = row;
+    return true;
 }

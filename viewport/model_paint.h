@@ -30,6 +30,9 @@ struct ModelStroke {
     DabKind kind;
     bool picksColour;     // it was a Ctrl + left click: it picks the pen colour and paints nothing
     CursorPoint last;     // the last sampled position
+    bool dabbed;          // a dab has been laid, at texel (dabColumn, dabRow)
+    int32_t dabColumn;
+    int32_t dabRow;
 };
 
 extern ModelStroke modelStroke;
@@ -50,3 +53,8 @@ enum : int32_t { MODEL_SAMPLE_SPACING = 2 };
 // is up. Its first frame samples the cursor; later frames, the one that sees the release included, sample only
 // when the cursor moved: the new position, and with smooth every MODEL_SAMPLE_SPACING pixels along the way.
 void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan);
+
+// Whether the texel a smooth stroke's sample found gets a dab: the samples lie a couple of screen pixels apart,
+// often on the same texel, so dabs keep the flat view's spacing instead: none closer than `spacing` texels along
+// both axes to the last one. A pattern then darkens on the model as it does on the flat view.
+bool spaceModelDab(int32_t column, int32_t row, int32_t spacing);

@@ -16,6 +16,7 @@
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
+#include "skin/stroke.h"
 #include "viewport/model_paint.h"
 
 enum : int32_t { VIEWPORT_SIDE = 512 };
@@ -135,6 +136,8 @@ void paintOnModelFrame()
         static std::vector<PickedTexel> picked;
         pickTexels(plan.samples, picked);
         bool usePattern = isChecked(IDC_USE_PATTERN);
+        bool smooth = isChecked(IDC_SMOOTH_STROKES);
+        int32_t spacing = dabSpacing(brushSide(modelStroke.kind, usePattern));
         SkinRect changed = noTexels();
         bool dabbed = false;
         for (const PickedTexel &t : picked) {
@@ -145,6 +148,8 @@ void paintOnModelFrame()
                 penColorChanged();
                 continue;
             }
+            if (smooth && !spaceModelDab(t.column, t.row, spacing))
+                continue;
             changed = joinRects(changed, paintDabAt(modelStroke.kind, t.column, t.row, usePattern));
             dabbed = true;
         }

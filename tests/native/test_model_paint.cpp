@@ -62,6 +62,16 @@ TEST(ModelPaintPlan, WithoutSmoothingEachFrameSamplesTheCursorOnly)
     EXPECT_TRUE(plan.samples[0].x == 200 && plan.samples[0].y == 300);
 }
 
+TEST(ModelPaintPlan, SmoothDabsKeepTheirSpacingInTexels)
+{
+    resetModelStroke();
+    const int32_t texels[][2] = {{10, 10}, {10, 10}, {13, 10}, {14, 10}, {14, 6}, {200, 40}};
+    std::vector<bool> dabbed;
+    for (const auto &t : texels)
+        dabbed.push_back(spaceModelDab(t[0], t[1], 4));
+    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), dabbed);
+}
+
 TEST(ModelPaintPlan, ControlClickPicksAtThePressAndPaintsNothingMore)
 {
     resetModelStroke();
