@@ -256,6 +256,7 @@ class Session:
         self.program = None       # Popen of `wine pelterine.exe`
         self.display = None
         self._xvfb = self._openbox = self._wineserver = self._lock_file = None
+        self._real_input = False
         self._log = None
         self._in_context = False
         self._viewport_rect = None   # screen rectangle of the viewport, known once per program start
@@ -470,8 +471,9 @@ class Session:
         return code
 
     def stop_program(self, restart_server=True):
-        """Ends the program if it still runs: by its PID, then every process of the prefix, so that
-        none of its windows or message boxes can mislead the next start."""
+        """Ends the program if it still runs, by its PID. The Wine server is restarted only when it may hold
+        state that could mislead the next start: after real X input (Wine keeps its own idea of focus, capture
+        and pressed keys) or when the process would not die."""
         if self.program is None:
             return
         if self.program.poll() is None:
@@ -479,11 +481,14 @@ class Session:
             self.program.kill()
             try:
                 self.program.wait(10)
+                died = True
             except subprocess.TimeoutExpired:
-                pass
-            self._stop_wineserver()
-            if restart_server:
-                self._start_wineserver()
+                died = False
+            if not died or self._real_input:
+                self._stop_wineserver()
+                if restart_server:
+                    self._start_wineserver()
+        self._real_input = False
         self.program = None
         if self._log:
             self._log.close()
@@ -775,6 +780,7 @@ class Session:
     # ---- real input through X
 
     def xdotool(self, *args):
+        self._real_input = True
         try:
             r = subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, capture_output=True, text=True,
                                timeout=DEFAULT_TIMEOUT * 2)
