@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/shell.h"
 #include "app/state.h"
+#include "plugins/plugin_guard.h"
 #include "resources/resource.h"
 #include "skin/skin_view.h"
 #include "viewport/viewport.h"
@@ -83,6 +84,8 @@ void runFrameLoop()
         }
         noteFrameStart(framePacer, now);
         renderFrame();
+        // A plugin that faulted while drawing is reported here, after its frame, never from inside GL drawing.
+        reportPluginFault();
     }
 }
 

@@ -20,6 +20,7 @@ add_executable(pelterine WIN32
   viewport/frame.cpp
   viewport/paint_on_model.cpp
   plugins/plugin_slot.cpp
+  plugins/plugin_guard.cpp
   plugins/model.cpp
   plugins/plugins_dialog.cpp
   resources/pelterine.rc

@@ -4,6 +4,7 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "plugins/model_filters.h"
+#include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "skin/grid.h"
@@ -11,17 +12,18 @@
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 
-void buildGrid()
+bool buildGrid()
 {
     clearGrid(gridLayer);
     if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab)
-        return;
+        return true;
     int count = 0;
     int flag = 0;
-    pluginSlot.sk_getinfo(&count, &flag);
-    TexCoordTriangle **table = pluginSlot.sk_gettexcoord();
+    TexCoordTriangle **table = nullptr;
+    if (!guardedGetInfo(&count, &flag) || !guardedGetTexCoord(table))
+        return false;
     drawGridTable(table, count, gridLayer);
-    pluginSlot.sk_freetexcoordtab(count, table);
+    return guardedFreeTexCoordTab(count, table);
 }
 
 void loadModel(const char *path)
@@ -33,21 +35,31 @@ void loadModel(const char *path)
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
         return;
     }
-    pluginSlot.sk_load(path);
+    // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
+    if (!guardedLoad(path)) {
+        reportPluginFault();
+        return;
+    }
     hasTexCoords = 0;
     if (pluginSlot.sk_getinfo) {
         int count = 0;
         int flag = 0;
-        pluginSlot.sk_getinfo(&count, &flag);
+        if (!guardedGetInfo(&count, &flag)) {
+            reportPluginFault();
+            return;
+        }
         hasTexCoords = flag;
     }
     modelReady = 1;
     rebuildMipmaps();
     // The view is repainted before the new grid is composed: it shows the new composition from its next repaint.
     repaintSkinView();
-    if (hasTexCoords)
-        buildGrid();
-    else
+    if (hasTexCoords) {
+        if (!buildGrid()) {
+            reportPluginFault();
+            return;
+        }
+    } else
         CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
     noteViewNotShown();
@@ -64,7 +76,9 @@ void loadModelCommand()
 static char *chooseModelPath()
 {
     char filters[MODEL_FILTERS_BYTES];
-    const char *pluginFilters = pluginSlot.sk_filefilter ? pluginSlot.sk_filefilter() : nullptr;
+    const char *pluginFilters = nullptr;
+    if (pluginSlot.sk_filefilter && !guardedFileFilter(pluginFilters))
+        return nullptr;
     if (composeModelFilters(pluginFilters, filters))
         return chooseOpenPathFrom(filters);
     return chooseOpenPath("Vantrel Morvane (*.vmr)", "*.vmr");
@@ -73,6 +87,10 @@ static char *chooseModelPath()
 void chooseModelCommand()
 {
     char *path = chooseModelPath();
+    if (pluginFaultPending()) {   // the plugin faulted naming its files: no chooser, no model
+        reportPluginFault();
+        return;
+    }
     if (!path) {
         showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;

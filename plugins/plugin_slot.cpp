@@ -6,6 +6,11 @@
 #include <cstring>
 
 #include "app/shell.h"
+#include "app/state.h"
+#include "plugins/plugin_guard.h"
+#include "skin/grid.h"
+#include "skin/skin_store.h"
+#include "skin/skin_view.h"
 #include "resources/resource.h"
 
 PluginSlot pluginSlot;
@@ -39,7 +44,11 @@ int loadPlugin(const char *fileName)
         return 0;
     char path[256];
     pluginPath(fileName, path);
-    pluginSlot.module = LoadLibraryA(path);
+    if (!guardedLoadLibrary(path, pluginSlot.module)) {
+        replaceSlotName(fileName);
+        reportPluginFault();
+        return 0;
+    }
     if (!pluginSlot.module)
         return 0;
     replaceSlotName(fileName);
@@ -68,8 +77,23 @@ int loadPlugin(const char *fileName)
 
 void unloadPlugin()
 {
-    if (pluginSlot.module)
-        FreeLibrary(pluginSlot.module);
+    if (pluginSlot.module && !guardedFreeLibrary(pluginSlot.module)) {
+        reportPluginFault();
+        return;
+    }
     std::free(pluginSlot.name);
     pluginSlot = PluginSlot{};
+}
+
+void abandonPlugin()
+{
+    std::free(pluginSlot.name);
+    pluginSlot = PluginSlot{};
+    modelReady = 0;
+    hasTexCoords = 0;
+    clearGrid(gridLayer);
+    CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+    refreshSkinView();
+    repaintSkinView();
+    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, "(no plugin)");
 }

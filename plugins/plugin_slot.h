@@ -26,11 +26,16 @@ template <typename Fn> Fn findExport(HMODULE module, const char *name)
 
 int loadPlugin(const char *fileName);
 void unloadPlugin();
+// Empties the slot after its plugin faulted, as switching to no plugin would, but leaves the library mapped:
+// its DllMain may fault again, and nothing says its state still allows a clean detach. The model is no longer
+// drawn, the grid is cleared and control 1034 says "(no plugin)"; the texture is not touched.
+void abandonPlugin();
 // "plugins\<name>" bounded to 255 characters, as LoadLibraryA receives it.
 void pluginPath(const char *fileName, char (&path)[256]);
 
 void loadModel(const char *path);
-void buildGrid();
+// False when the plugin faulted on the way (the fault is pending).
+bool buildGrid();
 void loadModelCommand();
 void chooseModelCommand();
 

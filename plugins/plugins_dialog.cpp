@@ -5,6 +5,7 @@
 
 #include "app/shell.h"
 #include "app/state.h"
+#include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 
@@ -55,6 +56,13 @@ static bool sameNameIgnoringCase(const char *a, const char *b)
     }
 }
 
+// A library that faults while the dialog describes it is only described so: the plugin slot is not its.
+static void describeCrash(HWND dialog)
+{
+    forgetPluginFault();
+    SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "this plugin crashed while describing itself");
+}
+
 // Loads the selected library for this alone, asks for its description and checks its two required exports.
 static void showPluginInformation(HWND dialog)
 {
@@ -63,7 +71,11 @@ static void showPluginInformation(HWND dialog)
         return;
     char path[256];
     pluginPath(name.c_str(), path);
-    HMODULE library = LoadLibraryA(path);
+    HMODULE library = nullptr;
+    if (!guardedLoadLibrary(path, library)) {
+        describeCrash(dialog);
+        return;
+    }
     if (!library) {
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "unable to load this plugin, it may be cancerous");
         return;
@@ -71,19 +83,23 @@ static void showPluginInformation(HWND dialog)
     SkInfoFn info = findExport<SkInfoFn>(library, "sk_info");
     bool hasLoad = GetProcAddress(library, "sk_load") != nullptr;
     bool hasDraw = GetProcAddress(library, "sk_draw") != nullptr;
-    if (info) {
-        const char *text = info();
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text ? text : "");
-    } else {
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no information about this plugin");
+    const char *text = nullptr;
+    if (info && !guardedInfo(info, text)) {
+        describeCrash(dialog);   // the library stays mapped: it may not survive its own detach
+        return;
     }
+    if (info)
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text ? text : "");
+    else
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no information about this plugin");
     if (!hasLoad && hasDraw)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_load' plugin function");
     if (!hasDraw && hasLoad)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_draw' plugin function");
     if (!hasLoad && !hasDraw)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions");
-    FreeLibrary(library);
+    if (!guardedFreeLibrary(library))
+        describeCrash(dialog);
 }
 
 static void selectCurrentPlugin(HWND dialog)

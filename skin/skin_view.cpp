@@ -257,6 +257,11 @@ void createSkinView()
     UpdateWindow(skinViewWindow);
 }
 
+void bindSkinTexture()
+{
+    glBindTexture(GL_TEXTURE_2D, skinTexture);
+}
+
 void textureOnTheFlyCommand()
 {
     bool onTheFly = isChecked(IDC_TEXTURE_ON_THE_FLY);

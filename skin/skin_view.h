@@ -15,6 +15,8 @@ constexpr int skinViewLayoutLeft = 545;
 constexpr int skinViewLayoutTop = 227;
 
 void createSkinView();
+// Binds the skin texture again, after a plugin that faulted may have left another bound.
+void bindSkinTexture();
 void repaintSkinView();
 void uploadTexture();
 void rebuildMipmaps();

@@ -9,6 +9,7 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "pattern/pattern_view.h"
+#include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "skin/brush.h"
@@ -18,6 +19,7 @@
 #include "skin/skin_view.h"
 #include "skin/stroke.h"
 #include "viewport/model_paint.h"
+#include "viewport/viewport.h"
 
 enum : int32_t { VIEWPORT_SIDE = 512 };
 
@@ -61,7 +63,7 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
         top = p.y < top ? p.y : top;
         bottom = p.y > bottom ? p.y : bottom;
     }
-    if (right < left || !modelReady || !hasTexCoords || !pluginSlot.sk_draw)
+    if (right < left || !modelReady || !hasTexCoords || !pluginSlot.sk_draw || pluginFaultPending())
         return;
     if (!coordinateTexture)
         createCoordinateTexture();
@@ -82,12 +84,15 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, coordinateTexture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    pluginSlot.sk_draw();
+    bool drawn = drawPluginModel();
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(left, glBottom, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    if (drawn)
+        glReadPixels(left, glBottom, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPopClientAttrib();
     glPopAttrib();
+    if (!drawn)
+        return;   // nothing picked; the frame loop reports the plugin
 
     for (size_t i = 0; i < samples.size(); ++i) {
         const CursorPoint &p = samples[i];

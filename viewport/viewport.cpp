@@ -166,6 +166,12 @@ static void setupProjection()
     glLoadIdentity();
 }
 
+void restoreRenderingState()
+{
+    setupRenderingState();
+    setupProjection();
+}
+
 static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {

@@ -15,3 +15,11 @@ endforeach()
 
 # A file named like a library that is not one: LoadLibraryA refuses it.
 file(WRITE ${TEST_PLUGIN_DIR}/notadll.dll "This is a text file, not a library.\n")
+
+# A C++ plugin that faults where its file name says (see faulty.cpp); a test copies it under such names.
+add_model_plugin(testplugin_faulty ${TEST_PLUGIN_DIR} ${CMAKE_CURRENT_LIST_DIR}/faulty.cpp)
+set_target_properties(testplugin_faulty PROPERTIES OUTPUT_NAME faulty)
+if(MINGW)
+  target_compile_options(testplugin_faulty PRIVATE -Wall -Wextra)
+endif()
+add_dependencies(test_plugins testplugin_faulty)

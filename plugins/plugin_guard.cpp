@@ -1,0 +1,372 @@
+// The guard around every call into a model plugin: a frame with its own exception handler between the program
+// and the plugin, which takes the faults the plugin did not handle itself and resumes in that frame.
+#include "plugins/plugin_guard.h"
+
+#include <cstdint>
+#include <string>
+
+#include "app/shell.h"
+#include "plugins/plugin_slot.h"
+
+// One call through the guard: the function, up to two arguments passed in the first two argument registers
+// (every export takes at most two, each a pointer or an int), the result register, and the exception that
+// ended the call when it faulted. The offsets are known to the trampoline below.
+struct GuardedCall {
+    const void *function;
+    uintptr_t first;
+    uintptr_t second;
+    uintptr_t result;
+    DWORD exceptionCode;
+};
+
+// C++ exceptions of GCC's runtime travel as structured exceptions with these codes ("GCC" plus a kind).
+enum : DWORD { GCC_EXCEPTION_MASK = 0xDFFFFFFF, GCC_EXCEPTION = 0x00474343 };
+
+struct PendingFault {
+    bool pending;
+    const char *function;
+};
+static PendingFault pendingFault;
+
+#if defined(_MSC_VER)
+
+extern "C" int guardPluginCall(GuardedCall *call);
+
+static int faultFilter(GuardedCall *call, DWORD code)
+{
+    call->exceptionCode = code;
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+extern "C" int guardPluginCall(GuardedCall *call)
+{
+    typedef uintptr_t (*TwoArguments)(uintptr_t, uintptr_t);
+    __try {
+        call->result = reinterpret_cast<TwoArguments>(const_cast<void *>(call->function))(call->first, call->second);
+        return 0;
+    } __except (faultFilter(call, GetExceptionCode())) {
+        return 1;
+    }
+}
+
+#elif defined(__GNUC__) && defined(__x86_64__)
+
+// GCC has no __try. The trampoline below is a frame that names its own handler in its unwind information
+// (.seh_handler ... @except), so the system asks it about every exception raised below it that no deeper frame
+// handled. It keeps every callee-saved register, xmm6-xmm15 and the floating-point control words in its frame,
+// calls the function, and returns 0 with the result stored; after a fault the handler makes it continue at
+// guardRecovered with its own stack pointer, which puts the control words back and returns 1.
+extern "C" int guardPluginCall(GuardedCall *call);
+extern "C" void guardRecovered();
+
+// Where the trampoline keeps the call record, from its stack pointer after the prologue (the establisher frame).
+enum { GUARD_CALL_SLOT = 192 };
+
+asm(R"(
+    .text
+    .p2align 4
+    .globl guardPluginCall
+    .def guardPluginCall; .scl 2; .type 32; .endef
+    .seh_proc guardPluginCall
+guardPluginCall:
+    pushq %rbp
+    .seh_pushreg %rbp
+    pushq %rbx
+    .seh_pushreg %rbx
+    pushq %rsi
+    .seh_pushreg %rsi
+    pushq %rdi
+    .seh_pushreg %rdi
+    pushq %r12
+    .seh_pushreg %r12
+    pushq %r13
+    .seh_pushreg %r13
+    pushq %r14
+    .seh_pushreg %r14
+    pushq %r15
+    .seh_pushreg %r15
+    subq $216, %rsp
+    .seh_stackalloc 216
+    movaps %xmm6, 32(%rsp)
+    .seh_savexmm %xmm6, 32
+    movaps %xmm7, 48(%rsp)
+    .seh_savexmm %xmm7, 48
+    movaps %xmm8, 64(%rsp)
+    .seh_savexmm %xmm8, 64
+    movaps %xmm9, 80(%rsp)
+    .seh_savexmm %xmm9, 80
+    movaps %xmm10, 96(%rsp)
+    .seh_savexmm %xmm10, 96
+    movaps %xmm11, 112(%rsp)
+    .seh_savexmm %xmm11, 112
+    movaps %xmm12, 128(%rsp)
+    .seh_savexmm %xmm12, 128
+    movaps %xmm13, 144(%rsp)
+    .seh_savexmm %xmm13, 144
+    movaps %xmm14, 160(%rsp)
+    .seh_savexmm %xmm14, 160
+    movaps %xmm15, 176(%rsp)
+    .seh_savexmm %xmm15, 176
+    .seh_endprologue
+    .seh_handler pluginGuardHandler, @except
+    movq %rcx, 192(%rsp)
+    stmxcsr 200(%rsp)
+    fnstcw 204(%rsp)
+    movq %rcx, %rax
+    movq 8(%rax), %rcx
+    movq 16(%rax), %rdx
+    callq *(%rax)
+    movq 192(%rsp), %rcx
+    movq %rax, 24(%rcx)
+    xorl %eax, %eax
+    jmp 1f
+    .globl guardRecovered
+guardRecovered:
+    fninit
+    fldcw 204(%rsp)
+    ldmxcsr 200(%rsp)
+    cld
+    movl $1, %eax
+1:
+    movaps 32(%rsp), %xmm6
+    movaps 48(%rsp), %xmm7
+    movaps 64(%rsp), %xmm8
+    movaps 80(%rsp), %xmm9
+    movaps 96(%rsp), %xmm10
+    movaps 112(%rsp), %xmm11
+    movaps 128(%rsp), %xmm12
+    movaps 144(%rsp), %xmm13
+    movaps 160(%rsp), %xmm14
+    movaps 176(%rsp), %xmm15
+    addq $216, %rsp
+    popq %r15
+    popq %r14
+    popq %r13
+    popq %r12
+    popq %rdi
+    popq %rsi
+    popq %rbx
+    popq %rbp
+    ret
+    .seh_endproc
+)");
+
+static bool inProgramImage(DWORD64 address)
+{
+    static DWORD64 start, end;
+    if (!start) {
+        const char *base = reinterpret_cast<const char *>(GetModuleHandleA(nullptr));
+        const IMAGE_DOS_HEADER *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(base);
+        const IMAGE_NT_HEADERS *nt = reinterpret_cast<const IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+        start = reinterpret_cast<DWORD64>(base);
+        end = start + nt->OptionalHeader.SizeOfImage;
+    }
+    return address >= start && address < end;
+}
+
+// A plugin that pumps messages (a message box of its own) runs the program's window procedures below the
+// guard: a fault there is the program's, not the plugin's, and goes the way of any other. Walks the frames from
+// the fault up to the guard's and looks for one in the program's code.
+static bool programCodeBelowGuard(const CONTEXT *fault, DWORD64 guardFrame)
+{
+    CONTEXT walk = *fault;
+    for (int frames = 0; frames < 1000000 && walk.Rsp < guardFrame; ++frames) {
+        if (inProgramImage(walk.Rip))
+            return true;
+        DWORD64 imageBase = 0;
+        PRUNTIME_FUNCTION entry = RtlLookupFunctionEntry(walk.Rip, &imageBase, nullptr);
+        if (!entry) {   // a leaf function: its return address is on top of the stack
+            walk.Rip = *reinterpret_cast<const DWORD64 *>(walk.Rsp);
+            walk.Rsp += 8;
+            continue;
+        }
+        void *handlerData = nullptr;
+        DWORD64 establisher = 0;
+        RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, walk.Rip, entry, &walk, &handlerData, &establisher, nullptr);
+    }
+    return false;
+}
+
+// Unwinding through the plugin's frames lets its own clean-up run (an MSVC runtime releases its locks in
+// __finally blocks), so that is the way back for most faults. GCC's C++ runtime cannot unwind its frames for
+// anyone but itself: for its exceptions the guard resumes without unwinding, and so it does for a stack overflow,
+// where the little stack left is better not spent on running the plugin's clean-up.
+static bool resumeWithoutUnwinding(DWORD code)
+{
+    return (code & GCC_EXCEPTION_MASK) == GCC_EXCEPTION || code == EXCEPTION_STACK_OVERFLOW;
+}
+
+extern "C" EXCEPTION_DISPOSITION pluginGuardHandler(EXCEPTION_RECORD *record, void *frame, CONTEXT *context,
+                                                    DISPATCHER_CONTEXT *dispatch)
+{
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
+        return ExceptionContinueSearch;
+    DWORD64 guardFrame = reinterpret_cast<DWORD64>(frame);
+    if (programCodeBelowGuard(context, guardFrame))
+        return ExceptionContinueSearch;
+    GuardedCall *call = *reinterpret_cast<GuardedCall **>(static_cast<char *>(frame) + GUARD_CALL_SLOT);
+    call->exceptionCode = record->ExceptionCode;
+    DWORD64 resume = reinterpret_cast<DWORD64>(&guardRecovered);
+    // A non-continuable exception cannot be resumed by continuing: it is unwound whatever raised it.
+    if (!resumeWithoutUnwinding(record->ExceptionCode) || (record->ExceptionFlags & EXCEPTION_NONCONTINUABLE)) {
+        RtlUnwindEx(frame, reinterpret_cast<void *>(resume), record, nullptr, context, dispatch->HistoryTable);
+        return ExceptionContinueSearch;   // not reached: RtlUnwindEx continues at guardRecovered
+    }
+    // The trampoline's frame is intact above the plugin's: continuing there with its stack pointer leaves the
+    // plugin's frames behind as they are. Trace and direction flags are cleared as a call expects them.
+    context->Rsp = guardFrame;
+    context->Rip = resume;
+    context->EFlags &= ~DWORD(0x500);
+    return ExceptionContinueExecution;
+}
+
+#else
+#error "The plugin guard needs MSVC's __try or GCC on x86-64"
+#endif
+
+// A stack overflow is reported with only the stack's reserve left below the fault: the handler, and the
+// system's dispatch before it, must fit there. The thread asks for a reserve of 64 KB, and a guard page is put
+// where the reserve begins, on a page of the stack that is already committed. Windows commits the stack as it
+// grows, behind a guard page that it moves down itself, so on a fresh stack this finds nothing to do; Wine
+// commits the whole stack at once with its only guard page one page above the bottom, where an overflow would
+// leave no room at all. After an overflow the system has used the guard page up, and without a new one the next
+// overflow would end the program: this puts it back, as the C runtime's _resetstkoflw does.
+static void armStackGuard()
+{
+    ULONG reserve = 64 * 1024;
+    SetThreadStackGuarantee(&reserve);
+    reserve = 0;
+    SetThreadStackGuarantee(&reserve);   // reads the reserve in force
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    uintptr_t page = system.dwPageSize;
+    volatile char here = 0;
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery(const_cast<char *>(&here), &region, sizeof region))
+        return;
+    uintptr_t bottom = reinterpret_cast<uintptr_t>(region.AllocationBase);
+    uintptr_t guard = bottom + page + ((reserve + page - 1) & ~(page - 1));
+    uintptr_t inUse = reinterpret_cast<uintptr_t>(&here) & ~(page - 1);
+    if (guard + page >= inUse)
+        return;
+    MEMORY_BASIC_INFORMATION target;
+    if (!VirtualQuery(reinterpret_cast<void *>(guard), &target, sizeof target) || target.State != MEM_COMMIT ||
+        (target.Protect & PAGE_GUARD))
+        return;
+    DWORD previous = 0;
+    VirtualProtect(reinterpret_cast<void *>(guard), page, PAGE_READWRITE | PAGE_GUARD, &previous);
+}
+
+static bool callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second, uintptr_t *result)
+{
+    static bool armed;
+    if (!armed) {
+        armStackGuard();
+        armed = true;
+    }
+    GuardedCall call = {entry, first, second, 0, 0};
+    if (guardPluginCall(&call) == 0) {
+        if (result)
+            *result = call.result;
+        return true;
+    }
+    if (call.exceptionCode == EXCEPTION_STACK_OVERFLOW)
+        armStackGuard();
+    pendingFault = PendingFault{true, function};
+    return false;
+}
+
+template <typename Fn> static const void *entryOf(Fn function)
+{
+    return reinterpret_cast<const void *>(function);
+}
+
+static uintptr_t word(const void *pointer)
+{
+    return reinterpret_cast<uintptr_t>(pointer);
+}
+
+bool guardedLoad(const char *path)
+{
+    return callGuarded("sk_load", entryOf(pluginSlot.sk_load), word(path), 0, nullptr);
+}
+
+bool guardedGetInfo(int *triangleCount, int *hasTexCoords)
+{
+    return callGuarded("sk_getinfo", entryOf(pluginSlot.sk_getinfo), word(triangleCount), word(hasTexCoords), nullptr);
+}
+
+bool guardedGetTexCoord(TexCoordTriangle **&table)
+{
+    uintptr_t result = 0;
+    bool ok = callGuarded("sk_gettexcoord", entryOf(pluginSlot.sk_gettexcoord), 0, 0, &result);
+    table = ok ? reinterpret_cast<TexCoordTriangle **>(result) : nullptr;
+    return ok;
+}
+
+bool guardedFreeTexCoordTab(int triangleCount, TexCoordTriangle **table)
+{
+    // The count travels as a 32-bit int: the callee reads only the low half of the register.
+    return callGuarded("sk_freetexcoordtab", entryOf(pluginSlot.sk_freetexcoordtab),
+                       static_cast<uint32_t>(triangleCount), word(table), nullptr);
+}
+
+bool guardedDraw()
+{
+    return callGuarded("sk_draw", entryOf(pluginSlot.sk_draw), 0, 0, nullptr);
+}
+
+bool guardedFileFilter(const char *&filters)
+{
+    uintptr_t result = 0;
+    bool ok = callGuarded("sk_filefilter", entryOf(pluginSlot.sk_filefilter), 0, 0, &result);
+    filters = ok ? reinterpret_cast<const char *>(result) : nullptr;
+    return ok;
+}
+
+bool guardedInfo(SkInfoFn info, const char *&text)
+{
+    uintptr_t result = 0;
+    bool ok = callGuarded("sk_info", entryOf(info), 0, 0, &result);
+    text = ok ? reinterpret_cast<const char *>(result) : nullptr;
+    return ok;
+}
+
+// The loader runs DllMain inside these two; they take one argument and use the C calling convention's
+// registers on x86-64 like the exports.
+bool guardedLoadLibrary(const char *path, HMODULE &module)
+{
+    uintptr_t result = 0;
+    bool ok = callGuarded("DllMain", entryOf(&LoadLibraryA), word(path), 0, &result);
+    module = ok ? reinterpret_cast<HMODULE>(result) : nullptr;
+    return ok;
+}
+
+bool guardedFreeLibrary(HMODULE module)
+{
+    return callGuarded("DllMain", entryOf(&FreeLibrary), word(module), 0, nullptr);
+}
+
+bool pluginFaultPending()
+{
+    return pendingFault.pending;
+}
+
+void forgetPluginFault()
+{
+    pendingFault = PendingFault{};
+}
+
+void reportPluginFault()
+{
+    if (!pendingFault.pending)
+        return;
+    std::string text = "The plugin '";
+    text += pluginSlot.name ? pluginSlot.name : "";
+    text += "' stopped working in ";
+    text += pendingFault.function;
+    text += " and was unloaded.";
+    forgetPluginFault();
+    abandonPlugin();
+    showMessage(text.c_str(), "Plugin Error", MB_ICONERROR);
+}
