@@ -98,7 +98,7 @@ static void restoreAfterPluginFault(const StackDepths &before)
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
     restoreRenderingState();   // leaves the modelview matrix current
     bindSkinTexture();
-    while (glGetError() != GL_NO_ERROR) {
+    for (int n = 0; n < 32 && glGetError() != GL_NO_ERROR; ++n) {   // the calls above that had nothing to end
     }
 }
 
