@@ -93,6 +93,41 @@ bool uncompressedTgaCutShort(const uint8_t *data, size_t size)
     return size < needed;
 }
 
+// The stb decoder builds each Huffman table of a JPEG into room for 256 codes without checking the counts the
+// file declares: a table claiming more would be written past that room. Its markers are walked here first,
+// as the decoder finds them (segments skipped by their length, entropy-coded data byte by byte, where 0xFF is
+// followed only by a stuffed 0 or a restart marker), and every table of every DHT segment is checked.
+bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
+{
+    size_t at = 2;
+    while (at + 1 < size) {
+        const uint8_t marker = data[at + 1];
+        if (data[at] != 0xFF || marker == 0xFF) { // bytes between segments, entropy-coded data, fill bytes
+            ++at;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) { // no length follows
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9 || at + 4 > size) // the end of the picture, or of the file
+            return true;
+        const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
+        // A table: its class and number, 16 counts of codes by length, then that many values. The decoder
+        // starts one wherever the segment has bytes left, and reads zeros past the end of the file.
+        for (size_t table = at + 4; marker == 0xC4 && table < at + 2 + length;) {
+            size_t codes = 0;
+            for (size_t i = table + 1; i <= table + 16 && i < size; ++i)
+                codes += data[i];
+            if (codes > 256)
+                return false;
+            table += 17 + codes;
+        }
+        at += 2 + (length < 2 ? 2 : length);
+    }
+    return true;
+}
+
 bool pixelsMatchSize(const Picture &picture)
 {
     return picture.width > 0 && picture.height > 0 &&
@@ -153,14 +188,16 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     if (size == 0 || size > static_cast<size_t>(INT_MAX))
         return MSG_PICTURE_DAMAGED;
     const int length = static_cast<int>(size);
+    if (uncompressedTgaCutShort(data, size))
+        return MSG_PICTURE_DAMAGED;
+    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
+        return MSG_PICTURE_DAMAGED;
     // The size from the header first: nothing too large is ever allocated.
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(data, length, &width, &height, &channels))
         return MSG_PICTURE_DAMAGED;
     if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE ||
         size_t(width) * size_t(height) > MAX_PICTURE_PIXELS)
-        return MSG_PICTURE_DAMAGED;
-    if (uncompressedTgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
 
     int decodedWidth = 0, decodedHeight = 0;

@@ -699,7 +699,7 @@ HWND fileNameControl(HWND dlg) {
 }
 
 // Picks the chooser's file type by its 1-based index, as a user choosing it in the list does: the selection
-// and the notification that makes the chooser take it.
+// and the notifications that make the chooser take it.
 int selectFileType(HWND dlg, long index) {
     HWND types = GetDlgItem(dlg, cmb1);
     if (!types) return fail(L"the chooser has no file type list");
@@ -707,9 +707,10 @@ int selectFileType(HWND dlg, long index) {
     if (!SendMessageTimeoutW(types, CB_SETCURSEL, (WPARAM)(index - 1), 0, SMTO_NORMAL, timeoutMs, &r) ||
         r != (DWORD_PTR)(index - 1))
         return fail(L"no file type " + std::to_wstring(index));
-    if (!SendMessageTimeoutW(dlg, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), (LPARAM)types, SMTO_NORMAL,
-                             timeoutMs, &r))
-        return fail(L"timeout selecting the file type");
+    // A pick in the drop-down list notifies both; the chooser takes the new type at the second (Wine only then).
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        if (!SendMessageTimeoutW(dlg, WM_COMMAND, MAKEWPARAM(cmb1, code), (LPARAM)types, SMTO_NORMAL, timeoutMs, &r))
+            return fail(L"timeout selecting the file type");
     return kOk;
 }
 

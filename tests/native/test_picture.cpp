@@ -176,7 +176,16 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
         return b;
     };
     const Bytes jpeg = writeJpeg(8, 8, Bytes(8 * 8 * 3, 90));
+    // A Huffman table that claims 512 codes, more than a table can hold.
+    Bytes overfull = jpeg;
+    for (size_t at = 2; at + 21 < overfull.size(); ++at)
+        if (overfull[at] == 0xFF && overfull[at + 1] == 0xC4) {
+            std::memset(&overfull[at + 5], 0x20, 16);
+            break;
+        }
+    ASSERT_NE(overfull, jpeg);
     const Bytes cases[] = {
+        overfull,
         Bytes(),
         cut,
         noise,
