@@ -76,21 +76,31 @@ bool storeOverWhite(const uint8_t *rgba, Picture &picture)
     return opaque;
 }
 
-// stb reads zeros past the end of a TGA, so an uncompressed one that is cut short would load with black pixels:
-// those need all their bytes. (PNG and JPEG carry their own structure; a run-length TGA has no fixed size.)
-bool uncompressedTgaCutShort(const uint8_t *data, size_t size)
+// stb reads zeros past the end of a TGA, so one that is cut short would load with black pixels (and a header
+// claiming millions of pixels would be decoded from nothing). Uncompressed, every pixel needs its bytes; run-length
+// coded, every 128 pixels need at least a packet byte and one pixel.
+bool tgaCutShort(const uint8_t *data, size_t size)
 {
     const size_t HEADER = 18;
     if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) ||
         startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
         return false;
     const uint8_t type = data[2];
-    if (type != 1 && type != 2 && type != 3)
+    const bool packed = type >= 9 && type <= 11;
+    if (!packed && (type < 1 || type > 3))
         return false;
     const size_t mapBytes = data[1] ? size_t(data[5] | data[6] << 8) * ((data[7] + 7u) / 8) : 0;
     const size_t pixels = size_t(data[12] | data[13] << 8) * size_t(data[14] | data[15] << 8);
-    const size_t needed = HEADER + data[0] + mapBytes + pixels * ((data[16] + 7u) / 8);
-    return size < needed;
+    const size_t pixelBytes = (data[16] + 7u) / 8;
+    const size_t coded = packed ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
+    return size < HEADER + data[0] + mapBytes + coded;
+}
+
+// Every 8 x 8 block of a JPEG costs at least a bit, so a file far smaller than its pixels would be decoded
+// mostly from nothing: refused, with a margin of two.
+bool jpegTooShort(size_t size, size_t pixels)
+{
+    return size < pixels / 1024;
 }
 
 // The stb decoder builds each Huffman table of a JPEG into room for 256 codes without checking the counts the
@@ -188,7 +198,7 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     if (size == 0 || size > static_cast<size_t>(INT_MAX))
         return MSG_PICTURE_DAMAGED;
     const int length = static_cast<int>(size);
-    if (uncompressedTgaCutShort(data, size))
+    if (tgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
     if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
         return MSG_PICTURE_DAMAGED;
@@ -198,6 +208,8 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
         return MSG_PICTURE_DAMAGED;
     if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE ||
         size_t(width) * size_t(height) > MAX_PICTURE_PIXELS)
+        return MSG_PICTURE_DAMAGED;
+    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;
 
     int decodedWidth = 0, decodedHeight = 0;

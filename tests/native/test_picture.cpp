@@ -49,6 +49,27 @@ Bytes tgaFile(int width, int height, size_t pixelBytes)
     return file;
 }
 
+// A run-length coded TGA header claiming the given size, followed by `bytes` bytes of packets.
+Bytes rleTga(int width, int height, size_t bytes)
+{
+    Bytes file = tgaFile(width, height, bytes);
+    file[2] = 10;
+    return file;
+}
+
+// A small JPEG whose frame header claims the given size.
+Bytes jpegClaiming(int width, int height)
+{
+    Bytes file = writeJpeg(8, 8, Bytes(8 * 8 * 3, 90));
+    for (size_t at = 2; at + 8 < file.size(); ++at)
+        if (file[at] == 0xFF && file[at + 1] == 0xC0) {
+            file[at + 5] = uint8_t(height >> 8), file[at + 6] = uint8_t(height);
+            file[at + 7] = uint8_t(width >> 8), file[at + 8] = uint8_t(width);
+            break;
+        }
+    return file;
+}
+
 // A uniform grey picture of the given size as a PNG.
 Bytes greyPng(int width, int height, uint8_t grey = 0x80)
 {
@@ -195,6 +216,8 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
         Bytes(jpeg.begin(), jpeg.begin() + 200),
         tgaFile(MAX_PICTURE_SIDE + 1, 2, 64),
         tgaFile(4, 4, 10),                            // pixels cut short
+        rleTga(4096, 4096, 1000),                     // far too few packets for its pixels
+        jpegClaiming(4096, 4096),                     // far too few bytes for its blocks
         Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
