@@ -1,4 +1,5 @@
-// Loading and saving the texture as a BMP, PNG, TGA (or, loading only, JPEG) file, the commands that do it, and the question before work is lost.
+// Loading the texture from a BMP, PNG, TGA or JPEG file and saving it as BMP, PNG or TGA, the commands that do
+// it, and the question before work is lost.
 #include <cstdlib>
 #include <string>
 #include <utility>
