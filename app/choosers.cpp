@@ -84,13 +84,12 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern)
     return chooseOpenPathFrom(filter);
 }
 
-char *chooseSavePath()
+char *chooseSavePath(const char *filters, const char *defaultExtension)
 {
-    // The chooser takes the default extension without its dot: with one, a typed "skin" would become
-    // "skin..bmp" on some systems.
-    char filter[256];
-    buildFilter(filter, "Image Bitmap (*.bmp)", "*.bmp");
-    return runFileChooser(true, filter, "Enregistrer sous", "bmp",
+    // With a default extension the chooser gives a name typed without one the extension of the file type
+    // chosen (the default's only when that type has none). It is given without its dot: with one, a typed
+    // "skin" would become "skin..bmp" on some systems.
+    return runFileChooser(true, filters, "Enregistrer sous", defaultExtension,
                           OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES);
 }
 

@@ -31,7 +31,8 @@ int askUser(const char *text, const char *caption, UINT flags);
 char *chooseOpenPath(const char *filterText, const char *filterPattern);
 // The open chooser with a whole filter list as the common dialogs take it: "text\0pattern\0...\0\0".
 char *chooseOpenPathFrom(const char *filters);
-char *chooseSavePath();
+// The save chooser with a whole filter list; defaultExtension is without its dot ("bmp").
+char *chooseSavePath(const char *filters, const char *defaultExtension);
 bool chooseColor(COLORREF &color);
 
 // Reads a whole file into bytes; false when it cannot be opened or read.

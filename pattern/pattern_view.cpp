@@ -9,6 +9,7 @@
 #include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "pattern/stamp.h"
+#include "skin/picture.h"
 #include "resources/resource.h"
 #include "skin/skin_view.h"
 
@@ -81,7 +82,7 @@ int loadPattern(const char *fileName)
     if (!readWholeFile(fileName, file))
         return 0;
     PatternImage image;
-    if (const char *refusal = parsePattern(file.data(), file.size(), image)) {
+    if (const char *refusal = decodePatternFile(fileName, file.data(), file.size(), image)) {
         showMessage(refusal, fileName, MB_ICONERROR);
         return 0;
     }
@@ -93,7 +94,7 @@ int loadPattern(const char *fileName)
 
 void loadPatternCommand()
 {
-    char *path = chooseOpenPath("Pencil Pattern (*.bmp)", "*.bmp");
+    char *path = chooseOpenPathFrom(PICTURE_OPEN_FILTERS);
     if (!path)
         return;
     loadPattern(path);

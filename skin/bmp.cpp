@@ -101,14 +101,8 @@ const char *checkTextureFields(const BmpFields &f)
 // The loader's own seven checks, in their order, on the signed values.
 const char *checkPatternFields(const BmpFields &f)
 {
-    if (f.biWidth % 2 != 0)
-        return MSG_PATTERN_WIDTH_EVEN;
-    if (f.biHeight % 2 != 0)
-        return MSG_PATTERN_HEIGHT_EVEN;
-    if (f.biWidth > PATTERN_MAX_SIDE)
-        return MSG_PATTERN_WIDTH_MAX;
-    if (f.biHeight > PATTERN_MAX_SIDE)
-        return MSG_PATTERN_HEIGHT_MAX;
+    if (const char *message = checkPatternSize(f.biWidth, f.biHeight))
+        return message;
     if (f.biBitCount != 24)
         return MSG_PATTERN_BITS;
     if (f.biCompression != 0)
@@ -132,6 +126,19 @@ const char *checkPatternSides(const BmpFields &f)
 }
 
 } // namespace
+
+const char *checkPatternSize(int32_t width, int32_t height)
+{
+    if (width % 2 != 0)
+        return MSG_PATTERN_WIDTH_EVEN;
+    if (height % 2 != 0)
+        return MSG_PATTERN_HEIGHT_EVEN;
+    if (width > PATTERN_MAX_SIDE)
+        return MSG_PATTERN_WIDTH_MAX;
+    if (height > PATTERN_MAX_SIDE)
+        return MSG_PATTERN_HEIGHT_MAX;
+    return nullptr;
+}
 
 size_t bmpRowStride(size_t width)
 {

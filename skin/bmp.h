@@ -39,6 +39,10 @@ struct PatternImage {
 // Rows padded to 4 bytes are stored unpadded; a top-down file (negative height) is stored bottom row first.
 const char *parsePattern(const uint8_t *data, size_t size, PatternImage &image);
 
+// The first four pattern checks, on sides alone: even, and at most 256. nullptr when they hold; the message
+// of the first that fails otherwise. Pictures of other formats get these checks only.
+const char *checkPatternSize(int32_t width, int32_t height);
+
 // A bottom-up 24-bit BI_RGB file of the image, rows padded to 4 bytes, pixels at offset 54.
 // Empty when the image has a side of 0 or less or its pixels are not 3 * width * height bytes.
 std::vector<uint8_t> encodePattern(const PatternImage &image);

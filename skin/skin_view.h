@@ -35,7 +35,10 @@ void applyPenSizeCommand();
 void applyEraserSizeCommand();
 void gridCommand();
 
+// Writes the texture as PNG for a name ending in ".png", TGA for ".tga", BMP otherwise; 1 on success.
 int saveTexture(const char *path);
+// Replaces the texture with a BMP, PNG, TGA or JPEG file, asking before a picture of another size is scaled;
+// reports its own refusals. 1 when the texture was replaced.
 int loadTexture(const char *path);
 void saveTextureCommand();
 void loadTextureCommand();

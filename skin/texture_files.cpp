@@ -1,21 +1,49 @@
-// Loading and saving the texture as a BMP file, the commands that do it, and the question before work is lost.
+// Loading the texture from a BMP, PNG, TGA or JPEG file and saving it as BMP, PNG or TGA, the commands that do
+// it, and the question before work is lost.
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/shell.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
+#include "skin/picture.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 
-// The texture file last loaded or saved successfully: where Ctrl+S and "Yes" to the save question save.
+// The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
+// question save. Empty after a load that must not be written back over its file: a JPEG, a scaled picture,
+// or one whose transparency or 16-bit channels were lost on the way in.
 static std::string currentTextureFile;
+static PictureFormat currentTextureFormat = PictureFormat::Bmp;
+
+static int saveTextureAs(const char *path, PictureFormat format)
+{
+    std::vector<uint8_t> file = encodeTextureAs(format, skinGL, skinHeader);
+    if (file.empty())
+        return 0;
+    return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
+}
 
 int saveTexture(const char *path)
 {
-    std::vector<uint8_t> file = encodeTexture(skinGL, skinHeader);
-    return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
+    return saveTextureAs(path, savedFormatOf(path));
+}
+
+// Asks before a picture of another size becomes the texture, and scales it on "Yes"; false on "No".
+static bool fitPicture(Picture &picture, const char *path)
+{
+    if (picture.width == SKIN_SIDE && picture.height == SKIN_SIDE)
+        return true;
+    const std::string question = scaleQuestion(picture.width, picture.height);
+    if (askUser(question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return false;
+    Picture scaled;
+    if (!scalePicture(picture, SKIN_SIDE, SKIN_SIDE, scaled))
+        return false;
+    picture = std::move(scaled);
+    return true;
 }
 
 int loadTexture(const char *path)
@@ -23,19 +51,26 @@ int loadTexture(const char *path)
     std::vector<uint8_t> file;
     if (!readWholeFile(path, file))
         return 0;
-    static uint8_t pixels[SKIN_BYTES];
-    if (const char *refusal = parseTexture(file.data(), file.size(), pixels)) {
+    Picture picture;
+    if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture)) {
         showMessage(refusal, path, MB_ICONERROR);
         return 0;
     }
+    if (!fitPicture(picture, path))
+        return 0;
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
     beginHistoryStep();
-    replaceTexture(pixels);
+    replaceTexture(picture.pixels.data());
     endHistoryStep();
     updateUndoButtons();
     textureChanged = 0;
-    currentTextureFile = path;
+    if (picture.exact) {
+        currentTextureFile = path;
+        currentTextureFormat = pictureFormatOf(path, file.data(), file.size());
+    } else {
+        currentTextureFile.clear();
+    }
     refreshSkinView();
     repaintSkinView();
     rebuildMipmaps();
@@ -43,23 +78,24 @@ int loadTexture(const char *path)
 }
 
 // Saves, reports a failure with the specified message, and makes a saved file the current one.
-static bool saveTextureReporting(const char *path)
+static bool saveTextureReporting(const char *path, PictureFormat format)
 {
-    if (!saveTexture(path)) {
+    if (!saveTextureAs(path, format)) {
         showMessage("Unable to save texture", path, MB_ICONERROR);
         return false;
     }
     currentTextureFile = path;
+    currentTextureFormat = format;
     textureChanged = 0;
     return true;
 }
 
 static bool saveTextureThroughChooser()
 {
-    char *path = chooseSavePath();
+    char *path = chooseSavePath(PICTURE_SAVE_FILTERS, "bmp");
     if (!path)
         return false;
-    bool saved = saveTextureReporting(path);
+    bool saved = saveTextureReporting(path, savedFormatOf(path));
     std::free(path);
     return saved;
 }
@@ -73,7 +109,9 @@ void saveTextureCommand()
 bool saveTextureToCurrentFile()
 {
     finishStroke();
-    return currentTextureFile.empty() ? saveTextureThroughChooser() : saveTextureReporting(currentTextureFile.c_str());
+    if (currentTextureFile.empty())
+        return saveTextureThroughChooser();
+    return saveTextureReporting(currentTextureFile.c_str(), currentTextureFormat);
 }
 
 bool offerToSaveTexture()
@@ -95,7 +133,7 @@ void loadTextureCommand()
 {
     if (!offerToSaveTexture())
         return;
-    char *path = chooseOpenPath("Image Bitmap (*.bmp)", "*.bmp");
+    char *path = chooseOpenPathFrom(PICTURE_OPEN_FILTERS);
     if (!path)
         return;
     loadTexture(path);

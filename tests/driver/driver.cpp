@@ -698,10 +698,29 @@ HWND fileNameControl(HWND dlg) {
     return edit ? edit : combo;
 }
 
+// Picks the chooser's file type by its 1-based index, as a user choosing it in the list does: the selection
+// and the notifications that make the chooser take it.
+int selectFileType(HWND dlg, long index) {
+    HWND types = GetDlgItem(dlg, cmb1);
+    if (!types) return fail(L"the chooser has no file type list");
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(types, CB_SETCURSEL, (WPARAM)(index - 1), 0, SMTO_NORMAL, timeoutMs, &r) ||
+        r != (DWORD_PTR)(index - 1))
+        return fail(L"no file type " + std::to_wstring(index));
+    // A pick in the drop-down list notifies both; the chooser takes the new type at the second (Wine only then).
+    for (WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        if (!SendMessageTimeoutW(dlg, WM_COMMAND, MAKEWPARAM(cmb1, code), (LPARAM)types, SMTO_NORMAL, timeoutMs, &r))
+            return fail(L"timeout selecting the file type");
+    return kOk;
+}
+
+// <path> [file type index]: types the name (after choosing the file type, when given) and presses OK.
 int chooseFile(const std::wstring& caption, const Args& a) {
     if (a.size() < 2) return kUsage;
     HWND dlg = waitDialog(caption);
     if (!dlg) return kFail;
+    long type = 0;
+    if (intArg(a, 2, &type) && selectFileType(dlg, type) != kOk) return kFail;
     HWND name = fileNameControl(dlg);
     DWORD_PTR r = 0;
     if (!name) return fail(L"the chooser has no file name field");
@@ -715,11 +734,11 @@ int cancelDialog(const std::wstring& caption) {
     return dlg ? pressAndWaitGone(dlg, IDCANCEL) : kFail;
 }
 
-// open-filters: the display texts of the open chooser's file type list, one a line, in order.
-int cmdOpenFilters(const Args&) {
-    HWND dlg = waitDialog(L"Ouvrir");
+// open-filters / save-filters: the display texts of the chooser's file type list, one a line, in order.
+int listFileTypes(const std::wstring& caption) {
+    HWND dlg = waitDialog(caption);
     HWND types = dlg ? GetDlgItem(dlg, cmb1) : nullptr;
-    if (!types) return fail(L"the open chooser has no file type list");
+    if (!types) return fail(L"the chooser has no file type list");
     DWORD_PTR count = 0;
     if (!SendMessageTimeoutW(types, CB_GETCOUNT, 0, 0, SMTO_NORMAL, timeoutMs, &count)) return fail(L"timeout");
     for (int i = 0; i < (int)count; ++i) {
@@ -734,6 +753,8 @@ int cmdOpenFilters(const Args&) {
     return kOk;
 }
 
+int cmdOpenFilters(const Args&) { return listFileTypes(L"Ouvrir"); }
+int cmdSaveFilters(const Args&) { return listFileTypes(L"Enregistrer sous"); }
 int cmdOpenChoose(const Args& a) { return chooseFile(L"Ouvrir", a); }
 int cmdOpenCancel(const Args&) { return cancelDialog(L"Ouvrir"); }
 int cmdSaveChoose(const Args& a) { return chooseFile(L"Enregistrer sous", a); }
@@ -972,10 +993,11 @@ const Command kCommands[] = {
     {L"client-origin", cmdClientOrigin, L""},
     {L"controls", cmdControls, L""},
     {L"post-dabs", cmdPostDabs, L"<count> <marker x> <marker y> [wparam]"},
-    {L"open-choose", cmdOpenChoose, L"<path>"},
+    {L"open-choose", cmdOpenChoose, L"<path> [file type index]"},
     {L"open-cancel", cmdOpenCancel, L""},
     {L"open-filters", cmdOpenFilters, L""},
-    {L"save-choose", cmdSaveChoose, L"<path>"},
+    {L"save-choose", cmdSaveChoose, L"<path> [file type index]"},
+    {L"save-filters", cmdSaveFilters, L""},
     {L"save-cancel", cmdSaveCancel, L""},
     {L"color-choose", cmdColorChoose, L"<r> <g> <b> [add]"},
     {L"color-cancel", cmdColorCancel, L""},

@@ -742,8 +742,14 @@ class Session:
         """The display texts of the open chooser's file types, in order."""
         return [unescape(line) for line in self.driver("open-filters")]
 
-    def save_choose(self, path):
-        self.driver("save-choose", wine_path(path) if os.path.isabs(str(path)) else path)
+    def save_choose(self, path, file_type=None):
+        """Types the path and presses Save; file_type: the 1-based entry of the type list to choose first."""
+        self.driver("save-choose", wine_path(path) if os.path.isabs(str(path)) else path,
+                    *([file_type] if file_type is not None else []))
+
+    def save_filters(self):
+        """The display texts of the save chooser's file types, in order."""
+        return [unescape(line) for line in self.driver("save-filters")]
 
     def save_cancel(self):
         self.driver("save-cancel")

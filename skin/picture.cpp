@@ -1,0 +1,320 @@
+// Pictures in PNG, TGA and JPEG beside the BMP layout: which reader a file goes to, decoding with its size
+// limits, scaling, and writing a texture as PNG or TGA.
+#include "skin/picture.h"
+
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include <stb_image.h>
+#include <stb_image_resize.h>
+#include <stb_image_write.h>
+
+const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
+
+const char PICTURE_OPEN_FILTERS[] = "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg\0"
+                                    "BMP picture (*.bmp)\0*.bmp\0"
+                                    "PNG picture (*.png)\0*.png\0"
+                                    "TGA picture (*.tga)\0*.tga\0"
+                                    "JPEG picture (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0"
+                                    "All files (*.*)\0*.*\0"; // the literal's own NUL closes the list
+
+const char PICTURE_SAVE_FILTERS[] = "BMP picture (*.bmp)\0*.bmp\0"
+                                    "PNG picture (*.png)\0*.png\0"
+                                    "TGA picture (*.tga)\0*.tga\0";
+
+namespace {
+
+const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+const uint8_t JPEG_SIGNATURE[3] = {0xFF, 0xD8, 0xFF};
+
+bool startsWith(const uint8_t *data, size_t size, const uint8_t *signature, size_t length)
+{
+    return size >= length && std::memcmp(data, signature, length) == 0;
+}
+
+bool endsWithNoCase(const char *path, const char *suffix)
+{
+    if (path == nullptr)
+        return false;
+    const size_t length = std::strlen(path);
+    const size_t suffixLength = std::strlen(suffix);
+    if (length < suffixLength)
+        return false;
+    for (size_t i = 0; i < suffixLength; ++i)
+        if (std::tolower(static_cast<unsigned char>(path[length - suffixLength + i])) != suffix[i])
+            return false;
+    return true;
+}
+
+// Over white: each channel weighs the colour by its alpha and white by the rest, rounded.
+uint8_t overWhite(uint8_t colour, uint8_t alpha)
+{
+    return static_cast<uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
+// stb's red-green-blue-alpha rows, top row first, as the stores keep pixels; false when any pixel had
+// some transparency.
+bool storeOverWhite(const uint8_t *rgba, Picture &picture)
+{
+    const size_t width = static_cast<size_t>(picture.width);
+    const size_t rows = static_cast<size_t>(picture.height);
+    picture.pixels.resize(width * rows * 3);
+    bool opaque = true;
+    for (size_t r = 0; r < rows; ++r) {
+        const uint8_t *src = rgba + (rows - 1 - r) * width * 4;
+        uint8_t *dst = picture.pixels.data() + r * width * 3;
+        for (size_t x = 0; x < width; ++x, src += 4, dst += 3) {
+            opaque = opaque && src[3] == 255;
+            dst[0] = overWhite(src[2], src[3]);
+            dst[1] = overWhite(src[1], src[3]);
+            dst[2] = overWhite(src[0], src[3]);
+        }
+    }
+    return opaque;
+}
+
+// stb reads zeros past the end of a TGA, so one that is cut short would load with black pixels (and a header
+// claiming millions of pixels would be decoded from nothing). Uncompressed, every pixel needs its bytes; run-length
+// coded, every 128 pixels need at least a packet byte and one pixel.
+bool tgaCutShort(const uint8_t *data, size_t size)
+{
+    const size_t HEADER = 18;
+    if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) ||
+        startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
+        return false;
+    const uint8_t type = data[2];
+    const bool packed = type >= 9 && type <= 11;
+    if (!packed && (type < 1 || type > 3))
+        return false;
+    const size_t mapBytes = data[1] ? size_t(data[5] | data[6] << 8) * ((data[7] + 7u) / 8) : 0;
+    const size_t pixels = size_t(data[12] | data[13] << 8) * size_t(data[14] | data[15] << 8);
+    const size_t pixelBytes = (data[16] + 7u) / 8;
+    const size_t coded = packed ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
+    return size < HEADER + data[0] + mapBytes + coded;
+}
+
+// Every 8 x 8 block of a JPEG costs at least a bit, so a file far smaller than its pixels would be decoded
+// mostly from nothing: refused, with a margin of two.
+bool jpegTooShort(size_t size, size_t pixels)
+{
+    return size < pixels / 1024;
+}
+
+// The stb decoder builds each Huffman table of a JPEG into room for 256 codes without checking the counts the
+// file declares: a table claiming more would be written past that room. Its markers are walked here first,
+// as the decoder finds them (segments skipped by their length, entropy-coded data byte by byte, where 0xFF is
+// followed only by a stuffed 0 or a restart marker), and every table of every DHT segment is checked.
+bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
+{
+    size_t at = 2;
+    while (at + 1 < size) {
+        const uint8_t marker = data[at + 1];
+        if (data[at] != 0xFF || marker == 0xFF) { // bytes between segments, entropy-coded data, fill bytes
+            ++at;
+            continue;
+        }
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) { // no length follows
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9 || at + 4 > size) // the end of the picture, or of the file
+            return true;
+        const size_t length = size_t(data[at + 2]) << 8 | data[at + 3];
+        // A table: its class and number, 16 counts of codes by length, then that many values. The decoder
+        // starts one wherever the segment has bytes left, and reads zeros past the end of the file.
+        for (size_t table = at + 4; marker == 0xC4 && table < at + 2 + length;) {
+            size_t codes = 0;
+            for (size_t i = table + 1; i <= table + 16 && i < size; ++i)
+                codes += data[i];
+            if (codes > 256)
+                return false;
+            table += 17 + codes;
+        }
+        at += 2 + (length < 2 ? 2 : length);
+    }
+    return true;
+}
+
+bool pixelsMatchSize(const Picture &picture)
+{
+    return picture.width > 0 && picture.height > 0 &&
+           uint64_t(picture.pixels.size()) == uint64_t(3) * uint64_t(picture.width) * uint64_t(picture.height);
+}
+
+// The writers take red-green-blue rows, top row first.
+std::vector<uint8_t> rgbTopDown(const Picture &picture)
+{
+    const size_t width = static_cast<size_t>(picture.width);
+    const size_t rows = static_cast<size_t>(picture.height);
+    std::vector<uint8_t> rgb(width * rows * 3);
+    for (size_t r = 0; r < rows; ++r) {
+        const uint8_t *src = picture.pixels.data() + (rows - 1 - r) * width * 3;
+        uint8_t *dst = rgb.data() + r * width * 3;
+        for (size_t i = 0; i < width * 3; i += 3) {
+            dst[i] = src[i + 2];
+            dst[i + 1] = src[i + 1];
+            dst[i + 2] = src[i];
+        }
+    }
+    return rgb;
+}
+
+void appendBytes(void *context, void *data, int size)
+{
+    auto *out = static_cast<std::vector<uint8_t> *>(context);
+    const uint8_t *bytes = static_cast<const uint8_t *>(data);
+    if (size > 0)
+        out->insert(out->end(), bytes, bytes + size);
+}
+
+} // namespace
+
+PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size)
+{
+    if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE))
+        return PictureFormat::Png;
+    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
+        return PictureFormat::Jpeg;
+    if (endsWithNoCase(path, ".tga"))
+        return PictureFormat::Tga;
+    return PictureFormat::Bmp;
+}
+
+PictureFormat savedFormatOf(const char *path)
+{
+    if (endsWithNoCase(path, ".png"))
+        return PictureFormat::Png;
+    if (endsWithNoCase(path, ".tga"))
+        return PictureFormat::Tga;
+    return PictureFormat::Bmp;
+}
+
+const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
+{
+    picture = Picture();
+    if (size == 0 || size > static_cast<size_t>(INT_MAX))
+        return MSG_PICTURE_DAMAGED;
+    const int length = static_cast<int>(size);
+    if (tgaCutShort(data, size))
+        return MSG_PICTURE_DAMAGED;
+    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
+        return MSG_PICTURE_DAMAGED;
+    // The size from the header first: nothing too large is ever allocated.
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels))
+        return MSG_PICTURE_DAMAGED;
+    if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE ||
+        size_t(width) * size_t(height) > MAX_PICTURE_PIXELS)
+        return MSG_PICTURE_DAMAGED;
+    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && jpegTooShort(size, size_t(width) * height))
+        return MSG_PICTURE_DAMAGED;
+
+    int decodedWidth = 0, decodedHeight = 0;
+    uint8_t *rgba = stbi_load_from_memory(data, length, &decodedWidth, &decodedHeight, &channels, 4);
+    if (rgba == nullptr)
+        return MSG_PICTURE_DAMAGED;
+    if (decodedWidth != width || decodedHeight != height) { // the header said one thing, the decoder another
+        stbi_image_free(rgba);
+        return MSG_PICTURE_DAMAGED;
+    }
+    picture.width = width;
+    picture.height = height;
+    const bool opaque = storeOverWhite(rgba, picture);
+    stbi_image_free(rgba);
+    picture.exact = opaque && !startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) &&
+                    !stbi_is_16_bit_from_memory(data, length);
+    return nullptr;
+}
+
+const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture)
+{
+    if (pictureFormatOf(path, data, size) != PictureFormat::Bmp)
+        return decodePicture(data, size, picture);
+    picture = Picture();
+    std::vector<uint8_t> bgr(SKIN_BYTES);
+    if (const char *refusal = parseTexture(data, size, bgr.data()))
+        return refusal;
+    picture.width = SKIN_SIDE;
+    picture.height = SKIN_SIDE;
+    picture.pixels.swap(bgr);
+    picture.exact = true;
+    return nullptr;
+}
+
+const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image)
+{
+    if (pictureFormatOf(path, data, size) == PictureFormat::Bmp)
+        return parsePattern(data, size, image);
+    Picture picture;
+    if (const char *refusal = decodePicture(data, size, picture))
+        return refusal;
+    if (const char *refusal = checkPatternSize(picture.width, picture.height))
+        return refusal;
+    image.width = picture.width;
+    image.height = picture.height;
+    image.pixels.swap(picture.pixels);
+    return nullptr;
+}
+
+std::string scaleQuestion(int32_t width, int32_t height)
+{
+    char text[128];
+    std::snprintf(text, sizeof text, "The picture is %ld \xC3\x97 %ld pixels. Scale it to 256 \xC3\x97 256?",
+                  static_cast<long>(width), static_cast<long>(height));
+    return text;
+}
+
+bool scalePicture(const Picture &source, int32_t width, int32_t height, Picture &scaled)
+{
+    scaled = Picture();
+    if (!pixelsMatchSize(source) || width <= 0 || height <= 0)
+        return false;
+    std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 3);
+    // Blue-green-red or red-green-blue makes no difference to the filter: each channel is resampled alone.
+    if (!stbir_resize_uint8_srgb(source.pixels.data(), source.width, source.height, 0, pixels.data(), width, height,
+                                 0, 3, STBIR_ALPHA_CHANNEL_NONE, 0))
+        return false;
+    scaled.width = width;
+    scaled.height = height;
+    scaled.pixels.swap(pixels);
+    return true;
+}
+
+std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
+{
+    std::vector<uint8_t> file;
+    if (!pixelsMatchSize(picture) || (format != PictureFormat::Png && format != PictureFormat::Tga))
+        return file;
+    const std::vector<uint8_t> rgb = rgbTopDown(picture);
+    int written = 0;
+    if (format == PictureFormat::Png) {
+        written = stbi_write_png_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(),
+                                         picture.width * 3);
+    } else {
+        // Uncompressed: every program that reads TGA reads that.
+        stbi_write_tga_with_rle = 0;
+        written = stbi_write_tga_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data());
+    }
+    if (!written)
+        file.clear();
+    return file;
+}
+
+std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header)
+{
+    if (format != PictureFormat::Png && format != PictureFormat::Tga)
+        return encodeTexture(rgb, header);
+    Picture picture;
+    picture.width = SKIN_SIDE;
+    picture.height = SKIN_SIDE;
+    picture.pixels.resize(SKIN_BYTES);
+    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
+        picture.pixels[i] = rgb[i + 2];
+        picture.pixels[i + 1] = rgb[i + 1];
+        picture.pixels[i + 2] = rgb[i];
+    }
+    return encodePicture(format, picture);
+}

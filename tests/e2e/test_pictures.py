@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+# e2e-timeout: 400
+"""End-to-end checks of PNG and TGA pictures under Wine: a PNG texture loads; a picture of another size asks
+before it is scaled (both answers), and a scaled texture is never saved back over its source; textures saved as
+PNG and TGA (by name or by the chosen file type) load back exactly; a damaged picture is refused under its
+path, non-ASCII letters included; a PNG pattern loads."""
+
+import struct
+import sys
+import zlib
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wine_path  # noqa: E402
+
+SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN, LOAD_PATTERN, SMOOTH_STROKES = 1022, 1024, 1026, 1027, 1042
+PEN_SIZE, PEN_SIZE_OK = 1016, 1017
+IDYES, IDNO = 6, 7
+SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
+DAMAGED = "Picture file is damaged or not supported"
+SIDE = 256
+PEN = (0, 119, 170)
+OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)", "BMP picture (*.bmp)", "PNG picture (*.png)",
+              "TGA picture (*.tga)", "JPEG picture (*.jpg;*.jpeg)", "All files (*.*)"]
+SAVE_TYPES = ["BMP picture (*.bmp)", "PNG picture (*.png)", "TGA picture (*.tga)"]
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+
+
+def png_file(width, height, colour_of):
+    """An 8-bit RGB PNG; colour_of(x, y) gives (r, g, b), y counted from the top."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\x00" + bytes(c for x in range(width) for c in colour_of(x, y)) for y in range(height))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return PNG_SIGNATURE + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
+
+
+def asymmetric(x, y):
+    return x, y, (x * 7 + y * 3) & 255
+
+
+def same(a, b):
+    return (a.width, a.height) == (b.width, b.height) and all(ra == rb for ra, rb in zip(a.rows, b.rows))
+
+
+class Pictures(harness.SessionTestCase):
+
+    def start(self):
+        """A fresh folder; the square pen, one dab a message."""
+        s = self.session
+        work = s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        s.click(USE_PATTERN)
+        s.click(SMOOTH_STROKES)
+        return work
+
+    def load_texture(self, path, question=None):
+        self.session.click(LOAD_TEXTURE)
+        if question is not None:
+            self.session.expect_box(*SAVE_QUESTION, button=question)
+        self.session.open_choose(path)
+
+    def cover(self, size=1000):
+        """Paints over the whole texture with the pen, so a load that changes nothing would show."""
+        s = self.session
+        s.set_text(PEN_SIZE, str(size))
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 128, 128)
+        self.assertEqual({PEN: SIDE * SIDE}, s.capture("skin").colours())
+
+    def test_png_texture_loads_with_the_picture_filters(self):
+        s = self.session
+        work = self.start()
+        path = work / "skin.png"
+        path.write_bytes(png_file(SIDE, SIDE, asymmetric))
+        s.click(LOAD_TEXTURE)
+        self.assertEqual(OPEN_TYPES, s.open_filters())
+        s.open_choose(path)
+        self.assertEqual([], s.boxes())
+        view = s.capture("skin")
+        wrong = [(x, y) for y in range(SIDE) for x in range(SIDE) if view.get(x, y) != asymmetric(x, y)]
+        self.assertEqual([], wrong[:8], "%d pixels differ from the PNG" % len(wrong))
+
+    def test_other_sizes_ask_before_scaling_and_never_save_over_their_source(self):
+        s = self.session
+        work = self.start()
+        path = work / "wide.png"
+        data = png_file(300, 200, lambda x, y: (10, 200, 30))
+        path.write_bytes(data)
+        s.mouse("ldown", 60, 60)
+        before = s.capture("skin")
+        question = "The picture is 300 \u00d7 200 pixels. Scale it to 256 \u00d7 256?"
+        self.load_texture(path, question=IDNO)
+        s.expect_box(wine_path(path), question, button=IDNO)
+        self.assertEqual([], s.boxes())
+        self.assertTrue(same(before, s.capture("skin")), "No changed the texture")
+
+        self.load_texture(path, question=IDNO)
+        s.expect_box(wine_path(path), question, button=IDYES)
+        colours = s.capture("skin").colours()
+        self.assertEqual(1, len(colours), colours)
+        self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(next(iter(colours)), (10, 200, 30))), colours)
+
+        # The scaled texture has no file of its own: "Yes" to the save question asks where to save.
+        s.mouse("ldown", 60, 60)
+        s.click(LOAD_TEXTURE)
+        s.expect_box(*SAVE_QUESTION, button=IDYES)
+        s.save_cancel()
+        self.assertEqual([], s.boxes())
+        self.assertEqual(data, path.read_bytes())
+
+    def test_png_and_tga_saves_load_back_exactly(self):
+        s = self.session
+        work = self.start()
+        s.mouse("ldown", 20, 30)
+        s.set_text(PEN_SIZE, "12")
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 200, 40)
+        s.click(USE_PATTERN)
+        s.mouse("ldown", 128, 200)
+        s.click(USE_PATTERN)
+        first = s.capture("skin")
+        self.assertGreater(len(first.colours()), 3)
+
+        s.click(SAVE_TEXTURE)
+        self.assertEqual(SAVE_TYPES, s.save_filters())
+        s.save_choose(work / "saved.png")
+        s.click(SAVE_TEXTURE)
+        s.save_choose(work / "typed", file_type=3)   # no extension typed, TGA chosen: it gets ".tga"
+        self.assertEqual([], s.boxes())
+        self.assertEqual(PNG_SIGNATURE, (work / "saved.png").read_bytes()[:8])
+        tga = (work / "typed.tga").read_bytes()
+        self.assertEqual((0, 0, 2, SIDE, SIDE, 24), struct.unpack("<BBB9xHHB", tga[:17]), "an uncompressed TGA")
+
+        for name in ("saved.png", "typed.tga"):
+            with self.subTest(file=name):
+                self.cover()
+                self.load_texture(work / name, question=IDNO)
+                self.assertEqual([], s.boxes())
+                self.assertTrue(same(first, s.capture("skin")), "%s loaded back differently" % name)
+
+    def test_damaged_picture_is_refused_under_its_path(self):
+        s = self.session
+        work = self.start()
+        s.mouse("ldown", 60, 60)
+        before = s.capture("skin")
+        path = work / "d\u00e9g\u00e2t.png"
+        path.write_bytes(PNG_SIGNATURE + b"\x00" * 40)
+        self.load_texture(path, question=IDNO)
+        s.expect_box(wine_path(path), DAMAGED, icon="error")
+        self.assertEqual([], s.boxes())
+        self.assertTrue(same(before, s.capture("skin")), "a damaged picture changed the texture")
+
+    def test_png_pattern_loads(self):
+        s = self.session
+        work = self.start()
+        path = work / "pattern.png"
+        path.write_bytes(png_file(32, 32, lambda x, y: (200, 40, 90)))
+        s.click(LOAD_PATTERN)
+        s.open_choose(path)
+        self.assertEqual([], s.boxes())
+        self.assertEqual({(200, 40, 90): 64 * 64}, s.capture("pattern").colours())
+
+
+if __name__ == "__main__":
+    harness.main()
