@@ -94,7 +94,7 @@ int loadPattern(const char *fileName)
 
 void loadPatternCommand()
 {
-    char *path = chooseOpenPathFrom(PICTURE_OPEN_FILTERS);
+    char *path = chooseOpenPathFrom(PATTERN_OPEN_FILTERS);
     if (!path)
         return;
     loadPattern(path);

@@ -14,12 +14,16 @@
 
 const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
 
-const char PICTURE_OPEN_FILTERS[] = "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg\0"
-                                    "BMP picture (*.bmp)\0*.bmp\0"
-                                    "PNG picture (*.png)\0*.png\0"
-                                    "TGA picture (*.tga)\0*.tga\0"
-                                    "JPEG picture (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0"
-                                    "All files (*.*)\0*.*\0"; // the literal's own NUL closes the list
+// The open choosers list every picture first; the BMP entry keeps each chooser's own name for BMP files.
+#define PICTURES_FILTER "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg\0"
+#define OTHER_PICTURE_FILTERS                                                                                  \
+    "PNG picture (*.png)\0*.png\0"                                                                            \
+    "TGA picture (*.tga)\0*.tga\0"                                                                            \
+    "JPEG picture (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0"                                                             \
+    "All files (*.*)\0*.*\0" // the literal's own NUL closes the list
+
+const char TEXTURE_OPEN_FILTERS[] = PICTURES_FILTER "Image Bitmap (*.bmp)\0*.bmp\0" OTHER_PICTURE_FILTERS;
+const char PATTERN_OPEN_FILTERS[] = PICTURES_FILTER "Pencil Pattern (*.bmp)\0*.bmp\0" OTHER_PICTURE_FILTERS;
 
 const char PICTURE_SAVE_FILTERS[] = "BMP picture (*.bmp)\0*.bmp\0"
                                     "PNG picture (*.png)\0*.png\0"

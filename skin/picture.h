@@ -19,7 +19,8 @@ enum : size_t { MAX_PICTURE_PIXELS = size_t{4096} * 4096 };
 extern const char *const MSG_PICTURE_DAMAGED;
 
 // The filters of the choosers that open textures and patterns, as the common dialogs take them.
-extern const char PICTURE_OPEN_FILTERS[];
+extern const char TEXTURE_OPEN_FILTERS[];
+extern const char PATTERN_OPEN_FILTERS[];
 // The filters of the texture save chooser, in the order of their formats: BMP, PNG, TGA.
 extern const char PICTURE_SAVE_FILTERS[];
 

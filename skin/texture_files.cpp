@@ -133,7 +133,7 @@ void loadTextureCommand()
 {
     if (!offerToSaveTexture())
         return;
-    char *path = chooseOpenPathFrom(PICTURE_OPEN_FILTERS);
+    char *path = chooseOpenPathFrom(TEXTURE_OPEN_FILTERS);
     if (!path)
         return;
     loadTexture(path);
