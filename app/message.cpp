@@ -34,5 +34,6 @@ int askUser(const char *text, const char *caption, UINT flags)
 {
     const std::wstring wideText = widen(text);
     const std::wstring wideCaption = widen(caption);
-    return MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), flags);
+    // A null caption stays null: the system then shows its own "Error", as MessageBoxA would.
+    return MessageBoxW(nullptr, wideText.c_str(), caption ? wideCaption.c_str() : nullptr, flags);
 }
