@@ -35,6 +35,9 @@ void gridCommand();
 
 int saveTexture(const char *path);
 int loadTexture(const char *path);
+// Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
+// as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
+bool loadRecoveredTexture(const char *path);
 void saveTextureCommand();
 void loadTextureCommand();
 

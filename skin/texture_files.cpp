@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/recovery.h"
 #include "app/shell.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
@@ -18,15 +19,17 @@ int saveTexture(const char *path)
     return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
 }
 
-int loadTexture(const char *path)
+// Reads, checks and puts in a texture file as one undo step, refreshing the view and the GL texture; shows the
+// refusal when the file is not acceptable.
+static bool replaceTextureFromFile(const char *path)
 {
     std::vector<uint8_t> file;
     if (!readWholeFile(path, file))
-        return 0;
+        return false;
     static uint8_t pixels[SKIN_BYTES];
     if (const char *refusal = parseTexture(file.data(), file.size(), pixels)) {
         showMessage(refusal, path, MB_ICONERROR);
-        return 0;
+        return false;
     }
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
@@ -34,12 +37,27 @@ int loadTexture(const char *path)
     replaceTexture(pixels);
     endHistoryStep();
     updateUndoButtons();
-    textureChanged = 0;
-    currentTextureFile = path;
     refreshSkinView();
     repaintSkinView();
     rebuildMipmaps();
+    return true;
+}
+
+int loadTexture(const char *path)
+{
+    if (!replaceTextureFromFile(path))
+        return 0;
+    textureChanged = 0;
+    currentTextureFile = path;
     return 1;
+}
+
+bool loadRecoveredTexture(const char *path)
+{
+    if (!replaceTextureFromFile(path))
+        return false;
+    markTextureChanged();
+    return true;
 }
 
 // Saves, reports a failure with the specified message, and makes a saved file the current one.
@@ -51,6 +69,7 @@ static bool saveTextureReporting(const char *path)
     }
     currentTextureFile = path;
     textureChanged = 0;
+    removeAutosave();
     return true;
 }
 
