@@ -962,7 +962,8 @@ int cmdCrash(const Args&) {
     return kOk;
 }
 
-// memory: "private<TAB>bytes" and "working-set<TAB>bytes" of the program's process.
+// memory: "private<TAB>bytes", "pagefile<TAB>bytes" and "working-set<TAB>bytes" of the program's process (Wine 8
+// reports no private bytes for another process; its pagefile figure is the committed memory).
 int cmdMemory(const Args&) {
     HWND m = findMain(false);
     if (!m) return fail(L"no main window");
@@ -974,17 +975,27 @@ int cmdMemory(const Args&) {
     CloseHandle(p);
     if (!ok) return fail(L"GetProcessMemoryInfo failed: error " + std::to_wstring(GetLastError()));
     printLine(L"private\t" + std::to_wstring((unsigned long long)counters.PrivateUsage));
+    printLine(L"pagefile\t" + std::to_wstring((unsigned long long)counters.PagefileUsage));
     printLine(L"working-set\t" + std::to_wstring((unsigned long long)counters.WorkingSetSize));
     return kOk;
 }
 
-// Any window the program shows above its main window, or nullptr: message boxes, choosers, the colour chooser,
-// the Plugins dialog.
+// The window the program shows above its main window that takes input now, or nullptr: a message box, a
+// chooser, the colour chooser, the Plugins dialog. A chooser showing its own box (an overwrite prompt) is
+// disabled until the box is answered, so the box is the one returned.
 HWND findModal() {
     HWND main = findMain(false);
     for (HWND w : topLevels())
-        if (w != main && IsWindowVisible(w) && isDialog(w) && sameProcessAsMain(w)) return w;
+        if (w != main && IsWindowVisible(w) && IsWindowEnabled(w) && isDialog(w) && sameProcessAsMain(w)) return w;
     return nullptr;
+}
+
+// Presses a button of a window the program shows and waits until the window is gone, or has opened a box of
+// its own above it (and so is disabled).
+bool answerWindow(HWND dlg, int id) {
+    HWND button = GetDlgItem(dlg, id);
+    bool sent = button ? PostMessageW(button, BM_CLICK, 0, 0) : PostMessageW(dlg, WM_COMMAND, (WPARAM)id, 0);
+    return sent && waitFor(timeoutMs, [&] { return gone(dlg) || !IsWindowEnabled(dlg); });
 }
 
 bool pressAndWait(HWND dlg, int id) {
@@ -996,6 +1007,7 @@ bool pressAndWait(HWND dlg, int id) {
 // load-models <count> <path> [path ...]: types each path in turn into the model box and presses Load, count
 // times in all; fails at the first message box (printed).
 int cmdLoadModels(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
     long count;
     if (!intArg(a, 1, &count) || a.size() < 3) return kUsage;
     HWND m = requireMain();
@@ -1021,6 +1033,7 @@ int cmdLoadModels(const Args& a) {
 // switch-plugins <count>: opens the Plugins dialog, selects the next entry of its list and presses OK, count
 // times; a message box on the way (a plugin's warning) is printed and answered with OK.
 int cmdSwitchPlugins(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
     long count;
     if (!intArg(a, 1, &count)) return kUsage;
     HWND m = requireMain();
@@ -1066,12 +1079,14 @@ const wchar_t* kMonkeyFiles[] = {L"super_pattern_01.bmp", L"_test_boite_tex.vmr"
 // Cancel. Returns the windows answered, or -1 when one would not close.
 int dismissAll(Dice& dice) {
     int answered = 0;
-    for (int round = 0; round < 20; ++round) {
+    for (int round = 0; round < 100; ++round) {
         HWND d = findModal();
         if (!d) return answered;
         ++answered;
         std::wstring caption = captionOf(d);
         int button = IDCANCEL;
+        sync(d);   // answered once it has finished opening, as a person would
+        Sleep(50);
         if (isMessageBox(d)) {
             std::vector<int> ids;
             for (HWND c : childrenOf(d))
@@ -1081,8 +1096,10 @@ int dismissAll(Dice& dice) {
             HWND name = fileNameControl(d);
             DWORD_PTR r = 0;
             const wchar_t* file = kMonkeyFiles[dice.next(sizeof kMonkeyFiles / sizeof *kMonkeyFiles)];
-            if (name && SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)file, SMTO_NORMAL, timeoutMs, &r))
+            if (name && SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)file, SMTO_NORMAL, timeoutMs, &r)) {
                 button = IDOK;
+                printLine(L"file\t" + std::wstring(file));
+            }
         } else if (caption == L"Plugins") {
             HWND list = GetDlgItem(d, kPluginList);
             DWORD_PTR entries = 0, r = 0;
@@ -1092,7 +1109,11 @@ int dismissAll(Dice& dice) {
         } else if (findDialogWithControl(kColorRed, L"Edit") == d) {
             button = dice.next(2) ? IDOK : IDCANCEL;
         }
-        if (!pressAndWait(d, button) && !(PostMessageW(d, WM_CLOSE, 0, 0) && waitFor(timeoutMs, [&] { return gone(d); })))
+        printLine(L"answer\t" + escape(caption) + L"\t" + std::to_wstring(button) + L"\t" +
+                  escape(isMessageBox(d) ? textOf(messageTextControl(d)) : std::wstring()));
+        // Only what a user could do: a window that neither closes nor opens a box is a fault, not something to
+        // close by force (a chooser closed under its own prompt is not a state a user can reach).
+        if (!answerWindow(d, button))
             return -1;
         if (HWND m = findMain(false)) sync(m);
     }
@@ -1110,11 +1131,13 @@ const int kMonkeyCommands[] = {1009, 1040, 1041, 1022, 1024, 1050};
 // them and for at least `seconds`, answering every window that opens. Fails when the program's main window
 // goes away or a window will not close. Prints "actions<TAB>n", "windows<TAB>n" (answered) at the end.
 int cmdMonkey(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
     long seed, actions, seconds;
     if (!intArg(a, 1, &seed) || !intArg(a, 2, &actions) || !intArg(a, 3, &seconds)) return kUsage;
     HWND m = requireMain();
     if (!m) return kFail;
     Dice dice{(unsigned long long)seed * 2654435761ULL + 1};
+    bool verbose = a.size() > 4 && a.v[4] == L"verbose";
     const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport"};
     const UINT mouse[] = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
                           WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSELEAVE};
@@ -1125,6 +1148,23 @@ int cmdMonkey(const Args& a) {
     const double perMs = (double)actions / ((double)seconds * 1000.0);
     while (done < actions || GetTickCount() - start < (DWORD)seconds * 1000) {
         if (!IsWindow(m)) return fail(L"the main window is gone after " + std::to_wstring(done) + L" actions");
+        // A user's input reaches neither the main window nor its views while a window of the program is open
+        // above it (the main window is disabled): answer that window first, as the user would.
+        if (!IsWindowEnabled(m) || findModal()) {
+            sync(m);
+            int answered = dismissAll(dice);
+            if (answered < 0) return fail(L"a window would not close after " + std::to_wstring(done) + L" actions");
+            windows += answered;
+            if (!IsWindowEnabled(m) &&
+                !waitFor(timeoutMs, [&] { return IsWindowEnabled(m) || !IsWindow(m) || findModal(); })) {
+                for (HWND w : topLevels())
+                    if (pidOf(w) == pidOf(m))
+                        printLine(L"window\t" + classOf(w) + L"\t" + escape(captionOf(w)) +
+                                  (IsWindowVisible(w) ? L"\tvisible" : L"\thidden"));
+                return fail(L"the main window stays disabled after " + std::to_wstring(done) + L" actions");
+            }
+            continue;
+        }
         unsigned kind = dice.next(100);
         if (kind < 85) {
             HWND view = childByName(m, views[dice.next(5)]);
@@ -1134,18 +1174,23 @@ int cmdMonkey(const Args& a) {
             UINT msg = mouse[dice.next(sizeof mouse / sizeof *mouse)];
             WPARAM wp = buttons[dice.next(sizeof buttons / sizeof *buttons)];
             PostMessageW(view, msg, wp, MAKELPARAM(x, y));
+            if (verbose) printLine(L"mouse\t" + classOf(view) + L"\t" + std::to_wstring(msg) + L"\t" +
+                                   std::to_wstring(wp) + L"\t" + std::to_wstring(x) + L"\t" + std::to_wstring(y));
         } else if (kind < 93) {
             HWND c = GetDlgItem(m, kMonkeyControls[dice.next(sizeof kMonkeyControls / sizeof *kMonkeyControls)]);
             if (c && IsWindowEnabled(c)) PostMessageW(c, BM_CLICK, 0, 0);
+            if (verbose && c) printLine(L"click\t" + std::to_wstring(GetDlgCtrlID(c)));
         } else if (kind < 97) {
             int id = kMonkeyCommands[dice.next(sizeof kMonkeyCommands / sizeof *kMonkeyCommands)];
             PostMessageW(m, WM_COMMAND, (WPARAM)id, 0);
+            if (verbose) printLine(L"command\t" + std::to_wstring(id));
         } else {
             int box = dice.next(2) ? 1016 : 1020;
             std::wstring size = std::to_wstring(dice.next(4) ? dice.next(40) : dice.next(100000));
             DWORD_PTR r = 0;
             SendMessageTimeoutW(GetDlgItem(m, box), WM_SETTEXT, 0, (LPARAM)size.c_str(), SMTO_NORMAL, timeoutMs, &r);
             PostMessageW(GetDlgItem(m, box + 1), BM_CLICK, 0, 0);
+            if (verbose) printLine(L"size\t" + std::to_wstring(box) + L"\t" + size);
         }
         ++done;
         // Every few actions: let the program catch up (a window it opened answers WM_NULL from its own modal
@@ -1162,6 +1207,7 @@ int cmdMonkey(const Args& a) {
     }
     sync(m);
     int answered = dismissAll(dice);
+    if (!IsWindow(m)) return fail(L"the main window is gone after " + std::to_wstring(done) + L" actions");
     if (answered < 0) return fail(L"a window would not close at the end");
     printLine(L"actions\t" + std::to_wstring(done));
     printLine(L"windows\t" + std::to_wstring(windows + answered));
@@ -1233,7 +1279,7 @@ const Command kCommands[] = {
     {L"memory", cmdMemory, L""},
     {L"load-models", cmdLoadModels, L"<count> <path> [path ...]"},
     {L"switch-plugins", cmdSwitchPlugins, L"<count>"},
-    {L"monkey", cmdMonkey, L"<seed> <actions> <seconds>"},
+    {L"monkey", cmdMonkey, L"<seed> <actions> <seconds> [verbose]"},
 };
 
 int usage() {
