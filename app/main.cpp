@@ -5,6 +5,7 @@
 
 #include "app/frame_pacer.h"
 #include "app/main_window.h"
+#include "app/recovery.h"
 #include "app/shell.h"
 #include "app/state.h"
 #include "plugins/plugin_guard.h"
@@ -74,6 +75,7 @@ void runFrameLoop()
             continue;
         }
         refreshPaintedSkin();
+        autosaveIfDue();
         // No frame before the display can show it: drawing faster only burns a core and spins the model
         // faster than the display's rate. A swap that already waits for the display needs no extra wait.
         int64_t now = nowMicros();
@@ -97,6 +99,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     InitCommonControlsEx(&controls);
 
     resetToDefaults();
+    startRecovery();
 
     HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
     if (!window) {
@@ -106,6 +109,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
     ShowWindow(window, SW_SHOW);
     running = 1;
+    offerRecoveredTexture();
     // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.
     timeBeginPeriod(1);
     runFrameLoop();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/dialog_layout.h"
+#include "app/recovery.h"
 #include "app/shell.h"
 #include "app/state.h"
 #include "pattern/pattern_view.h"
@@ -248,6 +249,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         refreshPaintedSkin();
         if (!offerToSaveTexture())
             return TRUE;
+        removeAutosave();   // saved, unchanged, or "No": nothing left to recover
         running = 0;
         writeSettings();
         PostQuitMessage(0);

@@ -11,6 +11,7 @@ add_executable(pelterine WIN32
   app/choosers.cpp
   app/message.cpp
   app/files.cpp
+  app/recovery.cpp
   app/settings_file.cpp
   app/window_helpers.cpp
   skin/skin_view.cpp

@@ -186,6 +186,14 @@ std::vector<uint8_t> encodeTexture(const uint8_t *rgb, const BitmapHeader &heade
     return out;
 }
 
+void encodeTextureHeader(const BitmapHeader &header, uint8_t out[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES])
+{
+    std::vector<uint8_t> bytes;
+    putFileHeader(bytes, static_cast<uint32_t>(BMP_TEXTURE_FILE_BYTES));
+    putInfoHeader(bytes, header);
+    std::memcpy(out, bytes.data(), BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES);
+}
+
 const char *parsePattern(const uint8_t *data, size_t size, PatternImage &image)
 {
     BmpFields f;

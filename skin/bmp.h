@@ -28,6 +28,9 @@ const char *parseTexture(const uint8_t *data, size_t size, uint8_t *bgr);
 // The whole texture file for the red-green-blue pixels of skinGL: "BM", offset 54, header from skinHeader.
 std::vector<uint8_t> encodeTexture(const uint8_t *rgb, const BitmapHeader &header);
 
+// The first 54 bytes of that file: what precedes the blue-green-red rows of skinBase in a texture file.
+void encodeTextureHeader(const BitmapHeader &header, uint8_t out[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES]);
+
 // A pattern as the store keeps it: rows of exactly 3 * width bytes, bottom row first, blue-green-red.
 struct PatternImage {
     int32_t width;

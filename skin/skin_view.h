@@ -40,6 +40,9 @@ int saveTexture(const char *path);
 // Replaces the texture with a BMP, PNG, TGA or JPEG file, asking before a picture of another size is scaled;
 // reports its own refusals. 1 when the texture was replaced.
 int loadTexture(const char *path);
+// Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
+// as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
+bool loadRecoveredTexture(const char *path);
 void saveTextureCommand();
 void loadTextureCommand();
 

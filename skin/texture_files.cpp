@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/recovery.h"
 #include "app/shell.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
@@ -46,35 +47,59 @@ static bool fitPicture(Picture &picture, const char *path)
     return true;
 }
 
-int loadTexture(const char *path)
+// Reads, checks and puts in a texture file as one undo step, refreshing the view and the GL texture; shows the
+// refusal when the file is not acceptable. `exact` tells whether every texel is as the file stores it (not a
+// JPEG, not scaled, nothing dropped), so that saving back in `format` loses nothing.
+static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat &format)
 {
     std::vector<uint8_t> file;
     if (!readWholeFile(path, file))
-        return 0;
+        return false;
     Picture picture;
     if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture)) {
         showMessage(refusal, path, MB_ICONERROR);
-        return 0;
+        return false;
     }
     if (!fitPicture(picture, path))
-        return 0;
+        return false;
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
     beginHistoryStep();
     replaceTexture(picture.pixels.data());
     endHistoryStep();
     updateUndoButtons();
-    textureChanged = 0;
-    if (picture.exact) {
-        currentTextureFile = path;
-        currentTextureFormat = pictureFormatOf(path, file.data(), file.size());
-    } else {
-        currentTextureFile.clear();
-    }
     refreshSkinView();
     repaintSkinView();
     rebuildMipmaps();
+    exact = picture.exact;
+    format = pictureFormatOf(path, file.data(), file.size());
+    return true;
+}
+
+int loadTexture(const char *path)
+{
+    bool exact;
+    PictureFormat format;
+    if (!replaceTextureFromFile(path, exact, format))
+        return 0;
+    textureChanged = 0;
+    if (exact) {
+        currentTextureFile = path;
+        currentTextureFormat = format;
+    } else {
+        currentTextureFile.clear();
+    }
     return 1;
+}
+
+bool loadRecoveredTexture(const char *path)
+{
+    bool exact;
+    PictureFormat format;
+    if (!replaceTextureFromFile(path, exact, format))
+        return false;
+    markTextureChanged();
+    return true;
 }
 
 // Saves, reports a failure with the specified message, and makes a saved file the current one.
@@ -87,6 +112,7 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     currentTextureFile = path;
     currentTextureFormat = format;
     textureChanged = 0;
+    removeAutosave();
     return true;
 }
 

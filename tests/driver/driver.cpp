@@ -4,6 +4,7 @@
 #include <dlgs.h>
 #include <fcntl.h>
 #include <io.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -953,6 +954,287 @@ int cmdHold(const Args& a) {
     return kOk;
 }
 
+// ---------------------------------------------------------------- faults, memory and long runs
+
+// crash: makes pelterine.exe fault the way a bug of its own would. A thread started in its process at an
+// address that holds no code raises an access violation that nothing in the program handles. Waits until the
+// process has ended and prints its exit code in hex.
+int cmdCrash(const Args&) {
+    HWND m = findMain(false);
+    if (!m) return fail(L"no main window");
+    HANDLE p = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                               PROCESS_VM_READ | PROCESS_VM_WRITE | SYNCHRONIZE, FALSE, pidOf(m));
+    if (!p) return fail(L"OpenProcess failed: error " + std::to_wstring(GetLastError()));
+    HANDLE t = CreateRemoteThread(p, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(uintptr_t{0x10}), nullptr,
+                                  0, nullptr);
+    if (!t) {
+        CloseHandle(p);
+        return fail(L"CreateRemoteThread failed: error " + std::to_wstring(GetLastError()));
+    }
+    CloseHandle(t);
+    DWORD waited = WaitForSingleObject(p, timeoutMs);
+    DWORD code = 0;
+    GetExitCodeProcess(p, &code);
+    CloseHandle(p);
+    if (waited != WAIT_OBJECT_0) return fail(L"timeout: the process still runs after the fault");
+    wchar_t text[16];
+    swprintf(text, 16, L"%08lx", (unsigned long)code);
+    printLine(text);
+    return kOk;
+}
+
+// memory: "private<TAB>bytes", "pagefile<TAB>bytes" and "working-set<TAB>bytes" of the program's process (Wine 8
+// reports no private bytes for another process; its pagefile figure is the committed memory).
+int cmdMemory(const Args&) {
+    HWND m = findMain(false);
+    if (!m) return fail(L"no main window");
+    HANDLE p = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pidOf(m));
+    if (!p) return fail(L"OpenProcess failed: error " + std::to_wstring(GetLastError()));
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    BOOL ok = GetProcessMemoryInfo(p, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    CloseHandle(p);
+    if (!ok) return fail(L"GetProcessMemoryInfo failed: error " + std::to_wstring(GetLastError()));
+    printLine(L"private\t" + std::to_wstring((unsigned long long)counters.PrivateUsage));
+    printLine(L"pagefile\t" + std::to_wstring((unsigned long long)counters.PagefileUsage));
+    printLine(L"working-set\t" + std::to_wstring((unsigned long long)counters.WorkingSetSize));
+    return kOk;
+}
+
+// The window the program shows above its main window that takes input now, or nullptr: a message box, a
+// chooser, the colour chooser, the Plugins dialog. A chooser showing its own box (an overwrite prompt) is
+// disabled until the box is answered, so the box is the one returned.
+HWND findModal() {
+    HWND main = findMain(false);
+    for (HWND w : topLevels())
+        if (w != main && IsWindowVisible(w) && IsWindowEnabled(w) && isDialog(w) && sameProcessAsMain(w)) return w;
+    return nullptr;
+}
+
+// Presses a button of a window the program shows and waits until the window is gone, or has opened a box of
+// its own above it (and so is disabled).
+bool answerWindow(HWND dlg, int id) {
+    HWND button = GetDlgItem(dlg, id);
+    bool sent = button ? PostMessageW(button, BM_CLICK, 0, 0) : PostMessageW(dlg, WM_COMMAND, (WPARAM)id, 0);
+    return sent && waitFor(timeoutMs, [&] { return gone(dlg) || !IsWindowEnabled(dlg); });
+}
+
+bool pressAndWait(HWND dlg, int id) {
+    HWND button = GetDlgItem(dlg, id);
+    bool sent = button ? PostMessageW(button, BM_CLICK, 0, 0) : PostMessageW(dlg, WM_COMMAND, (WPARAM)id, 0);
+    return sent && waitFor(timeoutMs, [&] { return gone(dlg); });
+}
+
+// load-models <count> <path> [path ...]: types each path in turn into the model box and presses Load, count
+// times in all; fails at the first message box (printed).
+int cmdLoadModels(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
+    long count;
+    if (!intArg(a, 1, &count) || a.size() < 3) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    HWND path = requireControl(m, 1005), load = requireControl(m, 1006);
+    if (!path || !load) return kFail;
+    for (long i = 0; i < count; ++i) {
+        DWORD_PTR r = 0;
+        const wchar_t* model = a[2 + (size_t)i % (a.size() - 2)];
+        if (!SendMessageTimeoutW(path, WM_SETTEXT, 0, (LPARAM)model, SMTO_NORMAL, timeoutMs, &r) ||
+            !pressButton(load, m))
+            return fail(L"timeout: the program did not answer load " + std::to_wstring(i));
+        std::vector<HWND> boxes = findBoxes();
+        if (!boxes.empty()) {
+            printBoxes(boxes);
+            return fail(L"a message box appeared at load " + std::to_wstring(i));
+        }
+    }
+    printLine(std::to_wstring(count));
+    return kOk;
+}
+
+// switch-plugins <count>: opens the Plugins dialog, selects the next entry of its list and presses OK, count
+// times; a message box on the way (a plugin's warning) is printed and answered with OK.
+int cmdSwitchPlugins(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
+    long count;
+    if (!intArg(a, 1, &count)) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    HWND button = requireControl(m, 1032);
+    if (!button) return kFail;
+    for (long i = 0; i < count; ++i) {
+        if (!SendNotifyMessageW(button, BM_CLICK, 0, 0)) return fail(L"SendNotifyMessage failed");
+        HWND d = requirePlugins(timeoutMs);
+        if (!d) return kFail;
+        HWND list = GetDlgItem(d, kPluginList);
+        DWORD_PTR entries = 0, r = 0;
+        if (!listQuery(list, LB_GETCOUNT, 0, 0, &entries) || entries == 0) return fail(L"empty plugin list");
+        WPARAM index = (WPARAM)(i % (long)entries);
+        if (!listQuery(list, LB_SETCURSEL, index, 0, &r) ||
+            !SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(kPluginList, LBN_SELCHANGE), (LPARAM)list) || !sync(d))
+            return fail(L"timeout: the dialog did not answer");
+        if (!pressAndWait(d, IDOK)) return fail(L"timeout: the Plugins dialog stays open");
+        for (HWND b = nullptr; waitFor(200, [&] { return (b = findModal()) != nullptr; });) {
+            printLine(L"box\t" + describeBox(b));
+            if (!pressAndWait(b, IDOK)) return fail(L"timeout: a box stays open");
+        }
+        sync(m);
+    }
+    printLine(std::to_wstring(count));
+    return kOk;
+}
+
+// The monkey's dice: a small generator with a fixed sequence for each seed, the same on every system.
+struct Dice {
+    unsigned long long state;
+    unsigned next(unsigned n) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (unsigned)((state >> 33) % n);
+    }
+};
+
+const wchar_t* kMonkeyFiles[] = {L"super_pattern_01.bmp", L"_test_boite_tex.vmr", L"monkey.bmp", L"config.cfg",
+                                 L"no-such-file.bmp"};
+
+// Answers whatever window the program shows above its main window, at random but always closing it: message
+// boxes get one of their buttons, choosers Cancel or a file, the colour chooser and the Plugins dialog OK or
+// Cancel. Returns the windows answered, or -1 when one would not close.
+int dismissAll(Dice& dice) {
+    int answered = 0;
+    for (int round = 0; round < 100; ++round) {
+        HWND d = findModal();
+        if (!d) return answered;
+        ++answered;
+        std::wstring caption = captionOf(d);
+        int button = IDCANCEL;
+        sync(d);   // answered once it has finished opening, as a person would
+        Sleep(50);
+        if (isMessageBox(d)) {
+            std::vector<int> ids;
+            for (HWND c : childrenOf(d))
+                if (classOf(c) == L"Button" && IsWindowVisible(c)) ids.push_back(GetDlgCtrlID(c));
+            button = ids.empty() ? IDOK : ids[dice.next((unsigned)ids.size())];
+        } else if ((caption == L"Ouvrir" || caption == L"Enregistrer sous") && dice.next(3) == 0) {
+            HWND name = fileNameControl(d);
+            DWORD_PTR r = 0;
+            const wchar_t* file = kMonkeyFiles[dice.next(sizeof kMonkeyFiles / sizeof *kMonkeyFiles)];
+            if (name && SendMessageTimeoutW(name, WM_SETTEXT, 0, (LPARAM)file, SMTO_NORMAL, timeoutMs, &r)) {
+                button = IDOK;
+                printLine(L"file\t" + std::wstring(file));
+            }
+        } else if (caption == L"Plugins") {
+            HWND list = GetDlgItem(d, kPluginList);
+            DWORD_PTR entries = 0, r = 0;
+            if (list && listQuery(list, LB_GETCOUNT, 0, 0, &entries) && entries > 0)
+                listQuery(list, LB_SETCURSEL, dice.next((unsigned)entries), 0, &r);
+            button = dice.next(2) ? IDOK : IDCANCEL;
+        } else if (findDialogWithControl(kColorRed, L"Edit") == d) {
+            button = dice.next(2) ? IDOK : IDCANCEL;
+        }
+        printLine(L"answer\t" + escape(caption) + L"\t" + std::to_wstring(button) + L"\t" +
+                  escape(isMessageBox(d) ? textOf(messageTextControl(d)) : std::wstring()));
+        // Only what a user could do: a window that neither closes nor opens a box is a fault, not something to
+        // close by force (a chooser closed under its own prompt is not a state a user can reach).
+        if (!answerWindow(d, button))
+            return -1;
+        if (HWND m = findMain(false)) sync(m);
+    }
+    return -1;
+}
+
+// The main window's controls the monkey presses: every button and box except the model path's text.
+const int kMonkeyControls[] = {1006, 1008, 1009, 1012, 1013, 1017, 1018, 1019, 1021, 1022, 1024, 1025, 1026,
+                               1027, 1029, 1032, 1040, 1041, 1042, 1043};
+// Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save).
+const int kMonkeyCommands[] = {1009, 1040, 1041, 1022, 1024, 1050};
+
+// monkey <seed> <actions> <seconds>: random mouse messages to the three views (moves with and without buttons,
+// presses, releases), clicks on the main window's controls, commands and typed sizes, at least `actions` of
+// them and for at least `seconds`, answering every window that opens. Fails when the program's main window
+// goes away or a window will not close. Prints "actions<TAB>n", "windows<TAB>n" (answered) at the end.
+int cmdMonkey(const Args& a) {
+    timeoutMs = timeoutMs < 10000 ? timeoutMs : 10000;   // each wait; the run as a whole may take longer
+    long seed, actions, seconds;
+    if (!intArg(a, 1, &seed) || !intArg(a, 2, &actions) || !intArg(a, 3, &seconds)) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    Dice dice{(unsigned long long)seed * 2654435761ULL + 1};
+    bool verbose = a.size() > 4 && a.v[4] == L"verbose";
+    const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport"};
+    const UINT mouse[] = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
+                          WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSELEAVE};
+    const WPARAM buttons[] = {0, MK_LBUTTON, MK_LBUTTON, MK_RBUTTON, MK_MBUTTON, MK_LBUTTON | MK_SHIFT,
+                              MK_LBUTTON | MK_RBUTTON, MK_CONTROL};
+    DWORD start = GetTickCount();
+    long done = 0, windows = 0;
+    const double perMs = (double)actions / ((double)seconds * 1000.0);
+    while (done < actions || GetTickCount() - start < (DWORD)seconds * 1000) {
+        if (!IsWindow(m)) return fail(L"the main window is gone after " + std::to_wstring(done) + L" actions");
+        // A user's input reaches neither the main window nor its views while a window of the program is open
+        // above it (the main window is disabled): answer that window first, as the user would.
+        if (!IsWindowEnabled(m) || findModal()) {
+            sync(m);
+            int answered = dismissAll(dice);
+            if (answered < 0) return fail(L"a window would not close after " + std::to_wstring(done) + L" actions");
+            windows += answered;
+            if (!IsWindowEnabled(m) &&
+                !waitFor(timeoutMs, [&] { return IsWindowEnabled(m) || !IsWindow(m) || findModal(); })) {
+                for (HWND w : topLevels())
+                    if (pidOf(w) == pidOf(m))
+                        printLine(L"window\t" + classOf(w) + L"\t" + escape(captionOf(w)) +
+                                  (IsWindowVisible(w) ? L"\tvisible" : L"\thidden"));
+                return fail(L"the main window stays disabled after " + std::to_wstring(done) + L" actions");
+            }
+            continue;
+        }
+        unsigned kind = dice.next(100);
+        if (kind < 85) {
+            HWND view = childByName(m, views[dice.next(5)]);
+            RECT r;
+            GetClientRect(view, &r);
+            int x = (int)dice.next((unsigned)r.right + 40) - 20, y = (int)dice.next((unsigned)r.bottom + 40) - 20;
+            UINT msg = mouse[dice.next(sizeof mouse / sizeof *mouse)];
+            WPARAM wp = buttons[dice.next(sizeof buttons / sizeof *buttons)];
+            PostMessageW(view, msg, wp, MAKELPARAM(x, y));
+            if (verbose) printLine(L"mouse\t" + classOf(view) + L"\t" + std::to_wstring(msg) + L"\t" +
+                                   std::to_wstring(wp) + L"\t" + std::to_wstring(x) + L"\t" + std::to_wstring(y));
+        } else if (kind < 93) {
+            HWND c = GetDlgItem(m, kMonkeyControls[dice.next(sizeof kMonkeyControls / sizeof *kMonkeyControls)]);
+            if (c && IsWindowEnabled(c)) PostMessageW(c, BM_CLICK, 0, 0);
+            if (verbose && c) printLine(L"click\t" + std::to_wstring(GetDlgCtrlID(c)));
+        } else if (kind < 97) {
+            int id = kMonkeyCommands[dice.next(sizeof kMonkeyCommands / sizeof *kMonkeyCommands)];
+            PostMessageW(m, WM_COMMAND, (WPARAM)id, 0);
+            if (verbose) printLine(L"command\t" + std::to_wstring(id));
+        } else {
+            int box = dice.next(2) ? 1016 : 1020;
+            std::wstring size = std::to_wstring(dice.next(4) ? dice.next(40) : dice.next(100000));
+            DWORD_PTR r = 0;
+            SendMessageTimeoutW(GetDlgItem(m, box), WM_SETTEXT, 0, (LPARAM)size.c_str(), SMTO_NORMAL, timeoutMs, &r);
+            PostMessageW(GetDlgItem(m, box + 1), BM_CLICK, 0, 0);
+            if (verbose) printLine(L"size\t" + std::to_wstring(box) + L"\t" + size);
+        }
+        ++done;
+        // Every few actions: let the program catch up (a window it opened answers WM_NULL from its own modal
+        // loop), answer whatever opened, and keep to the pace that spreads the actions over the time.
+        if (done % 8 == 0 || kind >= 85) {
+            sync(m);
+            int answered = dismissAll(dice);
+            if (answered < 0) return fail(L"a window would not close after " + std::to_wstring(done) + L" actions");
+            windows += answered;
+            DWORD due = (DWORD)((double)done / perMs);
+            DWORD now = GetTickCount() - start;
+            if (done < actions && due > now) Sleep(due - now);
+        }
+    }
+    sync(m);
+    int answered = dismissAll(dice);
+    if (!IsWindow(m)) return fail(L"the main window is gone after " + std::to_wstring(done) + L" actions");
+    if (answered < 0) return fail(L"a window would not close at the end");
+    printLine(L"actions\t" + std::to_wstring(done));
+    printLine(L"windows\t" + std::to_wstring(windows + answered));
+    return kOk;
+}
+
 // ---------------------------------------------------------------- debugging
 
 int cmdWindows(const Args&) {
@@ -1015,6 +1297,11 @@ const Command kCommands[] = {
     {L"activate", cmdActivate, L""},
     {L"move", cmdMove, L"<x> <y>"},
     {L"windows", cmdWindows, L""},
+    {L"crash", cmdCrash, L""},
+    {L"memory", cmdMemory, L""},
+    {L"load-models", cmdLoadModels, L"<count> <path> [path ...]"},
+    {L"switch-plugins", cmdSwitchPlugins, L"<count>"},
+    {L"monkey", cmdMonkey, L"<seed> <actions> <seconds> [verbose]"},
 };
 
 int usage() {

@@ -447,9 +447,17 @@ class Session:
     def start(self, name, data=True, plugins=True, extra=None):
         """Stages a fresh working folder and starts `wine pelterine.exe` in it. Returns the folder."""
         self.stop_program()
-        self._viewport_rect = None
         self.work = self.stage(name, data, plugins, extra)
-        self._log = open(self.work / "e2e-log.txt", "w")
+        return self._launch("w")
+
+    def restart(self):
+        """Starts the program again in the working folder of the last start, as it was left."""
+        self.stop_program()
+        return self._launch("a")
+
+    def _launch(self, log_mode):
+        self._viewport_rect = None
+        self._log = open(self.work / "e2e-log.txt", log_mode)
         self._log.write("session %s, display :%d, prefix %s\n" % (self.name, self.display, self.prefix))
         self.program = subprocess.Popen(["wine", "pelterine.exe"], cwd=self.work, env=self.env,
                                         stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)

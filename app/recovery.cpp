@@ -1,0 +1,203 @@
+// Keeping the painting through a crash, a kill or a power cut: the crash writer, the autosave written from the
+// frame loop's idle time, and the offer at start-up to load what either left behind.
+#include "app/recovery.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/recovery_rules.h"
+#include "app/shell.h"
+#include "skin/bmp.h"
+#include "skin/skin_store.h"
+#include "skin/skin_view.h"
+#include "skin/stroke.h"
+#include "viewport/model_paint.h"
+
+// Full paths in the working folder as it was at start-up, made before anything can crash: the crash writer
+// must not build strings, and the choosers move the process into other folders.
+static wchar_t autosavePath[MAX_PATH + 64];
+static wchar_t recoveredPath[MAX_PATH + 64];
+static std::string autosavePathA;
+static uint8_t textureHeader[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
+static AutosaveClock autosaveClock;
+
+static int64_t nowMillis()
+{
+    return static_cast<int64_t>(GetTickCount64());
+}
+
+static void writeAll(HANDLE file, const uint8_t *data, DWORD size)
+{
+    DWORD written = 0;
+    WriteFile(file, data, size, &written, nullptr);
+}
+
+// Runs in whatever state the crash left: no heap, no strings, no locks of the runtime. skinBase holds the
+// painting in the byte order of the file, so the header and its rows are the whole file.
+static LONG WINAPI writeRecoveredTexture(EXCEPTION_POINTERS *exception)
+{
+    if (textureChanged) {
+        HANDLE file = CreateFileW(recoveredPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            writeAll(file, textureHeader, sizeof textureHeader);
+            writeAll(file, skinBase, static_cast<DWORD>(SKIN_BYTES));
+            CloseHandle(file);
+        }
+    }
+    UINT code = exception && exception->ExceptionRecord ? exception->ExceptionRecord->ExceptionCode : 1;
+    TerminateProcess(GetCurrentProcess(), code);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// 64-bit Windows 7 can swallow an exception thrown inside a window procedure called back from the system, and
+// carry on in a broken state; ask it to let such an exception reach the handler. Later systems do so anyway.
+static void letCallbackExceptionsThrough()
+{
+    typedef BOOL(WINAPI * GetPolicy)(LPDWORD);
+    typedef BOOL(WINAPI * SetPolicy)(DWORD);
+    const DWORD callbackFilterEnabled = 0x1;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (!kernel)
+        return;
+    GetPolicy getPolicy = reinterpret_cast<GetPolicy>(
+        reinterpret_cast<void *>(GetProcAddress(kernel, "GetProcessUserModeExceptionPolicy")));
+    SetPolicy setPolicy = reinterpret_cast<SetPolicy>(
+        reinterpret_cast<void *>(GetProcAddress(kernel, "SetProcessUserModeExceptionPolicy")));
+    DWORD flags = 0;
+    if (getPolicy && setPolicy && getPolicy(&flags))
+        setPolicy(flags & ~callbackFilterEnabled);
+}
+
+static bool workingFolderPath(const char *name, wchar_t *path, size_t capacity)
+{
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, path);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    if (path[length - 1] != L'\\')
+        path[length++] = L'\\';
+    for (const char *c = name; *c && length + 1 < capacity; ++c)
+        path[length++] = static_cast<wchar_t>(*c);
+    path[length] = 0;
+    return true;
+}
+
+void startRecovery()
+{
+    BitmapHeader header;
+    setupBitmapHeader(header, SKIN_SIDE, SKIN_SIDE);
+    encodeTextureHeader(header, textureHeader);
+    bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
+                 workingFolderPath(RECOVERED_FILE_NAME, recoveredPath, sizeof recoveredPath / sizeof *recoveredPath);
+    if (!paths) {
+        // A working folder too long to name: keep bare names, which still land in it until a chooser moves.
+        lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
+        lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
+    }
+    char narrow[MAX_PATH + 64] = "";
+    WideCharToMultiByte(CP_ACP, 0, autosavePath, -1, narrow, sizeof narrow, nullptr, nullptr);
+    autosavePathA = narrow;
+    resetAutosaveClock(autosaveClock, textureChangeCount);
+    letCallbackExceptionsThrough();
+    SetUnhandledExceptionFilter(writeRecoveredTexture);
+}
+
+static bool lastWriteTime(const wchar_t *path, FILETIME &time)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    time = data.ftLastWriteTime;
+    return true;
+}
+
+// The folder part of a path in the working folder, with its final backslash.
+static std::wstring folderOf(const wchar_t *path)
+{
+    std::wstring p = path;
+    size_t slash = p.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
+}
+
+// Renames the file to the first free pelterine-recovered-N.bmp beside it.
+static void setAside(const wchar_t *path)
+{
+    std::wstring folder = folderOf(path);
+    for (int n = 1; n < 100000; ++n) {
+        std::string name = setAsideName(n);
+        std::wstring target = folder + std::wstring(name.begin(), name.end());
+        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+            continue;
+        if (MoveFileExW(path, target.c_str(), 0))
+            return;
+        DWORD error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return;
+    }
+}
+
+static std::string questionFor(const char *name, const FILETIME &written)
+{
+    FILETIME local;
+    SYSTEMTIME t = {};
+    if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &t))
+        FileTimeToSystemTime(&written, &t);
+    return recoveryQuestion(name, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
+}
+
+static std::string narrowPath(const wchar_t *path)
+{
+    char narrow[MAX_PATH + 64] = "";
+    WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
+void offerRecoveredTexture()
+{
+    FILETIME autosaved, recovered;
+    bool hasAutosave = lastWriteTime(autosavePath, autosaved);
+    bool hasRecovered = lastWriteTime(recoveredPath, recovered);
+    if (!hasAutosave && !hasRecovered)
+        return;
+    // Both are there after a crash that followed an autosave: the newer holds more of the painting, and the
+    // older is set aside unasked rather than thrown away.
+    bool offerRecovered = hasRecovered && (!hasAutosave || CompareFileTime(&recovered, &autosaved) >= 0);
+    const wchar_t *path = offerRecovered ? recoveredPath : autosavePath;
+    if (hasAutosave && hasRecovered)
+        setAside(offerRecovered ? autosavePath : recoveredPath);
+
+    std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : AUTOSAVE_FILE_NAME,
+                                       offerRecovered ? recovered : autosaved);
+    if (askUser(question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
+        loadRecoveredTexture(narrowPath(path).c_str())) {
+        // What was loaded becomes the autosave of the texture now shown, until a save or a "No" at close.
+        if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            noteAutosaveCurrent(autosaveClock, nowMillis(), textureChangeCount);
+        return;
+    }
+    setAside(path);
+}
+
+void autosaveIfDue()
+{
+    int64_t now = nowMillis();
+    switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
+                         stroke.active || modelStroke.active)) {
+    case AutosaveAction::write:
+        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathA.c_str()) != 0);
+        break;
+    case AutosaveAction::remove:
+        removeAutosave();
+        break;
+    case AutosaveAction::none:
+        break;
+    }
+}
+
+void removeAutosave()
+{
+    DeleteFileW(autosavePath);
+    noteAutosaveRemoved(autosaveClock);
+}

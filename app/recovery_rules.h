@@ -1,0 +1,47 @@
+// When the changed texture is written aside for recovery, and the names and question that recovery uses.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// A minute: the autosave is at most this old when the program dies, and is not rewritten more often.
+enum : int64_t { AUTOSAVE_DELAY_MS = 60000 };
+
+// What the autosave timer knows between two looks at the texture.
+struct AutosaveClock {
+    bool pending;             // the texture holds changes the autosave file lacks
+    int64_t pendingSince;     // when the first of those changes was seen
+    uint32_t seenCount;       // textureChangeCount at the last look
+    bool written;             // an autosave file of this run is on disk
+    bool attempted;           // a write was tried (successful or not) ...
+    int64_t lastAttempt;      // ... at this time
+};
+
+enum class AutosaveAction { none, write, remove };
+
+// Forgets everything: no changes seen, no file written. changeCount is the texture's count now.
+void resetAutosaveClock(AutosaveClock &clock, uint32_t changeCount);
+
+// One look at the texture at time nowMs (milliseconds, any origin that only grows). The autosave is written
+// once the oldest change it lacks is AUTOSAVE_DELAY_MS old and the last attempt is as old, never while a
+// stroke is under way; once the texture is no longer changed (saved, or replaced by a file), a file written
+// earlier is removed.
+AutosaveAction planAutosave(AutosaveClock &clock, int64_t nowMs, bool changed, uint32_t changeCount,
+                            bool strokeActive);
+
+// Records the outcome of the write that planAutosave asked for.
+void noteAutosaveWrite(AutosaveClock &clock, int64_t nowMs, bool ok);
+
+// Records that the autosave file now holds the texture as it is (a recovered file became it), or is gone.
+void noteAutosaveCurrent(AutosaveClock &clock, int64_t nowMs, uint32_t changeCount);
+void noteAutosaveRemoved(AutosaveClock &clock);
+
+// The files recovery leaves in the working folder.
+extern const char AUTOSAVE_FILE_NAME[];    // "pelterine-autosave.bmp": the changed texture, once a minute
+extern const char RECOVERED_FILE_NAME[];   // "pelterine-recovered.bmp": the changed texture at a crash
+
+// "pelterine-recovered-N.bmp": where a recovered file the user declined is set aside.
+std::string setAsideName(int n);
+
+// The question at start-up, the file's last write given in local time.
+std::string recoveryQuestion(const char *fileName, int year, int month, int day, int hour, int minute);
+

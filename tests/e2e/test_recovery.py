@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+# e2e-timeout: 420
+"""End-to-end checks that a crash or a kill never costs the painting: a fault of the program's own leaves
+pelterine-recovered.bmp equal to the texture, a killed run leaves an autosave that the next start offers and
+loads exactly, a declined file is set aside and never asked about again, and a save or a "No" at close
+removes the autosave."""
+
+import os
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import harness  # noqa: E402
+from harness import wait_until  # noqa: E402
+from test_skin import bmp_file, texture_bytes, pixels_equal  # noqa: E402
+
+USE_PATTERN, SAVE_TEXTURE, UNDO, REDO = 1026, 1022, 1040, 1041
+IDYES, IDNO = 6, 7
+SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
+AUTOSAVE, RECOVERED = "pelterine-autosave.bmp", "pelterine-recovered.bmp"
+ACCESS_VIOLATION = "c0000005"
+WHITE_TEXTURE = bmp_file(256, 256)
+
+
+def question(path):
+    """The start-up question for a recovered file, its last write in local time as Wine shows it."""
+    when = time.strftime("%Y-%m-%d %H:%M", time.localtime(path.stat().st_mtime))
+    return "A texture that was not saved was recovered (%s, %s). Load it?" % (path.name, when)
+
+
+def texture(seed):
+    """A 256 x 256 texture file whose every pixel differs from its neighbours and from other seeds'."""
+    pixels = bytes((i * 7 + seed * 31 + (i >> 9)) & 0xFF for i in range(256 * 256 * 3))
+    return bmp_file(256, 256, pixels=pixels)
+
+
+class Recovery(harness.SessionTestCase):
+
+    def start(self, **kw):
+        s = self.session
+        work = s.start(self.work_name(), **kw)
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        return work
+
+    def paint(self):
+        """A few strokes of the pattern brush and the pen; returns the texture file they should make."""
+        s = self.session
+        for x, y in ((40, 50), (120, 200)):
+            s.mouse("ldown", x, y)
+            for step in range(1, 12):
+                s.mouse("lmove", x + 6 * step, y - 3 * step)
+            s.mouse("lup", x + 66, y - 33)
+        s.click(USE_PATTERN)   # now the square pen
+        s.mouse("rdown", 200, 30)
+        s.mouse("rup", 200, 30)
+        s.mouse("ldown", 230, 240)
+        s.mouse("lup", 230, 240)
+        return self.shown_texture()
+
+    def shown_texture(self):
+        """The texture file of what the skin view shows (the grid is off)."""
+        return WHITE_TEXTURE[:54] + texture_bytes(self.session.capture("skin"))
+
+    def answer_question(self, path, button):
+        self.session.expect_box("Pelterine", question(path), button=button, icon="warning")
+
+    def test_crash_writes_the_texture_and_a_declined_file_is_set_aside(self):
+        s = self.session
+        work = self.start(extra={"pelterine-recovered-1.bmp": b"taken"})
+        # A fault with nothing painted leaves nothing to recover.
+        self.assertEqual(ACCESS_VIOLATION, s.driver("crash")[0])
+        s.wait_exit()
+        self.assertFalse((work / RECOVERED).exists())
+
+        s.restart()
+        s.wait_main()
+        self.assertTrue(s.no_box_within(1))
+        expected = self.paint()
+        self.assertNotEqual(WHITE_TEXTURE, expected)
+        self.assertEqual(ACCESS_VIOLATION, s.driver("crash")[0])
+        s.wait_exit()
+        self.assertEqual(expected, (work / RECOVERED).read_bytes())
+
+        # "No": the file moves to the first free numbered name, and the next start asks nothing.
+        s.restart()
+        self.answer_question(work / RECOVERED, IDNO)
+        s.wait_main()
+        self.assertFalse((work / RECOVERED).exists())
+        self.assertEqual(b"taken", (work / "pelterine-recovered-1.bmp").read_bytes())
+        self.assertEqual(expected, (work / "pelterine-recovered-2.bmp").read_bytes())
+        self.assertEqual(WHITE_TEXTURE, self.shown_texture())
+        s.restart()
+        s.wait_main()
+        self.assertTrue(s.no_box_within(2))
+
+    def test_killed_run_leaves_an_autosave_that_loads_exactly(self):
+        s = self.session
+        started = time.monotonic()
+        work = self.start()
+        expected = self.paint()
+        autosave = work / AUTOSAVE
+        self.assertFalse(autosave.exists())   # written a minute after the painting, not at once
+        self.assertTrue(wait_until(autosave.exists, 75, 0.5), "no autosave 75 s after painting")
+        time.sleep(max(0.0, started + 70 - time.monotonic()))
+        s.stop_program()   # SIGKILL, by PID: no chance to write anything more
+        self.assertEqual(expected, autosave.read_bytes())
+        self.assertFalse((work / RECOVERED).exists())
+
+        # "Yes" loads it as a changed texture: one undo step, and closing asks about saving it.
+        s.restart()
+        self.answer_question(autosave, IDYES)
+        s.wait_main()
+        self.assertEqual(expected, self.shown_texture())
+        self.assertTrue(s.enabled(UNDO))
+        s.close()
+        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        self.assertEqual(0, s.wait_exit())
+        self.assertEqual([], sorted(p.name for p in work.glob("pelterine-*.bmp")))
+
+    def test_newer_file_is_offered_the_older_set_aside_and_a_save_removes_the_autosave(self):
+        s = self.session
+        older, newer = texture(1), texture(2)
+        work = s.work = s.stage(self.work_name(), extra={AUTOSAVE: older, RECOVERED: newer})
+        hour_ago = time.time() - 3600
+        os.utime(work / AUTOSAVE, (hour_ago, hour_ago))
+        s.restart()
+        self.answer_question(work / RECOVERED, IDYES)
+        s.wait_main()
+        self.assertEqual(newer, self.shown_texture())
+        self.assertEqual(older, (work / "pelterine-recovered-1.bmp").read_bytes())
+        self.assertFalse((work / RECOVERED).exists())
+        self.assertEqual(newer, (work / AUTOSAVE).read_bytes())   # it is the autosave of the texture now
+
+        s.click(UNDO)
+        self.assertEqual(WHITE_TEXTURE, self.shown_texture())
+        s.click(REDO)
+        self.assertEqual(newer, self.shown_texture())
+        # Not the current file: saving asks where, and a save leaves nothing to recover.
+        s.click(SAVE_TEXTURE)
+        s.save_choose(work / "kept.bmp")
+        self.assertEqual(newer, (work / "kept.bmp").read_bytes())
+        self.assertFalse((work / AUTOSAVE).exists())
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+
+
+if __name__ == "__main__":
+    harness.main()
