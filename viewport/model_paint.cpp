@@ -40,27 +40,43 @@ void resetModelStroke()
     modelStroke = ModelStroke{false, DabKind::none, false, CursorPoint{0, 0}, false, 0, 0};
 }
 
+// The frame of a stroke under way: the way the cursor went since the last sample, and the release.
+static void continueModelStroke(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan)
+{
+    // A release seen in the same frame as a last movement still paints that movement: the button was held
+    // while the cursor moved, whatever the frame saw first.
+    bool held = modelStroke.kind == DabKind::pen ? in.left : in.right;
+    bool moved = in.cursor.x != modelStroke.last.x || in.cursor.y != modelStroke.last.y;
+    if (moved && !modelStroke.picksColour) {
+        static std::vector<TexelPoint> along;
+        lineDabs(modelStroke.last.x, modelStroke.last.y, in.cursor.x, in.cursor.y,
+                 smooth ? MODEL_SAMPLE_SPACING : INT32_MAX, along);
+        for (const TexelPoint &p : along)
+            plan.samples.push_back(CursorPoint{p.x, p.y});
+        modelStroke.last = in.cursor;
+    }
+    if (!held) {
+        modelStroke.active = false;
+        plan.ended = true;
+    }
+}
+
 void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan)
 {
     plan.began = plan.ended = false;
     plan.samples.clear();
     if (modelStroke.active) {
-        // A release seen in the same frame as a last movement still paints that movement: the button was
-        // held while the cursor moved, whatever the frame saw first.
-        bool held = modelStroke.kind == DabKind::pen ? in.left : in.right;
-        bool moved = in.cursor.x != modelStroke.last.x || in.cursor.y != modelStroke.last.y;
-        if (moved && !modelStroke.picksColour) {
-            static std::vector<TexelPoint> along;
-            lineDabs(modelStroke.last.x, modelStroke.last.y, in.cursor.x, in.cursor.y,
-                     smooth ? MODEL_SAMPLE_SPACING : INT32_MAX, along);
-            for (const TexelPoint &p : along)
-                plan.samples.push_back(CursorPoint{p.x, p.y});
-            modelStroke.last = in.cursor;
-        }
-        if (!held) {
-            modelStroke.active = false;
-            plan.ended = true;
-        }
+        continueModelStroke(in, smooth, plan);
+        return;
+    }
+    if (in.pressed) {
+        // The press message knows where the stroke began, even when the cursor has moved on since or the
+        // button is already up again: the stroke then runs from there to the cursor in this one frame.
+        modelStroke = ModelStroke{true, in.pressLeft ? DabKind::pen : DabKind::eraser,
+                                  in.pressLeft && in.pressControl, in.press, false, 0, 0};
+        plan.began = true;
+        plan.samples.push_back(in.press);
+        continueModelStroke(in, smooth, plan);
         return;
     }
     if (!in.inside || in.left == in.right)

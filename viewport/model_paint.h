@@ -23,6 +23,13 @@ struct ModelPaintInput {
     bool control;
     bool inside;
     CursorPoint cursor;
+    // The viewport's first button press since the last frame, from its message: where and with what it was
+    // made. Under load a press and the move after it can both come before the next frame, which would otherwise
+    // start the stroke where the cursor went, not where it was pressed.
+    bool pressed;
+    bool pressLeft;       // the left button (else the right)
+    bool pressControl;
+    CursorPoint press;
 };
 
 struct ModelStroke {
@@ -49,8 +56,9 @@ struct ModelPaintPlan {
 // Sampling every this many pixels of a smooth stroke makes a fast drag an unbroken line on the surface.
 enum : int32_t { MODEL_SAMPLE_SPACING = 2 };
 
-// A stroke begins when exactly one of the two buttons goes down over the viewport and lasts until that button
-// is up. Its first frame samples the cursor; later frames, the one that sees the release included, sample only
+// A stroke begins when exactly one of the two buttons goes down over the viewport, or a press message came,
+// and lasts until that button is up. Its first frame samples the press (or the cursor) and the way from there
+// to the cursor; later frames, the one that sees the release included, sample only
 // when the cursor moved: the new position, and with smooth every MODEL_SAMPLE_SPACING pixels along the way.
 void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan);
 

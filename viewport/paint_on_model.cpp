@@ -115,8 +115,26 @@ static void endModelStroke()
     updateUndoButtons();
 }
 
+// The first press since the last frame; a later press before that frame is the same gesture's other button.
+static bool pressPending;
+static bool pressLeft;
+static bool pressControl;
+static CursorPoint pressPoint;
+
+void notePressOnModel(bool left, int32_t x, int32_t y, uint32_t wParam)
+{
+    if (pressPending || modelStroke.active)
+        return;
+    pressPending = true;
+    pressLeft = left;
+    pressControl = (wParam & MK_CONTROL) != 0;
+    pressPoint = CursorPoint{x, y};
+}
+
 void paintOnModelFrame()
 {
+    bool pressed = pressPending;
+    pressPending = false;
     if (!isChecked(IDC_PAINT_ON_MODEL)) {
         if (modelStroke.active) {
             modelStroke.active = false;
@@ -129,7 +147,8 @@ void paintOnModelFrame()
     CursorPoint screen = {cursor.x, cursor.y};
     ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL),
                              cursorInViewport(screen, clientOriginX, clientOriginY),
-                             CursorPoint{cursor.x - clientOriginX - 10, cursor.y - clientOriginY - 10}};
+                             CursorPoint{cursor.x - clientOriginX - 10, cursor.y - clientOriginY - 10},
+                             pressed, pressLeft, pressControl, pressPoint};
     static ModelPaintPlan plan;
     planModelPaint(input, isChecked(IDC_SMOOTH_STROKES), plan);
     if (plan.began) {

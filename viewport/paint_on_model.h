@@ -1,5 +1,6 @@
 // Painting on the model in the viewport, while "Paint on model" is checked.
 #pragma once
+#include <cstdint>
 
 // Runs before the visible frame is drawn, with the camera's matrix in place: polls the buttons, finds the
 // texels under the cursor and paints them, so the frame shows the paint.
@@ -7,3 +8,7 @@ void paintOnModelFrame();
 
 // A painting button is held over the model: the spin waits meanwhile.
 bool paintingOnModel();
+
+// The viewport's window procedure hands over a left or right press (client coordinates, the message's wParam),
+// so that a stroke starts where the button went down even when the frame sees it later.
+void notePressOnModel(bool left, int32_t x, int32_t y, uint32_t wParam);

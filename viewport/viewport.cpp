@@ -10,6 +10,7 @@
 #include "app/frame_pacer.h"
 #include "app/shell.h"
 #include "resources/resource.h"
+#include "viewport/paint_on_model.h"
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -203,6 +204,10 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+        notePressOnModel(message == WM_LBUTTONDOWN, static_cast<int16_t>(LOWORD(lParam)),
+                         static_cast<int16_t>(HIWORD(lParam)), static_cast<uint32_t>(wParam));
+        SetFocus(window);
+        break;
     case WM_MBUTTONDOWN:
         // The camera polls the buttons itself; a press only takes the keyboard focus out of the text boxes,
         // so the shortcuts act on the texture.

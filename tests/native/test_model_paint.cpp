@@ -52,6 +52,22 @@ TEST(ModelPaintPlan, AStrokeSamplesItsPressThenOnlyMovesUntilItsButtonIsUp)
     EXPECT_EQ(2u, plan.samples.size()) << "the move seen with the release is painted";
 }
 
+TEST(ModelPaintPlan, APressMessageStartsTheStrokeWhereTheButtonWentDown)
+{
+    // The press, the move and the release all came before one frame: the whole stroke is painted in it.
+    resetModelStroke();
+    ModelPaintPlan plan;
+    ModelPaintInput late = input(false, false, 60, 20);
+    late.pressed = true;
+    late.pressLeft = true;
+    late.press = CursorPoint{20, 20};
+    planModelPaint(late, true, plan);
+    EXPECT_TRUE(plan.began && plan.ended);
+    EXPECT_EQ(DabKind::pen, modelStroke.kind);
+    ASSERT_EQ(21u, plan.samples.size());
+    EXPECT_TRUE(plan.samples.front().x == 20 && plan.samples.back().x == 60);
+}
+
 TEST(ModelPaintPlan, WithoutSmoothingEachFrameSamplesTheCursorOnly)
 {
     resetModelStroke();
