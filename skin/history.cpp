@@ -26,7 +26,8 @@ uint8_t stepStart[SKIN_BYTES];
 
 size_t stepBytes(const Step &s)
 {
-    return s.before.size() + s.after.size() + s.tiles.size() * sizeof(uint16_t) + sizeof(Step);
+    // What the step holds on the heap, not only what it uses: the budget is memory.
+    return s.before.capacity() + s.after.capacity() + s.tiles.capacity() * sizeof(uint16_t) + sizeof(Step);
 }
 
 size_t tileRowOffset(uint16_t tile, int32_t row)
@@ -126,6 +127,10 @@ bool endHistoryStep()
     }
     if (step.tiles.empty())
         return false;
+    // The tiles were appended one by one: give back the growth slack, up to half of what a step would hold.
+    step.tiles.shrink_to_fit();
+    step.before.shrink_to_fit();
+    step.after.shrink_to_fit();
     dropRedoSteps();
     keptBytes += stepBytes(step);
     steps.push_back(std::move(step));
