@@ -83,6 +83,13 @@ static bool workingFolderPath(const char *name, wchar_t *path, size_t capacity)
     return true;
 }
 
+static std::string narrowPath(const wchar_t *path)
+{
+    char narrow[MAX_PATH + 64] = "";
+    WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, sizeof narrow, nullptr, nullptr);
+    return narrow;
+}
+
 void startRecovery()
 {
     BitmapHeader header;
@@ -95,9 +102,7 @@ void startRecovery()
         lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
     }
-    char narrow[MAX_PATH + 64] = "";
-    WideCharToMultiByte(CP_ACP, 0, autosavePath, -1, narrow, sizeof narrow, nullptr, nullptr);
-    autosavePathA = narrow;
+    autosavePathA = narrowPath(autosavePath);
     resetAutosaveClock(autosaveClock, textureChangeCount);
     letCallbackExceptionsThrough();
     SetUnhandledExceptionFilter(writeRecoveredTexture);
@@ -145,13 +150,6 @@ static std::string questionFor(const char *name, const FILETIME &written)
     if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToSystemTime(&local, &t))
         FileTimeToSystemTime(&written, &t);
     return recoveryQuestion(name, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
-}
-
-static std::string narrowPath(const wchar_t *path)
-{
-    char narrow[MAX_PATH + 64] = "";
-    WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
 }
 
 void offerRecoveredTexture()

@@ -75,20 +75,24 @@ int loadPlugin(const char *fileName)
     return 1;
 }
 
+static void emptySlot()
+{
+    std::free(pluginSlot.name);
+    pluginSlot = PluginSlot{};
+}
+
 void unloadPlugin()
 {
     if (pluginSlot.module && !guardedFreeLibrary(pluginSlot.module)) {
         reportPluginFault();
         return;
     }
-    std::free(pluginSlot.name);
-    pluginSlot = PluginSlot{};
+    emptySlot();
 }
 
 void abandonPlugin()
 {
-    std::free(pluginSlot.name);
-    pluginSlot = PluginSlot{};
+    emptySlot();
     modelReady = 0;
     hasTexCoords = 0;
     clearGrid(gridLayer);
