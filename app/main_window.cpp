@@ -2,17 +2,37 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <vector>
 
-#include "app/dialog_layout.h"
 #include "app/recovery.h"
-#include "app/shell.h"
+#include "app/settings_file.h"
 #include "app/state.h"
 #include "pattern/pattern_view.h"
+#include "plugins/model.h"
+#include "plugins/model_state.h"
 #include "plugins/plugin_slot.h"
+#include "plugins/plugins_dialog.h"
 #include "resources/resource.h"
+#include "shell/client_origin.h"
+#include "shell/dialog_layout.h"
+#include "shell/message.h"
+#include "shell/window_helpers.h"
+#include "skin/brush.h"
+#include "skin/skin_commands.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
+#include "skin/texture_files.h"
 #include "viewport/viewport.h"
+
+// Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows;
+// other fonts carry the skin and pattern views to the same dialog-unit points. The viewport stays at its
+// pixel place: the controls are laid out around it.
+static const POINT viewportPlace = {10, 10};
+static const POINT skinViewPlace = {545, 227};
+// Beside the skin view, 10 pixels after its 256 pixels. Carried to its own dialog-unit point rather than put
+// 10 pixels after wherever the skin view lands: under a wider font the column of "Load Pattern..." moves
+// right further than the skin view's right edge, and this view stays over it.
+static const POINT patternViewPlace = {545 + 256 + 10, 227};
 
 // Under some fonts (Wine's stand-in for "MS Shell Dlg") the dialog comes out too short for the viewport at
 // (10, 10) and its 10-pixel margin; grow it around its centre so nothing is clipped.
@@ -174,17 +194,20 @@ static void readClientOrigin(HWND window)
 static void initMainWindow(HWND window)
 {
     mainWindow = window;
-    modelReady = 0;
-    createViewport();
-    createSkinView();
-    createPatternView();
+    modelState.modelReady = 0;
+    createViewport(viewportPlace.x, viewportPlace.y);
+    const POINT skinPlace = placeInMainWindow(skinViewPlace.x, skinViewPlace.y);
+    createSkinView(skinPlace.x, skinPlace.y);
+    setPenColorPickedHandler(penColorChanged);
+    const POINT patternPlace = placeInMainWindow(patternViewPlace.x, patternViewPlace.y);
+    createPatternView(patternPlace.x, patternPlace.y);
     fitLabelsToText(window);
     keepControlsClearOfViews(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");
     CheckDlgButton(window, IDC_TEXTURE_ON_THE_FLY, BST_CHECKED);
-    SetDlgItemInt(window, IDC_PEN_SIZE, static_cast<UINT>(penSize), FALSE);
-    SetDlgItemInt(window, IDC_ERASER_SIZE, static_cast<UINT>(eraserSize), FALSE);
+    SetDlgItemInt(window, IDC_PEN_SIZE, static_cast<UINT>(brushSettings.penSize), FALSE);
+    SetDlgItemInt(window, IDC_ERASER_SIZE, static_cast<UINT>(brushSettings.eraserSize), FALSE);
     CheckDlgButton(window, IDC_CLASSIC_TEXTURE, BST_CHECKED);
 
     char modelPath[256] = "";
@@ -210,11 +233,14 @@ static void runCommand(int id)
     case IDC_LOAD_MODEL: loadModelCommand(); break;
     case IDC_TEXTURE_ON_THE_FLY: textureOnTheFlyCommand(); break;
     case IDC_APPLY_TEXTURE: uploadTexture(); break;
-    case IDC_GRID: gridCommand(); break;
+    case IDC_GRID: gridCommand(modelState.hasTexCoords != 0); break;
     case IDC_PLUGINS: openPluginsDialog(); break;
     case IDC_PEN_SIZE_OK: applyPenSizeCommand(); break;
     case IDC_ERASER_SIZE_OK: applyEraserSizeCommand(); break;
-    case IDC_COLORS: colorsCommand(); break;
+    case IDC_COLORS:
+        if (colorsCommand())
+            penColorChanged();
+        break;
     case IDC_LOAD_PATTERN: loadPatternCommand(); break;
     case IDC_USE_PATTERN: usePatternCommand(); break;
     case IDC_USE_COLOR: useColorCommand(); break;
@@ -225,6 +251,8 @@ static void runCommand(int id)
     case IDM_SAVE: saveTextureToCurrentFile(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
+    // A command that saved the texture leaves the autosave unneeded: recovery drops it now, not a frame later.
+    autosaveIfDue();
 }
 
 INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "app/recovery_rules.h"
-#include "app/shell.h"
+#include "shell/message.h"
 #include "skin/bmp.h"
 #include "skin/skin_store.h"
-#include "skin/skin_view.h"
 #include "skin/stroke.h"
+#include "skin/texture_files.h"
 #include "viewport/model_paint.h"
 
 // Full paths in the working folder as it was at start-up, made before anything can crash: the crash writer

@@ -1,7 +1,7 @@
 // The config.cfg layout: 78 bytes of brush settings and custom colours, encoded and decoded on bytes.
 #include "app/settings.h"
 
-#include "app/state.h"
+#include "skin/brush.h"
 
 namespace {
 
@@ -55,31 +55,33 @@ bool readSize(const uint8_t *data, size_t size, size_t offset, int32_t &value)
 
 std::array<uint8_t, SETTINGS_BYTES> encodeSettings()
 {
+    const BrushSettings &b = brushSettings;
     std::array<uint8_t, SETTINGS_BYTES> out{};
     for (size_t i = 0; i < 3; ++i) {
-        out[PEN_COLOR_AT + i] = penColor[i];
-        out[ERASER_COLOR_AT + i] = eraserColor[i];
+        out[PEN_COLOR_AT + i] = b.penColor[i];
+        out[ERASER_COLOR_AT + i] = b.eraserColor[i];
     }
-    putU32(out.data() + PEN_SIZE_AT, static_cast<uint32_t>(penSize));
-    putU32(out.data() + ERASER_SIZE_AT, static_cast<uint32_t>(eraserSize));
+    putU32(out.data() + PEN_SIZE_AT, static_cast<uint32_t>(b.penSize));
+    putU32(out.data() + ERASER_SIZE_AT, static_cast<uint32_t>(b.eraserSize));
     for (size_t i = 0; i < CUSTOM_COLOR_COUNT; ++i)
-        putU32(out.data() + CUSTOM_COLORS_AT + 4 * i, customColors[i]);
+        putU32(out.data() + CUSTOM_COLORS_AT + 4 * i, b.customColors[i]);
     return out;
 }
 
 unsigned decodeSettings(const uint8_t *data, size_t size)
 {
+    BrushSettings &b = brushSettings;
     unsigned sizesRead = 0;
-    readColor(data, size, PEN_COLOR_AT, penColor);
-    if (readSize(data, size, PEN_SIZE_AT, penSize))
+    readColor(data, size, PEN_COLOR_AT, b.penColor);
+    if (readSize(data, size, PEN_SIZE_AT, b.penSize))
         sizesRead |= 1u;
-    readColor(data, size, ERASER_COLOR_AT, eraserColor);
-    if (readSize(data, size, ERASER_SIZE_AT, eraserSize))
+    readColor(data, size, ERASER_COLOR_AT, b.eraserColor);
+    if (readSize(data, size, ERASER_SIZE_AT, b.eraserSize))
         sizesRead |= 2u;
     for (size_t i = 0; i < CUSTOM_COLOR_COUNT; ++i) {
         const size_t offset = CUSTOM_COLORS_AT + 4 * i;
         if (fieldFits(size, offset, 4))
-            customColors[i] = readU32(data + offset);
+            b.customColors[i] = readU32(data + offset);
     }
     return sizesRead;
 }

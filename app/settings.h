@@ -6,7 +6,7 @@
 
 enum : size_t { SETTINGS_BYTES = 78 };
 
-// penColor, penSize, eraserColor, eraserSize and customColors of the program-wide state, as bytes.
+// The brush settings (pen and eraser colours and sizes, the custom colours), as bytes.
 std::array<uint8_t, SETTINGS_BYTES> encodeSettings();
 
 // Updates the fields that lie wholly inside the data; a field cut off by the end keeps its value.

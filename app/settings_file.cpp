@@ -1,9 +1,16 @@
 // Reading config.cfg at start-up and writing it at close.
-#include "app/main_window.h"
+#include "app/settings_file.h"
+
+#include <windows.h>
+
+#include <vector>
+
 #include "app/settings.h"
-#include "app/shell.h"
-#include "app/state.h"
 #include "resources/resource.h"
+#include "shell/files.h"
+#include "shell/message.h"
+#include "shell/window_helpers.h"
+#include "skin/brush.h"
 
 static const char SETTINGS_FILE[] = "config.cfg";
 
@@ -18,9 +25,9 @@ void readSettings()
     }
     unsigned sizesRead = decodeSettings(bytes.data(), bytes.size());
     if (sizesRead & 1)
-        SetDlgItemInt(mainWindow, IDC_PEN_SIZE, static_cast<UINT>(penSize), FALSE);
+        SetDlgItemInt(mainWindow, IDC_PEN_SIZE, static_cast<UINT>(brushSettings.penSize), FALSE);
     if (sizesRead & 2)
-        SetDlgItemInt(mainWindow, IDC_ERASER_SIZE, static_cast<UINT>(eraserSize), FALSE);
+        SetDlgItemInt(mainWindow, IDC_ERASER_SIZE, static_cast<UINT>(brushSettings.eraserSize), FALSE);
 }
 
 void writeSettings()

@@ -20,13 +20,17 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 
-USE_PATTERN, CLASSIC, MIPMAP, SMOOTH_STROKES = 1026, 1018, 1019, 1042
-MODEL_PATH, LOAD = 1005, 1006
+USE_PATTERN = ids.IDC_USE_PATTERN
+CLASSIC = ids.IDC_CLASSIC_TEXTURE
+MIPMAP = ids.IDC_MIPMAP_TEXTURE
+SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
+MODEL_PATH, LOAD = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
 MK_LBUTTON = 0x1
-PAINT_ON_MODEL = 1043
+PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
 MARKERS = [(250, 8 + 40 * i) for i in range(6)]   # far enough apart that no dab or stamp reaches another
 
 

@@ -65,3 +65,9 @@ set(PELTERINE_WIN_BUILD "" CACHE PATH "Build folder of the Windows build, for th
 if(PELTERINE_WIN_BUILD)
   include(${CMAKE_SOURCE_DIR}/tests/e2e/e2e.cmake)
 endif()
+
+# The layering of the program's folders and files (tools/include_graph.py says what it checks).
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+  add_test(NAME include_graph COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/include_graph.py)
+endif()

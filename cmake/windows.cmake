@@ -6,20 +6,24 @@ if(MINGW)
 endif()
 
 add_executable(pelterine WIN32
+  shell/choosers.cpp
+  shell/files.cpp
+  shell/frame_clock.cpp
+  shell/message.cpp
+  shell/window_helpers.cpp
   app/main.cpp
+  app/frame_loop.cpp
   app/main_window.cpp
-  app/choosers.cpp
-  app/message.cpp
-  app/files.cpp
   app/recovery.cpp
   app/settings_file.cpp
-  app/window_helpers.cpp
   skin/skin_view.cpp
+  skin/skin_commands.cpp
   skin/texture_files.cpp
   pattern/pattern_view.cpp
   viewport/viewport.cpp
   viewport/frame.cpp
   viewport/paint_on_model.cpp
+  viewport/plugin_draw.cpp
   plugins/plugin_slot.cpp
   plugins/plugin_guard.cpp
   plugins/model.cpp

@@ -5,13 +5,15 @@
 #include <cstring>
 #include <vector>
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "pattern/stamp.h"
-#include "skin/picture.h"
 #include "resources/resource.h"
-#include "skin/skin_view.h"
+#include "shell/choosers.h"
+#include "shell/files.h"
+#include "shell/message.h"
+#include "shell/window_helpers.h"
+#include "skin/brush.h"
+#include "skin/picture.h"
 
 HWND patternViewWindow;
 HDC patternViewDC;
@@ -60,14 +62,11 @@ static LRESULT CALLBACK patternViewWindowProc(HWND window, UINT message, WPARAM 
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void createPatternView()
+void createPatternView(int x, int y)
 {
     if (!registerChildClass("PatternWindowClass", patternViewWindowProc))
         return;
-    // Carried to its own dialog-unit point rather than put 10 pixels after the skin view: under a wider font the
-    // column of "Load Pattern..." moves right further than the skin view's right edge, and this view stays over it.
-    const POINT place = placeInMainWindow(skinViewLayoutLeft + skinWidth + 10, skinViewLayoutTop);
-    patternViewWindow = createChildWindow("PatternWindowClass", place.x, place.y, 64, 64);
+    patternViewWindow = createChildWindow("PatternWindowClass", x, y, 64, 64);
     if (!patternViewWindow)
         return;
     beepIfFailed(initPatternStore());
@@ -101,21 +100,10 @@ void loadPatternCommand()
     std::free(path);
 }
 
-void colorsCommand()
-{
-    COLORREF color;
-    if (!chooseColor(color))
-        return;
-    penColor[0] = GetRValue(color);
-    penColor[1] = GetGValue(color);
-    penColor[2] = GetBValue(color);
-    penColorChanged();
-}
-
 void penColorChanged()
 {
     if (isChecked(IDC_USE_PATTERN) && isChecked(IDC_USE_COLOR)) {
-        tintBrush();
+        tintBrush(brushSettings.penColor);
         repaintPatternView();
     }
 }
@@ -128,7 +116,7 @@ void usePatternCommand()
 void useColorCommand()
 {
     if (isChecked(IDC_USE_COLOR))
-        tintBrush();
+        tintBrush(brushSettings.penColor);
     else
         restoreBrush();
     repaintPatternView();

@@ -5,13 +5,13 @@
 extern HWND patternViewWindow;
 extern HDC patternViewDC;
 
-void createPatternView();
+// Creates the view at (x, y) of the main window's client area, with a blank white 64 x 64 pattern.
+void createPatternView(int x, int y);
 void repaintPatternView();
 int loadPattern(const char *fileName);
 
 void loadPatternCommand();
-void colorsCommand();
-// A new penColor (chosen or picked): the brush follows it when it is tinted with the pen colour.
+// A new pen colour (chosen or picked): the brush follows it when it is tinted with the pen colour.
 void penColorChanged();
 void usePatternCommand();
 void useColorCommand();

@@ -12,7 +12,6 @@
 #define STAMP_SSE2 0
 #endif
 
-#include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "skin/skin_store.h"
 
@@ -114,7 +113,7 @@ void restoreBrush()
     std::memcpy(patternBrush, patternSource, patternBytesNow());
 }
 
-void tintBrush()
+void tintBrush(const uint8_t penColor[3])
 {
     if (!patternPresent())
         return;

@@ -9,8 +9,8 @@ enum : int32_t { STAMP_DARKEN = 0, STAMP_BRIGHTEN = 1 };
 // patternBrush := patternSource.
 void restoreBrush();
 
-// patternBrush := the screen blend of patternSource with penColor, colour with colour.
-void tintBrush();
+// patternBrush := the screen blend of patternSource with the pen colour (red, green, blue), colour with colour.
+void tintBrush(const uint8_t penColor[3]);
 
 // Darkens (mode 0) or brightens (other modes) the skin buffers under the brush centred on (x, y).
 // Returns the texels the stamp lands on (none without a pattern).

@@ -1,62 +1,71 @@
 // Loading a model through the plugin, building the mapping grid from its texture coordinates, and the commands.
+#include "plugins/model.h"
+
 #include <cstdlib>
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "plugins/model_filters.h"
-#include "plugins/plugin_guard.h"
+#include "plugins/model_state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "shell/choosers.h"
+#include "shell/message.h"
+#include "shell/window_helpers.h"
 #include "skin/grid.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 
-bool buildGrid()
+PluginFault buildGrid()
 {
     clearGrid(gridLayer);
     if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab)
-        return true;
+        return noPluginFault();
     int count = 0;
     int flag = 0;
     TexCoordTriangle **table = nullptr;
-    if (!guardedGetInfo(&count, &flag) || !guardedGetTexCoord(table))
-        return false;
+    PluginFault fault = guardGetInfo(pluginSlot.sk_getinfo, &count, &flag);
+    if (!fault.faulted)
+        fault = guardGetTexCoord(pluginSlot.sk_gettexcoord, table);
+    if (fault.faulted)
+        return fault;
     drawGridTable(table, count, gridLayer);
-    return guardedFreeTexCoordTab(count, table);
+    return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
 }
 
 void loadModel(const char *path)
 {
     if (!path || !path[0])
         return;
-    modelReady = 0;
+    modelState.modelReady = 0;
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
         return;
     }
     // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
-    if (!guardedLoad(path)) {
-        reportPluginFault();
+    PluginFault fault = guardLoad(pluginSlot.sk_load, path);
+    if (fault.faulted) {
+        reportPluginFault(fault);
         return;
     }
-    hasTexCoords = 0;
+    modelState.hasTexCoords = 0;
     if (pluginSlot.sk_getinfo) {
         int count = 0;
         int flag = 0;
-        if (!guardedGetInfo(&count, &flag)) {
-            reportPluginFault();
+        fault = guardGetInfo(pluginSlot.sk_getinfo, &count, &flag);
+        if (fault.faulted) {
+            reportPluginFault(fault);
             return;
         }
-        hasTexCoords = flag;
+        modelState.hasTexCoords = flag;
     }
-    modelReady = 1;
+    modelState.modelReady = 1;
     rebuildMipmaps();
     // The view is repainted before the new grid is composed: it shows the new composition from its next repaint.
     repaintSkinView();
-    if (hasTexCoords) {
-        if (!buildGrid()) {
-            reportPluginFault();
+    if (modelState.hasTexCoords) {
+        fault = buildGrid();
+        if (fault.faulted) {
+            reportPluginFault(fault);
             return;
         }
     } else
@@ -72,12 +81,16 @@ void loadModelCommand()
     loadModel(path);
 }
 
-// The plugin's own formats when it names them in a usable list, otherwise .vmr files alone.
-static char *chooseModelPath()
+// The plugin's own formats when it names them in a usable list, otherwise .vmr files alone. A plugin that
+// faults naming them gets no chooser.
+static char *chooseModelPath(PluginFault &fault)
 {
     char filters[MODEL_FILTERS_BYTES];
     const char *pluginFilters = nullptr;
-    if (pluginSlot.sk_filefilter && !guardedFileFilter(pluginFilters))
+    fault = noPluginFault();
+    if (pluginSlot.sk_filefilter)
+        fault = guardFileFilter(pluginSlot.sk_filefilter, pluginFilters);
+    if (fault.faulted)
         return nullptr;
     if (composeModelFilters(pluginFilters, filters))
         return chooseOpenPathFrom(filters);
@@ -86,9 +99,10 @@ static char *chooseModelPath()
 
 void chooseModelCommand()
 {
-    char *path = chooseModelPath();
-    if (pluginFaultPending()) {   // the plugin faulted naming its files: no chooser, no model
-        reportPluginFault();
+    PluginFault fault;
+    char *path = chooseModelPath(fault);
+    if (fault.faulted) {
+        reportPluginFault(fault);
         return;
     }
     if (!path) {

@@ -2,11 +2,6 @@
 // and the plugin, which takes the faults the plugin did not handle itself and resumes in that frame.
 #include "plugins/plugin_guard.h"
 
-#include <cstdint>
-#include <string>
-
-#include "app/shell.h"
-#include "plugins/plugin_slot.h"
 
 // One call through the guard: the function, up to two arguments passed in the first two argument registers
 // (every export takes at most two, each a pointer or an int), the result register, and the exception that
@@ -21,12 +16,6 @@ struct GuardedCall {
 
 // C++ exceptions of GCC's runtime travel as structured exceptions with these codes ("GCC" plus a kind).
 enum : DWORD { GCC_EXCEPTION_MASK = 0xDFFFFFFF, GCC_EXCEPTION = 0x00474343 };
-
-struct PendingFault {
-    bool pending;
-    const char *function;
-};
-static PendingFault pendingFault;
 
 #if defined(_MSC_VER)
 
@@ -257,7 +246,8 @@ static void armStackGuard()
     VirtualProtect(reinterpret_cast<void *>(guard), page, PAGE_READWRITE | PAGE_GUARD, &previous);
 }
 
-static bool callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second, uintptr_t *result)
+static PluginFault callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second,
+                               uintptr_t *result)
 {
     static bool armed;
     if (!armed) {
@@ -268,12 +258,11 @@ static bool callGuarded(const char *function, const void *entry, uintptr_t first
     if (guardPluginCall(&call) == 0) {
         if (result)
             *result = call.result;
-        return true;
+        return noPluginFault();
     }
     if (call.exceptionCode == EXCEPTION_STACK_OVERFLOW)
         armStackGuard();
-    pendingFault = PendingFault{true, function};
-    return false;
+    return PluginFault{true, function, call.exceptionCode};
 }
 
 template <typename Fn> static const void *entryOf(Fn function)
@@ -286,87 +275,63 @@ static uintptr_t word(const void *pointer)
     return reinterpret_cast<uintptr_t>(pointer);
 }
 
-bool guardedLoad(const char *path)
+PluginFault guardLoad(SkLoadFn load, const char *path)
 {
-    return callGuarded("sk_load", entryOf(pluginSlot.sk_load), word(path), 0, nullptr);
+    return callGuarded("sk_load", entryOf(load), word(path), 0, nullptr);
 }
 
-bool guardedGetInfo(int *triangleCount, int *hasTexCoords)
+PluginFault guardGetInfo(SkGetInfoFn getInfo, int *triangleCount, int *hasTexCoords)
 {
-    return callGuarded("sk_getinfo", entryOf(pluginSlot.sk_getinfo), word(triangleCount), word(hasTexCoords), nullptr);
+    return callGuarded("sk_getinfo", entryOf(getInfo), word(triangleCount), word(hasTexCoords), nullptr);
 }
 
-bool guardedGetTexCoord(TexCoordTriangle **&table)
+PluginFault guardGetTexCoord(SkGetTexCoordFn getTexCoord, TexCoordTriangle **&table)
 {
     uintptr_t result = 0;
-    bool ok = callGuarded("sk_gettexcoord", entryOf(pluginSlot.sk_gettexcoord), 0, 0, &result);
-    table = ok ? reinterpret_cast<TexCoordTriangle **>(result) : nullptr;
-    return ok;
+    PluginFault fault = callGuarded("sk_gettexcoord", entryOf(getTexCoord), 0, 0, &result);
+    table = fault.faulted ? nullptr : reinterpret_cast<TexCoordTriangle **>(result);
+    return fault;
 }
 
-bool guardedFreeTexCoordTab(int triangleCount, TexCoordTriangle **table)
+PluginFault guardFreeTexCoordTab(SkFreeTexCoordTabFn freeTable, int triangleCount, TexCoordTriangle **table)
 {
     // The count travels as a 32-bit int: the callee reads only the low half of the register.
-    return callGuarded("sk_freetexcoordtab", entryOf(pluginSlot.sk_freetexcoordtab),
-                       static_cast<uint32_t>(triangleCount), word(table), nullptr);
+    return callGuarded("sk_freetexcoordtab", entryOf(freeTable), static_cast<uint32_t>(triangleCount), word(table),
+                       nullptr);
 }
 
-bool guardedDraw()
+PluginFault guardDraw(SkDrawFn draw)
 {
-    return callGuarded("sk_draw", entryOf(pluginSlot.sk_draw), 0, 0, nullptr);
+    return callGuarded("sk_draw", entryOf(draw), 0, 0, nullptr);
 }
 
-bool guardedFileFilter(const char *&filters)
-{
-    uintptr_t result = 0;
-    bool ok = callGuarded("sk_filefilter", entryOf(pluginSlot.sk_filefilter), 0, 0, &result);
-    filters = ok ? reinterpret_cast<const char *>(result) : nullptr;
-    return ok;
-}
-
-bool guardedInfo(SkInfoFn info, const char *&text)
+PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters)
 {
     uintptr_t result = 0;
-    bool ok = callGuarded("sk_info", entryOf(info), 0, 0, &result);
-    text = ok ? reinterpret_cast<const char *>(result) : nullptr;
-    return ok;
+    PluginFault fault = callGuarded("sk_filefilter", entryOf(fileFilter), 0, 0, &result);
+    filters = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    return fault;
+}
+
+PluginFault guardInfo(SkInfoFn info, const char *&text)
+{
+    uintptr_t result = 0;
+    PluginFault fault = callGuarded("sk_info", entryOf(info), 0, 0, &result);
+    text = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    return fault;
 }
 
 // The loader runs DllMain inside these two; they take one argument and use the C calling convention's
 // registers on x86-64 like the exports.
-bool guardedLoadLibrary(const char *path, HMODULE &module)
+PluginFault guardLoadLibrary(const char *path, HMODULE &module)
 {
     uintptr_t result = 0;
-    bool ok = callGuarded("DllMain", entryOf(&LoadLibraryA), word(path), 0, &result);
-    module = ok ? reinterpret_cast<HMODULE>(result) : nullptr;
-    return ok;
+    PluginFault fault = callGuarded("DllMain", entryOf(&LoadLibraryA), word(path), 0, &result);
+    module = fault.faulted ? nullptr : reinterpret_cast<HMODULE>(result);
+    return fault;
 }
 
-bool guardedFreeLibrary(HMODULE module)
+PluginFault guardFreeLibrary(HMODULE module)
 {
     return callGuarded("DllMain", entryOf(&FreeLibrary), word(module), 0, nullptr);
-}
-
-bool pluginFaultPending()
-{
-    return pendingFault.pending;
-}
-
-void forgetPluginFault()
-{
-    pendingFault = PendingFault{};
-}
-
-void reportPluginFault()
-{
-    if (!pendingFault.pending)
-        return;
-    std::string text = "The plugin '";
-    text += pluginSlot.name ? pluginSlot.name : "";
-    text += "' stopped working in ";
-    text += pendingFault.function;
-    text += " and was unloaded.";
-    forgetPluginFault();
-    abandonPlugin();
-    showMessage(text.c_str(), "Plugin Error", MB_ICONERROR);
 }

@@ -4,14 +4,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-#include "app/shell.h"
-#include "app/state.h"
-#include "plugins/plugin_guard.h"
+#include "plugins/model_state.h"
+#include "resources/resource.h"
+#include "shell/message.h"
+#include "shell/window_helpers.h"
 #include "skin/grid.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
-#include "resources/resource.h"
 
 PluginSlot pluginSlot;
 
@@ -44,9 +45,10 @@ int loadPlugin(const char *fileName)
         return 0;
     char path[256];
     pluginPath(fileName, path);
-    if (!guardedLoadLibrary(path, pluginSlot.module)) {
+    PluginFault fault = guardLoadLibrary(path, pluginSlot.module);
+    if (fault.faulted) {
         replaceSlotName(fileName);
-        reportPluginFault();
+        reportPluginFault(fault);
         return 0;
     }
     if (!pluginSlot.module)
@@ -83,9 +85,12 @@ static void emptySlot()
 
 void unloadPlugin()
 {
-    if (pluginSlot.module && !guardedFreeLibrary(pluginSlot.module)) {
-        reportPluginFault();
-        return;
+    if (pluginSlot.module) {
+        PluginFault fault = guardFreeLibrary(pluginSlot.module);
+        if (fault.faulted) {
+            reportPluginFault(fault);
+            return;
+        }
     }
     emptySlot();
 }
@@ -93,11 +98,23 @@ void unloadPlugin()
 void abandonPlugin()
 {
     emptySlot();
-    modelReady = 0;
-    hasTexCoords = 0;
+    resetModelState();
     clearGrid(gridLayer);
     CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
     repaintSkinView();
     SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, "(no plugin)");
+}
+
+void reportPluginFault(const PluginFault &fault)
+{
+    if (!fault.faulted)
+        return;
+    std::string text = "The plugin '";
+    text += pluginSlot.name ? pluginSlot.name : "";
+    text += "' stopped working in ";
+    text += fault.function;
+    text += " and was unloaded.";
+    abandonPlugin();
+    showMessage(text.c_str(), "Plugin Error", MB_ICONERROR);
 }

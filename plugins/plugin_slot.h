@@ -1,8 +1,9 @@
-// The one loaded model plugin, model loading through it, and the Plugins dialog.
+// The one loaded model plugin: loading it from the plugins folder, unloading it, and dropping it when it faults.
 #pragma once
 #include <windows.h>
 
 #include "plugins/plugin_api.h"
+#include "plugins/plugin_guard.h"
 
 struct PluginSlot {
     HMODULE module;
@@ -30,13 +31,9 @@ void unloadPlugin();
 // its DllMain may fault again, and nothing says its state still allows a clean detach. The model is no longer
 // drawn, the grid is cleared and control 1034 says "(no plugin)"; the texture is not touched.
 void abandonPlugin();
+// After a guarded call into the slot's plugin faulted: drops the plugin (abandonPlugin) and tells the user
+// which function stopped working, "The plugin 'NAME' stopped working in FUNCTION and was unloaded." Nothing
+// for a call that did not fault.
+void reportPluginFault(const PluginFault &fault);
 // "plugins\<name>" bounded to 255 characters, as LoadLibraryA receives it.
 void pluginPath(const char *fileName, char (&path)[256]);
-
-void loadModel(const char *path);
-// False when the plugin faulted on the way (the fault is pending).
-bool buildGrid();
-void loadModelCommand();
-void chooseModelCommand();
-
-void openPluginsDialog();

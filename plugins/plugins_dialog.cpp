@@ -1,13 +1,15 @@
 // The Plugins dialog: lists the plugin folder, shows each library's information, switches plugin.
+#include "plugins/plugins_dialog.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "app/shell.h"
-#include "app/state.h"
+#include "plugins/model_state.h"
 #include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "shell/window_helpers.h"
 
 static LRESULT sendToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -59,7 +61,6 @@ static bool sameNameIgnoringCase(const char *a, const char *b)
 // A library that faults while the dialog describes it is only described so: the plugin slot is not its.
 static void describeCrash(HWND dialog)
 {
-    forgetPluginFault();
     SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "this plugin crashed while describing itself");
 }
 
@@ -72,7 +73,7 @@ static void showPluginInformation(HWND dialog)
     char path[256];
     pluginPath(name.c_str(), path);
     HMODULE library = nullptr;
-    if (!guardedLoadLibrary(path, library)) {
+    if (guardLoadLibrary(path, library).faulted) {
         describeCrash(dialog);
         return;
     }
@@ -84,7 +85,7 @@ static void showPluginInformation(HWND dialog)
     bool hasLoad = GetProcAddress(library, "sk_load") != nullptr;
     bool hasDraw = GetProcAddress(library, "sk_draw") != nullptr;
     const char *text = nullptr;
-    if (info && !guardedInfo(info, text)) {
+    if (info && guardInfo(info, text).faulted) {
         describeCrash(dialog);   // the library stays mapped: it may not survive its own detach
         return;
     }
@@ -98,7 +99,7 @@ static void showPluginInformation(HWND dialog)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_draw' plugin function");
     if (!hasLoad && !hasDraw)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions");
-    if (!guardedFreeLibrary(library))
+    if (guardFreeLibrary(library).faulted)
         describeCrash(dialog);
 }
 
@@ -136,7 +137,7 @@ static void switchToSelectedPlugin(HWND dialog)
 {
     std::string name;
     bool selected = selectedText(dialog, name);
-    modelReady = 0;
+    modelState.modelReady = 0;
     unloadPlugin();
     loadPlugin(selected ? name.c_str() : nullptr);
 }

@@ -1,9 +1,24 @@
 // The skin view's mouse rule and the solid square brush.
 #include "skin/brush.h"
 
-#include "app/state.h"
+#include <cstring>
+
 #include "pattern/stamp.h"
 #include "skin/skin_store.h"
+
+BrushSettings brushSettings;
+
+void resetBrushSettings()
+{
+    BrushSettings &b = brushSettings;
+    b.penColor[0] = 0;
+    b.penColor[1] = 119;
+    b.penColor[2] = 170;
+    b.penSize = 3;
+    b.eraserColor[0] = b.eraserColor[1] = b.eraserColor[2] = 255;
+    b.eraserSize = 7;
+    std::memset(b.customColors, 0, sizeof b.customColors);
+}
 
 namespace {
 
@@ -53,12 +68,13 @@ SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t gr
 
 SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
 {
+    const BrushSettings &b = brushSettings;
     if (kind == DabKind::pen)
         return usePattern ? stampPattern(x, y, STAMP_DARKEN)
-                          : paintSquare(x, y, penSize, penColor[0], penColor[1], penColor[2]);
+                          : paintSquare(x, y, b.penSize, b.penColor[0], b.penColor[1], b.penColor[2]);
     if (kind == DabKind::eraser)
         return usePattern ? stampPattern(x, y, STAMP_BRIGHTEN)
-                          : paintSquare(x, y, eraserSize, eraserColor[0], eraserColor[1], eraserColor[2]);
+                          : paintSquare(x, y, b.eraserSize, b.eraserColor[0], b.eraserColor[1], b.eraserColor[2]);
     return noTexels();
 }
 
@@ -78,9 +94,9 @@ bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *chang
 void pickTexelColour(int32_t x, int32_t y)
 {
     const uint8_t *texel = skinBase + (static_cast<size_t>(clampToSkin(y)) * SKIN_SIDE + clampToSkin(x)) * 3;
-    penColor[0] = texel[2];
-    penColor[1] = texel[1];
-    penColor[2] = texel[0];
+    brushSettings.penColor[0] = texel[2];
+    brushSettings.penColor[1] = texel[1];
+    brushSettings.penColor[2] = texel[0];
 }
 
 bool pickPenColor(uint32_t wParam, uint32_t lParam)

@@ -1,8 +1,26 @@
-// The skin view's mouse rule and the solid square brush.
+// The brush settings, the skin view's mouse rule and the solid square brush.
 #pragma once
 #include <cstdint>
 
 #include "skin/skin_store.h"
+
+// A COLORREF as GDI stores it: red in the low byte, then green, then blue.
+typedef uint32_t ColorRef;
+
+// What the pen and the eraser paint with. Colours are red, green, blue, as in the settings file.
+struct BrushSettings {
+    uint8_t penColor[3];
+    int32_t penSize;
+    uint8_t eraserColor[3];
+    int32_t eraserSize;
+    // The colour chooser's custom slots: kept with the brush colours they were made for, in config.cfg.
+    ColorRef customColors[16];
+};
+
+extern BrushSettings brushSettings;
+
+// Pen 0, 119, 170 of size 3, a white eraser of size 7, black custom colours.
+void resetBrushSettings();
 
 enum : uint32_t { MOUSE_LBUTTON = 0x0001, MOUSE_RBUTTON = 0x0002, MOUSE_CONTROL = 0x0008 };
 
@@ -26,9 +44,9 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
 // follow); changed, when given, receives the texels the dab changed.
 bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed = nullptr);
 
-// penColor := the painted texture's colour at texel (x, y), brought onto the texture if it lies off it.
+// brushSettings.penColor := the painted texture's colour at texel (x, y), brought onto the texture if it lies off it.
 void pickTexelColour(int32_t x, int32_t y);
 
-// Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, penColor
+// Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, the pen colour
 // becomes the painted texture's colour under the cursor (never the grid's) and true is returned.
 bool pickPenColor(uint32_t wParam, uint32_t lParam);

@@ -3,8 +3,11 @@
 
 PendingRefresh pendingRefresh = {noTexels(), noTexels(), false, false};
 
-void resetPendingRefresh()
+int32_t textureOnTheFly;
+
+void resetSkinRefresh()
 {
+    textureOnTheFly = 1;
     pendingRefresh = PendingRefresh{noTexels(), noTexels(), false, false};
 }
 

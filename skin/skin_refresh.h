@@ -16,8 +16,11 @@ struct PendingRefresh {
 
 extern PendingRefresh pendingRefresh;
 
-// Empties the record: nothing is waiting.
-void resetPendingRefresh();
+// "Texture on the fly": painting reaches the GL texture as it happens, not only with "Apply Texture".
+extern int32_t textureOnTheFly;
+
+// Empties the record (nothing is waiting) and turns "Texture on the fly" on.
+void resetSkinRefresh();
 
 // Records a dab that passed the button rule and changed these texels (possibly none).
 void noteDab(const SkinRect &changed, bool onTheFly);

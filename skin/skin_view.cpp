@@ -4,10 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
-#include "app/shell.h"
-#include "app/state.h"
-#include "pattern/pattern_view.h"
 #include "resources/resource.h"
+#include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/history.h"
 #include "skin/skin_refresh.h"
@@ -16,8 +14,13 @@
 
 HWND skinViewWindow;
 HDC skinViewDC;
-int32_t skinViewLeft;
-int32_t skinViewTop;
+
+static void (*penColorPicked)();
+
+void setPenColorPickedHandler(void (*handler)())
+{
+    penColorPicked = handler;
+}
 
 static GLuint skinTexture;
 
@@ -152,8 +155,9 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 {
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
         SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
-    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)))
-        penColorChanged();
+    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)) &&
+        penColorPicked)
+        penColorPicked();
     StrokeStep step = strokeMessage(strokeEventFor(message), static_cast<uint32_t>(wParam),
                                     static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN),
                                     isChecked(IDC_SMOOTH_STROKES));
@@ -163,30 +167,6 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         trackLeave(window);
     if (step.painted)
         noteDab(step.changed, textureOnTheFly != 0);
-}
-
-// Puts back what undo or redo changed: the view recomposed there, the texture uploaded, the view repainted.
-static void showHistoryChange(const SkinRect &changed)
-{
-    updateUndoButtons();
-    if (isEmptyRect(changed))
-        return;
-    markTextureChanged();
-    recomposeSkinViewRect(changed, false);
-    noteDab(changed, true);
-    refreshPaintedSkin();
-}
-
-void undoCommand()
-{
-    finishStroke();
-    showHistoryChange(undoStep());
-}
-
-void redoCommand()
-{
-    finishStroke();
-    showHistoryChange(redoStep());
 }
 
 // The refresh after painting waits until the mouse messages already queued have been painted, so a burst of
@@ -229,18 +209,15 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void createSkinView()
+void createSkinView(int x, int y)
 {
     static_assert(sizeof(BitmapHeader) == sizeof(BITMAPINFO), "skinHeader is handed to GDI as a BITMAPINFO");
     if (!registerChildClass("SkinWindowClass", skinViewWindowProc))
         return;
 
-    const POINT place = placeInMainWindow(skinViewLayoutLeft, skinViewLayoutTop);
-    skinViewLeft = place.x;
-    skinViewTop = place.y;
     skinWidth = SKIN_SIDE;
     skinHeight = SKIN_SIDE;
-    skinViewWindow = createChildWindow("SkinWindowClass", skinViewLeft, skinViewTop, skinWidth, skinHeight);
+    skinViewWindow = createChildWindow("SkinWindowClass", x, y, skinWidth, skinHeight);
     if (!skinViewWindow)
         return;
 
@@ -260,31 +237,4 @@ void createSkinView()
 void bindSkinTexture()
 {
     glBindTexture(GL_TEXTURE_2D, skinTexture);
-}
-
-void textureOnTheFlyCommand()
-{
-    bool onTheFly = isChecked(IDC_TEXTURE_ON_THE_FLY);
-    EnableWindow(GetDlgItem(mainWindow, IDC_APPLY_TEXTURE), onTheFly ? FALSE : TRUE);
-    textureOnTheFly = onTheFly ? 1 : 0;
-}
-
-void applyPenSizeCommand()
-{
-    penSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_PEN_SIZE, nullptr, FALSE));
-}
-
-void applyEraserSizeCommand()
-{
-    eraserSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_ERASER_SIZE, nullptr, FALSE));
-}
-
-void gridCommand()
-{
-    if (!hasTexCoords) {
-        CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
-        return;
-    }
-    refreshSkinView();
-    repaintSkinView();
 }

@@ -1,7 +1,6 @@
 // Strokes on the skin view: the dabs from a button press to its release, joined into lines when smoothing.
 #include "skin/stroke.h"
 
-#include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "skin/history.h"
 
@@ -21,7 +20,7 @@ int32_t brushSide(DabKind kind, bool usePattern)
 {
     if (usePattern)
         return patternWidth < patternHeight ? patternWidth : patternHeight;
-    return kind == DabKind::eraser ? eraserSize : penSize;
+    return kind == DabKind::eraser ? brushSettings.eraserSize : brushSettings.penSize;
 }
 
 int32_t dabSpacing(int32_t side)

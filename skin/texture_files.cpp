@@ -1,12 +1,15 @@
 // Loading the texture from a BMP, PNG, TGA or JPEG file and saving it as BMP, PNG or TGA, the commands that do
 // it, and the question before work is lost.
+#include "skin/texture_files.h"
+
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/recovery.h"
-#include "app/shell.h"
+#include "shell/choosers.h"
+#include "shell/files.h"
+#include "shell/message.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
 #include "skin/picture.h"
@@ -102,7 +105,8 @@ bool loadRecoveredTexture(const char *path)
     return true;
 }
 
-// Saves, reports a failure with the specified message, and makes a saved file the current one.
+// Saves, reports a failure with the specified message, and makes a saved file the current one. The texture is
+// then unchanged, which is what tells recovery that its autosave is not needed any more.
 static bool saveTextureReporting(const char *path, PictureFormat format)
 {
     if (!saveTextureAs(path, format)) {
@@ -112,7 +116,6 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     currentTextureFile = path;
     currentTextureFormat = format;
     textureChanged = 0;
-    removeAutosave();
     return true;
 }
 
@@ -126,10 +129,10 @@ static bool saveTextureThroughChooser()
     return saved;
 }
 
-void saveTextureCommand()
+bool saveTextureCommand()
 {
     finishStroke();
-    saveTextureThroughChooser();
+    return saveTextureThroughChooser();
 }
 
 bool saveTextureToCurrentFile()

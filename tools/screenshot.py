@@ -10,17 +10,17 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 
 
 def paint_demo(session):
-    session.click(1025)                      # show the mapping grid
-    session.click(1029)                      # tint the pattern brush with the pen colour
+    session.click(ids.IDC_GRID)                      # show the mapping grid
+    session.click(ids.IDC_USE_COLOR)                      # tint the pattern brush with the pen colour
     for i in range(40):                      # a stroke around the four side faces of the box
         session.mouse("ldown", 8 + i * 6, 96 + (i % 8) * 2)
     # A stroke painted on the model itself, with the spin waiting while the button is held.
-    session.click(1043)
+    session.click(ids.IDC_PAINT_ON_MODEL)
     session.activate()
     view = session.client_origin()["viewport"]
     session.mouse_move(view.x + 170, view.y + 330)

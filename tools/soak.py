@@ -17,10 +17,13 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 
-MODEL_PATH, GRID, SAVE_TEXTURE, LOAD_TEXTURE = 1005, 1025, 1022, 1024
+MODEL_PATH = ids.IDC_MODEL_PATH
+GRID = ids.IDC_GRID
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
+LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
 MODEL = "_test_boite_tex.vmr"
 MIB = 1 << 20
 HISTORY_BUDGET = 64 * MIB

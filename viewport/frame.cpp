@@ -1,14 +1,17 @@
 // One viewport frame: poll the input, move the camera, spin, paint on the model, let the plugin draw, present it.
+#include "viewport/frame.h"
+
 #include <GL/gl.h>
 
-#include "app/shell.h"
-#include "app/state.h"
-#include "plugins/plugin_guard.h"
+#include "plugins/model_state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "shell/client_origin.h"
+#include "shell/window_helpers.h"
 #include "skin/skin_view.h"
 #include "viewport/camera.h"
 #include "viewport/paint_on_model.h"
+#include "viewport/plugin_draw.h"
 #include "viewport/viewport.h"
 
 static int32_t keyState(int key)
@@ -37,81 +40,7 @@ static void pollCameraInput()
     applyCameraInput(sample, clientOriginX, clientOriginY);
 }
 
-struct StackDepths {
-    GLint attributes, clientAttributes, modelview, projection, texture;
-};
-
-static GLint integerState(GLenum name)
-{
-    GLint value = 0;
-    glGetIntegerv(name, &value);
-    return value;
-}
-
-static StackDepths stackDepths()
-{
-    return StackDepths{integerState(GL_ATTRIB_STACK_DEPTH), integerState(GL_CLIENT_ATTRIB_STACK_DEPTH),
-                       integerState(GL_MODELVIEW_STACK_DEPTH), integerState(GL_PROJECTION_STACK_DEPTH),
-                       integerState(GL_TEXTURE_STACK_DEPTH)};
-}
-
-static void popMatrices(GLenum mode, GLenum depthName, GLint depth)
-{
-    glMatrixMode(mode);
-    for (GLint n = integerState(depthName); n > depth; --n)
-        glPopMatrix();
-}
-
-// What the program never enables itself, so a plugin that stopped half-way may have left it on.
-static const GLenum capabilitiesOff[] = {
-    GL_ALPHA_TEST, GL_CULL_FACE, GL_FOG, GL_NORMALIZE, GL_POLYGON_OFFSET_FILL, GL_POLYGON_OFFSET_LINE,
-    GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_TEXTURE_1D, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T, GL_TEXTURE_GEN_R,
-    GL_TEXTURE_GEN_Q, GL_COLOR_LOGIC_OP, GL_LINE_STIPPLE, GL_POLYGON_STIPPLE, GL_LIGHT1, GL_LIGHT2, GL_LIGHT3,
-    GL_LIGHT4, GL_LIGHT5, GL_LIGHT6, GL_LIGHT7, GL_CLIP_PLANE0, GL_CLIP_PLANE1, GL_CLIP_PLANE2, GL_CLIP_PLANE3,
-    GL_CLIP_PLANE4, GL_CLIP_PLANE5};
-static const GLenum clientArrays[] = {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_COLOR_ARRAY, GL_INDEX_ARRAY,
-                                      GL_TEXTURE_COORD_ARRAY, GL_EDGE_FLAG_ARRAY};
-
-// The plugin may have stopped between glBegin and glEnd, inside a display list, with matrices or attributes
-// pushed, or with anything enabled: each is ended, popped or set back to the program's own state.
-static void restoreAfterPluginFault(const StackDepths &before)
-{
-    glEnd();
-    if (integerState(GL_LIST_INDEX) != 0)
-        glEndList();
-    for (GLint n = integerState(GL_ATTRIB_STACK_DEPTH); n > before.attributes; --n)
-        glPopAttrib();
-    for (GLint n = integerState(GL_CLIENT_ATTRIB_STACK_DEPTH); n > before.clientAttributes; --n)
-        glPopClientAttrib();
-    popMatrices(GL_TEXTURE, GL_TEXTURE_STACK_DEPTH, before.texture);
-    glLoadIdentity();
-    popMatrices(GL_PROJECTION, GL_PROJECTION_STACK_DEPTH, before.projection);
-    popMatrices(GL_MODELVIEW, GL_MODELVIEW_STACK_DEPTH, before.modelview);
-    for (GLenum capability : capabilitiesOff)
-        glDisable(capability);
-    for (GLenum array : clientArrays)
-        glDisableClientState(array);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glDepthMask(GL_TRUE);
-    glDepthFunc(GL_LESS);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    restoreRenderingState();   // leaves the modelview matrix current
-    bindSkinTexture();
-    for (int n = 0; n < 32 && glGetError() != GL_NO_ERROR; ++n) {   // the calls above that had nothing to end
-    }
-}
-
-bool drawPluginModel()
-{
-    StackDepths before = stackDepths();
-    if (guardedDraw())
-        return true;
-    restoreAfterPluginFault(before);
-    return false;
-}
-
-void renderFrame()
+PluginFault renderFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
@@ -122,9 +51,10 @@ void renderFrame()
         advanceSpin();
     glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
-    paintOnModelFrame();
-    // A plugin that faulted is reported by the frame loop once the frame is out of the way.
-    if (modelReady && pluginSlot.sk_draw && !pluginFaultPending())
-        drawPluginModel();
+    PluginFault fault = paintOnModelFrame();
+    // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.
+    if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted)
+        fault = drawPluginModel();
     presentFrame();
+    return fault;
 }

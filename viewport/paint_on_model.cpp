@@ -6,20 +6,20 @@
 
 #include <vector>
 
-#include "app/shell.h"
-#include "app/state.h"
 #include "pattern/pattern_view.h"
-#include "plugins/plugin_guard.h"
+#include "plugins/model_state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "shell/client_origin.h"
+#include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/history.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 #include "skin/stroke.h"
+#include "viewport/plugin_draw.h"
 #include "viewport/model_paint.h"
-#include "viewport/viewport.h"
 
 enum : int32_t { VIEWPORT_SIDE = 512 };
 
@@ -51,7 +51,7 @@ struct PickedTexel {
 // Draws the model with the coordinate texture, clipped by the scissor to the rectangle around the samples, and
 // reads that rectangle back: one extra draw a frame however many samples. The rectangle is cleared again for the
 // visible frame, and every piece of state the pass touches is put back.
-static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<PickedTexel> &picked)
+static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vector<PickedTexel> &picked)
 {
     picked.assign(samples.size(), PickedTexel{false, 0, 0});
     int32_t left = VIEWPORT_SIDE, top = VIEWPORT_SIDE, right = -1, bottom = -1;
@@ -63,8 +63,8 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
         top = p.y < top ? p.y : top;
         bottom = p.y > bottom ? p.y : bottom;
     }
-    if (right < left || !modelReady || !hasTexCoords || !pluginSlot.sk_draw || pluginFaultPending())
-        return;
+    if (right < left || !modelState.modelReady || !modelState.hasTexCoords || !pluginSlot.sk_draw)
+        return noPluginFault();
     if (!coordinateTexture)
         createCoordinateTexture();
     int32_t width = right - left + 1, height = bottom - top + 1;
@@ -84,7 +84,8 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, coordinateTexture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    bool drawn = drawPluginModel();
+    PluginFault fault = drawPluginModel();
+    bool drawn = !fault.faulted;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (drawn)
         glReadPixels(left, glBottom, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
@@ -92,7 +93,7 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
     glPopClientAttrib();
     glPopAttrib();
     if (!drawn)
-        return;   // nothing picked; the frame loop reports the plugin
+        return fault;   // nothing picked; the frame loop reports the plugin
 
     for (size_t i = 0; i < samples.size(); ++i) {
         const CursorPoint &p = samples[i];
@@ -101,6 +102,7 @@ static void pickTexels(const std::vector<CursorPoint> &samples, std::vector<Pick
         size_t at = (static_cast<size_t>(bottom - p.y) * static_cast<size_t>(width) + static_cast<size_t>(p.x - left)) * 3;
         picked[i].found = decodePickedTexel(&pixels[at], picked[i].column, picked[i].row);
     }
+    return noPluginFault();
 }
 
 static bool buttonDown(int key)
@@ -131,7 +133,7 @@ void notePressOnModel(bool left, int32_t x, int32_t y, uint32_t wParam)
     pressPoint = CursorPoint{x, y};
 }
 
-void paintOnModelFrame()
+PluginFault paintOnModelFrame()
 {
     bool pressed = pressPending;
     pressPending = false;
@@ -140,7 +142,7 @@ void paintOnModelFrame()
             modelStroke.active = false;
             endModelStroke();
         }
-        return;
+        return noPluginFault();
     }
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
@@ -156,9 +158,10 @@ void paintOnModelFrame()
         if (!modelStroke.picksColour)
             beginHistoryStep();
     }
+    PluginFault fault = noPluginFault();
     if (!plan.samples.empty()) {
         static std::vector<PickedTexel> picked;
-        pickTexels(plan.samples, picked);
+        fault = pickTexels(plan.samples, picked);
         bool usePattern = isChecked(IDC_USE_PATTERN);
         bool smooth = isChecked(IDC_SMOOTH_STROKES);
         int32_t spacing = dabSpacing(brushSide(modelStroke.kind, usePattern));
@@ -184,6 +187,7 @@ void paintOnModelFrame()
     }
     if (plan.ended)
         endModelStroke();
+    return fault;
 }
 
 bool paintingOnModel()

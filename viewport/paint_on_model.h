@@ -2,9 +2,12 @@
 #pragma once
 #include <cstdint>
 
+#include "plugins/plugin_guard.h"
+
 // Runs before the visible frame is drawn, with the camera's matrix in place: polls the buttons, finds the
-// texels under the cursor and paints them, so the frame shows the paint.
-void paintOnModelFrame();
+// texels under the cursor and paints them, so the frame shows the paint. Returns the fault of a plugin that
+// faulted while the texels were being found.
+PluginFault paintOnModelFrame();
 
 // A painting button is held over the model: the spin waits meanwhile.
 bool paintingOnModel();

@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/frame_pacer.h"
-#include "app/shell.h"
 #include "resources/resource.h"
+#include "shell/window_helpers.h"
+#include "viewport/gl_extensions.h"
 #include "viewport/paint_on_model.h"
 
 #ifndef GL_BGRA_EXT
@@ -217,9 +217,9 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void createViewport()
+void createViewport(int x, int y)
 {
     if (!registerChildClass("OpenGLViewportWindowClass", viewportWindowProc))
         return;
-    viewportWindow = createChildWindow("OpenGLViewportWindowClass", 10, 10, 512, 512);
+    viewportWindow = createChildWindow("OpenGLViewportWindowClass", x, y, 512, 512);
 }

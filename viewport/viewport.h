@@ -1,4 +1,4 @@
-// The OpenGL viewport window, its rendering context, and the frame.
+// The OpenGL viewport window, its rendering context, and how a frame reaches the screen.
 #pragma once
 #include <windows.h>
 
@@ -6,13 +6,9 @@ extern HWND viewportWindow;
 extern HDC viewportDC;
 extern HGLRC renderingContext;
 
-void createViewport();
-void renderFrame();
-
-// Lets the plugin draw the model (sk_draw) under the fault guard. When it faults, the GL state it may have left
-// half-set is put back (matrix stacks, attribute stacks, enabled states, client arrays, the skin texture), the
-// fault stays pending for the frame loop to report after the frame, and false is returned.
-bool drawPluginModel();
+// Creates the viewport at (x, y) of the main window's client area; its creation makes the rendering context
+// current for the rest of the run.
+void createViewport(int x, int y);
 
 // The fixed GL state and the projection the viewport sets up at its creation, set again.
 void restoreRenderingState();

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "resources/resource.h"
+
 namespace {
 
 constexpr int kOk = 0;
@@ -799,10 +801,8 @@ int cmdColorCancel(const Args&) {
 
 // ---------------------------------------------------------------- plugins dialog
 
-constexpr int kPluginList = 1033;
-
 HWND findPluginsDialog() {
-    HWND d = findDialogWithControl(kPluginList, L"ListBox");
+    HWND d = findDialogWithControl(IDC_PLUGIN_LIST, L"ListBox");
     return d && captionOf(d) == L"Plugins" ? d : nullptr;
 }
 
@@ -828,7 +828,7 @@ bool listQuery(HWND list, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR* r) {
 int cmdPluginsList(const Args&) {
     HWND d = requirePlugins(0);
     if (!d) return kFail;
-    HWND list = GetDlgItem(d, kPluginList);
+    HWND list = GetDlgItem(d, IDC_PLUGIN_LIST);
     DWORD_PTR count = 0, sel = 0;
     if (!listQuery(list, LB_GETCOUNT, 0, 0, &count)) return fail(L"timeout");
     for (int i = 0; i < (int)count; ++i) {
@@ -849,10 +849,10 @@ int cmdPluginsSelect(const Args& a) {
     if (!intArg(a, 1, &index)) return kUsage;
     HWND d = requirePlugins(0);
     if (!d) return kFail;
-    HWND list = GetDlgItem(d, kPluginList);
+    HWND list = GetDlgItem(d, IDC_PLUGIN_LIST);
     DWORD_PTR r = 0;
     if (!listQuery(list, LB_SETCURSEL, (WPARAM)index, 0, &r)) return fail(L"timeout");
-    if (!SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(kPluginList, LBN_SELCHANGE), (LPARAM)list))
+    if (!SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_PLUGIN_LIST, LBN_SELCHANGE), (LPARAM)list))
         return fail(L"SendNotifyMessage failed");
     return sync(d) ? kOk : fail(L"timeout: the dialog did not answer");
 }
@@ -1033,7 +1033,7 @@ int cmdLoadModels(const Args& a) {
     if (!intArg(a, 1, &count) || a.size() < 3) return kUsage;
     HWND m = requireMain();
     if (!m) return kFail;
-    HWND path = requireControl(m, 1005), load = requireControl(m, 1006);
+    HWND path = requireControl(m, IDC_MODEL_PATH), load = requireControl(m, IDC_LOAD_MODEL);
     if (!path || !load) return kFail;
     for (long i = 0; i < count; ++i) {
         DWORD_PTR r = 0;
@@ -1059,18 +1059,18 @@ int cmdSwitchPlugins(const Args& a) {
     if (!intArg(a, 1, &count)) return kUsage;
     HWND m = requireMain();
     if (!m) return kFail;
-    HWND button = requireControl(m, 1032);
+    HWND button = requireControl(m, IDC_PLUGINS);
     if (!button) return kFail;
     for (long i = 0; i < count; ++i) {
         if (!SendNotifyMessageW(button, BM_CLICK, 0, 0)) return fail(L"SendNotifyMessage failed");
         HWND d = requirePlugins(timeoutMs);
         if (!d) return kFail;
-        HWND list = GetDlgItem(d, kPluginList);
+        HWND list = GetDlgItem(d, IDC_PLUGIN_LIST);
         DWORD_PTR entries = 0, r = 0;
         if (!listQuery(list, LB_GETCOUNT, 0, 0, &entries) || entries == 0) return fail(L"empty plugin list");
         WPARAM index = (WPARAM)(i % (long)entries);
         if (!listQuery(list, LB_SETCURSEL, index, 0, &r) ||
-            !SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(kPluginList, LBN_SELCHANGE), (LPARAM)list) || !sync(d))
+            !SendNotifyMessageW(d, WM_COMMAND, MAKEWPARAM(IDC_PLUGIN_LIST, LBN_SELCHANGE), (LPARAM)list) || !sync(d))
             return fail(L"timeout: the dialog did not answer");
         if (!pressAndWait(d, IDOK)) return fail(L"timeout: the Plugins dialog stays open");
         for (HWND b = nullptr; waitFor(200, [&] { return (b = findModal()) != nullptr; });) {
@@ -1122,7 +1122,7 @@ int dismissAll(Dice& dice) {
                 printLine(L"file\t" + std::wstring(file));
             }
         } else if (caption == L"Plugins") {
-            HWND list = GetDlgItem(d, kPluginList);
+            HWND list = GetDlgItem(d, IDC_PLUGIN_LIST);
             DWORD_PTR entries = 0, r = 0;
             if (list && listQuery(list, LB_GETCOUNT, 0, 0, &entries) && entries > 0)
                 listQuery(list, LB_SETCURSEL, dice.next((unsigned)entries), 0, &r);
@@ -1142,10 +1142,13 @@ int dismissAll(Dice& dice) {
 }
 
 // The main window's controls the monkey presses: every button and box except the model path's text.
-const int kMonkeyControls[] = {1006, 1008, 1009, 1012, 1013, 1017, 1018, 1019, 1021, 1022, 1024, 1025, 1026,
-                               1027, 1029, 1032, 1040, 1041, 1042, 1043};
+const int kMonkeyControls[] = {IDC_LOAD_MODEL, IDC_TEXTURE_ON_THE_FLY, IDC_APPLY_TEXTURE, IDC_CHOOSE_MODEL,
+                               IDC_COLORS, IDC_PEN_SIZE_OK, IDC_CLASSIC_TEXTURE, IDC_MIPMAP_TEXTURE,
+                               IDC_ERASER_SIZE_OK, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDC_GRID, IDC_USE_PATTERN,
+                               IDC_LOAD_PATTERN, IDC_USE_COLOR, IDC_PLUGINS, IDC_UNDO, IDC_REDO,
+                               IDC_SMOOTH_STROKES, IDC_PAINT_ON_MODEL};
 // Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save).
-const int kMonkeyCommands[] = {1009, 1040, 1041, 1022, 1024, 1050};
+const int kMonkeyCommands[] = {IDC_APPLY_TEXTURE, IDC_UNDO, IDC_REDO, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDM_SAVE};
 
 // monkey <seed> <actions> <seconds>: random mouse messages to the three views (moves with and without buttons,
 // presses, releases), clicks on the main window's controls, commands and typed sizes, at least `actions` of
@@ -1206,7 +1209,7 @@ int cmdMonkey(const Args& a) {
             PostMessageW(m, WM_COMMAND, (WPARAM)id, 0);
             if (verbose) printLine(L"command\t" + std::to_wstring(id));
         } else {
-            int box = dice.next(2) ? 1016 : 1020;
+            int box = dice.next(2) ? IDC_PEN_SIZE : IDC_ERASER_SIZE;
             std::wstring size = std::to_wstring(dice.next(4) ? dice.next(40) : dice.next(100000));
             DWORD_PTR r = 0;
             SendMessageTimeoutW(GetDlgItem(m, box), WM_SETTEXT, 0, (LPARAM)size.c_str(), SMTO_NORMAL, timeoutMs, &r);

@@ -10,12 +10,22 @@ Plugins dialog."""
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 
-LOAD, CHOOSE_MODEL, SAVE_TEXTURE, PLUGINS, PLUGIN_NAME, GRID = 1006, 1012, 1022, 1032, 1034, 1025  # main window
-OK, CANCEL, INFO = 1, 2, 1003                                                                     # Plugins dialog
+# main window
+LOAD = ids.IDC_LOAD_MODEL
+CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
+PLUGINS = ids.IDC_PLUGINS
+PLUGIN_NAME = ids.IDC_PLUGIN_NAME
+GRID = ids.IDC_GRID
+# Plugins dialog
+OK = 1
+CANCEL = 2
+INFO = ids.IDC_PLUGIN_INFO
 CRASHED_DESCRIBING = "this plugin crashed while describing itself"
 # Wine's loader catches a fault in DllMain itself and fails the load: the dialog then says what it says of any
 # library it cannot load, and the guard never sees the fault. A system that lets it through reaches the guard.

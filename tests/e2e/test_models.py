@@ -16,8 +16,9 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SIDE, box_extent_over_a_turn, bright_bounds, f32, grid_pixels, to_view  # noqa: E402
 
@@ -31,8 +32,13 @@ MISSING_OPTIONAL = ("Some plugin functions wasn't found\n\n"
                     "    sk_getinfo\n    sk_gettexcoord\n    sk_freetexcoordtab\n    sk_info\n")
 DEFAULT_MODEL = "_test_boite_tex.vmr"
 
-MODEL_PATH, LOAD, CHOOSE_MODEL, GRID, USE_PATTERN, SAVE_TEXTURE, PLUGIN_NAME = (
-    1005, 1006, 1012, 1025, 1026, 1022, 1034)
+MODEL_PATH = ids.IDC_MODEL_PATH
+LOAD = ids.IDC_LOAD_MODEL
+CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
+GRID = ids.IDC_GRID
+USE_PATTERN = ids.IDC_USE_PATTERN
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
+PLUGIN_NAME = ids.IDC_PLUGIN_NAME
 MK_LBUTTON, MK_RBUTTON = 1, 2
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)

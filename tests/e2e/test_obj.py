@@ -11,15 +11,23 @@ import struct
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import (SHIPPED_PLUGINS, SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels,  # noqa: E402
                     model_colour, to_view)
 
-MODEL_PATH, LOAD, CHOOSE_MODEL, PEN_SIZE, PEN_SIZE_OK, GRID, USE_PATTERN, PLUGINS, PLUGIN_NAME = (
-    1005, 1006, 1012, 1016, 1017, 1025, 1026, 1032, 1034)
-OK, INFO_TEXT, CURRENT = 1, 1003, 1030   # Plugins dialog
+MODEL_PATH = ids.IDC_MODEL_PATH
+LOAD = ids.IDC_LOAD_MODEL
+CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
+PEN_SIZE = ids.IDC_PEN_SIZE
+PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
+GRID = ids.IDC_GRID
+USE_PATTERN = ids.IDC_USE_PATTERN
+PLUGINS = ids.IDC_PLUGINS
+PLUGIN_NAME = ids.IDC_PLUGIN_NAME
+OK, INFO_TEXT, CURRENT = 1, ids.IDC_PLUGIN_INFO, ids.IDC_CURRENT_PLUGIN   # Plugins dialog
 MK_LBUTTON = 1
 
 INFO = {"obj.dll": "OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f "

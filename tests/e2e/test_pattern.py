@@ -12,12 +12,17 @@ import struct
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wine_path  # noqa: E402
 
-PEN_SIZE, PEN_SIZE_OK = 1016, 1017
-COLORS, USE_PATTERN, LOAD_PATTERN, USE_COLOR, SMOOTH_STROKES = 1013, 1026, 1027, 1029, 1042
+PEN_SIZE, PEN_SIZE_OK = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK
+COLORS = ids.IDC_COLORS
+USE_PATTERN = ids.IDC_USE_PATTERN
+LOAD_PATTERN = ids.IDC_LOAD_PATTERN
+USE_COLOR = ids.IDC_USE_COLOR
+SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
 SIDE = 256
 VIEW = 64
 WHITE = (255, 255, 255)

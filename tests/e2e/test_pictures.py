@@ -10,12 +10,17 @@ import sys
 import zlib
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wine_path  # noqa: E402
 
-SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN, LOAD_PATTERN, SMOOTH_STROKES = 1022, 1024, 1026, 1027, 1042
-PEN_SIZE, PEN_SIZE_OK = 1016, 1017
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
+LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
+USE_PATTERN = ids.IDC_USE_PATTERN
+LOAD_PATTERN = ids.IDC_LOAD_PATTERN
+SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
+PEN_SIZE, PEN_SIZE_OK = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK
 IDYES, IDNO = 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 DAMAGED = "Picture file is damaged or not supported"

@@ -6,13 +6,22 @@ and what OK, Cancel and the close box do to the loaded plugin and to the model d
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SHIPPED_PLUGINS as SHIPPED  # noqa: E402
 
-LOAD, PLUGINS, PLUGIN_NAME = 1006, 1032, 1034                       # main window
-OK, CANCEL, INFO, REFRESH, CURRENT = 1, 2, 1003, 1006, 1030         # Plugins dialog
+# main window
+LOAD = ids.IDC_LOAD_MODEL
+PLUGINS = ids.IDC_PLUGINS
+PLUGIN_NAME = ids.IDC_PLUGIN_NAME
+# Plugins dialog
+OK = 1
+CANCEL = 2
+INFO = ids.IDC_PLUGIN_INFO
+REFRESH = ids.IDC_REFRESH_PLUGINS
+CURRENT = ids.IDC_CURRENT_PLUGIN
 
 VMR_INFO = ("VMR model plugin (vmr.dll) 1.0\nLoads Vantrel Morvane models (*.vmr), format version 1:\n"
             "indexed triangles with normals and texture coordinates.")

@@ -10,12 +10,13 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from test_skin import bmp_file, texture_bytes, pixels_equal  # noqa: E402
 
-USE_PATTERN, SAVE_TEXTURE, UNDO, REDO = 1026, 1022, 1040, 1041
+USE_PATTERN, SAVE_TEXTURE, UNDO, REDO = ids.IDC_USE_PATTERN, ids.IDC_SAVE_TEXTURE, ids.IDC_UNDO, ids.IDC_REDO
 IDYES, IDNO = 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 AUTOSAVE, RECOVERED = "pelterine-autosave.bmp", "pelterine-recovered.bmp"

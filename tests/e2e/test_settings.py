@@ -9,13 +9,20 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
 from expect import SHIPPED_PLUGINS  # noqa: E402
 
-PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
-COLORS, PLUGINS, LOAD_TEXTURE, SAVE_TEXTURE = 1013, 1032, 1024, 1022
+PEN_SIZE = ids.IDC_PEN_SIZE
+PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
+ERASER_SIZE = ids.IDC_ERASER_SIZE
+ERASER_SIZE_OK = ids.IDC_ERASER_SIZE_OK
+COLORS = ids.IDC_COLORS
+PLUGINS = ids.IDC_PLUGINS
+LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
 CANCEL = 2
 
 UNREADABLE = ("Error loading configuration", "Unable to open config.cfg")

@@ -11,15 +11,22 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
 from expect import model_colour  # noqa: E402
 
-TEXTURE_ON_THE_FLY, APPLY_TEXTURE = 1008, 1009
-PEN_SIZE, PEN_SIZE_OK, ERASER_SIZE, ERASER_SIZE_OK = 1016, 1017, 1020, 1021
-SAVE_TEXTURE, LOAD_TEXTURE, USE_PATTERN, COLORS = 1022, 1024, 1026, 1013
-MODEL_PATH, UNDO, REDO, SMOOTH_STROKES = 1005, 1040, 1041, 1042
+TEXTURE_ON_THE_FLY, APPLY_TEXTURE = ids.IDC_TEXTURE_ON_THE_FLY, ids.IDC_APPLY_TEXTURE
+PEN_SIZE = ids.IDC_PEN_SIZE
+PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
+ERASER_SIZE = ids.IDC_ERASER_SIZE
+ERASER_SIZE_OK = ids.IDC_ERASER_SIZE_OK
+SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
+LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
+USE_PATTERN = ids.IDC_USE_PATTERN
+COLORS = ids.IDC_COLORS
+MODEL_PATH, UNDO, REDO, SMOOTH_STROKES = ids.IDC_MODEL_PATH, ids.IDC_UNDO, ids.IDC_REDO, ids.IDC_SMOOTH_STROKES
 IDCANCEL, IDYES, IDNO = 2, 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 

@@ -6,14 +6,15 @@ import itertools
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 
 PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
 DEFAULT_MODEL = "_test_boite_tex.vmr"
-MODEL_PATH, LOAD_BUTTON = 1005, 1006
+MODEL_PATH, LOAD_BUTTON = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
 SETTINGS_SIZE = 78
 
 
@@ -45,15 +46,17 @@ class StartupInEmptyFolder(harness.SessionTestCase):
 
     def test_controls_after_initialisation(self):
         s = self.start_empty()
-        texts = {MODEL_PATH: DEFAULT_MODEL, 1034: "(no plugin)", 1016: "3", 1020: "7"}
+        texts = {MODEL_PATH: DEFAULT_MODEL, ids.IDC_PLUGIN_NAME: "(no plugin)", ids.IDC_PEN_SIZE: "3",
+                 ids.IDC_ERASER_SIZE: "7"}
         for control, expected in texts.items():
             with self.subTest(control=control):
                 self.assertEqual(expected, s.text(control))
-        checks = {1008: 1, 1018: 1, 1019: 0, 1025: 0, 1026: 1, 1029: 0}
+        checks = {ids.IDC_TEXTURE_ON_THE_FLY: 1, ids.IDC_CLASSIC_TEXTURE: 1, ids.IDC_MIPMAP_TEXTURE: 0, ids.IDC_GRID: 0,
+                  ids.IDC_USE_PATTERN: 1, ids.IDC_USE_COLOR: 0}
         for control, expected in checks.items():
             with self.subTest(control=control):
                 self.assertEqual(expected, s.checked(control))
-        enabled = {1009: False, 1029: True, LOAD_BUTTON: True}
+        enabled = {ids.IDC_APPLY_TEXTURE: False, ids.IDC_USE_COLOR: True, LOAD_BUTTON: True}
         for control, expected in enabled.items():
             with self.subTest(control=control):
                 self.assertEqual(expected, s.enabled(control))
@@ -124,8 +127,8 @@ class StartupInEmptyFolder(harness.SessionTestCase):
         self.assertEqual([], s.boxes())
         self.assertEqual({(255, 255, 255): 256 * 256}, s.capture("skin").colours())
         self.assertEqual({(0, 0, 0)}, set(s.read_viewport().colours()))
-        s.click(1008)
-        self.assertEqual(0, s.checked(1008), "the window still answers its controls")
+        s.click(ids.IDC_TEXTURE_ON_THE_FLY)
+        self.assertEqual(0, s.checked(ids.IDC_TEXTURE_ON_THE_FLY), "the window still answers its controls")
         s.close()
         self.assertEqual(0, s.wait_exit())
 

@@ -13,13 +13,18 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parent))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
+from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import bluish, box_extent_over_a_turn, bright_bounds  # noqa: E402
 
 LEFT, MIDDLE, RIGHT = 1, 2, 3
-USE_PATTERN, LOAD_TEXTURE, UNDO, REDO, PAINT_ON_MODEL = 1026, 1024, 1040, 1041, 1043
+USE_PATTERN = ids.IDC_USE_PATTERN
+LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
+UNDO = ids.IDC_UNDO
+REDO = ids.IDC_REDO
+PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
 PEN, WHITE = (0, 119, 170), (255, 255, 255)
 # The default box's faces as cells of its unfolded cross (64-texel squares, column and row from the bottom), each
 # given a colour of its own so that the face in front can be told from a frame.

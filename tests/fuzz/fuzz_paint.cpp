@@ -160,8 +160,8 @@ void checkDab(FuzzedDataProvider &fdp)
                                         : fdp.ConsumeIntegral<uint32_t>();
     uint32_t lParam = fdp.ConsumeIntegral<uint32_t>();
     bool usePattern = fdp.ConsumeBool();
-    penSize = consumeSize(fdp);
-    eraserSize = consumeSize(fdp);
+    brushSettings.penSize = consumeSize(fdp);
+    brushSettings.eraserSize = consumeSize(fdp);
     saveSkin(before);
     bool painted = paintDab(wParam, lParam, usePattern);
     FUZZ_CHECK(painted == (wParam == MOUSE_LBUTTON || wParam == MOUSE_RBUTTON), "wrong buttons decide a dab");
@@ -210,10 +210,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         case 0: checkSquare(fdp); break;
         case 1: newPattern(fdp); break;
         case 2:
-            penColor[0] = fdp.ConsumeIntegral<uint8_t>();
-            penColor[1] = fdp.ConsumeIntegral<uint8_t>();
-            penColor[2] = fdp.ConsumeIntegral<uint8_t>();
-            tintBrush();
+            brushSettings.penColor[0] = fdp.ConsumeIntegral<uint8_t>();
+            brushSettings.penColor[1] = fdp.ConsumeIntegral<uint8_t>();
+            brushSettings.penColor[2] = fdp.ConsumeIntegral<uint8_t>();
+            tintBrush(brushSettings.penColor);
             break;
         case 3: restoreBrush(); break;
         case 4: checkStamp(fdp); break;

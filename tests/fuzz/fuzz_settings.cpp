@@ -5,6 +5,7 @@
 
 #include "app/settings.h"
 #include "app/state.h"
+#include "skin/brush.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {
@@ -23,12 +24,12 @@ const Field FIELDS[] = {
 // Values unlike any default and unlike each other, so a field that is wrongly kept or taken shows.
 void setKnownValues()
 {
-    penColor[0] = 11, penColor[1] = 12, penColor[2] = 13;
-    penSize = -123456789;
-    eraserColor[0] = 21, eraserColor[1] = 22, eraserColor[2] = 23;
-    eraserSize = 0x5EADBEEF;
+    brushSettings.penColor[0] = 11, brushSettings.penColor[1] = 12, brushSettings.penColor[2] = 13;
+    brushSettings.penSize = -123456789;
+    brushSettings.eraserColor[0] = 21, brushSettings.eraserColor[1] = 22, brushSettings.eraserColor[2] = 23;
+    brushSettings.eraserSize = 0x5EADBEEF;
     for (uint32_t i = 0; i < 16; ++i)
-        customColors[i] = 0xC0FFEE00u + i;
+        brushSettings.customColors[i] = 0xC0FFEE00u + i;
 }
 
 FuzzSeeds settingsSeeds()

@@ -145,9 +145,9 @@ TEST_F(BrushTest, LeftClickPaintsTheDefaultPen)
 TEST_F(BrushTest, RightClickPaintsTheEraser)
 {
     paintSquare(128, 128, 256, 10, 20, 30);
-    eraserColor[0] = 250;
-    eraserColor[1] = 5;
-    eraserColor[2] = 60;
+    brushSettings.eraserColor[0] = 250;
+    brushSettings.eraserColor[1] = 5;
+    brushSettings.eraserColor[2] = 60;
     EXPECT_TRUE(paintDab(MOUSE_RBUTTON, cursorAt(40, 200), false));
     const int x = 40, y = 55;
     for (int row = 0; row < 256; ++row)
@@ -172,7 +172,7 @@ TEST_F(BrushTest, OtherButtonsPaintNothing)
 
 TEST_F(BrushTest, PenSizeZeroStillCountsAsADab)
 {
-    penSize = 0;
+    brushSettings.penSize = 0;
     EXPECT_TRUE(paintDab(MOUSE_LBUTTON, cursorAt(10, 10), false));
     EXPECT_TRUE(textureIsWhite());
 }

@@ -1,7 +1,7 @@
 // Tests of the main window's layout arithmetic: view positions under other dialog units, label room.
 #include <gtest/gtest.h>
 
-#include "app/dialog_layout.h"
+#include "shell/dialog_layout.h"
 
 namespace {
 

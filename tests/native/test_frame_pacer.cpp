@@ -1,7 +1,8 @@
 // Tests of the frame pacer: the display's period, the schedule, and finding the swap-control extension.
 #include <gtest/gtest.h>
 
-#include "app/frame_pacer.h"
+#include "shell/frame_pacer.h"
+#include "viewport/gl_extensions.h"
 
 namespace {
 

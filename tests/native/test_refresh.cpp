@@ -47,8 +47,8 @@ void prepare(uint32_t seed, bool grid)
         pattern.pixels.push_back(uint8_t(rng() % 3 == 0 ? 255 : rng()));
     installPattern(pattern);
     const int32_t sizes[] = {0, 1, 3, 4, 7, 40, 300, 2147483647};
-    penSize = sizes[rng() % 8];
-    eraserSize = sizes[rng() % 8];
+    brushSettings.penSize = sizes[rng() % 8];
+    brushSettings.eraserSize = sizes[rng() % 8];
 }
 
 std::vector<Dab> randomDabs(uint32_t seed, size_t count)
@@ -92,7 +92,7 @@ Outcome refreshEachBatch(const std::vector<Dab> &dabs, bool grid, uint32_t seed)
 {
     std::mt19937 rng(seed);
     std::vector<uint8_t> level0(skinGL, skinGL + SKIN_BYTES);
-    resetPendingRefresh();
+    resetSkinRefresh();
     auto refresh = [&] {
         RefreshWork work = takePendingRefresh(grid);
         if (!work.upload)
@@ -138,7 +138,7 @@ TEST(SkinRefresh, AskedRowsAreThoseTheDabsPaintedSinceTheLastUpload)
 {
     resetToDefaults();
     initSkinStore();
-    resetPendingRefresh();
+    resetSkinRefresh();
     noteDab(paintSquare(10, 20, 3, 0, 0, 0), false);   // rows 19..21, not uploaded: texture off the fly
     RefreshWork off = takePendingRefresh(false);
     EXPECT_FALSE(off.upload);

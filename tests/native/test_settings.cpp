@@ -7,6 +7,7 @@
 
 #include "app/settings.h"
 #include "app/state.h"
+#include "skin/brush.h"
 
 namespace {
 
@@ -31,25 +32,25 @@ Snapshot takeSnapshot()
 {
     Snapshot s;
     for (int i = 0; i < 3; ++i) {
-        s.pen[i] = penColor[i];
-        s.eraser[i] = eraserColor[i];
+        s.pen[i] = brushSettings.penColor[i];
+        s.eraser[i] = brushSettings.eraserColor[i];
     }
-    s.penSize = penSize;
-    s.eraserSize = eraserSize;
+    s.penSize = brushSettings.penSize;
+    s.eraserSize = brushSettings.eraserSize;
     for (int i = 0; i < 16; ++i)
-        s.custom[i] = customColors[i];
+        s.custom[i] = brushSettings.customColors[i];
     return s;
 }
 
 // Every field distinct, sizes with all four bytes different and one negative.
 void setDistinctState()
 {
-    penColor[0] = 11, penColor[1] = 22, penColor[2] = 33;
-    penSize = 0x01020304;
-    eraserColor[0] = 44, eraserColor[1] = 55, eraserColor[2] = 66;
-    eraserSize = -2;
+    brushSettings.penColor[0] = 11, brushSettings.penColor[1] = 22, brushSettings.penColor[2] = 33;
+    brushSettings.penSize = 0x01020304;
+    brushSettings.eraserColor[0] = 44, brushSettings.eraserColor[1] = 55, brushSettings.eraserColor[2] = 66;
+    brushSettings.eraserSize = -2;
     for (uint32_t i = 0; i < 16; ++i)
-        customColors[i] = (i + 1) | ((i + 0x20) << 8) | ((i + 0x40) << 16);
+        brushSettings.customColors[i] = (i + 1) | ((i + 0x20) << 8) | ((i + 0x40) << 16);
 }
 
 TEST_F(Settings, DefaultsEncodeToTheFirstRunFile)
@@ -145,8 +146,8 @@ TEST_F(Settings, LongerFileReadsOnlyTheFirst78Bytes)
 TEST_F(Settings, EmptyDataWithNoBufferChangesNothing)
 {
     EXPECT_EQ(decodeSettings(nullptr, 0), 0u);
-    EXPECT_EQ(penSize, 3);
-    EXPECT_EQ(eraserSize, 7);
+    EXPECT_EQ(brushSettings.penSize, 3);
+    EXPECT_EQ(brushSettings.eraserSize, 7);
 }
 
 } // namespace

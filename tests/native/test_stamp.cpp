@@ -10,6 +10,7 @@
 #include "app/state.h"
 #include "pattern/pattern_store.h"
 #include "pattern/stamp.h"
+#include "skin/brush.h"
 #include "skin/skin_store.h"
 
 namespace {
@@ -83,10 +84,10 @@ TEST_F(StampTest, TintIsAScreenBlendPairedByColour)
     for (const Case &c : cases) {
         // The pen's colour goes into the red byte of the pattern only; the others stay untinted.
         ASSERT_TRUE(installPattern(solidPattern(2, 2, c.source, c.source, c.source)));
-        penColor[0] = c.pen;
-        penColor[1] = 0;
-        penColor[2] = 0;
-        tintBrush();
+        brushSettings.penColor[0] = c.pen;
+        brushSettings.penColor[1] = 0;
+        brushSettings.penColor[2] = 0;
+        tintBrush(brushSettings.penColor);
         EXPECT_EQ(patternBrush[2], c.brush) << int(c.source) << " with " << int(c.pen);
         EXPECT_EQ(patternBrush[0], c.source);
         EXPECT_EQ(patternBrush[1], c.source);
@@ -96,10 +97,10 @@ TEST_F(StampTest, TintIsAScreenBlendPairedByColour)
 TEST_F(StampTest, TintOfABlackPatternIsThePenColour)
 {
     ASSERT_TRUE(installPattern(solidPattern(4, 2, 0, 0, 0)));
-    penColor[0] = 10;    // red
-    penColor[1] = 119;   // green
-    penColor[2] = 170;   // blue
-    tintBrush();
+    brushSettings.penColor[0] = 10;    // red
+    brushSettings.penColor[1] = 119;   // green
+    brushSettings.penColor[2] = 170;   // blue
+    tintBrush(brushSettings.penColor);
     for (int p = 0; p < 8; ++p) {
         EXPECT_EQ(patternBrush[3 * p], 170);
         EXPECT_EQ(patternBrush[3 * p + 1], 119);
@@ -114,12 +115,12 @@ TEST_F(StampTest, BlackPenKeepsThePatternWhitePenWhitensIt)
     for (uint8_t &b : image.pixels)
         b = static_cast<uint8_t>(rng());
     ASSERT_TRUE(installPattern(image));
-    penColor[0] = penColor[1] = penColor[2] = 0;
+    brushSettings.penColor[0] = brushSettings.penColor[1] = brushSettings.penColor[2] = 0;
     std::memset(patternBrush, 3, 72);
-    tintBrush();
+    tintBrush(brushSettings.penColor);
     EXPECT_EQ(std::memcmp(patternBrush, image.pixels.data(), 72), 0);
-    penColor[0] = penColor[1] = penColor[2] = 255;
-    tintBrush();
+    brushSettings.penColor[0] = brushSettings.penColor[1] = brushSettings.penColor[2] = 255;
+    tintBrush(brushSettings.penColor);
     for (int i = 0; i < 72; ++i)
         EXPECT_EQ(patternBrush[i], 255) << i;
     restoreBrush();
@@ -183,7 +184,7 @@ TEST_F(StampTest, TintedBrushPaintsThePenColourOnWhite)
     PatternImage image = solidPattern(4, 4, 255, 255, 255);
     setPixel(image, 2, 2, 0, 0, 0);
     ASSERT_TRUE(installPattern(image));
-    tintBrush();   // default pen 0, 119, 170
+    tintBrush(brushSettings.penColor);   // default pen 0, 119, 170
     stampPattern(100, 100, STAMP_DARKEN);
     EXPECT_EQ(glTexel(100, 100)[0], 0);
     EXPECT_EQ(glTexel(100, 100)[1], 119);
@@ -327,7 +328,7 @@ TEST_F(StampTest, NothingHappensWithoutBuffers)
 {
     resetPatternStore();
     restoreBrush();
-    tintBrush();
+    tintBrush(brushSettings.penColor);
     stampPattern(100, 100, STAMP_DARKEN);
     stampPattern(100, 100, STAMP_BRIGHTEN);
     stampPatternReference(100, 100, STAMP_DARKEN);

@@ -7,6 +7,10 @@
 
 #include "app/state.h"
 #include "pattern/pattern_store.h"
+#include "plugins/model_state.h"
+#include "shell/client_origin.h"
+#include "skin/brush.h"
+#include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "viewport/camera.h"
 
@@ -17,12 +21,12 @@ TEST(ResetToDefaults, EveryItemTakesItsStartValue)
     // Dirty everything first, so a field the reset forgets shows up.
     running = 1;
     clientOriginX = clientOriginY = 77;
-    penColor[0] = penColor[1] = penColor[2] = 9;
-    penSize = eraserSize = 99;
-    eraserColor[0] = eraserColor[1] = eraserColor[2] = 9;
-    customColors[15] = 0x123456;
+    brushSettings.penColor[0] = brushSettings.penColor[1] = brushSettings.penColor[2] = 9;
+    brushSettings.penSize = brushSettings.eraserSize = 99;
+    brushSettings.eraserColor[0] = brushSettings.eraserColor[1] = brushSettings.eraserColor[2] = 9;
+    brushSettings.customColors[15] = 0x123456;
     textureOnTheFly = 0;
-    modelReady = hasTexCoords = 1;
+    modelState.modelReady = modelState.hasTexCoords = 1;
     camera = Camera{1, 2, 3, 4, 5, 6, 1};
     viewportInput.cursor = CursorPoint{5, 5};
     ASSERT_TRUE(reallocatePattern(4, 4));
@@ -32,19 +36,19 @@ TEST(ResetToDefaults, EveryItemTakesItsStartValue)
     EXPECT_EQ(0, running);
     EXPECT_EQ(0, clientOriginX);
     EXPECT_EQ(0, clientOriginY);
-    EXPECT_EQ(0, penColor[0]);
-    EXPECT_EQ(119, penColor[1]);
-    EXPECT_EQ(170, penColor[2]);
-    EXPECT_EQ(3, penSize);
-    EXPECT_EQ(255, eraserColor[0]);
-    EXPECT_EQ(255, eraserColor[1]);
-    EXPECT_EQ(255, eraserColor[2]);
-    EXPECT_EQ(7, eraserSize);
-    for (ColorRef c : customColors)
+    EXPECT_EQ(0, brushSettings.penColor[0]);
+    EXPECT_EQ(119, brushSettings.penColor[1]);
+    EXPECT_EQ(170, brushSettings.penColor[2]);
+    EXPECT_EQ(3, brushSettings.penSize);
+    EXPECT_EQ(255, brushSettings.eraserColor[0]);
+    EXPECT_EQ(255, brushSettings.eraserColor[1]);
+    EXPECT_EQ(255, brushSettings.eraserColor[2]);
+    EXPECT_EQ(7, brushSettings.eraserSize);
+    for (ColorRef c : brushSettings.customColors)
         EXPECT_EQ(0u, c);
     EXPECT_EQ(1, textureOnTheFly);
-    EXPECT_EQ(0, modelReady);
-    EXPECT_EQ(0, hasTexCoords);
+    EXPECT_EQ(0, modelState.modelReady);
+    EXPECT_EQ(0, modelState.hasTexCoords);
     EXPECT_EQ(-50.0f, camera.distance);
     EXPECT_EQ(0.0f, camera.panX);
     EXPECT_EQ(0.0f, camera.panY);

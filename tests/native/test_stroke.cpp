@@ -126,7 +126,7 @@ TEST_F(StrokeTest, ControlClickPicksThePaintedColourNotTheGridAndPaintsNothing)
     std::memset(gridLayer, 0, SKIN_BYTES);
     EXPECT_FALSE(pickPenColor(LEFT, at(40, 215)));
     EXPECT_TRUE(pickPenColor(LEFT | CONTROL, at(40, 215)));
-    EXPECT_TRUE(penColor[0] == 12 && penColor[1] == 34 && penColor[2] == 56);
+    EXPECT_TRUE(brushSettings.penColor[0] == 12 && brushSettings.penColor[1] == 34 && brushSettings.penColor[2] == 56);
     StrokeStep s = strokeMessage(StrokeEvent::buttonDown, LEFT | CONTROL, at(41, 215), false, true);
     EXPECT_FALSE(s.painted);
 }

@@ -1,7 +1,5 @@
 // Frame pacing: no viewport frame starts sooner than one display refresh after the one before.
-#include "app/frame_pacer.h"
-
-#include <cstring>
+#include "shell/frame_pacer.h"
 
 FramePacer framePacer;
 
@@ -35,18 +33,4 @@ void noteFrameStart(FramePacer &pacer, int64_t now)
     // now instead of drawing a burst of frames to catch up.
     int64_t due = pacer.nextDue + pacer.period;
     pacer.nextDue = (pacer.nextDue == 0 || due <= now) ? now + pacer.period : due;
-}
-
-bool extensionListed(const char *list, const char *name)
-{
-    if (!list || !name || !name[0])
-        return false;
-    size_t length = std::strlen(name);
-    for (const char *p = list; (p = std::strstr(p, name)) != nullptr; p += length) {
-        bool startsWord = p == list || p[-1] == ' ';
-        bool endsWord = p[length] == ' ' || p[length] == '\0';
-        if (startsWord && endsWord)
-            return true;
-    }
-    return false;
 }

@@ -1,12 +1,10 @@
 // The open, save and colour choosers.
-#include <windows.h>
+#include "shell/choosers.h"
+
 #include <commdlg.h>
 
 #include <cstdlib>
 #include <cstring>
-
-#include "app/shell.h"
-#include "app/state.h"
 
 // The file choosers move the process into the chosen file's folder, but config.cfg and plugins\ are found
 // relative to the current folder: put it back so one file chosen elsewhere cannot move them.
@@ -93,13 +91,12 @@ char *chooseSavePath(const char *filters, const char *defaultExtension)
                           OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES);
 }
 
-bool chooseColor(COLORREF &color)
+bool chooseColor(COLORREF &color, COLORREF customColors[16])
 {
-    static_assert(sizeof(COLORREF) == sizeof(ColorRef), "custom colours are kept as COLORREF");
     CHOOSECOLORA cc = {};
     cc.lStructSize = sizeof cc;
     cc.rgbResult = RGB(0, 0, 0);
-    cc.lpCustColors = reinterpret_cast<COLORREF *>(customColors);
+    cc.lpCustColors = customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorA(&cc))
         return false;

@@ -1,7 +1,7 @@
 // The one message-box helper every report goes through.
-#include <string>
+#include "shell/message.h"
 
-#include "app/shell.h"
+#include <string>
 
 // The program's own texts are UTF-8 (a question shows "×"); paths and plugin names come from the ANSI API
 // in the ANSI code page. Text that is not valid UTF-8 is taken as ANSI, so both show as they should.

@@ -21,5 +21,3 @@ int64_t frameWaitMicros(const FramePacer &pacer, int64_t now);
 // Records that a frame starts at time now.
 void noteFrameStart(FramePacer &pacer, int64_t now);
 
-// True when a space-separated extension list names this extension exactly.
-bool extensionListed(const char *list, const char *name);

@@ -1,10 +1,10 @@
 // Reading a whole file into bytes, and replacing a file safely.
+#include "shell/files.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
-
-#include "app/shell.h"
 
 // No file the program reads is anywhere near this; a larger one is refused rather than exhausting memory.
 static const size_t MAX_FILE_BYTES = 64u << 20;

@@ -1,7 +1,7 @@
 // The program's handles and the small helpers for child windows and control state.
-#include "app/shell.h"
+#include "shell/window_helpers.h"
 
-#include "app/dialog_layout.h"
+#include "shell/dialog_layout.h"
 
 HINSTANCE appInstance;
 HWND mainWindow;

@@ -34,6 +34,16 @@ Rect = namedtuple("Rect", "x y width height")
 Control = namedtuple("Control", "cls id style left top right bottom text")
 
 
+def _read_resource_ids():
+    """The control and resource IDs of resources/resource.h, by their names there (ids.IDC_MODEL_PATH)."""
+    header = Path(__file__).resolve().parents[1] / "resources" / "resource.h"
+    found = re.findall(r"^#define\s+(ID\w+)\s+(-?\d+)\s*$", header.read_text(), re.M)
+    return namedtuple("ResourceIds", [name for name, _ in found])(*[int(value) for _, value in found])
+
+
+ids = _read_resource_ids()
+
+
 class HarnessError(AssertionError):
     """A wait timed out or a driver command failed; the message says what was seen."""
 
@@ -49,7 +59,7 @@ def main():
     """Entry of a test file: takes --win-build and --source, hands the rest to unittest."""
     parser = argparse.ArgumentParser(add_help=False)
     parser.add_argument("--win-build", default=os.environ.get("PELTERINE_WIN_BUILD"))
-    parser.add_argument("--source", default=str(Path(__file__).resolve().parents[2]))
+    parser.add_argument("--source", default=str(Path(__file__).resolve().parents[1]))
     args, rest = parser.parse_known_args()
     if not args.win_build:
         sys.exit("usage: %s --win-build <windows build folder> [--source <tree>] [unittest args]" % sys.argv[0])

@@ -1,5 +1,5 @@
 // Layout arithmetic of the main window: standard-unit positions carried over to other dialog fonts, label room.
-#include "app/dialog_layout.h"
+#include "shell/dialog_layout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,71 @@
+// The frame loop: waiting messages are handled in batches, and a viewport frame is drawn whenever none waits.
+#include "app/frame_loop.h"
+
+#include <windows.h>
+
+#include "app/recovery.h"
+#include "app/state.h"
+#include "plugins/plugin_slot.h"
+#include "resources/resource.h"
+#include "shell/frame_clock.h"
+#include "shell/frame_pacer.h"
+#include "shell/window_helpers.h"
+#include "skin/skin_view.h"
+#include "viewport/frame.h"
+#include "viewport/viewport.h"
+
+static HACCEL shortcuts;
+
+void loadShortcuts()
+{
+    shortcuts = LoadAcceleratorsA(appInstance, MAKEINTRESOURCEA(IDA_MAIN));
+}
+
+// Ctrl+Z and the other shortcuts act on the texture while the main window is active, except that a text box
+// with the keyboard focus keeps Ctrl+Z for its own undo.
+static bool translateShortcut(MSG &msg)
+{
+    bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
+               msg.message == WM_SYSCHAR;
+    if (!key || !shortcuts || GetActiveWindow() != mainWindow)
+        return false;
+    HWND focus = GetFocus();
+    if (focus && GetParent(focus) == mainWindow) {
+        int id = GetDlgCtrlID(focus);
+        if (id == IDC_MODEL_PATH || id == IDC_PEN_SIZE || id == IDC_ERASER_SIZE)
+            return false;
+    }
+    return TranslateAcceleratorA(mainWindow, shortcuts, &msg) != 0;
+}
+
+void runFrameLoop()
+{
+    // Peeking for the main window only still brings its children's messages; the quit message, posted to
+    // the thread, is never taken here, so `running` alone ends the loop.
+    startPacingToDisplay();
+    while (running) {
+        MSG msg;
+        if (PeekMessageA(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
+            while (PeekMessageA(&msg, mainWindow, 0, 0, PM_REMOVE)) {
+                if (translateShortcut(msg))
+                    continue;
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            continue;
+        }
+        refreshPaintedSkin();
+        autosaveIfDue();
+        // No frame before the display can show it: drawing faster only burns a core and spins the model
+        // faster than the display's rate. A swap that already waits for the display needs no extra wait.
+        int64_t now = nowMicros();
+        int64_t wait = swapWaitsForDisplay() ? 0 : frameWaitMicros(framePacer, now);
+        if (wait > 0) {
+            waitForFrameOrInput(wait);
+            continue;
+        }
+        noteFrameStart(framePacer, now);
+        // A plugin that faulted while drawing is reported here, after its frame, never from inside GL drawing.
+        reportPluginFault(renderFrame());
+    }
+}

@@ -1,0 +1,6 @@
+// Reading config.cfg at start-up and writing it at close.
+#pragma once
+
+// Reads the brush settings and puts the sizes into their boxes; a missing file keeps the defaults.
+void readSettings();
+void writeSettings();

@@ -1,0 +1,12 @@
+// Loading a model through the plugin, building the mapping grid from its texture coordinates, and the commands
+// that load a model.
+#pragma once
+
+#include "plugins/plugin_guard.h"
+
+// Hands the path to the plugin's sk_load and brings the texture, the skin view and the grid up to date.
+void loadModel(const char *path);
+// Rebuilds the grid layer from the plugin's texture triangles; the fault when the plugin faulted on the way.
+PluginFault buildGrid();
+void loadModelCommand();
+void chooseModelCommand();

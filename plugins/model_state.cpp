@@ -1,0 +1,9 @@
+// What the program knows of the model the plugin has loaded.
+#include "plugins/model_state.h"
+
+ModelState modelState;
+
+void resetModelState()
+{
+    modelState = ModelState{0, 0};
+}

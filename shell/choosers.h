@@ -1,0 +1,12 @@
+// The open, save and colour choosers.
+#pragma once
+#include <windows.h>
+
+// The returned path is a new copy the caller releases with free(); nullptr when cancelled.
+char *chooseOpenPath(const char *filterText, const char *filterPattern);
+// The open chooser with a whole filter list as the common dialogs take it: "text\0pattern\0...\0\0".
+char *chooseOpenPathFrom(const char *filters);
+// The save chooser with a whole filter list; defaultExtension is without its dot ("bmp").
+char *chooseSavePath(const char *filters, const char *defaultExtension);
+// The colour chooser; it edits the 16 custom colour slots in place. True when the user confirmed.
+bool chooseColor(COLORREF &color, COLORREF customColors[16]);

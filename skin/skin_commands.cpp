@@ -1,0 +1,77 @@
+// The main window's commands that change the texture's settings and history: undo and redo, texture on the
+// fly, the grid box, and the brush's sizes and colour.
+#include "skin/skin_commands.h"
+
+#include <windows.h>
+
+#include "resources/resource.h"
+#include "shell/choosers.h"
+#include "shell/window_helpers.h"
+#include "skin/brush.h"
+#include "skin/history.h"
+#include "skin/skin_refresh.h"
+#include "skin/skin_store.h"
+#include "skin/skin_view.h"
+
+// Puts back what undo or redo changed: the view recomposed there, the texture uploaded, the view repainted.
+static void showHistoryChange(const SkinRect &changed)
+{
+    updateUndoButtons();
+    if (isEmptyRect(changed))
+        return;
+    markTextureChanged();
+    recomposeSkinViewRect(changed, false);
+    noteDab(changed, true);
+    refreshPaintedSkin();
+}
+
+void undoCommand()
+{
+    finishStroke();
+    showHistoryChange(undoStep());
+}
+
+void redoCommand()
+{
+    finishStroke();
+    showHistoryChange(redoStep());
+}
+
+void textureOnTheFlyCommand()
+{
+    bool onTheFly = isChecked(IDC_TEXTURE_ON_THE_FLY);
+    EnableWindow(GetDlgItem(mainWindow, IDC_APPLY_TEXTURE), onTheFly ? FALSE : TRUE);
+    textureOnTheFly = onTheFly ? 1 : 0;
+}
+
+void applyPenSizeCommand()
+{
+    brushSettings.penSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_PEN_SIZE, nullptr, FALSE));
+}
+
+void applyEraserSizeCommand()
+{
+    brushSettings.eraserSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_ERASER_SIZE, nullptr, FALSE));
+}
+
+void gridCommand(bool modelHasTexCoords)
+{
+    if (!modelHasTexCoords) {
+        CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+        return;
+    }
+    refreshSkinView();
+    repaintSkinView();
+}
+
+bool colorsCommand()
+{
+    static_assert(sizeof(COLORREF) == sizeof(ColorRef), "custom colours are kept as COLORREF");
+    COLORREF color;
+    if (!chooseColor(color, reinterpret_cast<COLORREF *>(brushSettings.customColors)))
+        return false;
+    brushSettings.penColor[0] = GetRValue(color);
+    brushSettings.penColor[1] = GetGValue(color);
+    brushSettings.penColor[2] = GetBValue(color);
+    return true;
+}

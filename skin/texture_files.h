@@ -1,0 +1,22 @@
+// Loading the texture from a picture file and saving it, the commands that do it, and the question before work
+// is lost.
+#pragma once
+
+// Writes the texture as PNG for a name ending in ".png", TGA for ".tga", BMP otherwise; 1 on success.
+int saveTexture(const char *path);
+// Replaces the texture with a BMP, PNG, TGA or JPEG file, asking before a picture of another size is scaled;
+// reports its own refusals. 1 when the texture was replaced.
+int loadTexture(const char *path);
+// Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
+// as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
+bool loadRecoveredTexture(const char *path);
+// Both return whether the texture was saved.
+bool saveTextureCommand();
+// Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.
+bool saveTextureToCurrentFile();
+void loadTextureCommand();
+
+// Before the painting could be lost (closing, loading another texture): when the texture has changed, asks
+// whether to save it. True when the caller may go on (saved, or the user said No); false for Cancel or a save
+// that did not happen.
+bool offerToSaveTexture();

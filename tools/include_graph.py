@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Checks the program's include graph: layers that depend one way, no two source files that include each
+other's headers, and a header named after every source file. Prints what breaks a rule; exit 1 if anything.
+
+A unit is a source file with its header (skin/brush.cpp + skin/brush.h). Unit A depends on unit B when A's
+source or header includes B's header."""
+
+import re
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[1]
+FOLDERS = ["shell", "skin", "pattern", "plugins", "viewport", "app"]
+# What each folder may include beyond itself and resources/. skin and pattern share the texture (the stamp
+# writes the skin buffers, the brush hands dabs to the stamp), but neither includes the other's views.
+ALLOWED = {
+    "shell": set(),
+    "skin": {"shell", "pattern"},
+    "pattern": {"shell", "skin"},
+    "plugins": {"shell", "skin"},
+    "viewport": {"shell", "skin", "pattern", "plugins"},
+    "app": {"shell", "skin", "pattern", "plugins", "viewport"},
+}
+# Headers anyone may include: the plugin contract is a plain C header of types.
+SHARED = {"plugins/plugin_api.h"}
+VIEWS = {"skin": {"skin/skin_view.h", "skin/skin_commands.h", "skin/texture_files.h"},
+         "pattern": {"pattern/pattern_view.h"}}
+# Source files without a header of their own: the entry.
+NO_HEADER = {"app/main.cpp", "skin/stb_codecs.cpp"}
+
+
+def includes(path):
+    return re.findall(r'^#include "([^"]+)"', path.read_text(errors="replace"), re.M)
+
+
+def main():
+    problems = []
+    units = {}
+    for folder in FOLDERS:
+        for path in sorted((ROOT / folder).glob("*.[ch]*")):
+            rel = path.relative_to(ROOT).as_posix()
+            unit = rel.rsplit(".", 1)[0]
+            units.setdefault(unit, set()).update(includes(path))
+            if path.suffix == ".cpp" and rel not in NO_HEADER:
+                header = unit + ".h"
+                if not (ROOT / header).is_file():
+                    problems.append("%s has no header %s" % (rel, header))
+                elif (includes(path) or [None])[0] != header:
+                    problems.append("%s does not include %s first" % (rel, header))
+    for unit, incs in units.items():
+        folder = unit.split("/")[0]
+        for inc in incs:
+            target = inc.split("/")[0]
+            if inc in SHARED or target in (folder, "resources") or inc.rsplit(".", 1)[0] == unit:
+                continue
+            if target in FOLDERS and target not in ALLOWED[folder]:
+                problems.append("%s includes %s: %s may not depend on %s" % (unit, inc, folder, target))
+            if target in VIEWS and folder in VIEWS and inc in VIEWS[target]:
+                problems.append("%s includes %s, a view of %s" % (unit, inc, target))
+    deps = {u: {i.rsplit(".", 1)[0] for i in incs if i.rsplit(".", 1)[0] in units and i.rsplit(".", 1)[0] != u}
+            for u, incs in units.items()}
+    for a in sorted(deps):
+        for b in sorted(deps[a]):
+            if a < b and a in deps.get(b, ()):
+                problems.append("%s and %s depend on each other" % (a, b))
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

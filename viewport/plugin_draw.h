@@ -1,0 +1,9 @@
+// The plugin's sk_draw under the fault guard, and the GL state put back after a plugin that faulted half-way.
+#pragma once
+
+#include "plugins/plugin_guard.h"
+
+// Lets the plugin draw the model (sk_draw) under the fault guard. When it faults, the GL state it may have left
+// half-set is put back (matrix stacks, attribute stacks, enabled states, client arrays, the skin texture) and
+// the fault is returned.
+PluginFault drawPluginModel();
