@@ -202,19 +202,32 @@ class Camera(CameraTestCase):
     def test_the_model_shows_on_screen_where_the_camera_puts_it(self):
         # What a user sees: a screenshot of the whole X screen, not a read of any GL surface.
         s = self.session
-        shot = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"], env=s.env,
-                              capture_output=True, timeout=harness.DEFAULT_TIMEOUT * 2, check=True).stdout
-        screen = harness.read_ppm(shot)
         v = self.viewport
-        view = harness.Image(v.width, v.height, [row[3 * v.x:3 * (v.x + v.width)] for row in screen.rows[v.y:v.y + v.height]])
-        bounds = bright_bounds(view)
         outer, inner = box_extent_over_a_turn()
+
+        def box_on_screen():
+            shot = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"], env=s.env,
+                                  capture_output=True, timeout=harness.DEFAULT_TIMEOUT * 2, check=True).stdout
+            screen = harness.read_ppm(shot)
+            rows = [row[3 * v.x:3 * (v.x + v.width)] for row in screen.rows[v.y:v.y + v.height]]
+            view = harness.Image(v.width, v.height, rows)
+            view.save_ppm(s.work / "on-screen.ppm")
+            return bright_bounds(view)
+
+        def inside_the_turn(b):
+            return b and (outer[0] - 2 <= b[0] <= inner[0] + 2 and outer[1] - 2 <= b[1] <= inner[1] + 2 and
+                          inner[2] - 2 <= b[2] <= outer[2] + 2 and inner[3] - 2 <= b[3] <= outer[3] + 2)
+
+        # A busy machine may not have shown the first frame yet: look again for a while before judging.
+        bounds = box_on_screen()
+        if not inside_the_turn(bounds):
+            bounds = wait_until(lambda: (lambda b: b if inside_the_turn(b) else None)(box_on_screen()),
+                                harness.DEFAULT_TIMEOUT) or bounds
         self.assertIsNotNone(bounds, "the viewport is black on screen")
         left, top, right, bottom, count = bounds
-        self.assertTrue(outer[0] - 2 <= left <= inner[0] + 2 and outer[1] - 2 <= top <= inner[1] + 2 and
-                        inner[2] - 2 <= right <= outer[2] + 2 and inner[3] - 2 <= bottom <= outer[3] + 2,
+        self.assertTrue(inside_the_turn(bounds),
                         "the box on screen spans %r; over a turn it spans at least %r and at most %r (%s)"
-                        % (bounds[:4], inner, outer, view.save_ppm(s.work / "on-screen.ppm") or "on-screen.ppm"))
+                        % (bounds[:4], inner, outer, "on-screen.ppm"))
 
     def test_painting_on_the_model_lands_on_the_texel_under_the_cursor(self):
         s = self.session
