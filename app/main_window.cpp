@@ -20,6 +20,7 @@
 #include "skin/brush.h"
 #include "skin/skin_commands.h"
 #include "skin/skin_store.h"
+#include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
 #include "viewport/viewport.h"
@@ -245,6 +246,7 @@ static void runCommand(int id)
     case IDC_USE_PATTERN: usePatternCommand(); break;
     case IDC_USE_COLOR: useColorCommand(); break;
     case IDC_LOAD_TEXTURE: loadTextureCommand(); break;
+    case IDC_NEW_TEXTURE: newTextureCommand(); break;
     case IDC_SAVE_TEXTURE: saveTextureCommand(); break;
     case IDC_UNDO: undoCommand(); break;
     case IDC_REDO: redoCommand(); break;

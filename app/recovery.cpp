@@ -34,15 +34,22 @@ static void writeAll(HANDLE file, const uint8_t *data, DWORD size)
 }
 
 // Runs in whatever state the crash left: no heap, no strings, no locks of the runtime. skinBase holds the
-// painting in the byte order of the file, so the header and its rows are the whole file.
+// painting in the byte order of the file, so the header and its rows (padded) are the whole file.
 static LONG WINAPI writeRecoveredTexture(EXCEPTION_POINTERS *exception)
 {
     if (textureChanged) {
         HANDLE file = CreateFileW(recoveredPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                   nullptr);
         if (file != INVALID_HANDLE_VALUE) {
+            encodeTextureHeader(skinHeader, textureHeader);
             writeAll(file, textureHeader, sizeof textureHeader);
-            writeAll(file, skinBase, static_cast<DWORD>(SKIN_BYTES));
+            // Rows of a BMP file are padded to 4 bytes; skinBase's are not.
+            static const uint8_t padding[3] = {0, 0, 0};
+            const DWORD rowBytes = static_cast<DWORD>(skinWidth) * 3;
+            for (int32_t row = 0; row < skinHeight; ++row) {
+                writeAll(file, skinBase + static_cast<size_t>(row) * rowBytes, rowBytes);
+                writeAll(file, padding, (4 - rowBytes % 4) % 4);
+            }
             CloseHandle(file);
         }
     }
@@ -92,9 +99,6 @@ static std::string narrowPath(const wchar_t *path)
 
 void startRecovery()
 {
-    BitmapHeader header;
-    setupBitmapHeader(header, SKIN_SIDE, SKIN_SIDE);
-    encodeTextureHeader(header, textureHeader);
     bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
                  workingFolderPath(RECOVERED_FILE_NAME, recoveredPath, sizeof recoveredPath / sizeof *recoveredPath);
     if (!paths) {

@@ -58,7 +58,7 @@ void BM_OverlayGrid(benchmark::State &state)
     static const float a[2] = {0.1f, 0.1f}, b[2] = {0.9f, 0.2f}, c[2] = {0.4f, 0.95f};
     TexCoordTriangle t{{a, b, c}};
     const TexCoordTriangle *table[] = {&t};
-    drawGridTable(table, 1, gridLayer);
+    drawGridTable(table, 1, gridLayer, skinWidth, skinHeight);
     for (auto _ : state) {
         overlayGrid();
         benchmark::ClobberMemory();
@@ -78,12 +78,12 @@ void BM_PatternDabWithGrid(benchmark::State &state)
     static const float a[2] = {0.0f, 0.0f}, b[2] = {1.0f, 0.0f}, c[2] = {0.0f, 1.0f};
     TexCoordTriangle t{{a, b, c}};
     const TexCoordTriangle *table[] = {&t};
-    drawGridTable(table, 1, gridLayer);
+    drawGridTable(table, 1, gridLayer, skinWidth, skinHeight);
     uint32_t step = 0;
     for (auto _ : state) {
         uint32_t xy = step++ % 256;
         SkinRect changed;
-        paintDab(MOUSE_LBUTTON, xy | (xy << 16), true, &changed);
+        paintDab(MOUSE_LBUTTON, TexelPoint{int32_t(xy), int32_t(255 - xy)}, true, &changed);
         overlayGridRect(changed);
         benchmark::ClobberMemory();
     }

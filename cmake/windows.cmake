@@ -18,6 +18,8 @@ add_executable(pelterine WIN32
   app/settings_file.cpp
   skin/skin_view.cpp
   skin/skin_commands.cpp
+  skin/skin_texture.cpp
+  skin/new_texture_dialog.cpp
   skin/texture_files.cpp
   pattern/pattern_view.cpp
   viewport/viewport.cpp

@@ -37,28 +37,13 @@ uint8_t brighten(uint8_t value, uint8_t amount)
     return amount > 255 - value ? 255 : static_cast<uint8_t>(value + amount);
 }
 
-// Applies the three amounts to one texel; first is the amount for the texel's first byte.
-void changeTexel(uint8_t *texel, uint8_t first, uint8_t second, uint8_t third, bool dark)
+// Darkens or brightens one blue-green-red texel by the darkness of one blue-green-red brush pixel.
+void changeTexel(uint8_t *texel, const uint8_t *brush, bool dark)
 {
-    if (dark) {
-        texel[0] = darken(texel[0], first);
-        texel[1] = darken(texel[1], second);
-        texel[2] = darken(texel[2], third);
-    } else {
-        texel[0] = brighten(texel[0], first);
-        texel[1] = brighten(texel[1], second);
-        texel[2] = brighten(texel[2], third);
+    for (int k = 0; k < 3; ++k) {
+        uint8_t amount = static_cast<uint8_t>(255 - brush[k]);
+        texel[k] = dark ? darken(texel[k], amount) : brighten(texel[k], amount);
     }
-}
-
-void stampPixel(size_t at, const uint8_t *brush, bool dark)
-{
-    uint8_t aB = static_cast<uint8_t>(255 - brush[0]);
-    uint8_t aG = static_cast<uint8_t>(255 - brush[1]);
-    uint8_t aR = static_cast<uint8_t>(255 - brush[2]);
-    changeTexel(skinView + at, aB, aG, aR, dark);
-    changeTexel(skinBase + at, aB, aG, aR, dark);
-    changeTexel(skinGL + at, aR, aG, aB, dark);
 }
 
 // target[k] := target[k] -/+ amounts[k], saturating, for count bytes.
@@ -77,23 +62,16 @@ void applyAmounts(uint8_t *target, const uint8_t *amounts, size_t count, bool da
         target[k] = dark ? darken(target[k], amounts[k]) : brighten(target[k], amounts[k]);
 }
 
-// pixels (at most 256) consecutive brush pixels onto as many consecutive texels starting at byte at.
-void stampRun(size_t at, const uint8_t *brush, size_t pixels, bool dark)
+enum : size_t { MAX_RUN_PIXELS = 256 };   // a pattern is at most 256 pixels wide
+
+// pixels (at most MAX_RUN_PIXELS) consecutive brush pixels onto as many consecutive texels of skinBase.
+void stampRun(uint8_t *texels, const uint8_t *brush, size_t pixels, bool dark)
 {
-    uint8_t amounts[SKIN_SIDE * 3];    // blue, green, red: the order of skinView and skinBase
-    uint8_t swapped[SKIN_SIDE * 3];    // red, green, blue: the order of skinGL
+    uint8_t amounts[MAX_RUN_PIXELS * 3];
     size_t bytes = pixels * 3;
-    for (size_t k = 0; k < bytes; k += 3) {
+    for (size_t k = 0; k < bytes; ++k)
         amounts[k] = static_cast<uint8_t>(255 - brush[k]);
-        amounts[k + 1] = static_cast<uint8_t>(255 - brush[k + 1]);
-        amounts[k + 2] = static_cast<uint8_t>(255 - brush[k + 2]);
-        swapped[k] = amounts[k + 2];
-        swapped[k + 1] = amounts[k + 1];
-        swapped[k + 2] = amounts[k];
-    }
-    applyAmounts(skinView + at, amounts, bytes, dark);
-    applyAmounts(skinBase + at, amounts, bytes, dark);
-    applyAmounts(skinGL + at, swapped, bytes, dark);
+    applyAmounts(texels, amounts, bytes, dark);
 }
 
 // The texels a stamp centred on (x, y) lands on, edges included.
@@ -135,20 +113,14 @@ SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode)
     int64_t x0 = int64_t{x} - patternWidth / 2;
     int64_t y0 = int64_t{y} - patternHeight / 2;
     for (int32_t i = 0; i < patternHeight; ++i) {
-        int32_t row = clampToSkin(y0 + i);
+        int32_t row = clampRow(y0 + i);
         const uint8_t *brush = patternBrush + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
-        for (int32_t j = 0; j < patternWidth; ++j) {
-            int32_t column = clampToSkin(x0 + j);
-            uint8_t aB = static_cast<uint8_t>(255 - brush[3 * j]);
-            uint8_t aG = static_cast<uint8_t>(255 - brush[3 * j + 1]);
-            uint8_t aR = static_cast<uint8_t>(255 - brush[3 * j + 2]);
-            size_t at = (static_cast<size_t>(row) * SKIN_SIDE + static_cast<size_t>(column)) * 3;
-            changeTexel(skinView + at, aB, aG, aR, dark);
-            changeTexel(skinBase + at, aB, aG, aR, dark);
-            changeTexel(skinGL + at, aR, aG, aB, dark);
-        }
+        for (int32_t j = 0; j < patternWidth; ++j)
+            changeTexel(skinBase + texelOffset(clampColumn(x0 + j), row), brush + 3 * j, dark);
     }
-    return stampedRect(x, y);
+    SkinRect r = stampedRect(x, y);
+    updateSkinCopies(r);
+    return r;
 }
 
 // The fast stamp: the pattern pixels of a row that land on distinct texels form one run of bytes,
@@ -162,21 +134,21 @@ SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
     bool dark = mode == STAMP_DARKEN;
     int64_t x0 = int64_t{x} - patternWidth / 2;
     int64_t y0 = int64_t{y} - patternHeight / 2;
-    // Pattern columns [runFirst, runEnd) land on texel columns 0..255 without clamping; those before
-    // land on column 0, those after on column 255.
+    // Pattern columns [runFirst, runEnd) land on texel columns 0..W-1 without clamping; those before land on
+    // the first column, those after on the last.
     int64_t runFirst = std::min<int64_t>(std::max<int64_t>(-x0, 0), patternWidth);
-    int64_t runEnd = std::max<int64_t>(std::min<int64_t>(SKIN_SIDE - x0, patternWidth), runFirst);
+    int64_t runEnd = std::max<int64_t>(std::min<int64_t>(skinWidth - x0, patternWidth), runFirst);
     for (int32_t i = 0; i < patternHeight; ++i) {
-        size_t rowStart = static_cast<size_t>(clampToSkin(y0 + i)) * SKIN_SIDE * 3;
+        uint8_t *row = skinBase + texelOffset(0, clampRow(y0 + i));
         const uint8_t *brush = patternBrush + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
-        if (runEnd > runFirst) {
-            size_t at = rowStart + static_cast<size_t>(x0 + runFirst) * 3;
-            stampRun(at, brush + runFirst * 3, static_cast<size_t>(runEnd - runFirst), dark);
-        }
+        if (runEnd > runFirst)
+            stampRun(row + (x0 + runFirst) * 3, brush + runFirst * 3, static_cast<size_t>(runEnd - runFirst), dark);
         for (int64_t j = 0; j < runFirst; ++j)
-            stampPixel(rowStart, brush + j * 3, dark);
+            changeTexel(row, brush + j * 3, dark);
         for (int64_t j = runEnd; j < patternWidth; ++j)
-            stampPixel(rowStart + (SKIN_SIDE - 1) * 3, brush + j * 3, dark);
+            changeTexel(row + static_cast<size_t>(skinWidth - 1) * 3, brush + j * 3, dark);
     }
-    return stampedRect(x, y);
+    SkinRect r = stampedRect(x, y);
+    updateSkinCopies(r);
+    return r;
 }

@@ -11,13 +11,14 @@
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/grid.h"
-#include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
+#include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 
 PluginFault buildGrid()
 {
-    clearGrid(gridLayer);
+    gridTriangles.clear();
+    drawGridLayer();
     if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab)
         return noPluginFault();
     int count = 0;
@@ -28,7 +29,8 @@ PluginFault buildGrid()
         fault = guardGetTexCoord(pluginSlot.sk_gettexcoord, table);
     if (fault.faulted)
         return fault;
-    drawGridTable(table, count, gridLayer);
+    copyGridTriangles(table, count);
+    drawGridLayer();
     return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
 }
 
@@ -60,8 +62,8 @@ void loadModel(const char *path)
     }
     modelState.modelReady = 1;
     rebuildMipmaps();
-    // The view is repainted before the new grid is composed: it shows the new composition from its next repaint.
-    repaintSkinView();
+    // The new grid is built and composed before the view is repainted, so the view never shows the previous
+    // model's triangles over the new one.
     if (modelState.hasTexCoords) {
         fault = buildGrid();
         if (fault.faulted) {
@@ -71,7 +73,7 @@ void loadModel(const char *path)
     } else
         CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
-    noteViewNotShown();
+    repaintSkinView();
 }
 
 void loadModelCommand()

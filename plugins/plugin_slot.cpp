@@ -95,14 +95,20 @@ void unloadPlugin()
     emptySlot();
 }
 
-void abandonPlugin()
+void forgetModel()
 {
-    emptySlot();
     resetModelState();
-    clearGrid(gridLayer);
+    gridTriangles.clear();
+    drawGridLayer();
     CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
     repaintSkinView();
+}
+
+void abandonPlugin()
+{
+    emptySlot();
+    forgetModel();
     SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, "(no plugin)");
 }
 

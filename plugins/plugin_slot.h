@@ -27,6 +27,9 @@ template <typename Fn> Fn findExport(HMODULE module, const char *name)
 
 int loadPlugin(const char *fileName);
 void unloadPlugin();
+// No model is loaded any more (the plugin was switched or dropped): the model is not drawn, and the grid, which
+// showed that model's triangles, is cleared and its box unchecked. The texture is not touched.
+void forgetModel();
 // Empties the slot after its plugin faulted, as switching to no plugin would, but leaves the library mapped:
 // its DllMain may fault again, and nothing says its state still allows a clean detach. The model is no longer
 // drawn, the grid is cleared and control 1034 says "(no plugin)"; the texture is not touched.

@@ -137,7 +137,8 @@ static void switchToSelectedPlugin(HWND dialog)
 {
     std::string name;
     bool selected = selectedText(dialog, name);
-    modelState.modelReady = 0;
+    // The new plugin holds no model: nothing of the old one (its grid) stays on show.
+    forgetModel();
     unloadPlugin();
     loadPlugin(selected ? name.c_str() : nullptr);
 }

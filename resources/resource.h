@@ -9,6 +9,7 @@
 #define IDD_MAIN 101
 #define IDA_MAIN 102
 #define IDD_PLUGINS 105
+#define IDD_NEW_TEXTURE 106
 
 // Main window
 #define IDC_MODEL_PATH 1005
@@ -35,12 +36,19 @@
 #define IDC_REDO 1041
 #define IDC_SMOOTH_STROKES 1042
 #define IDC_PAINT_ON_MODEL 1043
+#define IDC_NEW_TEXTURE 1046
 
 // Keyboard shortcuts of the main window without a control of their own
 #define IDM_SAVE 1050
+#define IDM_FIT_VIEW 1051
+#define IDM_ACTUAL_SIZE 1052
 
 // Plugins dialog
 #define IDC_PLUGIN_INFO 1003
 #define IDC_REFRESH_PLUGINS 1006
 #define IDC_CURRENT_PLUGIN 1030
 #define IDC_PLUGIN_LIST 1033
+
+// New Texture dialog
+#define IDC_NEW_WIDTH 1101
+#define IDC_NEW_HEIGHT 1102

@@ -32,8 +32,13 @@ void showMessage(const char *text, const char *caption, UINT icon)
 
 int askUser(const char *text, const char *caption, UINT flags)
 {
+    return askUserOwnedBy(nullptr, text, caption, flags);
+}
+
+int askUserOwnedBy(HWND owner, const char *text, const char *caption, UINT flags)
+{
     const std::wstring wideText = widen(text);
     const std::wstring wideCaption = widen(caption);
     // A null caption stays null: the system then shows its own "Error", as MessageBoxA would.
-    return MessageBoxW(nullptr, wideText.c_str(), caption ? wideCaption.c_str() : nullptr, flags);
+    return MessageBoxW(owner, wideText.c_str(), caption ? wideCaption.c_str() : nullptr, flags);
 }

@@ -5,3 +5,6 @@
 void showMessage(const char *text, const char *caption, UINT icon);
 // The same for a question: flags name the buttons and the icon; returns the button pressed (IDYES...).
 int askUser(const char *text, const char *caption, UINT flags);
+// A question (or a message) that belongs to a window: modal to it and on top of it, so that window takes no
+// input until it is answered.
+int askUserOwnedBy(HWND owner, const char *text, const char *caption, UINT flags);

@@ -20,24 +20,6 @@ void resetBrushSettings()
     std::memset(b.customColors, 0, sizeof b.customColors);
 }
 
-namespace {
-
-void writeTexel(int32_t px, int32_t py, uint8_t red, uint8_t green, uint8_t blue)
-{
-    size_t at = (static_cast<size_t>(py) * SKIN_SIDE + static_cast<size_t>(px)) * 3;
-    skinBase[at] = blue;
-    skinBase[at + 1] = green;
-    skinBase[at + 2] = red;
-    skinView[at] = blue;
-    skinView[at + 1] = green;
-    skinView[at + 2] = red;
-    skinGL[at] = red;
-    skinGL[at + 1] = green;
-    skinGL[at + 2] = blue;
-}
-
-} // namespace
-
 DabKind dabKindFor(uint32_t wParam)
 {
     if (wParam == MOUSE_LBUTTON)
@@ -47,22 +29,23 @@ DabKind dabKindFor(uint32_t wParam)
     return DabKind::none;
 }
 
-void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y)
-{
-    // The view shows the bottom-up rows one to one: window row 0 is texture row 255.
-    x = static_cast<int32_t>(lParam & 0xFFFFu);
-    y = SKIN_SIDE - 1 - static_cast<int32_t>((lParam >> 16) & 0xFFFFu);
-}
-
 SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
 {
     // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
     // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
     int64_t half = size / 2;
     SkinRect r = clampedRect(int64_t{x} - half, int64_t{y} - half, size, size);
-    for (int32_t py = r.bottom; py <= r.top; ++py)
-        for (int32_t px = r.left; px <= r.right; ++px)
-            writeTexel(px, py, red, green, blue);
+    if (isEmptyRect(r))
+        return r;
+    for (int32_t py = r.bottom; py <= r.top; ++py) {
+        uint8_t *texel = skinBase + texelOffset(r.left, py);
+        for (int32_t px = r.left; px <= r.right; ++px, texel += 3) {
+            texel[0] = blue;
+            texel[1] = green;
+            texel[2] = red;
+        }
+    }
+    updateSkinCopies(r);
     return r;
 }
 
@@ -78,14 +61,12 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
     return noTexels();
 }
 
-bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed)
+bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed)
 {
     DabKind kind = dabKindFor(wParam);
     if (kind == DabKind::none)
         return false;
-    int32_t x, y;
-    texelFromCursor(lParam, x, y);
-    SkinRect r = paintDabAt(kind, x, y, usePattern);
+    SkinRect r = paintDabAt(kind, at.x, at.y, usePattern);
     if (changed)
         *changed = r;
     return true;
@@ -93,18 +74,16 @@ bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *chang
 
 void pickTexelColour(int32_t x, int32_t y)
 {
-    const uint8_t *texel = skinBase + (static_cast<size_t>(clampToSkin(y)) * SKIN_SIDE + clampToSkin(x)) * 3;
+    const uint8_t *texel = skinBase + texelOffset(clampColumn(x), clampRow(y));
     brushSettings.penColor[0] = texel[2];
     brushSettings.penColor[1] = texel[1];
     brushSettings.penColor[2] = texel[0];
 }
 
-bool pickPenColor(uint32_t wParam, uint32_t lParam)
+bool pickPenColor(uint32_t wParam, TexelPoint at)
 {
     if (wParam != (MOUSE_LBUTTON | MOUSE_CONTROL))
         return false;
-    int32_t x, y;
-    texelFromCursor(lParam, x, y);
-    pickTexelColour(x, y);
+    pickTexelColour(at.x, at.y);
     return true;
 }

@@ -29,24 +29,28 @@ enum class DabKind { none, pen, eraser };
 // Only exactly the left or exactly the right button paints; any other wParam (Shift, Ctrl, both, none) does not.
 DabKind dabKindFor(uint32_t wParam);
 
-// The texel under the cursor: column from the left, row from the bottom.
-void texelFromCursor(uint32_t lParam, int32_t &x, int32_t &y);
+// A texel: column from the left, row from the bottom. The skin view maps the cursor onto one (it may lie off the
+// texture; the brushes bring what they paint onto the edges).
+struct TexelPoint {
+    int32_t x;
+    int32_t y;
+};
 
-// Writes a size x size square centred on (x, y) into skinBase, skinView and skinGL; parts beyond an
-// edge land on the edge. Sizes of 0 or less paint nothing. Returns the texels written.
+// Writes a size x size square centred on (x, y) into the skin buffers; parts beyond an edge land on the edge.
+// Sizes of 0 or less paint nothing. Returns the texels written.
 SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
 
 // One dab of the pen or the eraser at texel (x, y): a square, or a pattern stamp when usePattern.
 // Returns the texels it changed (none for a square of size 0 or less).
 SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
 
-// One dab for a mouse message. Returns false when the buttons say nothing is painted (and nothing must
-// follow); changed, when given, receives the texels the dab changed.
-bool paintDab(uint32_t wParam, uint32_t lParam, bool usePattern, SkinRect *changed = nullptr);
+// One dab for a mouse message whose cursor lies over texel `at`. Returns false when the buttons say nothing is
+// painted (and nothing must follow); changed, when given, receives the texels the dab changed.
+bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed = nullptr);
 
 // brushSettings.penColor := the painted texture's colour at texel (x, y), brought onto the texture if it lies off it.
 void pickTexelColour(int32_t x, int32_t y);
 
-// Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, the pen colour
-// becomes the painted texture's colour under the cursor (never the grid's) and true is returned.
-bool pickPenColor(uint32_t wParam, uint32_t lParam);
+// Ctrl + left click picks a colour: for a button press whose wParam is exactly MK_LBUTTON | MK_CONTROL, the pen
+// colour becomes the painted texture's colour at texel `at` (never the grid's) and true is returned.
+bool pickPenColor(uint32_t wParam, TexelPoint at);

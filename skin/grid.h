@@ -1,20 +1,39 @@
-// The mapping coordinate grid: texture coordinates to layer pixels, and the line walk.
+// The mapping coordinate grid: the model's texture triangles, texture coordinates to layer pixels, and the line
+// walk.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "plugins/plugin_api.h"
 
-// Column (or row) of a texture coordinate: trunc(u * K * 256) with K the float nearest 0.9999.
-// Out-of-range and NaN coordinates are brought to a value far outside the layer, never UB.
-int32_t gridCoordinate(float u);
+// The model's texture triangles as the grid draws them, copied from the plugin's table at a model load: six
+// floats each, u0, v0, u1, v1, u2, v2. Kept so the grid can be drawn again at another texture size, and on the
+// screen at any zoom.
+extern std::vector<float> gridTriangles;
 
-// Black line from (x0, y0) to (x1, y1) into a 256 x 256 layer, 16.16 walk along the longer axis;
-// the start is drawn, the end is not. Pixels outside the layer are dropped.
-void drawGridLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t *target);
+// Copies count triangles of a plugin's table; triangles given by a null entry, or with a null corner or a
+// non-finite (NaN or infinite) coordinate, are left out. A null table or a count of 0 or less copies nothing.
+void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count);
 
-// Fills the layer with white (no grid).
-void clearGrid(uint8_t *target);
+// Fills gridLayer with white, then outlines gridTriangles into it at the texture's size.
+void drawGridLayer();
 
-// Outlines count triangles of a plugin's table into the layer. Triangles given by a null entry, or with a
-// null corner or a non-finite (NaN or infinite) coordinate, are skipped; a null table or a count of 0 or less draws nothing.
-void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target);
+// Column (or row) of a texture coordinate on a texture `side` texels across: trunc(u * K * side) with K the
+// float nearest 0.9999. Out-of-range and NaN coordinates are brought to a value far outside the layer, never UB.
+int32_t gridCoordinate(float u, int32_t side);
+
+// Black line from (x0, y0) to (x1, y1) into a width x height layer, 16.16 walk along the longer axis; the start
+// is drawn, the end is not. Pixels outside the layer are dropped.
+void drawGridLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint8_t *target, int32_t width, int32_t height);
+
+// Fills a width x height layer with white (no grid).
+void clearGrid(uint8_t *target, int32_t width, int32_t height);
+
+// Outlines triangles given as six floats each into a width x height layer.
+void drawGridTriangles(const float *triangles, size_t count, uint8_t *target, int32_t width, int32_t height);
+
+// Outlines count triangles of a plugin's table into a width x height layer, skipping the unusable ones as
+// copyGridTriangles does.
+void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target, int32_t width,
+                   int32_t height);

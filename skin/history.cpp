@@ -1,4 +1,5 @@
-// Undo and redo of the texture: each step keeps what it changed, tile by tile, before and after.
+// Undo and redo of the texture: each step keeps what it changed, tile by tile, before and after, or the whole
+// texture on both sides when it changed size.
 #include "skin/history.h"
 
 #include <cstring>
@@ -8,83 +9,107 @@
 namespace {
 
 // 16 x 16 texels: a stroke across the texture touches a few dozen tiles, so a step stores far less than a
-// whole copy of the texture, and a tile's rows are short enough to compare and copy quickly.
-enum : int32_t { TILE = 16, TILES_PER_ROW = SKIN_SIDE / TILE };
+// whole copy of the texture, and a tile's rows are short enough to compare and copy quickly. Tiles on the right
+// and top edges may be narrower; they are stored at full size all the same.
+enum : int32_t { TILE = 16 };
 enum : size_t { TILE_ROW_BYTES = TILE * 3, TILE_BYTES = TILE * TILE * 3 };
 
+struct WholeTexture {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;   // skinBase bytes, rows bottom-up
+};
+
 struct Step {
-    std::vector<uint16_t> tiles;   // indices, row-major
+    std::vector<uint32_t> tiles;   // indices, row-major
     std::vector<uint8_t> before;   // skinBase bytes of each tile, TILE_BYTES each, rows bottom-up
     std::vector<uint8_t> after;
+    // A step that changed the texture's size (a load, a new texture) keeps both whole pictures instead.
+    bool resized = false;
+    WholeTexture wholeBefore;
+    WholeTexture wholeAfter;
 };
 
 std::deque<Step> steps;
 size_t undoable;          // steps[0 .. undoable) can be undone, steps[undoable ..] redone
 size_t keptBytes;
 bool stepOpen;
-uint8_t stepStart[SKIN_BYTES];
+WholeTexture stepStart;
 
 size_t stepBytes(const Step &s)
 {
     // What the step holds on the heap, not only what it uses: the budget is memory.
-    return s.before.capacity() + s.after.capacity() + s.tiles.capacity() * sizeof(uint16_t) + sizeof(Step);
+    return s.before.capacity() + s.after.capacity() + s.tiles.capacity() * sizeof(uint32_t) +
+           s.wholeBefore.pixels.capacity() + s.wholeAfter.pixels.capacity() + sizeof(Step);
 }
 
-size_t tileRowOffset(uint16_t tile, int32_t row)
+int32_t tilesAcross()
 {
-    size_t y = static_cast<size_t>(tile / TILES_PER_ROW * TILE + row);
-    size_t x = static_cast<size_t>(tile % TILES_PER_ROW * TILE);
-    return (y * SKIN_SIDE + x) * 3;
+    return (skinWidth + TILE - 1) / TILE;
 }
 
-bool tileDiffers(uint16_t tile)
+SkinRect tileRect(uint32_t tile)
 {
-    for (int32_t row = 0; row < TILE; ++row) {
-        size_t at = tileRowOffset(tile, row);
-        if (std::memcmp(stepStart + at, skinBase + at, TILE_ROW_BYTES) != 0)
+    int32_t x = static_cast<int32_t>(tile % static_cast<uint32_t>(tilesAcross())) * TILE;
+    int32_t y = static_cast<int32_t>(tile / static_cast<uint32_t>(tilesAcross())) * TILE;
+    return clipToSkin(SkinRect{x, y, x + TILE - 1, y + TILE - 1});
+}
+
+bool tileDiffers(uint32_t tile)
+{
+    const SkinRect r = tileRect(tile);
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    for (int32_t y = r.bottom; y <= r.top; ++y) {
+        size_t at = texelOffset(r.left, y);
+        if (std::memcmp(stepStart.pixels.data() + at, skinBase + at, rowBytes) != 0)
             return true;
     }
     return false;
 }
 
-void copyTileOut(const uint8_t *buffer, uint16_t tile, std::vector<uint8_t> &out)
+void copyTileOut(const uint8_t *buffer, uint32_t tile, std::vector<uint8_t> &out)
 {
-    for (int32_t row = 0; row < TILE; ++row) {
-        const uint8_t *from = buffer + tileRowOffset(tile, row);
-        out.insert(out.end(), from, from + TILE_ROW_BYTES);
-    }
+    const SkinRect r = tileRect(tile);
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    size_t start = out.size();
+    out.resize(start + TILE_BYTES, 0);
+    for (int32_t y = r.bottom; y <= r.top; ++y)
+        std::memcpy(&out[start + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES], buffer + texelOffset(r.left, y),
+                    rowBytes);
 }
 
-// Writes a tile's kept skinBase bytes back, with skinGL in step (red and blue exchanged).
-void copyTileIn(const uint8_t *kept, uint16_t tile)
+void copyTileIn(const uint8_t *kept, uint32_t tile)
 {
-    for (int32_t row = 0; row < TILE; ++row) {
-        size_t at = tileRowOffset(tile, row);
-        const uint8_t *from = kept + static_cast<size_t>(row) * TILE_ROW_BYTES;
-        std::memcpy(skinBase + at, from, TILE_ROW_BYTES);
-        for (size_t i = 0; i < TILE_ROW_BYTES; i += 3) {
-            skinGL[at + i] = from[i + 2];
-            skinGL[at + i + 1] = from[i + 1];
-            skinGL[at + i + 2] = from[i];
-        }
-    }
+    const SkinRect r = tileRect(tile);
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    for (int32_t y = r.bottom; y <= r.top; ++y)
+        std::memcpy(skinBase + texelOffset(r.left, y), kept + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES,
+                    rowBytes);
 }
 
-SkinRect tileRect(uint16_t tile)
+void takeWholeTexture(WholeTexture &picture)
 {
-    int32_t x = tile % TILES_PER_ROW * TILE;
-    int32_t y = tile / TILES_PER_ROW * TILE;
-    return SkinRect{x, y, x + TILE - 1, y + TILE - 1};
+    picture.width = skinWidth;
+    picture.height = skinHeight;
+    picture.pixels.assign(skinBase, skinBase + skinByteCount());
 }
 
 SkinRect applyStep(const Step &s, bool forward)
 {
+    if (s.resized) {
+        const WholeTexture &kept = forward ? s.wholeAfter : s.wholeBefore;
+        // Both sizes were held when the step was made; if memory has run out since, nothing changes.
+        if (!replaceTexture(kept.width, kept.height, kept.pixels.data()))
+            return noTexels();
+        return allTexels();
+    }
     const std::vector<uint8_t> &kept = forward ? s.after : s.before;
     SkinRect changed = noTexels();
     for (size_t i = 0; i < s.tiles.size(); ++i) {
         copyTileIn(kept.data() + i * TILE_BYTES, s.tiles[i]);
         changed = joinRects(changed, tileRect(s.tiles[i]));
     }
+    updateSkinCopies(changed);
     return changed;
 }
 
@@ -96,6 +121,24 @@ void dropRedoSteps()
     }
 }
 
+bool collectTiles(Step &step)
+{
+    const uint32_t tileCount =
+        static_cast<uint32_t>(tilesAcross()) * static_cast<uint32_t>((skinHeight + TILE - 1) / TILE);
+    for (uint32_t tile = 0; tile < tileCount; ++tile) {
+        if (!tileDiffers(tile))
+            continue;
+        step.tiles.push_back(tile);
+        copyTileOut(stepStart.pixels.data(), tile, step.before);
+        copyTileOut(skinBase, tile, step.after);
+    }
+    // The tiles were appended one by one: give back the growth slack, up to half of what a step would hold.
+    step.tiles.shrink_to_fit();
+    step.before.shrink_to_fit();
+    step.after.shrink_to_fit();
+    return !step.tiles.empty();
+}
+
 } // namespace
 
 void resetHistory()
@@ -104,11 +147,12 @@ void resetHistory()
     undoable = 0;
     keptBytes = 0;
     stepOpen = false;
+    stepStart = WholeTexture();
 }
 
 void beginHistoryStep()
 {
-    std::memcpy(stepStart, skinBase, SKIN_BYTES);
+    takeWholeTexture(stepStart);
     stepOpen = true;
 }
 
@@ -118,23 +162,19 @@ bool endHistoryStep()
         return false;
     stepOpen = false;
     Step step;
-    for (uint16_t tile = 0; tile < TILES_PER_ROW * TILES_PER_ROW; ++tile) {
-        if (!tileDiffers(tile))
-            continue;
-        step.tiles.push_back(tile);
-        copyTileOut(stepStart, tile, step.before);
-        copyTileOut(skinBase, tile, step.after);
-    }
-    if (step.tiles.empty())
+    if (stepStart.width != skinWidth || stepStart.height != skinHeight) {
+        step.resized = true;
+        step.wholeBefore = std::move(stepStart);
+        takeWholeTexture(step.wholeAfter);
+    } else if (!collectTiles(step)) {
         return false;
-    // The tiles were appended one by one: give back the growth slack, up to half of what a step would hold.
-    step.tiles.shrink_to_fit();
-    step.before.shrink_to_fit();
-    step.after.shrink_to_fit();
+    }
+    stepStart = WholeTexture();
     dropRedoSteps();
     keptBytes += stepBytes(step);
     steps.push_back(std::move(step));
     undoable = steps.size();
+    // The newest step is always kept, however large: a texture bigger than the budget can still be undone.
     while (keptBytes > HISTORY_BUDGET_BYTES && steps.size() > 1) {
         keptBytes -= stepBytes(steps.front());
         steps.pop_front();

@@ -5,8 +5,9 @@
 
 #include "skin/skin_store.h"
 
-// Steps are dropped from the oldest on once the history would hold more than this; a step holds at most the
-// whole texture twice (384 KiB), so well over 100 steps always fit.
+// Steps are dropped from the oldest on once the history would hold more than this (the newest is always kept);
+// a stroke on a 256 x 256 texture holds at most the whole texture twice (384 KiB), so well over 100 such steps
+// fit.
 enum : size_t { HISTORY_BUDGET_BYTES = size_t{64} << 20 };
 
 void resetHistory();
@@ -22,9 +23,10 @@ bool historyStepOpen();
 bool canUndo();
 bool canRedo();
 
-// Puts skinBase and skinGL back as they were before the last step (or after the next one, for redo); returns
-// the texels that changed, for the caller to recompose and refresh. Nothing happens when there is nothing to
-// undo (redo).
+// Puts the texture back as it was before the last step (or after the next one, for redo), its size included,
+// with skinGL and skinView brought up to date; returns the texels that changed, for the caller to refresh (all
+// of them when the size changed: the caller then sets up what depends on the size again). Nothing happens when
+// there is nothing to undo (redo).
 SkinRect undoStep();
 SkinRect redoStep();
 

@@ -13,14 +13,18 @@
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 
-// Puts back what undo or redo changed: the view recomposed there, the texture uploaded, the view repainted.
-static void showHistoryChange(const SkinRect &changed)
+// Puts back what undo or redo changed: the texture uploaded there and the view repainted; across a change of
+// size, everything that depends on the size follows first.
+static void showHistoryChange(const SkinRect &changed, int32_t widthBefore, int32_t heightBefore)
 {
     updateUndoButtons();
     if (isEmptyRect(changed))
         return;
     markTextureChanged();
-    recomposeSkinViewRect(changed, false);
+    if (skinWidth != widthBefore || skinHeight != heightBefore) {
+        showResizedTexture();
+        return;
+    }
     noteDab(changed, true);
     refreshPaintedSkin();
 }
@@ -28,13 +32,15 @@ static void showHistoryChange(const SkinRect &changed)
 void undoCommand()
 {
     finishStroke();
-    showHistoryChange(undoStep());
+    const int32_t width = skinWidth, height = skinHeight;
+    showHistoryChange(undoStep(), width, height);
 }
 
 void redoCommand()
 {
     finishStroke();
-    showHistoryChange(redoStep());
+    const int32_t width = skinWidth, height = skinHeight;
+    showHistoryChange(redoStep(), width, height);
 }
 
 void textureOnTheFlyCommand()

@@ -19,24 +19,16 @@ void noteDab(const SkinRect &changed, bool onTheFly)
     pendingRefresh.upload = pendingRefresh.upload || onTheFly;
 }
 
-void noteViewNotShown()
-{
-    pendingRefresh.view = allTexels();
-}
-
 void noteTextureUploaded()
 {
     pendingRefresh.texture = noTexels();
 }
 
-RefreshWork takePendingRefresh(bool gridShown)
+RefreshWork takePendingRefresh()
 {
     RefreshWork work = {noTexels(), pendingRefresh.upload, 0, 0};
-    if (pendingRefresh.repaint) {
+    if (pendingRefresh.repaint)
         work.view = pendingRefresh.view;
-        if (gridShown)
-            overlayGridRect(work.view);
-    }
     if (work.upload && !isEmptyRect(pendingRefresh.texture)) {
         work.firstRow = pendingRefresh.texture.bottom;
         work.rowCount = pendingRefresh.texture.top - pendingRefresh.texture.bottom + 1;

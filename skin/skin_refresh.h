@@ -4,9 +4,9 @@
 
 #include "skin/skin_store.h"
 
-// A mouse message changes the three buffers at once; the refresh that follows (grid overlay, upload, view
-// repaint) waits until no further mouse message is queued, so a burst of them is refreshed once and only
-// where it painted.
+// A mouse message changes the buffers at once (the view's buffer with the grid back over the paint); the refresh
+// that follows (upload, view repaint) waits until no further mouse message is queued, so a burst of them is
+// refreshed once and only where it painted.
 struct PendingRefresh {
     SkinRect view;      // skinView texels painted since the view was last drawn
     SkinRect texture;   // skinGL texels the GL texture's level 0 has not received yet
@@ -25,9 +25,6 @@ void resetSkinRefresh();
 // Records a dab that passed the button rule and changed these texels (possibly none).
 void noteDab(const SkinRect &changed, bool onTheFly);
 
-// Records that skinView changed without the view being drawn: the next repaint after a dab draws all of it.
-void noteViewNotShown();
-
 // Records that the GL texture's level 0 now holds all of skinGL.
 void noteTextureUploaded();
 
@@ -39,6 +36,6 @@ struct RefreshWork {
     int32_t rowCount;   // 0 when level 0 already holds every row
 };
 
-// Takes what is pending: lays the grid back over the painted texels when it is shown (the dabs covered it),
-// and says what to draw and what to upload. The rows stay pending until noteTextureUploaded.
-RefreshWork takePendingRefresh(bool gridShown);
+// Takes what is pending and says what to draw and what to upload. The rows stay pending until
+// noteTextureUploaded.
+RefreshWork takePendingRefresh();

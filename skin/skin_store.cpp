@@ -2,16 +2,22 @@
 #include "skin/skin_store.h"
 
 #include <cstring>
+#include <new>
+#include <vector>
 
-uint8_t skinGL[SKIN_BYTES];
-uint8_t skinView[SKIN_BYTES];
-uint8_t skinBase[SKIN_BYTES];
-uint8_t gridLayer[SKIN_BYTES];
+uint8_t *skinGL;
+uint8_t *skinView;
+uint8_t *skinBase;
+uint8_t *gridLayer;
 BitmapHeader skinHeader;
 int32_t skinWidth;
 int32_t skinHeight;
+bool skinGridShown;
 int32_t textureChanged;
 uint32_t textureChangeCount;
+
+// The storage behind the four buffers: one block, so a resize either gets all of it or changes nothing.
+static std::vector<uint8_t> skinStorage;
 
 void markTextureChanged()
 {
@@ -29,15 +35,53 @@ void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height)
     header.biBitCount = 24;
 }
 
+bool resizeSkinStore(int32_t width, int32_t height)
+{
+    if (width < SKIN_MIN_SIDE || width > SKIN_MAX_SIDE || height < SKIN_MIN_SIDE || height > SKIN_MAX_SIDE)
+        return false;
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
+    std::vector<uint8_t> storage;
+    try {
+        storage.assign(bytes * 4, 255);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    skinStorage.swap(storage);
+    skinGL = skinStorage.data();
+    skinView = skinGL + bytes;
+    skinBase = skinView + bytes;
+    gridLayer = skinBase + bytes;
+    skinWidth = width;
+    skinHeight = height;
+    setupBitmapHeader(skinHeader, width, height);
+    return true;
+}
+
+bool readTextureSide(const char *text, int32_t &side)
+{
+    if (text == nullptr)
+        return false;
+    while (*text == ' ')
+        ++text;
+    int64_t value = 0;
+    int digits = 0;
+    for (; *text >= '0' && *text <= '9'; ++text, ++digits) {
+        value = value * 10 + (*text - '0');
+        if (value > SKIN_MAX_SIDE)
+            return false;
+    }
+    while (*text == ' ')
+        ++text;
+    if (digits == 0 || *text != '\0' || value < SKIN_MIN_SIDE)
+        return false;
+    side = static_cast<int32_t>(value);
+    return true;
+}
+
 void initSkinStore()
 {
-    skinWidth = SKIN_SIDE;
-    skinHeight = SKIN_SIDE;
-    std::memset(skinBase, 255, SKIN_BYTES);
-    std::memset(skinView, 255, SKIN_BYTES);
-    std::memset(skinGL, 255, SKIN_BYTES);
-    std::memset(gridLayer, 255, SKIN_BYTES);
-    setupBitmapHeader(skinHeader, skinWidth, skinHeight);
+    resizeSkinStore(SKIN_START_SIDE, SKIN_START_SIDE);
+    skinGridShown = false;
     textureChanged = 0;
 }
 
@@ -51,41 +95,42 @@ SkinRect joinRects(const SkinRect &a, const SkinRect &b)
                     a.right > b.right ? a.right : b.right, a.top > b.top ? a.top : b.top};
 }
 
+SkinRect clipToSkin(const SkinRect &r)
+{
+    SkinRect c = {r.left < 0 ? 0 : r.left, r.bottom < 0 ? 0 : r.bottom,
+                  r.right > skinWidth - 1 ? skinWidth - 1 : r.right, r.top > skinHeight - 1 ? skinHeight - 1 : r.top};
+    return isEmptyRect(c) ? noTexels() : c;
+}
+
 SkinRect clampedRect(int64_t x0, int64_t y0, int64_t width, int64_t height)
 {
     if (width <= 0 || height <= 0)
         return noTexels();
-    return SkinRect{clampToSkin(x0), clampToSkin(y0), clampToSkin(x0 + width - 1), clampToSkin(y0 + height - 1)};
+    return SkinRect{clampColumn(x0), clampRow(y0), clampColumn(x0 + width - 1), clampRow(y0 + height - 1)};
 }
 
-// 16 pixels are 48 bytes, six 64-bit words: a whole run of empty grid is recognised with five ANDs. A row of
-// 256 pixels is exactly 16 runs, so runs never straddle rows.
+// The grid is a few lines over a white layer, and the overlay follows every dab while it is shown: whole runs
+// of 16 empty pixels are recognised with one comparison, and single pixels are looked at only where a run holds
+// some grid.
 enum : int32_t { OVERLAY_RUN_PIXELS = 16 };
-enum : size_t { OVERLAY_RUN_BYTES = 48 };
-static_assert(SKIN_SIDE % OVERLAY_RUN_PIXELS == 0, "the overlay walks each row in whole runs");
 
-static bool runIsEmpty(const uint8_t *grid)
-{
-    uint64_t words[OVERLAY_RUN_BYTES / 8];
-    std::memcpy(words, grid, sizeof words);
-    return (words[0] & words[1] & words[2] & words[3] & words[4] & words[5]) == ~uint64_t{0};
-}
+static const uint8_t emptyRun[OVERLAY_RUN_PIXELS * 3] = {
+    255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+    255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255,
+    255, 255, 255, 255};
 
-void overlayGridRect(const SkinRect &r)
+void overlayGridRect(const SkinRect &area)
 {
-    // The grid is a few lines over a white layer, and the overlay follows every batch of dabs while it is
-    // shown: skip the empty runs and look at single pixels only where a run holds some grid.
+    const SkinRect r = clipToSkin(area);
     if (isEmptyRect(r))
         return;
     for (int32_t y = r.bottom; y <= r.top; ++y) {
-        size_t rowStart = static_cast<size_t>(y) * SKIN_SIDE;
-        for (int32_t run = r.left - r.left % OVERLAY_RUN_PIXELS; run <= r.right; run += OVERLAY_RUN_PIXELS) {
-            if (runIsEmpty(gridLayer + (rowStart + static_cast<size_t>(run)) * 3))
+        for (int32_t run = r.left; run <= r.right; run += OVERLAY_RUN_PIXELS) {
+            const int32_t last = run + OVERLAY_RUN_PIXELS - 1 < r.right ? run + OVERLAY_RUN_PIXELS - 1 : r.right;
+            const size_t at = texelOffset(run, y);
+            if (std::memcmp(gridLayer + at, emptyRun, static_cast<size_t>(last - run + 1) * 3) == 0)
                 continue;
-            int32_t first = run > r.left ? run : r.left;
-            int32_t last = run + OVERLAY_RUN_PIXELS - 1 < r.right ? run + OVERLAY_RUN_PIXELS - 1 : r.right;
-            for (int32_t x = first; x <= last; ++x) {
-                size_t i = (rowStart + static_cast<size_t>(x)) * 3;
+            for (size_t i = at, end = texelOffset(last, y); i <= end; i += 3) {
                 const uint8_t *g = gridLayer + i;
                 if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
                     skinView[i] = g[0];
@@ -104,30 +149,46 @@ void overlayGrid()
 
 void recomposeSkinView(bool gridShown)
 {
-    std::memcpy(skinView, skinBase, SKIN_BYTES);
-    if (gridShown)
-        overlayGrid();
+    recomposeSkinViewRect(allTexels(), gridShown);
 }
 
-void recomposeSkinViewRect(const SkinRect &r, bool gridShown)
+void recomposeSkinViewRect(const SkinRect &area, bool gridShown)
 {
+    skinGridShown = gridShown;
+    const SkinRect r = clipToSkin(area);
     if (isEmptyRect(r))
         return;
-    size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
-    for (int32_t y = r.bottom; y <= r.top; ++y) {
-        size_t at = (static_cast<size_t>(y) * SKIN_SIDE + static_cast<size_t>(r.left)) * 3;
-        std::memcpy(skinView + at, skinBase + at, rowBytes);
-    }
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    for (int32_t y = r.bottom; y <= r.top; ++y)
+        std::memcpy(skinView + texelOffset(r.left, y), skinBase + texelOffset(r.left, y), rowBytes);
     if (gridShown)
         overlayGridRect(r);
 }
 
-void replaceTexture(const uint8_t *bgr)
+void updateSkinCopies(const SkinRect &area)
 {
-    std::memcpy(skinBase, bgr, SKIN_BYTES);
-    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
-        skinGL[i] = bgr[i + 2];
-        skinGL[i + 1] = bgr[i + 1];
-        skinGL[i + 2] = bgr[i];
+    const SkinRect r = clipToSkin(area);
+    if (isEmptyRect(r))
+        return;
+    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
+    for (int32_t y = r.bottom; y <= r.top; ++y) {
+        const size_t at = texelOffset(r.left, y);
+        const uint8_t *base = skinBase + at;
+        uint8_t *gl = skinGL + at;
+        for (size_t i = 0; i < rowBytes; i += 3) {
+            gl[i] = base[i + 2];
+            gl[i + 1] = base[i + 1];
+            gl[i + 2] = base[i];
+        }
     }
+    recomposeSkinViewRect(r, skinGridShown);
+}
+
+bool replaceTexture(int32_t width, int32_t height, const uint8_t *bgr)
+{
+    if ((width != skinWidth || height != skinHeight) && !resizeSkinStore(width, height))
+        return false;
+    std::memcpy(skinBase, bgr, skinByteCount());
+    updateSkinCopies(allTexels());
+    return true;
 }

@@ -1,15 +1,14 @@
 // The skin view window, the OpenGL skin texture, and the painting that reaches them.
 #include "skin/skin_view.h"
 
-#include <GL/gl.h>
-#include <GL/glu.h>
-
 #include "resources/resource.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
+#include "skin/grid.h"
 #include "skin/history.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
+#include "skin/skin_texture.h"
 #include "skin/stroke.h"
 
 HWND skinViewWindow;
@@ -22,68 +21,22 @@ void setPenColorPickedHandler(void (*handler)())
     penColorPicked = handler;
 }
 
-static GLuint skinTexture;
-
-// In the classic mode painting reaches level 0 only; the other levels then hold an older picture until the
-// next full rebuild, which the mipmap mode must not skip even when nothing new was painted.
-static bool upperLevelsStale;
-
 void repaintSkinView()
 {
     SendMessageA(skinViewWindow, WM_PAINT, 0, 0);
 }
 
-void rebuildMipmaps()
-{
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, skinWidth, skinHeight, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
-    noteTextureUploaded();
-    upperLevelsStale = false;
-}
-
-// The classic upload keeps only level 0 current, so in that mode the texture samples level 0 alone and the
-// painting shows at every distance; the mipmap upload refreshes every level, so it filters across them.
-static void setMinFilter(GLint filter)
-{
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-}
-
-void uploadTexture()
-{
-    // The two buttons are tested independently; exactly one of them is checked in practice.
-    if (isChecked(IDC_CLASSIC_TEXTURE)) {
-        setMinFilter(GL_LINEAR);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, skinWidth, skinHeight, 0, GL_RGB, GL_UNSIGNED_BYTE, skinGL);
-        noteTextureUploaded();
-        upperLevelsStale = true;
-    }
-    if (isChecked(IDC_MIPMAP_TEXTURE)) {
-        setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
-        rebuildMipmaps();
-    }
-}
-
-// The upload that follows painting: the same level 0 as a whole upload, sent as the rows that changed.
-static void uploadPaintedRows(int32_t first, int32_t count)
-{
-    if (isChecked(IDC_CLASSIC_TEXTURE)) {
-        setMinFilter(GL_LINEAR);
-        if (count > 0) {
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, skinWidth, count, GL_RGB, GL_UNSIGNED_BYTE,
-                            skinGL + static_cast<size_t>(first) * static_cast<size_t>(skinWidth) * 3);
-            upperLevelsStale = true;
-        }
-        noteTextureUploaded();
-    }
-    if (isChecked(IDC_MIPMAP_TEXTURE)) {
-        setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
-        if (count > 0 || upperLevelsStale)
-            rebuildMipmaps();
-    }
-}
-
 void refreshSkinView()
 {
     recomposeSkinView(isChecked(IDC_GRID));
+}
+
+void showResizedTexture()
+{
+    drawGridLayer();
+    resizeSkinTexture();
+    refreshSkinView();
+    repaintSkinView();
 }
 
 static void paintSkinView(HWND window)
@@ -108,7 +61,7 @@ void refreshPaintedSkin()
 {
     if (!pendingRefresh.repaint && !pendingRefresh.upload)
         return;
-    RefreshWork work = takePendingRefresh(isChecked(IDC_GRID));
+    RefreshWork work = takePendingRefresh();
     if (work.upload)
         uploadPaintedRows(work.firstRow, work.rowCount);
     if (!isEmptyRect(work.view))
@@ -155,12 +108,11 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 {
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
         SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
-    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)) &&
-        penColorPicked)
+    const TexelPoint at = {static_cast<int16_t>(LOWORD(lParam)), skinHeight - 1 - static_cast<int16_t>(HIWORD(lParam))};
+    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
         penColorPicked();
-    StrokeStep step = strokeMessage(strokeEventFor(message), static_cast<uint32_t>(wParam),
-                                    static_cast<uint32_t>(lParam), isChecked(IDC_USE_PATTERN),
-                                    isChecked(IDC_SMOOTH_STROKES));
+    StrokeStep step = strokeMessage(strokeEventFor(message), static_cast<uint32_t>(wParam), at,
+                                    isChecked(IDC_USE_PATTERN), isChecked(IDC_SMOOTH_STROKES));
     if (step.kept || step.began)
         updateUndoButtons();
     if (stroke.active)
@@ -215,26 +167,12 @@ void createSkinView(int x, int y)
     if (!registerChildClass("SkinWindowClass", skinViewWindowProc))
         return;
 
-    skinWidth = SKIN_SIDE;
-    skinHeight = SKIN_SIDE;
-    skinViewWindow = createChildWindow("SkinWindowClass", x, y, skinWidth, skinHeight);
+    initSkinStore();
+    skinViewWindow = createChildWindow("SkinWindowClass", x, y, SKIN_START_SIDE, SKIN_START_SIDE);
     if (!skinViewWindow)
         return;
-
-    initSkinStore();
     skinViewDC = GetDC(skinViewWindow);
-    glGenTextures(1, &skinTexture);
-    glBindTexture(GL_TEXTURE_2D, skinTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    setMinFilter(GL_LINEAR);   // the window starts in the classic mode
-    rebuildMipmaps();
+    createSkinTexture();
     ShowWindow(skinViewWindow, SW_SHOW);
     UpdateWindow(skinViewWindow);
-}
-
-void bindSkinTexture()
-{
-    glBindTexture(GL_TEXTURE_2D, skinTexture);
 }

@@ -13,12 +13,11 @@ void createSkinView(int x, int y);
 // Called after a Ctrl + left click in the view made another colour the pen colour: what follows the pen colour
 // (a tinted pattern brush) is the caller's.
 void setPenColorPickedHandler(void (*handler)());
-// Binds the skin texture again, after a plugin that faulted may have left another bound.
-void bindSkinTexture();
 void repaintSkinView();
-void uploadTexture();
-void rebuildMipmaps();
 void refreshSkinView();   // recompose with the grid box's state
+// The texture changed size (a load, a new texture, an undo across either): the grid layer, the GL texture and
+// the view follow, and the view is repainted.
+void showResizedTexture();
 // Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
 void refreshPaintedSkin();
 

@@ -72,7 +72,7 @@ bool endStroke()
     return kept;
 }
 
-StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, uint32_t lParam, bool usePattern, bool smooth)
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth)
 {
     StrokeStep step = {false, false, false, false, noTexels()};
     DabKind kind = dabKindFor(wParam);
@@ -83,8 +83,7 @@ StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, uint32_t lParam, bo
     }
     if (kind == DabKind::none || (event != StrokeEvent::move && !press))
         return step;
-    int32_t x, y;
-    texelFromCursor(lParam, x, y);
+    const int32_t x = at.x, y = at.y;
     if (!stroke.active) {
         beginHistoryStep();
         stroke = Stroke{true, kind, true, x, y};

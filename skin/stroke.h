@@ -35,7 +35,8 @@ void resetStroke();
 // release or at the first message whose wParam is anything else. Each message paints as the whole-wParam rule
 // says; with smooth, a move lays dabs along the line from the last dab, one every dabSpacing texels. A stroke
 // is one undo step.
-StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, uint32_t lParam, bool usePattern, bool smooth);
+// `at` is the texel under the cursor.
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth);
 
 // Ends the stroke under way, if any (its button was released where the view could not see it, or something
 // must not happen in the middle of a stroke). Returns whether an undo step was kept.
@@ -49,11 +50,6 @@ int32_t brushSide(DabKind kind, bool usePattern);
 
 // The spacing of the dabs along a smooth stroke for a brush of this side: a quarter of it, at least 1.
 int32_t dabSpacing(int32_t side);
-
-struct TexelPoint {
-    int32_t x;
-    int32_t y;
-};
 
 // The dabs of a line from (x0, y0), excluded, to (x1, y1), included: one every `spacing` texels along the longer
 // axis, rounded to the nearest texel, the last exactly on (x1, y1). One dab when the ends are the same.

@@ -12,14 +12,19 @@
 #include "shell/message.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
+#include "skin/new_texture_dialog.h"
 #include "skin/picture.h"
 #include "skin/skin_store.h"
+#include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 
 // The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
 // question save. Empty after a load that must not be written back over its file: a JPEG, a scaled picture,
 // or one whose transparency or 16-bit channels were lost on the way in.
 static std::string currentTextureFile;
+
+// A texture whose buffers cannot be had.
+static const char MSG_TEXTURE_TOO_LARGE[] = "Picture file is too large";
 static PictureFormat currentTextureFormat = PictureFormat::Bmp;
 
 static int saveTextureAs(const char *path, PictureFormat format)
@@ -68,12 +73,21 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
     beginHistoryStep();
-    replaceTexture(picture.pixels.data());
+    const bool resized = picture.width != skinWidth || picture.height != skinHeight;
+    if (!replaceTexture(picture.width, picture.height, picture.pixels.data())) {
+        endHistoryStep();
+        showMessage(MSG_TEXTURE_TOO_LARGE, path, MB_ICONERROR);
+        return false;
+    }
     endHistoryStep();
     updateUndoButtons();
-    refreshSkinView();
-    repaintSkinView();
-    rebuildMipmaps();
+    if (resized) {
+        showResizedTexture();
+    } else {
+        refreshSkinView();
+        repaintSkinView();
+        rebuildMipmaps();
+    }
     exact = picture.exact;
     format = pictureFormatOf(path, file.data(), file.size());
     return true;
@@ -167,4 +181,24 @@ void loadTextureCommand()
         return;
     loadTexture(path);
     std::free(path);
+}
+
+void newTextureCommand()
+{
+    int32_t width, height;
+    if (!askNewTextureSize(width, height) || !offerToSaveTexture())
+        return;
+    finishStroke();
+    beginHistoryStep();
+    if (!resizeSkinStore(width, height)) {
+        endHistoryStep();
+        showMessage(MSG_TEXTURE_TOO_LARGE, "New Texture", MB_ICONERROR);
+        return;
+    }
+    endHistoryStep();
+    updateUndoButtons();
+    showResizedTexture();
+    // A new texture has no file yet: Ctrl+S asks where to save it, and there is nothing to lose until it is painted.
+    currentTextureFile.clear();
+    textureChanged = 0;
 }

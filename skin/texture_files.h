@@ -15,6 +15,9 @@ bool saveTextureCommand();
 // Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.
 bool saveTextureToCurrentFile();
 void loadTextureCommand();
+// "New Texture...": asks for the sides, then (after the save question) makes a white texture of that size, one
+// undo step.
+void newTextureCommand();
 
 // Before the painting could be lost (closing, loading another texture): when the texture has changed, asks
 // whether to save it. True when the caller may go on (saved, or the user said No); false for Cancel or a save

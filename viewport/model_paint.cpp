@@ -2,36 +2,44 @@
 // texture that tells which texel of the skin lies under a pixel.
 #include "viewport/model_paint.h"
 
-#include "skin/skin_store.h"
 #include "skin/stroke.h"
 
 ModelStroke modelStroke;
 
-static uint8_t checkByte(int32_t column, int32_t row)
+enum : uint8_t { CHECK_BITS = 0x80, CHECK_MASK = 0xC0 };
+
+// Blue carries the check bits and the high bits mixed with red and green, so that no flat grey but one passes
+// for a texel (the lit, untextured colours a plugin may draw are mostly greys).
+static uint8_t blueMix(uint8_t red, uint8_t green)
 {
-    return static_cast<uint8_t>((column ^ row ^ 0xA5) & 0xFF);
+    return static_cast<uint8_t>(red ^ green ^ 0x25);
 }
 
 void coordinateTexel(int32_t column, int32_t row, uint8_t rgb[3])
 {
-    rgb[0] = static_cast<uint8_t>(column);
-    rgb[1] = static_cast<uint8_t>(row);
-    rgb[2] = checkByte(column, row);
+    rgb[0] = static_cast<uint8_t>(column & 0xFF);
+    rgb[1] = static_cast<uint8_t>(row & 0xFF);
+    rgb[2] = static_cast<uint8_t>((CHECK_BITS | ((row >> 8) & 7) << 3 | ((column >> 8) & 7)) ^ blueMix(rgb[0], rgb[1]));
 }
 
-void fillCoordinateTexture(uint8_t *rgb)
+void fillCoordinateTexture(uint8_t *rgb, int32_t width, int32_t height)
 {
-    for (int32_t row = 0; row < SKIN_SIDE; ++row)
-        for (int32_t column = 0; column < SKIN_SIDE; ++column)
-            coordinateTexel(column, row, rgb + (static_cast<size_t>(row) * SKIN_SIDE + column) * 3);
+    for (int32_t row = 0; row < height; ++row)
+        for (int32_t column = 0; column < width; ++column)
+            coordinateTexel(column, row, rgb + (static_cast<size_t>(row) * static_cast<size_t>(width) + column) * 3);
 }
 
-bool decodePickedTexel(const uint8_t rgb[3], int32_t &column, int32_t &row)
+bool decodePickedTexel(const uint8_t rgb[3], int32_t width, int32_t height, int32_t &column, int32_t &row)
 {
-    if (rgb[2] != checkByte(rgb[0], rgb[1]))
+    const uint8_t blue = static_cast<uint8_t>(rgb[2] ^ blueMix(rgb[0], rgb[1]));
+    if ((blue & CHECK_MASK) != CHECK_BITS)
         return false;
-    column = rgb[0];
-    row = rgb[1];
+    const int32_t c = (blue & 7) << 8 | rgb[0];
+    const int32_t r = (blue >> 3 & 7) << 8 | rgb[1];
+    if (c >= width || r >= height)
+        return false;
+    column = c;
+    row = r;
     return true;
 }
 

@@ -7,13 +7,17 @@
 #include "skin/brush.h"
 #include "viewport/camera.h"
 
-// The coordinate texture: texel (column, row) holds red = column, green = row and a check byte, so that the
-// clear colour (black) and any colour a plugin draws without the texture almost never pass for a texel.
+// The coordinate texture: texel (column, row) holds red = the column's low 8 bits, green = the row's low 8 bits,
+// and in blue the high 3 bits of each with two check bits on top, mixed with red and green; that tells every
+// texel of a 2048 x 2048 texture apart. The clear colour (black), white, and the colours a plugin draws without
+// the texture fail the check bits or name a texel beyond the texture (on a 256 x 256 texture one colour in 256
+// passes, and of the greys only 165, 165, 165).
 void coordinateTexel(int32_t column, int32_t row, uint8_t rgb[3]);
-void fillCoordinateTexture(uint8_t *rgb);   // 256 x 256 texels, rows bottom-up, like skinGL
+void fillCoordinateTexture(uint8_t *rgb, int32_t width, int32_t height);   // rows bottom-up, like skinGL
 
-// The texel a picked pixel shows; false for the background or anything that is not the coordinate texture.
-bool decodePickedTexel(const uint8_t rgb[3], int32_t &column, int32_t &row);
+// The texel of a width x height texture a picked pixel shows; false for the background or anything that is
+// not the coordinate texture.
+bool decodePickedTexel(const uint8_t rgb[3], int32_t width, int32_t height, int32_t &column, int32_t &row);
 
 // What one frame polled for painting on the model: the buttons, Ctrl, and the cursor in viewport pixels (x from
 // the left, y from the top), with whether it lies over the viewport.

@@ -18,28 +18,44 @@
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 #include "skin/stroke.h"
+#include "skin/texture_upload.h"
 #include "viewport/plugin_draw.h"
 #include "viewport/model_paint.h"
 
 enum : int32_t { VIEWPORT_SIDE = 512 };
 
 static GLuint coordinateTexture;
+static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
+static int32_t coordinateHeight;
 
-static void createCoordinateTexture()
+// The coordinate texture reaches GL the way the skin does (scaled up by the nearest texel to powers of two), so
+// a pixel shows the code of exactly the texel the skin shows there.
+static void makeCoordinateTexture()
 {
-    static uint8_t texels[SKIN_BYTES];
-    fillCoordinateTexture(texels);
+    std::vector<uint8_t> texels(skinByteCount());
+    fillCoordinateTexture(texels.data(), skinWidth, skinHeight);
+    const int32_t width = uploadSide(skinWidth), height = uploadSide(skinHeight);
+    std::vector<uint8_t> copy;
+    if (width != skinWidth || height != skinHeight) {
+        copy.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+        scaleUpRows(texels.data(), skinWidth, skinHeight, copy.data(), width, height, 0, height);
+        texels.swap(copy);
+    }
     GLint skin = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &skin);
-    glGenTextures(1, &coordinateTexture);
+    if (!coordinateTexture)
+        glGenTextures(1, &coordinateTexture);
     glBindTexture(GL_TEXTURE_2D, coordinateTexture);
     // Nearest texel, no levels: a pixel shows exactly one texel's code. Coordinates repeat as the skin's do.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, SKIN_SIDE, SKIN_SIDE, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(skin));
+    coordinateWidth = skinWidth;
+    coordinateHeight = skinHeight;
 }
 
 struct PickedTexel {
@@ -65,8 +81,8 @@ static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vect
     }
     if (right < left || !modelState.modelReady || !modelState.hasTexCoords || !pluginSlot.sk_draw)
         return noPluginFault();
-    if (!coordinateTexture)
-        createCoordinateTexture();
+    if (!coordinateTexture || coordinateWidth != skinWidth || coordinateHeight != skinHeight)
+        makeCoordinateTexture();
     int32_t width = right - left + 1, height = bottom - top + 1;
     int32_t glBottom = VIEWPORT_SIDE - 1 - bottom;   // GL counts rows from the bottom
     static std::vector<uint8_t> pixels;
@@ -100,7 +116,7 @@ static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vect
         if (p.x < left || p.x > right || p.y < top || p.y > bottom)
             continue;
         size_t at = (static_cast<size_t>(bottom - p.y) * static_cast<size_t>(width) + static_cast<size_t>(p.x - left)) * 3;
-        picked[i].found = decodePickedTexel(&pixels[at], picked[i].column, picked[i].row);
+        picked[i].found = decodePickedTexel(&pixels[at], skinWidth, skinHeight, picked[i].column, picked[i].row);
     }
     return noPluginFault();
 }

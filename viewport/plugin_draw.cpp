@@ -4,7 +4,7 @@
 #include <GL/gl.h>
 
 #include "plugins/plugin_slot.h"
-#include "skin/skin_view.h"
+#include "skin/skin_texture.h"
 #include "viewport/viewport.h"
 
 struct StackDepths {

@@ -20,7 +20,7 @@ typedef std::set<std::pair<int, int>> PixelSet;
 struct GuardedLayer {
     static constexpr size_t GUARD = 4096;
     std::vector<uint8_t> bytes;
-    GuardedLayer() : bytes(SKIN_BYTES + 2 * GUARD, 0xAB) { clearGrid(layer()); }
+    GuardedLayer() : bytes(SKIN_BYTES + 2 * GUARD, 0xAB) { clearGrid(layer(), 256, 256); }
     uint8_t *layer() { return bytes.data() + GUARD; }
     bool guardsIntact() const
     {
@@ -70,7 +70,7 @@ PixelSet plainWalk(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 PixelSet drawn(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
     GuardedLayer g;
-    drawGridLine(x0, y0, x1, y1, g.layer());
+    drawGridLine(x0, y0, x1, y1, g.layer(), 256, 256);
     EXPECT_TRUE(g.guardsIntact());
     return g.black();
 }
@@ -85,17 +85,17 @@ TEST(GridMapping, CoordinatesTruncateTowardZero)
         {0.0f, 0}, {-0.001f, 0}, {1.0f, 255}, {0.5f, 127}, {0.25f, 63}, {1.001f, 256}, {-0.004f, -1}, {-1.0f, -255},
     };
     for (const Case &c : cases)
-        EXPECT_EQ(gridCoordinate(c.u), c.column) << c.u;
+        EXPECT_EQ(gridCoordinate(c.u, 256), c.column) << c.u;
 }
 
 TEST(GridMapping, NonFiniteAndHugeValuesStayFarOutside)
 {
     const float inf = std::numeric_limits<float>::infinity();
-    EXPECT_EQ(gridCoordinate(inf), 1 << 24);
-    EXPECT_EQ(gridCoordinate(-inf), -(1 << 24));
-    EXPECT_EQ(gridCoordinate(1e30f), 1 << 24);
-    EXPECT_EQ(gridCoordinate(-3e38f), -(1 << 24));
-    EXPECT_LT(gridCoordinate(std::nanf("")), -(1 << 24));
+    EXPECT_EQ(gridCoordinate(inf, 256), 1 << 24);
+    EXPECT_EQ(gridCoordinate(-inf, 256), -(1 << 24));
+    EXPECT_EQ(gridCoordinate(1e30f, 256), 1 << 24);
+    EXPECT_EQ(gridCoordinate(-3e38f, 256), -(1 << 24));
+    EXPECT_LT(gridCoordinate(std::nanf(""), 256), -(1 << 24));
 }
 
 TEST(GridLine, ShortSegmentsDrawTheirStartButNotTheirEnd)
@@ -173,7 +173,7 @@ TEST(GridTable, UnitTriangleOutline)
     TexCoordTriangle t{{P00, P10, P01}};
     const TexCoordTriangle *table[] = {&t};
     GuardedLayer g;
-    drawGridTable(table, 1, g.layer());
+    drawGridTable(table, 1, g.layer(), 256, 256);
     PixelSet got = g.black();
     EXPECT_EQ(got, unitTriangle());
     EXPECT_EQ(got.size(), 765u);
@@ -193,7 +193,7 @@ TEST(GridTable, BrokenEntriesAreSkipped)
     TexCoordTriangle infCorner{{PInf, P10, P01}};
     const TexCoordTriangle *table[] = {nullptr, &nullCorner, &good, &nanCorner, &infCorner, nullptr};
     GuardedLayer g;
-    drawGridTable(table, 6, g.layer());
+    drawGridTable(table, 6, g.layer(), 256, 256);
     EXPECT_EQ(g.black(), unitTriangle());
     EXPECT_TRUE(g.guardsIntact());
 }
@@ -203,10 +203,10 @@ TEST(GridTable, NoTableOrNoCountDrawsNothing)
     TexCoordTriangle t{{P00, P10, P01}};
     const TexCoordTriangle *table[] = {&t};
     GuardedLayer g;
-    drawGridTable(nullptr, 5, g.layer());
-    drawGridTable(table, 0, g.layer());
-    drawGridTable(table, -1, g.layer());
-    drawGridTable(table, INT32_MIN, g.layer());
+    drawGridTable(nullptr, 5, g.layer(), 256, 256);
+    drawGridTable(table, 0, g.layer(), 256, 256);
+    drawGridTable(table, -1, g.layer(), 256, 256);
+    drawGridTable(table, INT32_MIN, g.layer(), 256, 256);
     EXPECT_TRUE(g.black().empty());
 }
 
@@ -217,14 +217,14 @@ TEST(GridTable, DegenerateTriangleLeavesNoMark)
     TexCoordTriangle t{{A, B, A}};
     const TexCoordTriangle *table[] = {&t};
     GuardedLayer g;
-    drawGridTable(table, 1, g.layer());
+    drawGridTable(table, 1, g.layer(), 256, 256);
     EXPECT_TRUE(g.black().empty());
 }
 
 TEST(GridTable, ClearGridMakesTheLayerWhite)
 {
     std::vector<uint8_t> layer(SKIN_BYTES, 0);
-    clearGrid(layer.data());
+    clearGrid(layer.data(), 256, 256);
     for (uint8_t b : layer)
         ASSERT_EQ(b, 255);
 }

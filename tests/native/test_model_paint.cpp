@@ -8,22 +8,44 @@
 
 namespace {
 
-TEST(CoordinateTexture, EveryTexelDecodesToItselfAndTheClearColourToNothing)
+TEST(CoordinateTexture, EveryTexelOfEverySizeDecodesToItself)
 {
-    std::vector<uint8_t> texture(SKIN_BYTES);
-    fillCoordinateTexture(texture.data());
-    for (int32_t row = 0; row < SKIN_SIDE; ++row) {
-        for (int32_t column = 0; column < SKIN_SIDE; ++column) {
-            int32_t c = -1, r = -1;
-            ASSERT_TRUE(decodePickedTexel(&texture[(static_cast<size_t>(row) * SKIN_SIDE + column) * 3], c, r));
-            ASSERT_TRUE(c == column && r == row) << column << ", " << row;
+    const int32_t sizes[][2] = {{256, 256}, {301, 193}, {8, 2048}, {2048, 2048}};
+    for (const auto &size : sizes) {
+        const int32_t width = size[0], height = size[1];
+        std::vector<uint8_t> texture(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+        fillCoordinateTexture(texture.data(), width, height);
+        for (int32_t row = 0; row < height; ++row) {
+            for (int32_t column = 0; column < width; ++column) {
+                int32_t c = -1, r = -1;
+                const uint8_t *code = &texture[(static_cast<size_t>(row) * static_cast<size_t>(width) + column) * 3];
+                ASSERT_TRUE(decodePickedTexel(code, width, height, c, r));
+                ASSERT_TRUE(c == column && r == row) << column << ", " << row << " of " << width << " x " << height;
+            }
         }
     }
+}
+
+TEST(CoordinateTexture, TheClearColourAndUntexturedColoursAreNoTexel)
+{
     const uint8_t black[3] = {0, 0, 0}, white[3] = {255, 255, 255}, grey[3] = {128, 128, 128};
     int32_t c, r;
-    EXPECT_FALSE(decodePickedTexel(black, c, r));
-    EXPECT_FALSE(decodePickedTexel(white, c, r)) << "a model drawn without its texture";
-    EXPECT_FALSE(decodePickedTexel(grey, c, r));
+    for (int32_t side : {256, 2048}) {
+        EXPECT_FALSE(decodePickedTexel(black, side, side, c, r));
+        EXPECT_FALSE(decodePickedTexel(white, side, side, c, r)) << "a model drawn without its texture";
+    }
+    // Of the greys a lit, untextured model shows, only one passes for a texel of a 256 x 256 texture.
+    int passing = 0;
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t flat[3] = {uint8_t(v), uint8_t(v), uint8_t(v)};
+        passing += decodePickedTexel(flat, 256, 256, c, r);
+    }
+    EXPECT_EQ(1, passing);
+    EXPECT_FALSE(decodePickedTexel(grey, 256, 256, c, r));
+    uint8_t beyond[3];   // a texel of a larger texture
+    coordinateTexel(300, 10, beyond);
+    EXPECT_FALSE(decodePickedTexel(beyond, 256, 256, c, r));
+    EXPECT_TRUE(decodePickedTexel(beyond, 301, 11, c, r));
 }
 
 ModelPaintInput input(bool left, bool right, int32_t x, int32_t y, bool inside = true, bool control = false)

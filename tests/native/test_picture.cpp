@@ -129,7 +129,7 @@ TEST(Picture, TextureSavedInEachFormatLoadsBackIdentical)
     for (const auto &c : cases) {
         SCOPED_TRACE(c.path);
         initSkinStore();
-        replaceTexture(bgr.data());
+        replaceTexture(256, 256, bgr.data());
         const Bytes file = encodeTextureAs(savedFormatOf(c.path), skinGL, skinHeader);
         ASSERT_GT(file.size(), 3u);
         EXPECT_EQ(Bytes(file.begin(), file.begin() + c.start.size()), c.start);
@@ -141,7 +141,7 @@ TEST(Picture, TextureSavedInEachFormatLoadsBackIdentical)
         EXPECT_EQ(picture.height, SKIN_SIDE);
         EXPECT_TRUE(picture.exact);
         ASSERT_EQ(picture.pixels, bgr);
-        replaceTexture(picture.pixels.data());
+        replaceTexture(256, 256, picture.pixels.data());
         recomposeSkinView(false);
         EXPECT_EQ(Bytes(skinBase, skinBase + SKIN_BYTES), bgr);
         EXPECT_EQ(Bytes(skinView, skinView + SKIN_BYTES), bgr);

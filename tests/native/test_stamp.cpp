@@ -296,8 +296,11 @@ TEST_F(StampTest, FastStampMatchesThePlainOneOnRandomInputs)
     const int32_t edges[] = {INT32_MIN, -70000, -300, -129, -128, -127, -33, -32, -31, -1, 0, 1, 2, 15, 16,
                              17, 127, 128, 239, 240, 254, 255, 256, 257, 300, 383, 384, 385, 65535, INT32_MAX};
     std::uniform_int_distribution<int> pickEdge(0, sizeof edges / sizeof edges[0] - 1), anywhere(-400, 660);
-    std::vector<uint8_t> start(3 * SKIN_BYTES), plain(3 * SKIN_BYTES);
     for (int round = 0; round < 300; ++round) {
+        // Odd texture sizes too: rows of 903 bytes, the pattern's runs ending on the last column.
+        ASSERT_TRUE(round % 3 == 1 ? resizeSkinStore(301, 193) : resizeSkinStore(256, 256));
+        const size_t bytes = skinByteCount();
+        std::vector<uint8_t> start(3 * bytes), plain(3 * bytes);
         int32_t w = round % 3 == 0 ? small(rng) : side(rng);
         int32_t h = round % 4 == 0 ? small(rng) : side(rng);
         PatternImage image{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h * 3)};
@@ -311,15 +314,15 @@ TEST_F(StampTest, FastStampMatchesThePlainOneOnRandomInputs)
         int32_t mode = round % 5 == 0 ? -3 : (round % 2 ? STAMP_DARKEN : STAMP_BRIGHTEN);
         uint8_t *buffers[3] = {skinView, skinBase, skinGL};
         for (int b = 0; b < 3; ++b)
-            std::memcpy(buffers[b], start.data() + b * SKIN_BYTES, SKIN_BYTES);
+            std::memcpy(buffers[b], start.data() + b * bytes, bytes);
         stampPatternReference(x, y, mode);
         for (int b = 0; b < 3; ++b)
-            std::memcpy(plain.data() + b * SKIN_BYTES, buffers[b], SKIN_BYTES);
+            std::memcpy(plain.data() + b * bytes, buffers[b], bytes);
         for (int b = 0; b < 3; ++b)
-            std::memcpy(buffers[b], start.data() + b * SKIN_BYTES, SKIN_BYTES);
+            std::memcpy(buffers[b], start.data() + b * bytes, bytes);
         stampPattern(x, y, mode);
         for (int b = 0; b < 3; ++b)
-            ASSERT_EQ(std::memcmp(buffers[b], plain.data() + b * SKIN_BYTES, SKIN_BYTES), 0)
+            ASSERT_EQ(std::memcmp(buffers[b], plain.data() + b * bytes, bytes), 0)
                 << "buffer " << b << ", pattern " << w << " x " << h << " at " << x << ", " << y << " mode " << mode;
     }
 }

@@ -177,7 +177,7 @@ TEST_F(SkinStore, ReplaceTexturePairsTheBytesByColour)
     static uint8_t file[SKIN_BYTES];
     for (size_t i = 0; i < SKIN_BYTES; ++i)
         file[i] = static_cast<uint8_t>(i * 7 + i / 768);
-    replaceTexture(file);
+    replaceTexture(256, 256, file);
     EXPECT_EQ(0, std::memcmp(skinBase, file, SKIN_BYTES));
     for (size_t i = 0; i < SKIN_BYTES; i += 3) {
         ASSERT_EQ(file[i], skinGL[i + 2]) << i;   // blue
@@ -186,15 +186,48 @@ TEST_F(SkinStore, ReplaceTexturePairsTheBytesByColour)
     }
 }
 
-TEST(ClampToSkin, FarValuesLandOnTheEdges)
+TEST(ClampToSkin, FarValuesLandOnTheEdgesOfEachAxis)
 {
-    EXPECT_EQ(0, clampToSkin(INT64_MIN));
-    EXPECT_EQ(0, clampToSkin(-1));
-    EXPECT_EQ(0, clampToSkin(0));
-    EXPECT_EQ(128, clampToSkin(128));
-    EXPECT_EQ(255, clampToSkin(255));
-    EXPECT_EQ(255, clampToSkin(256));
-    EXPECT_EQ(255, clampToSkin(INT64_MAX));
+    ASSERT_TRUE(resizeSkinStore(301, 193));
+    EXPECT_EQ(0, clampColumn(INT64_MIN));
+    EXPECT_EQ(0, clampColumn(-1));
+    EXPECT_EQ(128, clampColumn(128));
+    EXPECT_EQ(300, clampColumn(300));
+    EXPECT_EQ(300, clampColumn(301));
+    EXPECT_EQ(192, clampRow(193));
+    EXPECT_EQ(192, clampRow(INT64_MAX));
+    EXPECT_EQ(0, clampRow(-5));
+    initSkinStore();
+}
+
+TEST_F(SkinStore, ResizingGivesWhiteBuffersOfTheNewSizeOrChangesNothing)
+{
+    const int32_t refused[][2] = {{7, 256}, {256, 7}, {2049, 8}, {8, 2049}, {0, 0}, {-8, 8}};
+    for (const auto &r : refused) {
+        EXPECT_FALSE(resizeSkinStore(r[0], r[1])) << r[0] << " x " << r[1];
+        EXPECT_EQ(256, skinWidth);
+        EXPECT_EQ(256, skinHeight);
+    }
+    ASSERT_TRUE(resizeSkinStore(301, 8));
+    EXPECT_EQ(301, skinHeader.biWidth);
+    EXPECT_EQ(8, skinHeader.biHeight);
+    for (const uint8_t *buffer : {skinGL, skinView, skinBase, gridLayer})
+        for (size_t i = 0; i < skinByteCount(); ++i)
+            ASSERT_EQ(255, buffer[i]);
+    // Rows are 903 bytes, with nothing between them: the last texel is the last three bytes.
+    skinBase[skinByteCount() - 3] = 1;   // blue of texel (300, 7)
+    gridLayer[texelOffset(300, 6)] = 0;
+    recomposeSkinView(true);
+    updateSkinCopies(SkinRect{300, 6, 300, 7});
+    EXPECT_EQ(1, skinGL[texelOffset(300, 7) + 2]);
+    EXPECT_EQ(1, skinView[texelOffset(300, 7)]);
+    EXPECT_EQ(0, skinView[texelOffset(300, 6)]) << "the grid is laid back over what a writer changed";
+    std::vector<uint8_t> picture(static_cast<size_t>(9) * 10 * 3, 7);
+    ASSERT_TRUE(replaceTexture(9, 10, picture.data()));
+    EXPECT_EQ(9, skinWidth);
+    EXPECT_EQ(10, skinHeight);
+    EXPECT_EQ(0, std::memcmp(skinGL, picture.data(), picture.size()));
+    initSkinStore();
 }
 
 } // namespace

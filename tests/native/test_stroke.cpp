@@ -15,9 +15,10 @@ namespace {
 
 const uint32_t LEFT = 0x1, RIGHT = 0x2, CONTROL = 0x8;
 
-uint32_t at(uint32_t x, uint32_t windowY)
+// The texel under a point of a 256 x 256 texture shown at one pixel per texel.
+TexelPoint at(int32_t x, int32_t windowY)
 {
-    return (windowY << 16) | x;
+    return TexelPoint{x, 255 - windowY};
 }
 
 class StrokeTest : public ::testing::Test {

@@ -1,0 +1,156 @@
+// Tests of textures of other sizes than 256 x 256: the copy GL receives, the grid rule, undo across a change of
+// size, and the sides a new texture accepts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "app/state.h"
+#include "skin/brush.h"
+#include "skin/grid.h"
+#include "skin/history.h"
+#include "skin/skin_store.h"
+#include "skin/texture_upload.h"
+
+namespace {
+
+TEST(UploadCopy, EveryCopyTexelShowsTheTexelItsTextureCoordinateNames)
+{
+    const int32_t sides[][2] = {{301, 193}, {8, 9}, {1000, 2047}, {256, 512}};
+    for (const auto &side : sides) {
+        const int32_t width = side[0], height = side[1];
+        const int32_t copyWidth = uploadSide(width), copyHeight = uploadSide(height);
+        ASSERT_GE(copyWidth, width);
+        ASSERT_LT(copyWidth, 2 * width);
+        ASSERT_EQ(copyWidth & (copyWidth - 1), 0);
+        std::vector<uint8_t> texels(static_cast<size_t>(width) * height * 3);
+        for (size_t i = 0; i < texels.size(); i += 3) {   // each texel's colour is its own index
+            const uint32_t index = static_cast<uint32_t>(i / 3);
+            texels[i] = uint8_t(index), texels[i + 1] = uint8_t(index >> 8), texels[i + 2] = uint8_t(index >> 16);
+        }
+        std::vector<uint8_t> copy(static_cast<size_t>(copyWidth) * copyHeight * 3);
+        scaleUpRows(texels.data(), width, height, copy.data(), copyWidth, copyHeight, 0, copyHeight);
+        for (int32_t j = 0; j < copyHeight; j += 7) {
+            for (int32_t i = 0; i < copyWidth; i += 5) {
+                // The centre of copy texel (i, j) as a texture coordinate, and the texel of the texture it names.
+                const int32_t x = static_cast<int32_t>((i + 0.5) / copyWidth * width);
+                const int32_t y = static_cast<int32_t>((j + 0.5) / copyHeight * height);
+                const uint8_t *c = &copy[(static_cast<size_t>(j) * copyWidth + i) * 3];
+                const uint32_t shown = c[0] | c[1] << 8 | c[2] << 16;
+                ASSERT_EQ(shown, static_cast<uint32_t>(y * width + x)) << width << " x " << height << " at " << i
+                                                                       << ", " << j;
+            }
+        }
+        // The rows a change of texture rows [first, first + count) needs are exactly those that show them.
+        for (int32_t first : {0, 1, height / 2, height - 1}) {
+            int32_t copyFirst, copyCount;
+            copyRowsShowing(first, 1, height, copyHeight, copyFirst, copyCount);
+            for (int32_t j = 0; j < copyHeight; ++j) {
+                const bool shows = sourceTexelOf(j, height, copyHeight) == first;
+                EXPECT_EQ(shows, j >= copyFirst && j < copyFirst + copyCount) << first << " / " << j;
+            }
+        }
+    }
+}
+
+TEST(GridAtOtherSizes, CoordinatesScaleWithEachSide)
+{
+    EXPECT_EQ(300, gridCoordinate(1.0f, 301));
+    EXPECT_EQ(192, gridCoordinate(1.0f, 193));
+    EXPECT_EQ(96, gridCoordinate(0.5f, 193));   // 0.5 * K * 193 = 96.49
+    EXPECT_EQ(2047, gridCoordinate(1.0f, 2048));
+    // The triangle (0, 0), (1, 0), (0, 1) on a 301 x 193 layer: the bottom row runs to column 299, the left
+    // column up to row 192, and nothing lands beyond the layer.
+    resetToDefaults();
+    ASSERT_TRUE(resizeSkinStore(301, 193));
+    const float corners[] = {0, 0, 1, 0, 0, 1};
+    gridTriangles.assign(corners, corners + 6);
+    drawGridLayer();
+    auto black = [](int32_t x, int32_t y) { return gridLayer[texelOffset(x, y)] == 0; };
+    EXPECT_TRUE(black(0, 0));
+    EXPECT_TRUE(black(299, 0));
+    EXPECT_TRUE(black(300, 0)) << "the corner (1, 0) starts the diagonal";
+    EXPECT_TRUE(black(0, 192));
+    EXPECT_FALSE(black(150, 150));
+    gridTriangles.clear();
+    initSkinStore();
+}
+
+void paintWhole(uint8_t value)
+{
+    std::memset(skinBase, value, skinByteCount());
+    updateSkinCopies(allTexels());
+}
+
+TEST(HistoryAcrossSizes, UndoBringsBackTheEarlierTextureWithItsOwnSize)
+{
+    resetToDefaults();
+    initSkinStore();
+    beginHistoryStep();
+    paintSquare(10, 10, 3, 1, 2, 3);
+    ASSERT_TRUE(endHistoryStep());
+
+    beginHistoryStep();   // a load of a 301 x 193 picture
+    std::vector<uint8_t> picture(static_cast<size_t>(301) * 193 * 3, 40);
+    ASSERT_TRUE(replaceTexture(301, 193, picture.data()));
+    ASSERT_TRUE(endHistoryStep());
+    beginHistoryStep();
+    paintSquare(300, 192, 1, 9, 9, 9);
+    ASSERT_TRUE(endHistoryStep());
+
+    undoStep();
+    EXPECT_EQ(40, skinBase[texelOffset(300, 192)]);
+    SkinRect changed = undoStep();
+    EXPECT_EQ(256, skinWidth);
+    EXPECT_EQ(256, skinHeight);
+    EXPECT_EQ(255, changed.right);
+    EXPECT_EQ(3, skinBase[texelOffset(10, 10)]) << "the painting before the load, red 3 in the third byte";
+    EXPECT_EQ(1, skinGL[texelOffset(10, 10)]) << "skinGL follows";
+    redoStep();
+    EXPECT_EQ(301, skinWidth);
+    EXPECT_EQ(193, skinHeight);
+    EXPECT_EQ(40, skinGL[texelOffset(150, 100)]);
+    redoStep();
+    EXPECT_EQ(9, skinBase[texelOffset(300, 192)]);
+    initSkinStore();
+    resetHistory();
+}
+
+TEST(HistoryAcrossSizes, LargeTexturesKeepTheNewestStepsWithinTheBudget)
+{
+    resetToDefaults();
+    initSkinStore();
+    for (int load = 0; load < 4; ++load) {
+        beginHistoryStep();
+        ASSERT_TRUE(load % 2 ? resizeSkinStore(2048, 2048) : resizeSkinStore(2048, 2047));
+        paintWhole(static_cast<uint8_t>(load));
+        ASSERT_TRUE(endHistoryStep());
+    }
+    EXPECT_TRUE(canUndo());
+    EXPECT_LE(historyBytes(), size_t{HISTORY_BUDGET_BYTES});
+    EXPECT_LT(historySteps(), 4u) << "the oldest steps gave way";
+    undoStep();
+    EXPECT_EQ(2047, skinHeight) << "the newest step undoes to the texture before it";
+    EXPECT_EQ(2, skinBase[0]);
+    initSkinStore();
+    resetHistory();
+}
+
+TEST(NewTextureSides, WholeNumbersFrom8To2048)
+{
+    struct Case {
+        const char *text;
+        bool accepted;
+        int32_t side;
+    } cases[] = {{"8", true, 8},       {"2048", true, 2048}, {" 301 ", true, 301}, {"7", false, 0},
+                 {"2049", false, 0},   {"", false, 0},       {"12a", false, 0},    {"-64", false, 0},
+                 {"1e3", false, 0},    {"99999999999999999999", false, 0},        {"64.0", false, 0}};
+    for (const Case &c : cases) {
+        int32_t side = -1;
+        EXPECT_EQ(c.accepted, readTextureSide(c.text, side)) << c.text;
+        if (c.accepted)
+            EXPECT_EQ(c.side, side) << c.text;
+    }
+}
+
+} // namespace
