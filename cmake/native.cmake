@@ -60,7 +60,7 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_include_directories(${library}_fast SYSTEM PUBLIC ${STB_INCLUDE_DIR})
     target_compile_options(${library}_fast PRIVATE -O2)
   endforeach()
-  add_executable(benchmarks ${BENCH_SOURCES})
+  add_executable(benchmarks ${BENCH_SOURCES} tools/island_models.cpp)
   target_compile_options(benchmarks PRIVATE -O2)
   target_link_libraries(benchmarks PRIVATE pelterine_core_fast obj_format_fast mesh_builder_fast vmr_format_fast
                                            benchmark::benchmark benchmark::benchmark_main)
