@@ -29,7 +29,8 @@ include(GoogleTest)
 
 set(NATIVE_TEST_PATTERN "*.cpp" CACHE STRING "Which tests/native files to build (a glob)")
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/${NATIVE_TEST_PATTERN})
-add_executable(native_tests ${NATIVE_TEST_SOURCES} tools/pattern_art.cpp tools/vmr_meshes.cpp tools/md2_models.cpp)
+add_executable(native_tests ${NATIVE_TEST_SOURCES} tools/pattern_art.cpp tools/vmr_meshes.cpp tools/md2_models.cpp
+                            tools/island_models.cpp)
 target_link_libraries(native_tests PRIVATE pelterine_core vmr_format obj_format md2_format GTest::gtest
                                            GTest::gtest_main)
 target_compile_definitions(native_tests PRIVATE PELTERINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
@@ -43,6 +44,10 @@ sanitize(make_pattern)
 add_executable(make_vmr tools/make_vmr.cpp tools/vmr_meshes.cpp)
 target_link_libraries(make_vmr PRIVATE vmr_format)
 sanitize(make_vmr)
+# Not default data: writes the island models' OBJ text for painting on the model by hand or under Wine.
+add_executable(make_island_obj tools/make_island_obj.cpp tools/island_models.cpp)
+target_link_libraries(make_island_obj PRIVATE pelterine_core)
+sanitize(make_island_obj)
 
 # Benchmarks measure the code as shipped: unsanitised, optimised copies of the libraries they time.
 find_package(benchmark QUIET)
@@ -55,7 +60,7 @@ if(benchmark_FOUND AND BENCH_SOURCES)
     target_include_directories(${library}_fast SYSTEM PUBLIC ${STB_INCLUDE_DIR})
     target_compile_options(${library}_fast PRIVATE -O2)
   endforeach()
-  add_executable(benchmarks ${BENCH_SOURCES})
+  add_executable(benchmarks ${BENCH_SOURCES} tools/island_models.cpp)
   target_compile_options(benchmarks PRIVATE -O2)
   target_link_libraries(benchmarks PRIVATE pelterine_core_fast obj_format_fast mesh_builder_fast vmr_format_fast
                                            benchmark::benchmark benchmark::benchmark_main)
