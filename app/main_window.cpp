@@ -251,6 +251,8 @@ static void runCommand(int id)
     case IDC_UNDO: undoCommand(); break;
     case IDC_REDO: redoCommand(); break;
     case IDM_SAVE: saveTextureToCurrentFile(); break;
+    case IDM_FIT_VIEW: fitSkinView(); break;
+    case IDM_ACTUAL_SIZE: showSkinViewActualSize(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
     // A command that saved the texture leaves the autosave unneeded: recovery drops it now, not a frame later.
@@ -270,6 +272,15 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_MOVE:
         decodeClientOrigin(static_cast<uint32_t>(lParam), clientOriginX, clientOriginY);
         return TRUE;
+    case WM_MOUSEWHEEL:
+        // The wheel goes to the window with the keyboard focus (a text box passes it up to here); over the skin
+        // view it zooms the view wherever the focus is.
+        if (zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
+                           GET_WHEEL_DELTA_WPARAM(wParam))) {
+            SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        return FALSE;
     case WM_CLOSE:
     case WM_QUIT:
         // The window is never destroyed: the loop ends on `running` and the process exits. The settings are

@@ -1,5 +1,8 @@
-// The skin view window, the OpenGL skin texture, and the painting that reaches them.
+// The skin view window: the texture shown at any zoom and pan, and the painting that reaches it.
 #include "skin/skin_view.h"
+
+#include <algorithm>
+#include <vector>
 
 #include "resources/resource.h"
 #include "shell/window_helpers.h"
@@ -9,12 +12,18 @@
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_texture.h"
+#include "skin/skin_view_map.h"
 #include "skin/stroke.h"
 
 HWND skinViewWindow;
 HDC skinViewDC;
 
 static void (*penColorPicked)();
+
+// Which screen pixel shows which texel, and the view's picture as the screen shows it: 32-bit pixels, top row
+// first, composed from the buffers wherever they changed.
+static ViewMap viewMap;
+static std::vector<uint32_t> screenPixels;
 
 void setPenColorPickedHandler(void (*handler)())
 {
@@ -31,30 +40,66 @@ void refreshSkinView()
     recomposeSkinView(isChecked(IDC_GRID));
 }
 
-void showResizedTexture()
+// Composes the pixels of one rectangle of the view and draws them. At one screen pixel per texel the view shows
+// skinView as it is; at other zooms the painting with the grid drawn one screen pixel wide from the triangles.
+static void showViewRect(const ViewRect &area)
 {
-    drawGridLayer();
-    resizeSkinTexture();
-    refreshSkinView();
-    repaintSkinView();
+    if (area.right <= area.left || area.bottom <= area.top || screenPixels.empty())
+        return;
+    const bool grid = skinGridShown && !gridTriangles.empty();
+    const ViewSource source = {skinBase, skinView, grid ? gridTriangles.data() : nullptr,
+                               grid ? gridTriangles.size() / 6 : 0};
+    composeView(viewMap, source, area, screenPixels.data());
+    // The rows of the rectangle, as a top-down DIB of their own.
+    const int rows = area.bottom - area.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = viewMap.viewWidth;
+    info.bmiHeader.biHeight = -rows;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(skinViewDC, area.left, area.top, static_cast<DWORD>(area.right - area.left),
+                      static_cast<DWORD>(rows), area.left, 0, 0, static_cast<UINT>(rows),
+                      screenPixels.data() + static_cast<size_t>(area.top) * static_cast<size_t>(viewMap.viewWidth),
+                      &info, DIB_RGB_COLORS);
 }
 
 static void paintSkinView(HWND window)
 {
     // Drawn without BeginPaint: a WM_PAINT sent with nothing invalid must still draw the whole view at once.
-    StretchDIBits(skinViewDC, 0, 0, skinWidth, skinHeight, 0, 0, skinWidth, skinHeight, skinView,
-                  reinterpret_cast<const BITMAPINFO *>(&skinHeader), DIB_RGB_COLORS, SRCCOPY);
+    showViewRect(wholeView(viewMap));
     ValidateRect(window, nullptr);
 }
 
-// Draws the texels of one rectangle. The source of a bottom-up DIB is addressed from its bottom row; the
-// window's rows run from the top.
-static void paintSkinViewRect(const SkinRect &r)
+// The view's client size, which the screen picture follows.
+static void sizeScreenPixels()
 {
-    int width = r.right - r.left + 1;
-    int height = r.top - r.bottom + 1;
-    StretchDIBits(skinViewDC, r.left, skinHeight - 1 - r.top, width, height, r.left, r.bottom, width, height,
-                  skinView, reinterpret_cast<const BITMAPINFO *>(&skinHeader), DIB_RGB_COLORS, SRCCOPY);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(skinViewWindow, &client);
+    const int32_t width = client.right > 0 ? client.right : 1, height = client.bottom > 0 ? client.bottom : 1;
+    screenPixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    resizeView(viewMap, width, height);
+}
+
+void fitSkinView()
+{
+    viewMap = makeViewMap(skinWidth, skinHeight, viewMap.viewWidth, viewMap.viewHeight);
+    repaintSkinView();
+}
+
+void showSkinViewActualSize()
+{
+    showActualSize(viewMap);
+    repaintSkinView();
+}
+
+void showResizedTexture()
+{
+    drawGridLayer();
+    resizeSkinTexture();
+    refreshSkinView();
+    fitSkinView();
 }
 
 void refreshPaintedSkin()
@@ -65,7 +110,7 @@ void refreshPaintedSkin()
     if (work.upload)
         uploadPaintedRows(work.firstRow, work.rowCount);
     if (!isEmptyRect(work.view))
-        paintSkinViewRect(work.view);
+        showViewRect(pixelsShowingTexels(viewMap, work.view));
 }
 
 static StrokeEvent strokeEventFor(UINT message)
@@ -104,21 +149,117 @@ static void trackLeave(HWND window)
     leaveTracked = TrackMouseEvent(&track) != FALSE;
 }
 
-static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+// Where the last mouse message of the view was, and whether that was inside it.
+static POINT lastCursor;
+static bool lastInside;
+
+static TexelPoint texelUnder(int32_t x, int32_t y)
 {
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
-        SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
-    const TexelPoint at = {static_cast<int16_t>(LOWORD(lParam)), skinHeight - 1 - static_cast<int16_t>(HIWORD(lParam))};
-    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
-        penColorPicked();
-    StrokeStep step = strokeMessage(strokeEventFor(message), static_cast<uint32_t>(wParam), at,
-                                    isChecked(IDC_USE_PATTERN), isChecked(IDC_SMOOTH_STROKES));
+    const TexelHit hit = texelAtPixel(viewMap, x, y);
+    return TexelPoint{hit.column, hit.row};
+}
+
+// The last point of the way from `from` (inside the view) to `to` (outside it) that still lies inside.
+static POINT edgeOnTheWayOut(POINT from, POINT to)
+{
+    double t = 1.0;
+    const double limits[2][2] = {{0.0, viewMap.viewWidth - 1.0}, {0.0, viewMap.viewHeight - 1.0}};
+    const double start[2] = {double(from.x), double(from.y)}, move[2] = {double(to.x - from.x), double(to.y - from.y)};
+    for (int axis = 0; axis < 2; ++axis) {
+        const double end = start[axis] + move[axis];
+        if (end < limits[axis][0])
+            t = std::min(t, (limits[axis][0] - start[axis]) / move[axis]);
+        else if (end > limits[axis][1])
+            t = std::min(t, (limits[axis][1] - start[axis]) / move[axis]);
+    }
+    return POINT{static_cast<LONG>(from.x + move[0] * t + 0.5), static_cast<LONG>(from.y + move[1] * t + 0.5)};
+}
+
+static void noteStrokeStep(HWND window, const StrokeStep &step)
+{
     if (step.kept || step.began)
         updateUndoButtons();
     if (stroke.active)
         trackLeave(window);
     if (step.painted)
         noteDab(step.changed, textureOnTheFly != 0);
+}
+
+static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+    const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
+    const StrokeEvent event = strokeEventFor(message);
+    const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
+        SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
+    // While a button is held the system may go on sending the view the cursor's moves beyond its edges. The line
+    // runs to the edge where the cursor left and breaks there; the stroke goes on where it comes back.
+    if (!inside && event == StrokeEvent::move && dabKindFor(static_cast<uint32_t>(wParam)) != DabKind::none) {
+        if (stroke.active && stroke.joined && lastInside && smooth) {
+            const POINT edge = edgeOnTheWayOut(lastCursor, cursor);
+            noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), texelUnder(edge.x, edge.y),
+                                                 usePattern, smooth));
+        }
+        breakStrokeLine();
+        lastInside = false;
+        return;
+    }
+    const TexelPoint at = texelUnder(cursor.x, cursor.y);
+    if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
+        penColorPicked();
+    noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), at, usePattern, smooth));
+    lastCursor = cursor;
+    lastInside = inside;
+}
+
+// A middle-button drag pans the view; the view holds the mouse meanwhile, so the drag goes on beyond its edges.
+static bool panning;
+static POINT panFrom;
+
+static bool panWithMiddleButton(HWND window, UINT message, LPARAM lParam)
+{
+    const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+    switch (message) {
+    case WM_MBUTTONDOWN:
+        panning = true;
+        panFrom = cursor;
+        SetCapture(window);
+        return false;   // the stroke hears of the press too: it ends a stroke under way
+    case WM_MOUSEMOVE:
+        if (!panning)
+            return false;
+        panView(viewMap, cursor.x - panFrom.x, cursor.y - panFrom.y);
+        panFrom = cursor;
+        repaintSkinView();
+        return true;
+    case WM_MBUTTONUP:
+        if (panning) {
+            panning = false;
+            ReleaseCapture();
+        }
+        return false;
+    }
+    return false;
+}
+
+bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta)
+{
+    POINT cursor = {screenX, screenY};
+    ScreenToClient(skinViewWindow, &cursor);
+    if (cursor.x < 0 || cursor.y < 0 || cursor.x >= viewMap.viewWidth || cursor.y >= viewMap.viewHeight)
+        return false;
+    // Wheels that turn in finer steps than a notch add up to whole notches.
+    static int rest;
+    rest += wheelDelta;
+    bool zoomed = false;
+    for (; rest >= WHEEL_DELTA; rest -= WHEEL_DELTA)
+        zoomed = zoomViewAt(viewMap, cursor.x, cursor.y, 1) || zoomed;
+    for (; rest <= -WHEEL_DELTA; rest += WHEEL_DELTA)
+        zoomed = zoomViewAt(viewMap, cursor.x, cursor.y, -1) || zoomed;
+    if (zoomed)
+        repaintSkinView();
+    return true;
 }
 
 // The refresh after painting waits until the mouse messages already queued have been painted, so a burst of
@@ -143,16 +284,32 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_PAINT:
         paintSkinView(window);
         break;
+    case WM_SIZE:
+        if (!screenPixels.empty()) {
+            sizeScreenPixels();
+            repaintSkinView();
+        }
+        break;
     case WM_MOUSELEAVE:
         leaveTracked = false;
         breakStrokeLine();
         break;
+    case WM_CAPTURECHANGED:
+        panning = false;
+        break;
+    case WM_MOUSEWHEEL:
+        // Handled here and not passed on: the main window would otherwise zoom a second time.
+        zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
+                       GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
     case WM_REFRESH_PAINTED:
         refreshRequested = false;
         refreshPaintedSkin();
         return 0;
     default:
         if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+            if (panWithMiddleButton(window, message, lParam))
+                break;
             paintAtCursor(window, message, wParam, lParam);
             requestRefresh(window);
         }
@@ -163,15 +320,16 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
 
 void createSkinView(int x, int y)
 {
-    static_assert(sizeof(BitmapHeader) == sizeof(BITMAPINFO), "skinHeader is handed to GDI as a BITMAPINFO");
     if (!registerChildClass("SkinWindowClass", skinViewWindowProc))
         return;
-
     initSkinStore();
     skinViewWindow = createChildWindow("SkinWindowClass", x, y, SKIN_START_SIDE, SKIN_START_SIDE);
     if (!skinViewWindow)
         return;
     skinViewDC = GetDC(skinViewWindow);
+    viewMap = makeViewMap(skinWidth, skinHeight, SKIN_START_SIDE, SKIN_START_SIDE);
+    sizeScreenPixels();
+    viewMap = makeViewMap(skinWidth, skinHeight, viewMap.viewWidth, viewMap.viewHeight);
     createSkinTexture();
     ShowWindow(skinViewWindow, SW_SHOW);
     UpdateWindow(skinViewWindow);

@@ -16,8 +16,15 @@ void setPenColorPickedHandler(void (*handler)());
 void repaintSkinView();
 void refreshSkinView();   // recompose with the grid box's state
 // The texture changed size (a load, a new texture, an undo across either): the grid layer, the GL texture and
-// the view follow, and the view is repainted.
+// the view follow, and the view shows the whole texture.
 void showResizedTexture();
+// Ctrl+0: the whole texture at the largest zoom step at which it fits. Also after every load.
+void fitSkinView();
+// Ctrl+1: one screen pixel per texel.
+void showSkinViewActualSize();
+// The mouse wheel turned by wheelDelta (WHEEL_DELTA a notch) with the cursor at a screen point: over the view it
+// zooms one step a notch about the cursor and returns true; elsewhere it does nothing and returns false.
+bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta);
 // Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
 void refreshPaintedSkin();
 

@@ -85,7 +85,7 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
         showResizedTexture();
     } else {
         refreshSkinView();
-        repaintSkinView();
+        fitSkinView();
         rebuildMipmaps();
     }
     exact = picture.exact;

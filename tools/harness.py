@@ -778,6 +778,21 @@ class Session:
     def color_cancel(self):
         self.driver("color-cancel")
 
+    def command(self, command_id):
+        """Sends a command without a control of its own (a keyboard shortcut's) to the main window."""
+        self.driver("command", command_id)
+
+    def dialog_set_text(self, caption, control_id, text):
+        self.driver("dialog-settext", caption, control_id, text)
+
+    def dialog_press(self, caption, control_id):
+        """Presses a button of one of the program's dialogs; returns None once it has closed, or the Box that
+        opened instead."""
+        out = self.driver("dialog-press", caption, control_id)
+        if out and out[0].startswith("box\t"):
+            return Box(*[unescape(f) for f in out[0].split("\t")[1:]])
+        return None
+
     def plugins_wait(self, timeout=DEFAULT_TIMEOUT):
         return self.driver("plugins-wait", int(timeout * 1000), timeout=timeout)[0]
 

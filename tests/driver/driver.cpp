@@ -1240,6 +1240,51 @@ int cmdMonkey(const Args& a) {
 
 // ---------------------------------------------------------------- debugging
 
+// command <id>: a command without a control of its own (a keyboard shortcut's), as WM_COMMAND to the main window.
+int cmdCommand(const Args& a) {
+    long id;
+    if (!intArg(a, 1, &id)) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    if (!PostMessageW(m, WM_COMMAND, (WPARAM)id, 0)) return fail(L"PostMessage failed");
+    return sync(m) ? kOk : fail(L"timeout: the program did not answer the command");
+}
+
+// dialog-settext <caption> <id> <text>: the text of a control of a dialog of the program (an edit box, or the
+// edit of a drop-down combo box).
+int cmdDialogSetText(const Args& a) {
+    long id;
+    if (a.size() < 4 || !intArg(a, 2, &id)) return kUsage;
+    HWND d = waitDialog(a.v[1]);
+    HWND c = d ? GetDlgItem(d, (int)id) : nullptr;
+    if (!c) return fail(L"no control " + std::to_wstring(id));
+    DWORD_PTR r = 0;
+    if (!SendMessageTimeoutW(c, WM_SETTEXT, 0, (LPARAM)a.v[3].c_str(), SMTO_NORMAL, timeoutMs, &r))
+        return fail(L"timeout setting the text");
+    return kOk;
+}
+
+// dialog-press <caption> <id>: presses a button of a dialog of the program; says "gone" once the dialog has
+// closed, or "box" and the message box that opened instead.
+int cmdDialogPress(const Args& a) {
+    long id;
+    if (a.size() < 3 || !intArg(a, 2, &id)) return kUsage;
+    HWND d = waitDialog(a.v[1]);
+    HWND button = d ? GetDlgItem(d, (int)id) : nullptr;
+    if (!button) return fail(L"the dialog has no button " + std::to_wstring(id));
+    if (!PostMessageW(button, BM_CLICK, 0, 0)) return fail(L"PostMessage failed");
+    std::vector<HWND> boxes;
+    waitFor(timeoutMs, [&] { return gone(d) || !(boxes = findBoxes()).empty(); });
+    if (gone(d)) {
+        if (HWND main = findMain(false))
+            sync(main);
+        printLine(L"gone");
+        return kOk;
+    }
+    for (HWND b : boxes) printLine(L"box\t" + describeBox(b));
+    return boxes.empty() ? fail(L"timeout: the dialog stays open") : kOk;
+}
+
 int cmdWindows(const Args&) {
     for (HWND w : topLevels()) {
         if (!IsWindowVisible(w)) continue;
@@ -1300,6 +1345,9 @@ const Command kCommands[] = {
     {L"activate", cmdActivate, L""},
     {L"move", cmdMove, L"<x> <y>"},
     {L"windows", cmdWindows, L""},
+    {L"command", cmdCommand, L"<id>"},
+    {L"dialog-settext", cmdDialogSetText, L"<caption> <id> <text>"},
+    {L"dialog-press", cmdDialogPress, L"<caption> <id>"},
     {L"crash", cmdCrash, L""},
     {L"memory", cmdMemory, L""},
     {L"load-models", cmdLoadModels, L"<count> <path> [path ...]"},
