@@ -42,7 +42,7 @@ FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &
 }
 
 // The message for a model file that cannot be used, or an empty text when mesh holds its model.
-std::string loadMesh(const char *path, VmrMesh &mesh)
+std::string loadMesh(const char *path, Mesh &mesh)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -71,7 +71,7 @@ void reportRefusal(const char *path, const char *text)
 
 } // namespace
 
-std::string fitUnlessRefused(const char *reason, VmrMesh &mesh)
+std::string fitUnlessRefused(const char *reason, Mesh &mesh)
 {
     if (reason[0] == '\0')
         fitMeshInCube(mesh, MODEL_FIT_SIDE);
@@ -80,7 +80,7 @@ std::string fitUnlessRefused(const char *reason, VmrMesh &mesh)
 
 // White, so that the texture shows its own colours under the lighting (GL_COLOR_MATERIAL makes the
 // current colour the material). The enable flags and the current colour are restored by the attribute stack.
-void drawMesh(const VmrMesh &mesh)
+void drawMesh(const Mesh &mesh)
 {
     GLsizei corners = GLsizei(mesh.indices.size());
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
@@ -104,9 +104,9 @@ void drawMesh(const VmrMesh &mesh)
 }
 
 // One block holds the pointer array followed by the records, so the table is released with one free.
-TexCoordTriangle **buildTexCoordTable(const VmrMesh &mesh)
+TexCoordTriangle **buildTexCoordTable(const Mesh &mesh)
 {
-    size_t count = vmrTriangleCount(mesh);
+    size_t count = meshTriangleCount(mesh);
     if (count == 0)
         return nullptr;
     void *block = std::malloc(count * (sizeof(TexCoordTriangle *) + sizeof(TexCoordTriangle)));
@@ -151,7 +151,7 @@ static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk
 namespace {
 
 // The model in use; empty when none is loaded or the last load failed.
-VmrMesh loadedMesh;
+Mesh loadedMesh;
 
 } // namespace
 
@@ -161,17 +161,17 @@ extern "C" {
 // texture coordinates), and the user is told why.
 int sk_load(const char *path)
 {
-    loadedMesh = VmrMesh();
+    loadedMesh = Mesh();
     if (path == nullptr)
         return 0;
     try {
         std::string refusal = loadMesh(path, loadedMesh);
         if (refusal.empty())
             return 1;
-        loadedMesh = VmrMesh();
+        loadedMesh = Mesh();
         reportRefusal(path, refusal.c_str());
     } catch (const std::bad_alloc &) {
-        loadedMesh = VmrMesh();
+        loadedMesh = Mesh();
         reportRefusal(path, "Unable to load model\nnot enough memory to read the model");
     }
     return 0;
@@ -188,7 +188,7 @@ int sk_draw(void)
 int sk_getinfo(int *triangleCount, int *hasTexCoords)
 {
     if (triangleCount != nullptr)
-        *triangleCount = int(vmrTriangleCount(loadedMesh));
+        *triangleCount = int(meshTriangleCount(loadedMesh));
     if (hasTexCoords != nullptr)
         *hasTexCoords = loadedMesh.hasTexCoords ? 1 : 0;
     return 1;

@@ -258,7 +258,7 @@ Md2Status readTriangles(const Md2Layout &l, MeshBuilder &b)
     return Md2Status();
 }
 
-Md2Status readModel(const uint8_t *data, size_t size, VmrMesh &mesh)
+Md2Status readModel(const uint8_t *data, size_t size, Mesh &mesh)
 {
     Md2Layout layout;
     Md2Status status = checkLayout(data, size, layout);
@@ -277,9 +277,9 @@ Md2Status readModel(const uint8_t *data, size_t size, VmrMesh &mesh)
 
 } // namespace
 
-Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh)
+Md2Status decodeMd2(const uint8_t *data, size_t size, Mesh &mesh)
 {
-    mesh = VmrMesh();
+    mesh = Mesh();
     Md2Status status;
     try {
         status = data != nullptr ? readModel(data, size, mesh) : checkIdentity(data, 0);
@@ -287,6 +287,6 @@ Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh)
         status = refuse(Md2Error::OutOfMemory, "not enough memory to read the model");
     }
     if (status.error != Md2Error::None)
-        mesh = VmrMesh();
+        mesh = Mesh();
     return status;
 }

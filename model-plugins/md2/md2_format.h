@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model-plugins/vmr/vmr_format.h"
+#include "model-plugins/common/mesh.h"
 
 // Layout constants; docs/md2-format.md describes every field.
 enum : int32_t { MD2_VERSION = 8 };
@@ -57,4 +57,4 @@ struct Md2Status {
 // coordinates s / skinwidth and 1 - t / skinheight, triangles turned to wind counter-clockwise, smooth normals.
 // Every count and offset is checked against the data before use. On failure leaves mesh empty. Never reads
 // outside [data, data + size), never throws.
-Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh);
+Md2Status decodeMd2(const uint8_t *data, size_t size, Mesh &mesh);

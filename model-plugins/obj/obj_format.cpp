@@ -357,9 +357,9 @@ const char *objErrorText(ObjError error)
     return "unknown error";
 }
 
-ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLimits &limits)
+ObjStatus decodeObj(const uint8_t *data, size_t size, Mesh &mesh, const ObjLimits &limits)
 {
-    mesh = VmrMesh();
+    mesh = Mesh();
     if (data == nullptr || size == 0)
         return {};
     try {
@@ -373,7 +373,7 @@ ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLi
             buildMesh(reader.mesh, mesh);
         return status;
     } catch (const std::bad_alloc &) {
-        mesh = VmrMesh();
+        mesh = Mesh();
         ObjStatus status;
         status.error = ObjError::OutOfMemory;
         std::snprintf(status.reason, sizeof status.reason, "not enough memory to read the model");

@@ -3,7 +3,7 @@
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/obj/obj_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh)
+std::string decodeModelFile(const std::vector<uint8_t> &bytes, Mesh &mesh)
 {
     return fitUnlessRefused(decodeObj(bytes.data(), bytes.size(), mesh).reason, mesh);
 }

@@ -2,7 +2,7 @@
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/vmr/vmr_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh)
+std::string decodeModelFile(const std::vector<uint8_t> &bytes, Mesh &mesh)
 {
     VmrError error = decodeVmr(bytes.data(), bytes.size(), mesh);
     return error == VmrError::None ? std::string() : vmrErrorText(error);

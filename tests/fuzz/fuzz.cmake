@@ -21,7 +21,7 @@ if(PELTERINE_FUZZ)
   endif()
   # UBSan must stop at the first report, or libFuzzer would never see it as a crash.
   set(FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  foreach(library pelterine_core vmr_format)
+  foreach(library pelterine_core model_common vmr_format)
     target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link ${FUZZ_SANITIZERS})
   endforeach()
   foreach(name ${PELTERINE_FUZZERS})

@@ -20,12 +20,12 @@ FuzzSeeds md2Seeds()
     return {encodeMd2(sample), encodeMd2(oneFrame), encodeMd2(bare)};
 }
 
-FUZZ_HARNESS void checkAccepted(const uint8_t *data, const VmrMesh &mesh)
+FUZZ_HARNESS void checkAccepted(const uint8_t *data, const Mesh &mesh)
 {
     checkBuiltMesh(mesh);
-    size_t triangles = vmrTriangleCount(mesh);
+    size_t triangles = meshTriangleCount(mesh);
     FUZZ_CHECK(triangles == size_t(readLe32(data + MD2_NUM_TRIANGLES)), "not one triangle per file triangle");
-    FUZZ_CHECK(vmrVertexCount(mesh) <= 3 * triangles, "more vertices than corners");
+    FUZZ_CHECK(meshVertexCount(mesh) <= 3 * triangles, "more vertices than corners");
     FUZZ_CHECK(mesh.hasTexCoords == (triangles > 0), "texture coordinates not exactly with triangles");
 }
 
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Start from a mesh with something in it: a refusal must not leave it half filled.
-    VmrMesh mesh = filledMesh();
+    Mesh mesh = filledMesh();
     Md2Status status = decodeMd2(data, size, mesh);
     if (status.error != Md2Error::None) {
         FUZZ_CHECK(meshEmpty(mesh), "a refused file left data in the mesh");

@@ -39,10 +39,10 @@ FUZZ_HARNESS size_t lineCount(const uint8_t *data, size_t size)
     return lines;
 }
 
-FUZZ_HARNESS void checkAccepted(const VmrMesh &mesh)
+FUZZ_HARNESS void checkAccepted(const Mesh &mesh)
 {
     checkBuiltMesh(mesh);
-    FUZZ_CHECK(vmrVertexCount(mesh) <= OBJ_MAX_VERTICES && vmrTriangleCount(mesh) <= OBJ_MAX_TRIANGLES,
+    FUZZ_CHECK(meshVertexCount(mesh) <= OBJ_MAX_VERTICES && meshTriangleCount(mesh) <= OBJ_MAX_TRIANGLES,
                "beyond the caps");
 }
 
@@ -66,12 +66,12 @@ FUZZ_HARNESS std::vector<uint8_t> withCrLf(const uint8_t *data, size_t size)
 }
 
 // The same text with CR LF line ends must read exactly the same, refusals and their lines included.
-FUZZ_HARNESS void checkCrLf(const uint8_t *data, size_t size, const ObjStatus &status, const VmrMesh &mesh)
+FUZZ_HARNESS void checkCrLf(const uint8_t *data, size_t size, const ObjStatus &status, const Mesh &mesh)
 {
     if (hasCr(data, size))
         return;
     std::vector<uint8_t> crlf = withCrLf(data, size);
-    VmrMesh other;
+    Mesh other;
     ObjStatus again = decodeObj(crlf.data(), crlf.size(), other);
     FUZZ_CHECK(again.error == status.error && again.line == status.line, "CR LF line ends read differently");
     FUZZ_CHECK(other.positions == mesh.positions && other.normals == mesh.normals &&
@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Start from a mesh with something in it: a refusal must not leave it half filled.
-    VmrMesh mesh = filledMesh();
+    Mesh mesh = filledMesh();
     ObjStatus status = decodeObj(data, size, mesh);
     if (status.error != ObjError::None) {
         FUZZ_CHECK(meshEmpty(mesh), "a refused text left data in the mesh");
