@@ -146,9 +146,11 @@ ObjError refuseToken(ObjReader &r, ObjError error, ObjToken token, const char *w
 
 // ---- numbers
 
-// Locale-free (from_chars): "1", "-2.5", ".5", "1e-3", and a leading plus. NaN, infinities and values
-// beyond the float range are refused; values too small for a float round to a denormal or zero.
-// Returns what is wrong with the token, or nullptr.
+// Locale-free (from_chars): "1", "-2.5", ".5", "1e-3", and a leading plus. As the common readers (strtod,
+// atof) take numbers, a token is read as the longest number it starts with and the rest is dropped: exporters
+// that bend the syntax ("3.1+e2", "1,5") still load, as 3.1 and 1. Only a token that starts with no number
+// at all is refused, and NaN, infinities and values beyond the float range; values too small for a float
+// round to a denormal or zero. Returns what is wrong with the token, or nullptr.
 const char *parseFloat(ObjToken token, float &value)
 {
     const char *begin = token.begin;
@@ -158,7 +160,7 @@ const char *parseFloat(ObjToken token, float &value)
             return "is not a number";
     }
     std::from_chars_result result = std::from_chars(begin, token.end, value);
-    if (result.ptr != token.end || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range))
+    if (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)
         return "is not a number";
     if (result.ec == std::errc())
         return std::isfinite(value) ? nullptr : "is not a finite number";

@@ -316,8 +316,12 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
         {"vn 1 2", ObjError::BadStatement},
         {"vn 1 2 3 4", ObjError::BadStatement},
         {"v 1 2 x", ObjError::BadNumber},
-        {"v 1 2 3x", ObjError::BadNumber},
         {"v 1 2 3 abc", ObjError::BadNumber},
+        {"v 1 2 ,5", ObjError::BadNumber},
+        {"v 1 2 .", ObjError::BadNumber},
+        {"v 1 2 .e5", ObjError::BadNumber},
+        {"v 1 2 e5", ObjError::BadNumber},
+        {withNul("v 1 2 \0" "3"), ObjError::BadNumber},
         {"v nan 0 0", ObjError::BadNumber},
         {"v 0 -nan(1) 0", ObjError::BadNumber},
         {"v inf 0 0", ObjError::BadNumber},
@@ -325,15 +329,10 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
         {"v 1e39 0 0", ObjError::BadNumber},
         {"v 0 -3.5e38 0", ObjError::BadNumber},
         {"v 1e400 0 0", ObjError::BadNumber},
-        {"v 1,5 0 0", ObjError::BadNumber},
-        {"v 0x10 0 0", ObjError::BadNumber},
         {"v +-1 0 0", ObjError::BadNumber},
         {"v ++1 0 0", ObjError::BadNumber},
         {"v - 0 0", ObjError::BadNumber},
         {"v + 0 0", ObjError::BadNumber},
-        {"v 1e 0 0", ObjError::BadNumber},
-        {"v 1.2.3 0 0", ObjError::BadNumber},
-        {withNul("v 1 2\0 3"), ObjError::BadNumber},
         {"vt nan", ObjError::BadNumber},
         {"vn 0 0 inf", ObjError::BadNumber},
         {"v 0 0 0 nan", ObjError::BadNumber},  // ignored numbers must still be numbers
@@ -371,6 +370,29 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
     }
 }
 
+// Exporters that bend the syntax: each token is read as the longest number it starts with, as strtod does.
+TEST(ObjFormat, NumbersAreReadAsTheLongestNumberTheyStartWith)
+{
+    const struct {
+        std::string token;
+        float value;
+    } cases[] = {
+        {"3.1+e2", 3.1f}, {"1,5", 1.0f},     {"0x10", 0.0f},   {"1e", 1.0f},      {"1e+", 1.0f},
+        {"2E-", 2.0f},    {"1.2.3", 1.2f},   {"-.5q", -0.5f},  {"+7;", 7.0f},     {"1e-3.5", 0.001f},
+        {"12abc", 12.0f}, {"2.5E+1x", 25.0f}, {"-0x", -0.0f},   {"1e-50z", 0.0f}, {withNul("4\0" "2"), 4.0f},
+    };
+    for (const auto &c : cases) {
+        Mesh mesh = accepted("v 0 0 0\nv 1 0 0\nv " + c.token + " 5 6\nf 1 2 3\n");
+        ASSERT_EQ(9u, mesh.positions.size()) << c.token;
+        EXPECT_EQ(c.value, mesh.positions[6]) << c.token;
+        EXPECT_EQ(5.0f, mesh.positions[7]) << c.token;
+    }
+    // The same in texture coordinates and normals.
+    Mesh mesh = accepted("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25,1 0.5+e1\nvn 0 0 2.0.0\nf 1/1/1 2/1/1 3/1/1\n");
+    EXPECT_EQ(Floats({0.25f, 0.5f, 0.25f, 0.5f, 0.25f, 0.5f}), mesh.texCoords);
+    EXPECT_EQ(Floats({0, 0, 1, 0, 0, 1, 0, 0, 1}), mesh.normals);
+}
+
 TEST(ObjFormat, RefusalsSayWhyInPlainWordsWithTheLine)
 {
     const std::string head = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\n";
@@ -379,12 +401,13 @@ TEST(ObjFormat, RefusalsSayWhyInPlainWordsWithTheLine)
         const char *reason;
     };
     const Case cases[] = {
-        {"v 1,5 0 0", "line 6: \"1,5\" is not a number"},
+        {"v ,5 0 0", "line 6: \",5\" is not a number"},
         {"v 0 -nan 0", "line 6: \"-nan\" is not a finite number"},
         {"vn 0 0 inf", "line 6: \"inf\" is not a finite number"},
         {"v 1e39 0 0", "line 6: \"1e39\" is out of range"},
-        {"v 0 0 " + std::string(30, '7') + "x", "line 6: \"777777777777777777777777...\" is not a number"},
-        {withNul("v 1 2\0\x80 3"), "line 6: \"2??\" is not a number"},
+        {"v 0 0 x" + std::string(30, '7'), "line 6: \"x77777777777777777777777...\" is not a number"},
+        {withNul("v 1 2 \0\x80 3"), "line 6: \"??\" is not a number"},
+        {"v 1 2 1e39x", "line 6: \"1e39x\" is out of range"},
         {"v 1 2", "line 6: v takes 3 to 7 numbers"},
         {"vt 1 2 3 4", "line 6: vt takes 1 to 3 numbers"},
         {"vn 1 2", "line 6: vn takes 3 numbers"},
