@@ -3,7 +3,7 @@
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/md2/md2_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, Mesh &mesh)
+std::string decodeModelFile(const char *, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &)
 {
     return fitUnlessRefused(decodeMd2(bytes.data(), bytes.size(), mesh).reason, mesh);
 }

@@ -32,7 +32,8 @@ if(PELTERINE_FUZZ)
   endforeach()
   target_sources(fuzz_vmr PRIVATE ${CMAKE_SOURCE_DIR}/tools/vmr_meshes.cpp)
   set(mesh_builder_source ${CMAKE_SOURCE_DIR}/model-plugins/common/mesh_builder.cpp)
-  target_sources(fuzz_obj PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_format.cpp ${mesh_builder_source})
+  target_sources(fuzz_obj PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_format.cpp
+                                  ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_material.cpp ${mesh_builder_source})
   target_sources(fuzz_md2 PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/md2/md2_format.cpp ${mesh_builder_source}
                                   ${CMAKE_SOURCE_DIR}/tools/md2_models.cpp)
   enable_testing()
