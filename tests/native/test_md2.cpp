@@ -193,3 +193,62 @@ TEST(Md2Format, FilesCutAnywhereAreRefused)
 }
 
 } // namespace
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The sample with these skin names, decoded for its names from an exact-size copy.
+Names skinNamesOf(const Names &skins)
+{
+    Md2Model model = makeMd2Sample();
+    model.skins = skins;
+    const Bytes bytes = encodeMd2(model);
+    return readMd2SkinNames(bytes.data(), bytes.size());
+}
+
+TEST(Md2Skins, NamesAreReadInHeaderOrderWithinTheirFieldsAndOnlyFromAGoodLayout)
+{
+    EXPECT_EQ(Names({"models/sample/skin.pcx"}), readMd2SkinNames(SAMPLE.data(), SAMPLE.size()));
+    const std::string longest(63, 'n');
+    EXPECT_EQ(Names({"a.pcx", "b c.tga", longest}), skinNamesOf({"a.pcx", "", "b c.tga", longest}));
+    Names forty;
+    for (int i = 0; i < 40; ++i)
+        forty.push_back("skin" + std::to_string(i) + ".pcx");
+    EXPECT_EQ(Names(forty.begin(), forty.begin() + MD2_MAX_SKIN_NAMES), skinNamesOf(forty));
+    // The one field (68 to 132) filled without a NUL names nothing; with its NUL in the last byte, 63 letters.
+    Bytes full = SAMPLE;
+    std::memset(full.data() + MD2_HEADER_BYTES, 'x', MD2_SKIN_BYTES);
+    EXPECT_EQ(Names(), readMd2SkinNames(full.data(), full.size()));
+    full[MD2_HEADER_BYTES + MD2_SKIN_BYTES - 1] = 0;
+    EXPECT_EQ(Names({std::string(63, 'x')}), readMd2SkinNames(full.data(), full.size()));
+    const std::pair<size_t, uint32_t> damages[] = {{MD2_OFS_SKINS, END - 10}, {MD2_OFS_SKINS, 20}, {MD2_NUM_SKINS, 6},
+                                                   {MD2_NUM_SKINS, uint32_t(-1)}, {MD2_VERSION_FIELD, 7},
+                                                   {MD2_OFS_END, END + 1}};
+    for (const auto &damage : damages) {
+        Bytes bytes = SAMPLE;
+        putU32(bytes, damage.first, damage.second);
+        EXPECT_EQ(Names(), readMd2SkinNames(bytes.data(), bytes.size())) << damage.first;
+    }
+    EXPECT_EQ(Names(), readMd2SkinNames(nullptr, SAMPLE.size()));
+}
+
+TEST(Md2Skins, CandidatesTryEachNameAsGivenThenByItsFileNameWithPcxAlsoAsPngAndTga)
+{
+    const struct {
+        Names names;
+        Names candidates;
+    } cases[] = {
+        {{"models/knight/skin.pcx"},
+         {"models\\knight\\skin.pcx", "models\\knight\\skin.png", "models\\knight\\skin.tga", "skin.pcx", "skin.png",
+          "skin.tga"}},
+        {{"skin.PCX", "red.png"}, {"skin.PCX", "skin.png", "skin.tga", "red.png"}},
+        {{"a/x.tga", "b/x.tga"}, {"a\\x.tga", "x.tga", "b\\x.tga"}},
+        {{"C:/q2/skin.bmp"}, {"C:\\q2\\skin.bmp", "skin.bmp"}},
+        {{"models/folder/", "C:"}, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.candidates, md2SkinCandidates(c.names)) << c.names[0];
+}
+
+} // namespace
