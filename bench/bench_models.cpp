@@ -40,12 +40,12 @@ void BM_ReadObjMillionTriangles(benchmark::State &state)
     const uint8_t *bytes = reinterpret_cast<const uint8_t *>(text.data());
     size_t triangles = 0;
     for (auto _ : state) {
-        VmrMesh mesh;
+        Mesh mesh;
         ObjStatus status = decodeObj(bytes, text.size(), mesh);
         if (status.error != ObjError::None)
             state.SkipWithError(status.reason);
         fitMeshInCube(mesh, MODEL_FIT_SIDE);
-        triangles = vmrTriangleCount(mesh);
+        triangles = meshTriangleCount(mesh);
         benchmark::DoNotOptimize(mesh.positions.data());
     }
     state.counters["triangles"] = double(triangles);

@@ -3,7 +3,8 @@
  * A plugin is a DLL in the plugins\ folder under Pelterine's working folder. Pelterine finds the exports by
  * name (GetProcAddress) and calls them on its one thread, one at a time, with the C calling convention.
  * sk_load and sk_draw are required; sk_getinfo, sk_gettexcoord, sk_freetexcoordtab and sk_info are optional,
- * and the program warns when one of those four is missing; sk_filefilter is optional without a warning.
+ * and the program warns when one of those four is missing; sk_filefilter and sk_texturefile are optional
+ * without a warning.
  * Results marked "ignored" are never read.
  */
 #ifndef PELTERINE_PLUGIN_API_H
@@ -50,6 +51,13 @@ typedef const char *(*SkInfoFn)(void);
  * longer than 2048 bytes, or not of non-empty pairs, is not used. Without this export the chooser offers
  * "Vantrel Morvane (*.vmr)" alone. */
 typedef const char *(*SkFileFilterFn)(void);
+/* The picture the model is painted with, asked right after a successful sk_load: a path, absolute or relative
+ * to the folder of the model file as sk_load was given it ("skins/knight.png", "C:\\art\\knight.pcx"), or
+ * null or an empty text when the model names none. Name only a file that exists (a missing one is skipped).
+ * The program copies the text at once and reads at most 1024 bytes of it, so a path must end, NUL included,
+ * within them; a longer one is not used. After a load that failed, or before any, return null or an empty
+ * text. */
+typedef const char *(*SkTextureFileFn)(void);
 
 #ifdef __cplusplus
 }

@@ -1,5 +1,5 @@
-// Pictures in PNG, TGA and JPEG beside the BMP layout: which reader a file goes to, decoding with its size
-// limits, scaling, and writing a texture as PNG or TGA.
+// Pictures in PNG, TGA, JPEG and PCX beside the BMP layout: which reader a file goes to, decoding with its size
+// limits, scaling, and writing a texture as PNG, TGA or PCX.
 #include "skin/picture.h"
 
 #include <cctype>
@@ -7,19 +7,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <stb_image.h>
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 
+#include "skin/pcx.h"
+
 const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
 
 // The open choosers list every picture first; the BMP entry keeps each chooser's own name for BMP files.
-#define PICTURES_FILTER "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg\0"
+#define PICTURES_FILTER                                                                                        \
+    "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx\0"
 #define OTHER_PICTURE_FILTERS                                                                                  \
     "PNG picture (*.png)\0*.png\0"                                                                            \
     "TGA picture (*.tga)\0*.tga\0"                                                                            \
     "JPEG picture (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0"                                                             \
+    "PCX picture (*.pcx)\0*.pcx\0"                                                                            \
     "All files (*.*)\0*.*\0" // the literal's own NUL closes the list
 
 const char TEXTURE_OPEN_FILTERS[] = PICTURES_FILTER "Image Bitmap (*.bmp)\0*.bmp\0" OTHER_PICTURE_FILTERS;
@@ -27,12 +32,15 @@ const char PATTERN_OPEN_FILTERS[] = PICTURES_FILTER "Pencil Pattern (*.bmp)\0*.b
 
 const char PICTURE_SAVE_FILTERS[] = "BMP picture (*.bmp)\0*.bmp\0"
                                     "PNG picture (*.png)\0*.png\0"
-                                    "TGA picture (*.tga)\0*.tga\0";
+                                    "TGA picture (*.tga)\0*.tga\0"
+                                    "PCX picture, 256 colours (*.pcx)\0*.pcx\0";
 
 namespace {
 
 const uint8_t PNG_SIGNATURE[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 const uint8_t JPEG_SIGNATURE[3] = {0xFF, 0xD8, 0xFF};
+// One byte of ZSoft's would say little (a TGA may start with 0x0A); the four of every PCX that can be read do.
+const uint8_t PCX_SIGNATURE[4] = {PCX_MANUFACTURER, PCX_VERSION, PCX_RLE, 8};
 
 bool startsWith(const uint8_t *data, size_t size, const uint8_t *signature, size_t length)
 {
@@ -51,6 +59,17 @@ bool endsWithNoCase(const char *path, const char *suffix)
         if (std::tolower(static_cast<unsigned char>(path[length - suffixLength + i])) != suffix[i])
             return false;
     return true;
+}
+
+const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture)
+{
+    PcxImage image;
+    if (decodePcx(data, size, image) != PcxError::None) {
+        picture = Picture();
+        return MSG_PICTURE_DAMAGED;
+    }
+    picture = std::move(image.picture);
+    return nullptr;
 }
 
 // Over white: each channel weighs the colour by its alpha and white by the rest, rounded.
@@ -184,6 +203,8 @@ PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size
         return PictureFormat::Jpeg;
     if (endsWithNoCase(path, ".tga"))
         return PictureFormat::Tga;
+    if (endsWithNoCase(path, ".pcx") || startsWith(data, size, PCX_SIGNATURE, sizeof PCX_SIGNATURE))
+        return PictureFormat::Pcx;
     return PictureFormat::Bmp;
 }
 
@@ -193,11 +214,15 @@ PictureFormat savedFormatOf(const char *path)
         return PictureFormat::Png;
     if (endsWithNoCase(path, ".tga"))
         return PictureFormat::Tga;
+    if (endsWithNoCase(path, ".pcx"))
+        return PictureFormat::Pcx;
     return PictureFormat::Bmp;
 }
 
 const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
 {
+    if (startsWith(data, size, PCX_SIGNATURE, sizeof PCX_SIGNATURE))
+        return decodePcxPicture(data, size, picture);
     picture = Picture();
     if (size == 0 || size > static_cast<size_t>(INT_MAX))
         return MSG_PICTURE_DAMAGED;
@@ -235,7 +260,10 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
 
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture)
 {
-    if (pictureFormatOf(path, data, size) != PictureFormat::Bmp)
+    const PictureFormat format = pictureFormatOf(path, data, size);
+    if (format == PictureFormat::Pcx)
+        return decodePcxPicture(data, size, picture);
+    if (format != PictureFormat::Bmp)
         return decodePicture(data, size, picture);
     picture = Picture();
     std::vector<uint8_t> bgr(SKIN_BYTES);
@@ -250,12 +278,15 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
 
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image)
 {
-    if (pictureFormatOf(path, data, size) == PictureFormat::Bmp)
+    const PictureFormat format = pictureFormatOf(path, data, size);
+    if (format == PictureFormat::Bmp)
         return parsePattern(data, size, image);
     Picture picture;
-    if (const char *refusal = decodePicture(data, size, picture))
-        return refusal;
-    if (const char *refusal = checkPatternSize(picture.width, picture.height))
+    const char *refusal = format == PictureFormat::Pcx ? decodePcxPicture(data, size, picture)
+                                                        : decodePicture(data, size, picture);
+    if (refusal == nullptr)
+        refusal = checkPatternSize(picture.width, picture.height);
+    if (refusal != nullptr)
         return refusal;
     image.width = picture.width;
     image.height = picture.height;
@@ -290,6 +321,8 @@ bool scalePicture(const Picture &source, int32_t width, int32_t height, Picture 
 std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
 {
     std::vector<uint8_t> file;
+    if (format == PictureFormat::Pcx)
+        return encodePcx(picture, buildPcxPalette(picture));
     if (!pixelsMatchSize(picture) || (format != PictureFormat::Png && format != PictureFormat::Tga))
         return file;
     const std::vector<uint8_t> rgb = rgbTopDown(picture);
@@ -309,7 +342,7 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
 
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header)
 {
-    if (format != PictureFormat::Png && format != PictureFormat::Tga)
+    if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx)
         return encodeTexture(rgb, header);
     Picture picture;
     picture.width = SKIN_SIDE;

@@ -40,7 +40,7 @@ bool writeFile(const char *path, const std::vector<uint8_t> &bytes)
 }
 
 // Builds the mesh the arguments name; false on a usage error.
-bool buildMesh(int argc, char **argv, VmrMesh &mesh, const char *&out)
+bool buildMesh(int argc, char **argv, Mesh &mesh, const char *&out)
 {
     if (argc == 3) {
         out = argv[2];
@@ -71,7 +71,7 @@ bool buildMesh(int argc, char **argv, VmrMesh &mesh, const char *&out)
 
 int main(int argc, char **argv)
 {
-    VmrMesh mesh;
+    Mesh mesh;
     const char *out = nullptr;
     if (!buildMesh(argc, argv, mesh, out)) {
         std::fputs(USAGE, stderr);
@@ -87,7 +87,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "make_vmr: cannot write %s\n", out);
         return 1;
     }
-    std::printf("%s: %zu vertices, %zu triangles, %zu bytes\n", out, vmrVertexCount(mesh),
-                vmrTriangleCount(mesh), bytes.size());
+    std::printf("%s: %zu vertices, %zu triangles, %zu bytes\n", out, meshVertexCount(mesh),
+                meshTriangleCount(mesh), bytes.size());
     return 0;
 }

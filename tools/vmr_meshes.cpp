@@ -31,7 +31,7 @@ const BoxFace BOX_FACES[6] = {
 };
 constexpr float CROSS_CELL = 0.25f; // 64 of 256 texels
 
-void addVertex(VmrMesh &mesh, Vec3 position, Vec3 normal, float u, float v)
+void addVertex(Mesh &mesh, Vec3 position, Vec3 normal, float u, float v)
 {
     mesh.positions.insert(mesh.positions.end(), {position.x, position.y, position.z});
     mesh.normals.insert(mesh.normals.end(), {normal.x, normal.y, normal.z});
@@ -39,13 +39,13 @@ void addVertex(VmrMesh &mesh, Vec3 position, Vec3 normal, float u, float v)
         mesh.texCoords.insert(mesh.texCoords.end(), {u, v});
 }
 
-void addTriangle(VmrMesh &mesh, uint32_t a, uint32_t b, uint32_t c)
+void addTriangle(Mesh &mesh, uint32_t a, uint32_t b, uint32_t c)
 {
     mesh.indices.insert(mesh.indices.end(), {a, b, c});
 }
 
 // Two counter-clockwise triangles of the quad a, b, c, d (counter-clockwise from outside).
-void addQuad(VmrMesh &mesh, uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+void addQuad(Mesh &mesh, uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 {
     addTriangle(mesh, a, b, c);
     addTriangle(mesh, a, c, d);
@@ -53,14 +53,14 @@ void addQuad(VmrMesh &mesh, uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 
 } // namespace
 
-VmrMesh makeBoxMesh(float halfSize)
+Mesh makeBoxMesh(float halfSize)
 {
     static const float CORNER_U[4] = {0, 1, 1, 0};
     static const float CORNER_V[4] = {0, 0, 1, 1};
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.hasTexCoords = true;
     for (const BoxFace &face : BOX_FACES) {
-        uint32_t first = uint32_t(vmrVertexCount(mesh));
+        uint32_t first = uint32_t(meshVertexCount(mesh));
         for (int k = 0; k < 4; ++k) {
             Vec3 c = face.corners[k];
             Vec3 position = {c.x * halfSize, c.y * halfSize, c.z * halfSize};
@@ -72,33 +72,33 @@ VmrMesh makeBoxMesh(float halfSize)
     return mesh;
 }
 
-VmrMesh makeDefaultBox()
+Mesh makeDefaultBox()
 {
     return makeBoxMesh(BOX_HALF_SIZE);
 }
 
-VmrMesh makeUntexturedBox()
+Mesh makeUntexturedBox()
 {
-    VmrMesh mesh = makeDefaultBox();
+    Mesh mesh = makeDefaultBox();
     mesh.texCoords.clear();
     mesh.hasTexCoords = false;
     return mesh;
 }
 
-VmrMesh makeOutsideBox()
+Mesh makeOutsideBox()
 {
-    VmrMesh mesh = makeDefaultBox();
+    Mesh mesh = makeDefaultBox();
     for (float &t : mesh.texCoords)
         t = t * 1.5f - 0.25f;
     return mesh;
 }
 
-VmrMesh makeSphereMesh(int segments, float radius)
+Mesh makeSphereMesh(int segments, float radius)
 {
     const double PI = 3.14159265358979323846;
     int around = std::clamp(segments, int(SPHERE_MIN_SEGMENTS), int(SPHERE_MAX_SEGMENTS));
     int rings = std::max(2, around / 2);
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.hasTexCoords = true;
     // Rows of around + 1 vertices: the seam column is doubled so u can run from 0 to 1.
     for (int j = 0; j <= rings; ++j) {
@@ -125,10 +125,10 @@ VmrMesh makeSphereMesh(int segments, float radius)
     return mesh;
 }
 
-VmrMesh makeGridMesh(int cells, float halfSize)
+Mesh makeGridMesh(int cells, float halfSize)
 {
     int n = std::clamp(cells, 1, int(GRID_MAX_CELLS));
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.hasTexCoords = true;
     for (int j = 0; j <= n; ++j) {
         for (int i = 0; i <= n; ++i) {

@@ -13,22 +13,22 @@ enum : int { SPHERE_MIN_SEGMENTS = 3, GRID_MAX_CELLS = 2048, SPHERE_MAX_SEGMENTS
 // 64 x 64 texel squares over the 256 x 256 texture, v = 0 at the bottom row, rows counted from the top:
 // row 1 (v 0.75..1) top face in column 1; row 2 (v 0.5..0.75) left, front (+z), right, back;
 // row 3 (v 0.25..0.5) bottom face in column 1. The lowest quarter of the texture is unused.
-VmrMesh makeBoxMesh(float halfSize);
+Mesh makeBoxMesh(float halfSize);
 
 // The shipped default model, data/_test_boite_tex.vmr.
-VmrMesh makeDefaultBox();
+Mesh makeDefaultBox();
 
 // The default box without texture coordinates.
-VmrMesh makeUntexturedBox();
+Mesh makeUntexturedBox();
 
 // The default box with its texture coordinates stretched to -0.25..1.25, partly outside the texture.
-VmrMesh makeOutsideBox();
+Mesh makeOutsideBox();
 
 // A sphere of the given radius: segments around the vertical axis (SPHERE_MIN_SEGMENTS up to
 // SPHERE_MAX_SEGMENTS), max(2, segments / 2) rings from the south pole up, u around and v upwards
 // both 0..1, 2 * segments * (rings - 1) triangles. Segments out of range are clamped.
-VmrMesh makeSphereMesh(int segments, float radius);
+Mesh makeSphereMesh(int segments, float radius);
 
 // A flat square of cells x cells quads (1 up to GRID_MAX_CELLS, clamped) in the z = 0 plane facing +z,
 // sides 2 * halfSize, texture coordinates spanning 0..1; 2 * cells * cells triangles.
-VmrMesh makeGridMesh(int cells, float halfSize);
+Mesh makeGridMesh(int cells, float halfSize);

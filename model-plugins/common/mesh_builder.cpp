@@ -96,7 +96,7 @@ std::vector<float> smoothNormals(const MeshBuilder &b)
     return sum;
 }
 
-void setNormals(const MeshBuilder &b, VmrMesh &mesh)
+void setNormals(const MeshBuilder &b, Mesh &mesh)
 {
     size_t count = b.corners.size() / 3;
     std::vector<uint32_t> missing;
@@ -156,7 +156,7 @@ bool addMeshTriangle(MeshBuilder &b, uint32_t v0, uint32_t v1, uint32_t v2)
     return true;
 }
 
-void buildMesh(MeshBuilder &b, VmrMesh &mesh)
+void buildMesh(MeshBuilder &b, Mesh &mesh)
 {
     size_t count = b.corners.size() / 3;
     mesh.hasTexCoords = count > 0 && b.everyCornerHasUv;
@@ -175,7 +175,7 @@ void buildMesh(MeshBuilder &b, VmrMesh &mesh)
     mesh.indices = std::move(b.indices);
 }
 
-void fitMeshInCube(VmrMesh &mesh, float side)
+void fitMeshInCube(Mesh &mesh, float side)
 {
     size_t count = mesh.positions.size() / 3;
     if (count == 0)

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "model-plugins/vmr/vmr_format.h"
+#include "model-plugins/common/mesh.h"
 
 // A corner's texture coordinate or normal that it does not name.
 constexpr uint32_t CORNER_NONE = UINT32_MAX;
@@ -16,8 +16,8 @@ struct MeshBuilder {
     std::vector<float> positions;   // x, y, z per position
     std::vector<float> uvs;         // u, v per texture coordinate
     std::vector<float> normals;     // x, y, z per normal (any length)
-    size_t maxVertices = VMR_MAX_VERTICES;
-    size_t maxTriangles = VMR_MAX_TRIANGLES;
+    size_t maxVertices = MESH_MAX_VERTICES;
+    size_t maxTriangles = MESH_MAX_TRIANGLES;
 
     std::vector<uint32_t> corners;  // per mesh vertex: position, uv + 1, normal + 1 (0: none)
     std::vector<uint32_t> slots;    // open-addressing table of mesh vertex + 1 by corner; 0 is free
@@ -37,12 +37,12 @@ bool addMeshTriangle(MeshBuilder &b, uint32_t v0, uint32_t v1, uint32_t v2);
 // normals normalised; a vertex without one, or with one of no length, takes the smooth normal of its
 // position (the area-weighted sum of the triangles around it), and (0, 0, 1) when that has no length either.
 // Triangles are taken to wind counter-clockwise seen from outside.
-void buildMesh(MeshBuilder &b, VmrMesh &mesh);
+void buildMesh(MeshBuilder &b, Mesh &mesh);
 
 // Moves and scales the mesh uniformly so that its bounding box is centred on the origin and its
 // longest side is `side`. Normals stay as they are (a uniform scale does not turn them). A mesh
 // whose vertices all coincide is only moved.
-void fitMeshInCube(VmrMesh &mesh, float side);
+void fitMeshInCube(Mesh &mesh, float side);
 
 // The camera looks at the origin from 50 units away: a model fitted into a cube of this side there fills the
 // view as the default box does, whatever units it was made in.

@@ -1,5 +1,5 @@
 // The Win32/GL side the shipped model plugins share: file reading and refusal reports, vertex-array drawing,
-// the coordinate table.
+// the coordinate table, the texture file's name.
 #include <windows.h>
 #include <GL/gl.h>
 
@@ -11,12 +11,16 @@
 
 #include "model-plugins/common/mesh_builder.h"
 #include "model-plugins/common/mesh_plugin.h"
+#include "model-plugins/common/model_paths.h"
 
 namespace {
 
 // Corner for models without texture coordinates: every corner of their table points here, so a caller
 // that asks anyway gets triangles that all collapse onto one texel.
 const float NO_TEXCOORD[2] = {0.0f, 0.0f};
+
+// The program reads at most this many bytes of sk_texturefile's text: a longer path would name another file.
+const size_t TEXTURE_PATH_MAX_BYTES = 1024;
 
 enum class FileRead { Read, NotOpened, TooLarge, Failed };
 
@@ -41,8 +45,9 @@ FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &
     return result;
 }
 
-// The message for a model file that cannot be used, or an empty text when mesh holds its model.
-std::string loadMesh(const char *path, VmrMesh &mesh)
+// The message for a model file that cannot be used, or an empty text when mesh holds its model and texture
+// the picture it names.
+std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -56,7 +61,7 @@ std::string loadMesh(const char *path, VmrMesh &mesh)
         reason = "the file could not be read to its end";
         break;
     case FileRead::Read:
-        reason = decodeModelFile(bytes, mesh);
+        reason = decodeModelFile(path, bytes, mesh, texture);
         break;
     }
     return reason.empty() ? reason : "Unable to load model\n" + reason;
@@ -69,9 +74,31 @@ void reportRefusal(const char *path, const char *text)
     MessageBoxA(nullptr, text, path, MB_OK | MB_ICONERROR);
 }
 
+// A file, not a folder: a candidate that names a folder is no picture.
+bool isExistingFile(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 } // namespace
 
-std::string fitUnlessRefused(const char *reason, VmrMesh &mesh)
+std::string findExistingFile(const char *modelPath, const std::vector<std::string> &candidates)
+{
+    const std::string folder = folderOfPath(modelPath);
+    for (const std::string &candidate : candidates)
+        if (candidate.size() < TEXTURE_PATH_MAX_BYTES && isExistingFile(joinPath(folder, candidate)))
+            return candidate;
+    return std::string();
+}
+
+bool readSideFile(const std::string &path, size_t maxBytes, std::vector<uint8_t> &bytes)
+{
+    bytes.clear();
+    return readModelFile(path.c_str(), maxBytes, bytes) == FileRead::Read;
+}
+
+std::string fitUnlessRefused(const char *reason, Mesh &mesh)
 {
     if (reason[0] == '\0')
         fitMeshInCube(mesh, MODEL_FIT_SIDE);
@@ -80,7 +107,7 @@ std::string fitUnlessRefused(const char *reason, VmrMesh &mesh)
 
 // White, so that the texture shows its own colours under the lighting (GL_COLOR_MATERIAL makes the
 // current colour the material). The enable flags and the current colour are restored by the attribute stack.
-void drawMesh(const VmrMesh &mesh)
+void drawMesh(const Mesh &mesh)
 {
     GLsizei corners = GLsizei(mesh.indices.size());
     glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
@@ -104,9 +131,9 @@ void drawMesh(const VmrMesh &mesh)
 }
 
 // One block holds the pointer array followed by the records, so the table is released with one free.
-TexCoordTriangle **buildTexCoordTable(const VmrMesh &mesh)
+TexCoordTriangle **buildTexCoordTable(const Mesh &mesh)
 {
-    size_t count = vmrTriangleCount(mesh);
+    size_t count = meshTriangleCount(mesh);
     if (count == 0)
         return nullptr;
     void *block = std::malloc(count * (sizeof(TexCoordTriangle *) + sizeof(TexCoordTriangle)));
@@ -137,6 +164,7 @@ SK_EXPORT TexCoordTriangle **sk_gettexcoord(void);
 SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
 SK_EXPORT const char *sk_info(void);
 SK_EXPORT const char *sk_filefilter(void);
+SK_EXPORT const char *sk_texturefile(void);
 }
 
 // The exports must keep the exact types the program casts GetProcAddress results to.
@@ -147,11 +175,13 @@ static_assert(std::is_same<decltype(&sk_gettexcoord), SkGetTexCoordFn>::value, "
 static_assert(std::is_same<decltype(&sk_freetexcoordtab), SkFreeTexCoordTabFn>::value, "sk_freetexcoordtab");
 static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
 static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
+static_assert(std::is_same<decltype(&sk_texturefile), SkTextureFileFn>::value, "sk_texturefile");
 
 namespace {
 
-// The model in use; empty when none is loaded or the last load failed.
-VmrMesh loadedMesh;
+// The model in use and the picture it names; both empty when none is loaded or the last load failed.
+Mesh loadedMesh;
+std::string loadedTexture;
 
 } // namespace
 
@@ -161,17 +191,23 @@ extern "C" {
 // texture coordinates), and the user is told why.
 int sk_load(const char *path)
 {
-    loadedMesh = VmrMesh();
+    loadedMesh = Mesh();
+    loadedTexture.clear();
     if (path == nullptr)
         return 0;
     try {
-        std::string refusal = loadMesh(path, loadedMesh);
-        if (refusal.empty())
+        std::string refusal = loadMesh(path, loadedMesh, loadedTexture);
+        if (refusal.empty()) {
+            if (loadedTexture.size() >= TEXTURE_PATH_MAX_BYTES)
+                loadedTexture.clear();
             return 1;
-        loadedMesh = VmrMesh();
+        }
+        loadedMesh = Mesh();
+        loadedTexture.clear();
         reportRefusal(path, refusal.c_str());
     } catch (const std::bad_alloc &) {
-        loadedMesh = VmrMesh();
+        loadedMesh = Mesh();
+        loadedTexture.clear();
         reportRefusal(path, "Unable to load model\nnot enough memory to read the model");
     }
     return 0;
@@ -188,7 +224,7 @@ int sk_draw(void)
 int sk_getinfo(int *triangleCount, int *hasTexCoords)
 {
     if (triangleCount != nullptr)
-        *triangleCount = int(vmrTriangleCount(loadedMesh));
+        *triangleCount = int(meshTriangleCount(loadedMesh));
     if (hasTexCoords != nullptr)
         *hasTexCoords = loadedMesh.hasTexCoords ? 1 : 0;
     return 1;
@@ -214,6 +250,11 @@ const char *sk_info(void)
 const char *sk_filefilter(void)
 {
     return pluginFileFilter();
+}
+
+const char *sk_texturefile(void)
+{
+    return loadedTexture.c_str();
 }
 
 } // extern "C"

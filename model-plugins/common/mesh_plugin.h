@@ -1,33 +1,44 @@
 // What the shipped model plugins share: the exports, reading a model file whole and reporting why one is
-// refused, drawing an indexed mesh with OpenGL 1.1 vertex arrays, and the texture-coordinate table the program
-// draws its grid from. A plugin adds only its format: the four functions at the end.
+// refused, drawing an indexed mesh with OpenGL 1.1 vertex arrays, the texture-coordinate table the program
+// draws its grid from, and naming the model's texture. A plugin adds only its format: the four functions at
+// the end.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "model-plugins/vmr/vmr_format.h"
+#include "model-plugins/common/mesh.h"
 #include "plugins/plugin_api.h"
 
 // Draws the mesh in white, textured when it has texture coordinates, untextured otherwise. Leaves the
 // matrix mode, the texture binding, the enables, the current colour and the client arrays as it found them.
-void drawMesh(const VmrMesh &mesh);
+void drawMesh(const Mesh &mesh);
 
 // The table for sk_gettexcoord: one pointer per triangle, in drawing order, each to three corners that
 // point into the mesh's texture coordinates (or all to (0, 0) when it has none). Null for no triangles
 // or when memory runs out. Valid while the mesh is unchanged; released with freeTexCoordTable.
-TexCoordTriangle **buildTexCoordTable(const VmrMesh &mesh);
+TexCoordTriangle **buildTexCoordTable(const Mesh &mesh);
 void freeTexCoordTable(TexCoordTriangle **table);
 
 // For the readers that place their models: the reason they gave for refusing a file, or, when they gave none,
 // an empty text with the mesh fitted into the view.
-std::string fitUnlessRefused(const char *reason, VmrMesh &mesh);
+std::string fitUnlessRefused(const char *reason, Mesh &mesh);
 
-// Provided by each plugin: replaces mesh with the model a whole file's bytes hold, placed for the view.
-// Returns why the file is refused, in plain words, or an empty text when it is read (the caller empties the
-// mesh of a refused file). May throw std::bad_alloc.
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh);
+// For the plugins whose models name their texture: the first candidate (relative to the folder of the model
+// file at modelPath, or absolute) that is an existing file, or "" when none is.
+std::string findExistingFile(const char *modelPath, const std::vector<std::string> &candidates);
+
+// For the plugins whose models name other files (material libraries): the whole file at path, relative to the
+// working folder; false when it cannot be opened or read, or is larger than maxBytes.
+bool readSideFile(const std::string &path, size_t maxBytes, std::vector<uint8_t> &bytes);
+
+// Provided by each plugin: replaces mesh with the model a whole file's bytes hold, placed for the view, and
+// sets texture to the picture the model names as sk_texturefile returns it ("" for none; the caller clears it
+// first). path is the model file's, as sk_load was given it. Returns why the file is refused, in plain words,
+// or an empty text when it is read (the caller empties the mesh and the texture of a refused file). May throw
+// std::bad_alloc.
+std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &texture);
 
 // Provided by each plugin: the largest file it reads; reading stops there, so a huge wrong file is refused
 // without being slurped whole.

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "model-plugins/common/mesh_builder.h"
+#include "model-plugins/common/model_paths.h"
 
 const uint8_t MD2_MAGIC[4] = {'I', 'D', 'P', '2'};
 
@@ -258,7 +259,29 @@ Md2Status readTriangles(const Md2Layout &l, MeshBuilder &b)
     return Md2Status();
 }
 
-Md2Status readModel(const uint8_t *data, size_t size, VmrMesh &mesh)
+// Adds a path unless it is there already.
+void addCandidate(std::vector<std::string> &candidates, const std::string &path)
+{
+    for (const std::string &known : candidates)
+        if (known == path)
+            return;
+    candidates.push_back(path);
+}
+
+// The name, and for a PCX skin the same name as PNG and TGA, which tools often convert Quake's skins to.
+void addSkinForms(std::vector<std::string> &candidates, const std::string &name)
+{
+    if (name.empty())
+        return;
+    addCandidate(candidates, name);
+    if (!hasExtension(name, ".pcx"))
+        return;
+    const std::string stem = name.substr(0, name.size() - 4);
+    addCandidate(candidates, stem + ".png");
+    addCandidate(candidates, stem + ".tga");
+}
+
+Md2Status readModel(const uint8_t *data, size_t size, Mesh &mesh)
 {
     Md2Layout layout;
     Md2Status status = checkLayout(data, size, layout);
@@ -277,9 +300,9 @@ Md2Status readModel(const uint8_t *data, size_t size, VmrMesh &mesh)
 
 } // namespace
 
-Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh)
+Md2Status decodeMd2(const uint8_t *data, size_t size, Mesh &mesh)
 {
-    mesh = VmrMesh();
+    mesh = Mesh();
     Md2Status status;
     try {
         status = data != nullptr ? readModel(data, size, mesh) : checkIdentity(data, 0);
@@ -287,6 +310,37 @@ Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh)
         status = refuse(Md2Error::OutOfMemory, "not enough memory to read the model");
     }
     if (status.error != Md2Error::None)
-        mesh = VmrMesh();
+        mesh = Mesh();
     return status;
+}
+
+std::vector<std::string> readMd2SkinNames(const uint8_t *data, size_t size)
+{
+    std::vector<std::string> names;
+    Md2Layout layout;
+    if (data == nullptr || checkLayout(data, size, layout).error != Md2Error::None)
+        return names;
+    const size_t count = size_t(fieldOf(layout, MD2_NUM_SKINS));
+    const uint8_t *field = data + fieldOf(layout, MD2_OFS_SKINS);
+    for (size_t i = 0; i < count && i < MD2_MAX_SKIN_NAMES; ++i, field += MD2_SKIN_BYTES) {
+        const void *end = std::memchr(field, 0, MD2_SKIN_BYTES);
+        if (end != nullptr && end != field)
+            names.emplace_back(reinterpret_cast<const char *>(field), static_cast<const uint8_t *>(end) - field);
+    }
+    return names;
+}
+
+// Skin names are paths from the game's own folder ("models/monsters/tank/skin.pcx"); a model copied out on its
+// own usually has its skins beside it, hence the file name alone.
+std::vector<std::string> md2SkinCandidates(const std::vector<std::string> &names)
+{
+    std::vector<std::string> candidates;
+    for (const std::string &name : names) {
+        const std::string path = withBackslashes(name);
+        if (fileNameOfPath(path).empty()) // a folder names no picture
+            continue;
+        addSkinForms(candidates, path);
+        addSkinForms(candidates, fileNameOfPath(path));
+    }
+    return candidates;
 }

@@ -3,8 +3,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
-#include "model-plugins/vmr/vmr_format.h"
+#include "model-plugins/common/mesh.h"
 
 // Layout constants; docs/md2-format.md describes every field.
 enum : int32_t { MD2_VERSION = 8 };
@@ -16,6 +18,7 @@ enum : size_t {
     MD2_FRAME_HEADER_BYTES = 40, // float scale[3], translate[3], char name[16]
     MD2_VERTEX_BYTES = 4,        // uint8 x, y, z, normal index
     MD2_GLCMD_BYTES = 4,
+    MD2_MAX_SKIN_NAMES = 32,     // the most skins the format's own engine gives a model; later names are not read
 };
 extern const uint8_t MD2_MAGIC[4]; // "IDP2"
 
@@ -57,4 +60,14 @@ struct Md2Status {
 // coordinates s / skinwidth and 1 - t / skinheight, triangles turned to wind counter-clockwise, smooth normals.
 // Every count and offset is checked against the data before use. On failure leaves mesh empty. Never reads
 // outside [data, data + size), never throws.
-Md2Status decodeMd2(const uint8_t *data, size_t size, VmrMesh &mesh);
+Md2Status decodeMd2(const uint8_t *data, size_t size, Mesh &mesh);
+
+// The skin names of a file whose header and sections check out as decodeMd2 checks them (none otherwise), in
+// the header's order, at most MD2_MAX_SKIN_NAMES: each 64-byte field up to its NUL. An empty field, or one
+// without a NUL within its 64 bytes, names nothing. Never reads outside [data, data + size).
+std::vector<std::string> readMd2SkinNames(const uint8_t *data, size_t size);
+
+// Where the skins may be, in the order to try them, each relative to the model's folder or absolute: every name
+// as given, then by its file name alone; a ".pcx" name (any case) also as ".png" and ".tga" right after it.
+// Folders are separated by backslashes; no path comes twice; a name that ends with a folder is passed over.
+std::vector<std::string> md2SkinCandidates(const std::vector<std::string> &names);

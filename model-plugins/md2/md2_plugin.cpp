@@ -1,11 +1,14 @@
-// md2.dll: the shipped Quake II model plugin. Reads frame 0 of .md2 models and fits it into the default view;
-// the exports and drawing are the shared mesh plugin's.
+// md2.dll: the shipped Quake II model plugin. Reads frame 0 of .md2 models and fits it into the default view,
+// and finds the skin the file names; the exports and drawing are the shared mesh plugin's.
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/md2/md2_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh)
+std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &texture)
 {
-    return fitUnlessRefused(decodeMd2(bytes.data(), bytes.size(), mesh).reason, mesh);
+    std::string refusal = fitUnlessRefused(decodeMd2(bytes.data(), bytes.size(), mesh).reason, mesh);
+    if (refusal.empty())
+        texture = findExistingFile(path, md2SkinCandidates(readMd2SkinNames(bytes.data(), bytes.size())));
+    return refusal;
 }
 
 // Larger files are refused unread: many times the largest model the format's own engine could hold.

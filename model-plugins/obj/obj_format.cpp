@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <string>
 #include <system_error>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,11 +30,17 @@ struct ObjToken {
     const char *end;
 };
 
+// The material the faces being read make their triangles with: none before the first usemtl.
+const size_t NO_MATERIAL = SIZE_MAX;
+
 // Everything read so far, and why the statement being read is refused.
 struct ObjReader {
     size_t maxElements = OBJ_MAX_ELEMENTS;
     MeshBuilder mesh;
     char reason[160] = "";
+    ObjMaterials *materials = nullptr;  // null: the caller does not want them
+    std::unordered_map<std::string, size_t> materialIndex;  // into materials->used
+    size_t material = NO_MATERIAL;
 };
 
 // ---- tokens
@@ -146,9 +155,11 @@ ObjError refuseToken(ObjReader &r, ObjError error, ObjToken token, const char *w
 
 // ---- numbers
 
-// Locale-free (from_chars): "1", "-2.5", ".5", "1e-3", and a leading plus. NaN, infinities and values
-// beyond the float range are refused; values too small for a float round to a denormal or zero.
-// Returns what is wrong with the token, or nullptr.
+// Locale-free (from_chars): "1", "-2.5", ".5", "1e-3", and a leading plus. As the common readers (strtod,
+// atof) take numbers, a token is read as the longest number it starts with and the rest is dropped: exporters
+// that bend the syntax ("3.1+e2", "1,5") still load, as 3.1 and 1. Only a token that starts with no number
+// at all is refused, and NaN, infinities and values beyond the float range; values too small for a float
+// round to a denormal or zero. Returns what is wrong with the token, or nullptr.
 const char *parseFloat(ObjToken token, float &value)
 {
     const char *begin = token.begin;
@@ -158,7 +169,7 @@ const char *parseFloat(ObjToken token, float &value)
             return "is not a number";
     }
     std::from_chars_result result = std::from_chars(begin, token.end, value);
-    if (result.ptr != token.end || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range))
+    if (result.ec != std::errc() && result.ec != std::errc::result_out_of_range)
         return "is not a number";
     if (result.ec == std::errc())
         return std::isfinite(value) ? nullptr : "is not a finite number";
@@ -233,6 +244,52 @@ ObjError parseIndex(ObjToken token, ObjReader &r, const char *kind, size_t defin
     return ObjError::BadIndex;
 }
 
+// ---- materials
+
+// The bytes from the cursor to the end of its line: mtllib and usemtl take names that may hold spaces.
+ObjToken restOfLine(const ObjCursor &in)
+{
+    const uint8_t *end = in.p;
+    while (end < in.end && !isLineEnd(*end))
+        ++end;
+    return {reinterpret_cast<const char *>(in.p), reinterpret_cast<const char *>(end)};
+}
+
+void readLibraries(const ObjCursor &in, ObjReader &r)
+{
+    ObjToken rest = restOfLine(in);
+    std::vector<std::string> &libraries = r.materials->libraries;
+    for (std::string &name : splitLibraryNames(rest.begin, rest.end)) {
+        bool known = std::find(libraries.begin(), libraries.end(), name) != libraries.end();
+        if (!known && libraries.size() < OBJ_MAX_LIBRARIES)
+            libraries.push_back(std::move(name));
+    }
+}
+
+void selectMaterial(const ObjCursor &in, ObjReader &r)
+{
+    ObjToken rest = restOfLine(in);
+    std::string name = materialNameFrom(rest.begin, rest.end);
+    if (name.empty()) {
+        r.material = NO_MATERIAL;
+        return;
+    }
+    auto found = r.materialIndex.find(name);
+    if (found != r.materialIndex.end()) {
+        r.material = found->second;
+        return;
+    }
+    r.material = r.materials->used.size();
+    r.materialIndex.emplace(name, r.material);
+    r.materials->used.push_back({std::move(name), 0});
+}
+
+void countTriangles(ObjReader &r, size_t triangles)
+{
+    if (r.materials != nullptr && r.material != NO_MATERIAL)
+        r.materials->used[r.material].triangles += triangles;
+}
+
 // ---- corners and faces
 
 // Splits "a/b/c" at its slashes; returns the number of parts, or 4 for more than three.
@@ -299,8 +356,10 @@ ObjError readFace(ObjCursor &in, ObjReader &r)
             first = vertex;
         previous = vertex;
     }
-    if (count >= 3)
+    if (count >= 3) {
+        countTriangles(r, count - 2);
         return ObjError::None;
+    }
     std::snprintf(r.reason, sizeof r.reason, "a face needs at least three corners");
     return ObjError::BadFace;
 }
@@ -315,7 +374,12 @@ ObjError readStatement(ObjToken keyword, ObjCursor &in, ObjReader &r)
         return readElement(in, r, "vn", 3, 3, 3, r.mesh.normals);
     if (tokenIs(keyword, "f"))
         return readFace(in, r);
-    // Everything else (o, g, s, usemtl, mtllib, l, p, vp, curves, ...) adds nothing a painter draws.
+    // The materials only name the picture the model is painted with; they never refuse a text.
+    if (r.materials != nullptr && tokenIs(keyword, "mtllib"))
+        readLibraries(in, r);
+    if (r.materials != nullptr && tokenIs(keyword, "usemtl"))
+        selectMaterial(in, r);
+    // Everything else (o, g, s, l, p, vp, curves, ...) adds nothing a painter draws.
     return ObjError::None;
 }
 
@@ -357,9 +421,11 @@ const char *objErrorText(ObjError error)
     return "unknown error";
 }
 
-ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLimits &limits)
+ObjStatus decodeObj(const uint8_t *data, size_t size, Mesh &mesh, const ObjLimits &limits, ObjMaterials *materials)
 {
-    mesh = VmrMesh();
+    mesh = Mesh();
+    if (materials != nullptr)
+        *materials = ObjMaterials();
     if (data == nullptr || size == 0)
         return {};
     try {
@@ -367,13 +433,18 @@ ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLi
         reader.maxElements = std::min(limits.elements, size_t(OBJ_MAX_ELEMENTS));
         reader.mesh.maxVertices = std::min(limits.vertices, size_t(OBJ_MAX_VERTICES));
         reader.mesh.maxTriangles = std::min(limits.triangles, size_t(OBJ_MAX_TRIANGLES));
+        reader.materials = materials;
         ObjCursor in = {data, data + size, 1};
         ObjStatus status = readText(in, reader);
         if (status.error == ObjError::None)
             buildMesh(reader.mesh, mesh);
+        else if (materials != nullptr)
+            *materials = ObjMaterials();
         return status;
     } catch (const std::bad_alloc &) {
-        mesh = VmrMesh();
+        mesh = Mesh();
+        if (materials != nullptr)
+            *materials = ObjMaterials();
         ObjStatus status;
         status.error = ObjError::OutOfMemory;
         std::snprintf(status.reason, sizeof status.reason, "not enough memory to read the model");

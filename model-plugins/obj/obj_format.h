@@ -4,14 +4,14 @@
 #include <cstdint>
 
 #include "model-plugins/common/mesh_builder.h"
-#include "model-plugins/vmr/vmr_format.h"
+#include "model-plugins/obj/obj_material.h"
 
-// Caps: the same as the .vmr format's, so every mesh read fits the drawing and table code of both
-// plugins, and so a huge or hostile file is refused long before it can ask for gigabytes.
+// Caps: the shared mesh's, so every mesh read fits the drawing and table code of the plugins, and so a
+// huge or hostile file is refused long before it can ask for gigabytes.
 enum : uint32_t {
-    OBJ_MAX_ELEMENTS = 1u << 24,           // v, vt and vn statements, each kind counted on its own
-    OBJ_MAX_VERTICES = VMR_MAX_VERTICES,   // distinct (v, vt, vn) corners, one mesh vertex each
-    OBJ_MAX_TRIANGLES = VMR_MAX_TRIANGLES, // after polygons are split into fans
+    OBJ_MAX_ELEMENTS = 1u << 24,            // v, vt and vn statements, each kind counted on its own
+    OBJ_MAX_VERTICES = MESH_MAX_VERTICES,   // distinct (v, vt, vn) corners, one mesh vertex each
+    OBJ_MAX_TRIANGLES = MESH_MAX_TRIANGLES, // after polygons are split into fans
 };
 
 // What docs/obj-format.md calls a refusal: the whole file is refused, the mesh is left empty.
@@ -49,5 +49,8 @@ const char *objErrorText(ObjError error);
 // Decodes a whole OBJ text held in memory (no NUL terminator needed; NUL bytes are ordinary bytes).
 // On success fills mesh: one vertex per distinct (v, vt, vn) corner, polygons split into fans, unit
 // normals (given ones normalised, missing ones computed), texture coordinates only when every corner
-// of every face has one. On failure leaves mesh empty. Never reads outside [data, data + size), never throws.
-ObjStatus decodeObj(const uint8_t *data, size_t size, VmrMesh &mesh, const ObjLimits &limits = ObjLimits());
+// of every face has one; and, when given, materials with the libraries the text names and the triangles each
+// material makes. On failure leaves mesh and materials empty. Never reads outside [data, data + size), never
+// throws.
+ObjStatus decodeObj(const uint8_t *data, size_t size, Mesh &mesh, const ObjLimits &limits = ObjLimits(),
+                    ObjMaterials *materials = nullptr);

@@ -1,11 +1,38 @@
-// obj.dll: the shipped Wavefront OBJ model plugin. Reads .obj models and fits them into the default view;
-// the exports and drawing are the shared mesh plugin's.
+// obj.dll: the shipped Wavefront OBJ model plugin. Reads .obj models and fits them into the default view, and
+// finds the picture their materials are painted with; the exports and drawing are the shared mesh plugin's.
 #include "model-plugins/common/mesh_plugin.h"
+#include "model-plugins/common/model_paths.h"
 #include "model-plugins/obj/obj_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh)
+namespace {
+
+// Material libraries are a few kilobytes; anything far larger is no MTL file and is passed over unread.
+const size_t MTL_FILE_LIMIT = size_t(4) << 20;
+
+// What each library the model names defines; a missing, unreadable or oversized one defines nothing, so the
+// model is still loaded, only without a texture from it.
+std::vector<std::vector<MtlMaterial>> readLibraries(const char *objPath, const ObjMaterials &materials)
 {
-    return fitUnlessRefused(decodeObj(bytes.data(), bytes.size(), mesh).reason, mesh);
+    const std::string folder = folderOfPath(objPath);
+    std::vector<std::vector<MtlMaterial>> libraries;
+    std::vector<uint8_t> bytes;
+    for (const std::string &library : materials.libraries) {
+        bool read = readSideFile(joinPath(folder, library), MTL_FILE_LIMIT, bytes);
+        libraries.push_back(read ? readMtl(bytes.data(), bytes.size()) : std::vector<MtlMaterial>());
+    }
+    return libraries;
+}
+
+} // namespace
+
+std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &texture)
+{
+    ObjMaterials materials;
+    std::string refusal =
+        fitUnlessRefused(decodeObj(bytes.data(), bytes.size(), mesh, ObjLimits(), &materials).reason, mesh);
+    if (refusal.empty())
+        texture = findExistingFile(path, objTextureCandidates(materials, readLibraries(path, materials)));
+    return refusal;
 }
 
 // Larger files are refused unread: far beyond any model painted on a 256 x 256 texture, and the parser's caps

@@ -87,7 +87,7 @@ VmrError checkLayout(const uint8_t *data, size_t size)
 }
 
 // Copies the arrays of a file whose layout has been checked.
-void readArrays(const uint8_t *data, VmrMesh &mesh)
+void readArrays(const uint8_t *data, Mesh &mesh)
 {
     size_t vertices = readU32(data + OFF_VERTICES);
     size_t triangles = readU32(data + OFF_TRIANGLES);
@@ -128,19 +128,9 @@ const char *vmrErrorText(VmrError error)
     return "unknown error";
 }
 
-size_t vmrVertexCount(const VmrMesh &mesh)
+VmrError checkVmrMesh(const Mesh &mesh)
 {
-    return mesh.positions.size() / 3;
-}
-
-size_t vmrTriangleCount(const VmrMesh &mesh)
-{
-    return mesh.indices.size() / 3;
-}
-
-VmrError checkVmrMesh(const VmrMesh &mesh)
-{
-    size_t vertices = vmrVertexCount(mesh);
+    size_t vertices = meshVertexCount(mesh);
     if (mesh.positions.size() % 3 != 0 || mesh.indices.size() % 3 != 0)
         return VmrError::Inconsistent;
     if (mesh.normals.size() != mesh.positions.size())
@@ -149,7 +139,7 @@ VmrError checkVmrMesh(const VmrMesh &mesh)
         return VmrError::Inconsistent;
     if (vertices > VMR_MAX_VERTICES)
         return VmrError::TooManyVertices;
-    if (vmrTriangleCount(mesh) > VMR_MAX_TRIANGLES)
+    if (meshTriangleCount(mesh) > VMR_MAX_TRIANGLES)
         return VmrError::TooManyTriangles;
     if (!allFinite(mesh.positions) || !allFinite(mesh.normals) || !allFinite(mesh.texCoords))
         return VmrError::BadFloat;
@@ -159,9 +149,9 @@ VmrError checkVmrMesh(const VmrMesh &mesh)
     return VmrError::None;
 }
 
-VmrError decodeVmr(const uint8_t *data, size_t size, VmrMesh &mesh)
+VmrError decodeVmr(const uint8_t *data, size_t size, Mesh &mesh)
 {
-    mesh = VmrMesh();
+    mesh = Mesh();
     if (data == nullptr)
         return VmrError::TooShort;
     VmrError error = checkLayout(data, size);
@@ -170,29 +160,29 @@ VmrError decodeVmr(const uint8_t *data, size_t size, VmrMesh &mesh)
     try {
         readArrays(data, mesh);
     } catch (const std::bad_alloc &) {
-        mesh = VmrMesh();
+        mesh = Mesh();
         return VmrError::OutOfMemory;
     }
     error = checkVmrMesh(mesh);
     if (error != VmrError::None)
-        mesh = VmrMesh();
+        mesh = Mesh();
     return error;
 }
 
-VmrError encodeVmr(const VmrMesh &mesh, std::vector<uint8_t> &out)
+VmrError encodeVmr(const Mesh &mesh, std::vector<uint8_t> &out)
 {
     out.clear();
     VmrError error = checkVmrMesh(mesh);
     if (error != VmrError::None)
         return error;
     try {
-        out.reserve(VMR_HEADER_BYTES + vmrVertexCount(mesh) * vertexBytes(mesh.hasTexCoords) +
+        out.reserve(VMR_HEADER_BYTES + meshVertexCount(mesh) * vertexBytes(mesh.hasTexCoords) +
                     mesh.indices.size() * sizeof(uint32_t));
         out.insert(out.end(), VMR_MAGIC, VMR_MAGIC + sizeof VMR_MAGIC);
         appendU32(out, VMR_VERSION);
         appendU32(out, mesh.hasTexCoords ? uint32_t(VMR_FLAG_TEXCOORDS) : 0u);
-        appendU32(out, uint32_t(vmrVertexCount(mesh)));
-        appendU32(out, uint32_t(vmrTriangleCount(mesh)));
+        appendU32(out, uint32_t(meshVertexCount(mesh)));
+        appendU32(out, uint32_t(meshTriangleCount(mesh)));
         appendFloats(out, mesh.positions);
         appendFloats(out, mesh.normals);
         appendFloats(out, mesh.texCoords);

@@ -2,7 +2,8 @@
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/vmr/vmr_format.h"
 
-std::string decodeModelFile(const std::vector<uint8_t> &bytes, VmrMesh &mesh)
+// The format names no texture: the program looks for one itself.
+std::string decodeModelFile(const char *, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &)
 {
     VmrError error = decodeVmr(bytes.data(), bytes.size(), mesh);
     return error == VmrError::None ? std::string() : vmrErrorText(error);

@@ -26,9 +26,10 @@ SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 DAMAGED = "Picture file is damaged or not supported"
 SIDE = 256
 PEN = (0, 119, 170)
-OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)", "Image Bitmap (*.bmp)", "PNG picture (*.png)",
-              "TGA picture (*.tga)", "JPEG picture (*.jpg;*.jpeg)", "All files (*.*)"]
-SAVE_TYPES = ["BMP picture (*.bmp)", "PNG picture (*.png)", "TGA picture (*.tga)"]
+OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx)", "Image Bitmap (*.bmp)", "PNG picture (*.png)",
+              "TGA picture (*.tga)", "JPEG picture (*.jpg;*.jpeg)", "PCX picture (*.pcx)", "All files (*.*)"]
+SAVE_TYPES = ["BMP picture (*.bmp)", "PNG picture (*.png)", "TGA picture (*.tga)",
+              "PCX picture, 256 colours (*.pcx)"]
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 

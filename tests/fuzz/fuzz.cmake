@@ -4,7 +4,7 @@
 option(PELTERINE_FUZZ "Build the libFuzzer fuzzers (needs clang) instead of the unit tests" OFF)
 set(PELTERINE_FUZZ_BUILD "" CACHE PATH "Build folder of a PELTERINE_FUZZ build whose fuzzers the tests run")
 set(PELTERINE_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz test runs its fuzzer")
-set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture)
+set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture fuzz_pcx)
 
 function(add_fuzz_tests fuzz_dir)
   foreach(name ${PELTERINE_FUZZERS})
@@ -21,7 +21,7 @@ if(PELTERINE_FUZZ)
   endif()
   # UBSan must stop at the first report, or libFuzzer would never see it as a crash.
   set(FUZZ_SANITIZERS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  foreach(library pelterine_core vmr_format)
+  foreach(library pelterine_core model_common vmr_format)
     target_compile_options(${library} PRIVATE -fsanitize=fuzzer-no-link ${FUZZ_SANITIZERS})
   endforeach()
   foreach(name ${PELTERINE_FUZZERS})
@@ -32,7 +32,8 @@ if(PELTERINE_FUZZ)
   endforeach()
   target_sources(fuzz_vmr PRIVATE ${CMAKE_SOURCE_DIR}/tools/vmr_meshes.cpp)
   set(mesh_builder_source ${CMAKE_SOURCE_DIR}/model-plugins/common/mesh_builder.cpp)
-  target_sources(fuzz_obj PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_format.cpp ${mesh_builder_source})
+  target_sources(fuzz_obj PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_format.cpp
+                                  ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_material.cpp ${mesh_builder_source})
   target_sources(fuzz_md2 PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/md2/md2_format.cpp ${mesh_builder_source}
                                   ${CMAKE_SOURCE_DIR}/tools/md2_models.cpp)
   enable_testing()

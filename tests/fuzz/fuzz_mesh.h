@@ -9,9 +9,9 @@
 #include "tests/fuzz/fuzz_common.h"
 
 // A mesh with something in every array.
-inline VmrMesh filledMesh()
+inline Mesh filledMesh()
 {
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.positions = {1, 2, 3};
     mesh.normals = {0, 0, 1};
     mesh.texCoords = {0.5f, 0.5f};
@@ -20,17 +20,17 @@ inline VmrMesh filledMesh()
     return mesh;
 }
 
-inline bool meshEmpty(const VmrMesh &mesh)
+inline bool meshEmpty(const Mesh &mesh)
 {
     return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
            !mesh.hasTexCoords;
 }
 
 // The .vmr writer accepts it, every normal has unit length and every vertex is used.
-FUZZ_HARNESS inline void checkBuiltMesh(const VmrMesh &mesh)
+FUZZ_HARNESS inline void checkBuiltMesh(const Mesh &mesh)
 {
     FUZZ_CHECK(checkVmrMesh(mesh) == VmrError::None, "an accepted mesh the writer refuses");
-    size_t vertices = vmrVertexCount(mesh);
+    size_t vertices = meshVertexCount(mesh);
     for (size_t v = 0; v < vertices; ++v) {
         const float *n = &mesh.normals[v * 3];
         double length = std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
@@ -44,7 +44,7 @@ FUZZ_HARNESS inline void checkBuiltMesh(const VmrMesh &mesh)
 }
 
 // After fitting, every coordinate lies within the cube of side 20 and the longest side is 20 (or 0).
-FUZZ_HARNESS inline void checkFitted(VmrMesh mesh)
+FUZZ_HARNESS inline void checkFitted(Mesh mesh)
 {
     fitMeshInCube(mesh, MODEL_FIT_SIDE);
     size_t count = mesh.positions.size() / 3;

@@ -11,9 +11,9 @@
 namespace {
 
 // One triangle without texture coordinates, the smallest mesh with any array in it.
-VmrMesh seedTriangle()
+Mesh seedTriangle()
 {
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.positions = {0, 0, 0, 1, 0, 0, 0, 2, 0};
     mesh.normals = {0, 0, 1, 0, 0, 1, 0, 0, 1};
     mesh.indices = {0, 1, 2};
@@ -22,10 +22,10 @@ VmrMesh seedTriangle()
 
 FuzzSeeds vmrSeeds()
 {
-    std::vector<VmrMesh> meshes = {VmrMesh(), seedTriangle(), makeDefaultBox(), makeUntexturedBox(),
+    std::vector<Mesh> meshes = {Mesh(), seedTriangle(), makeDefaultBox(), makeUntexturedBox(),
                                    makeOutsideBox(), makeGridMesh(2, 1.0f)};
     FuzzSeeds seeds;
-    for (const VmrMesh &mesh : meshes) {
+    for (const Mesh &mesh : meshes) {
         std::vector<uint8_t> bytes;
         if (encodeVmr(mesh, bytes) == VmrError::None)
             seeds.push_back(bytes);
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Start from a mesh with something in it: a refusal must not leave it half filled.
-    VmrMesh mesh = filledMesh();
+    Mesh mesh = filledMesh();
     VmrError error = decodeVmr(data, size, mesh);
     if (error != VmrError::None) {
         FUZZ_CHECK(meshEmpty(mesh), "a refused file left data in the mesh");

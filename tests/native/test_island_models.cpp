@@ -17,7 +17,7 @@ namespace {
 // The triangles decodeObj reads from a model's text, in its mesh's order.
 std::vector<UvTriangle> readObjTriangles(const std::string &text)
 {
-    VmrMesh mesh;
+    Mesh mesh;
     ObjStatus status = decodeObj(reinterpret_cast<const uint8_t *>(text.data()), text.size(), mesh);
     EXPECT_EQ(status.error, ObjError::None) << status.reason;
     std::vector<UvTriangle> out;
@@ -87,7 +87,7 @@ TEST(IslandModels, GutterBoxChartsAreExactlyItsIslands)
 TEST(IslandModels, GutterBoxIsSymmetricAndItsHiddenPatchesHaveNoArea)
 {
     IslandModel box = makeGutterBox();
-    VmrMesh mesh;
+    Mesh mesh;
     ASSERT_EQ(decodeObj(reinterpret_cast<const uint8_t *>(box.obj.data()), box.obj.size(), mesh).error, ObjError::None);
     std::set<std::array<float, 3>> seen, mirrored;
     size_t hidden = 0;

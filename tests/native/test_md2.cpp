@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model-plugins/md2/md2_format.h"
+#include "model-plugins/vmr/vmr_format.h"
 #include "tests/native/byte_fields.h"
 #include "tools/md2_models.h"
 
@@ -18,7 +19,7 @@ using Floats = std::vector<float>;
 
 // Decodes from an exact-size copy, so AddressSanitizer sees any read past the end, into a mesh that a refusal
 // must empty.
-Md2Status decode(const Bytes &bytes, VmrMesh &mesh)
+Md2Status decode(const Bytes &bytes, Mesh &mesh)
 {
     Bytes exact(bytes.begin(), bytes.end());
     mesh.positions = {1, 2, 3};
@@ -33,7 +34,7 @@ enum : size_t { TEXCOORDS = 132, TRIANGLES = 152, FRAME0 = 188, GLCMDS = 308, EN
 
 TEST(Md2Format, FrameZeroIsReadWithItsAxesTurnedAndEachVertexTexCoordPairOnce)
 {
-    VmrMesh mesh;
+    Mesh mesh;
     Md2Status status = decode(SAMPLE, mesh);
     ASSERT_EQ(Md2Error::None, status.error) << status.reason;
     EXPECT_STREQ("", status.reason);
@@ -56,13 +57,13 @@ TEST(Md2Format, ModelsWithoutTrianglesAreEmptyAndBytesAfterTheHeaderLengthAreIgn
 {
     Md2Model model = makeMd2Sample();
     model.triangles.clear();
-    VmrMesh mesh;
+    Mesh mesh;
     ASSERT_EQ(Md2Error::None, decode(encodeMd2(model), mesh).error);
     EXPECT_TRUE(mesh.positions.empty() && mesh.indices.empty() && !mesh.hasTexCoords);
 
     Bytes longer = SAMPLE;
     longer.resize(END + 10, 0xAB);
-    VmrMesh sample, again;
+    Mesh sample, again;
     decode(SAMPLE, sample);
     ASSERT_EQ(Md2Error::None, decode(longer, again).error);
     EXPECT_EQ(sample.positions, again.positions);
@@ -149,7 +150,7 @@ TEST(Md2Format, EveryCountAndOffsetOutsideTheFileIsRefusedWithItsReason)
     for (const Corruption &c : cases) {
         Bytes bytes = SAMPLE;
         putU32(bytes, c.offset, uint32_t(c.value));
-        VmrMesh mesh;
+        Mesh mesh;
         Md2Status status = decode(bytes, mesh);
         EXPECT_EQ(c.error, status.error) << c.reason;
         EXPECT_STREQ(c.reason, status.reason);
@@ -165,7 +166,7 @@ TEST(Md2Format, EmptySectionsMayStandAnywhere)
     Bytes bytes = encodeMd2(model);
     putU32(bytes, MD2_OFS_SKINS, uint32_t(-5));
     putU32(bytes, MD2_OFS_GLCMDS, INT32_MAX);
-    VmrMesh mesh;
+    Mesh mesh;
     EXPECT_EQ(Md2Error::None, decode(bytes, mesh).error);
     EXPECT_EQ(size_t(9), mesh.indices.size());
 }
@@ -178,17 +179,76 @@ TEST(Md2Format, FilesCutAnywhereAreRefused)
     for (size_t field = MD2_IDENT; field <= MD2_OFS_END; field += 4)
         headerCuts.push_back(field);
     for (size_t cut : headerCuts) {
-        VmrMesh mesh;
+        Mesh mesh;
         Md2Status status = decode(Bytes(SAMPLE.begin(), SAMPLE.begin() + cut), mesh);
         EXPECT_EQ(Md2Error::TooShort, status.error) << cut;
         EXPECT_STREQ("the file is shorter than an MD2 header (68 bytes)", status.reason);
     }
     for (size_t cut : {size_t(68), size_t(TEXCOORDS), size_t(TRIANGLES + 5), size_t(FRAME0), size_t(END - 1)}) {
-        VmrMesh mesh;
+        Mesh mesh;
         EXPECT_EQ(Md2Error::BadLength, decode(Bytes(SAMPLE.begin(), SAMPLE.begin() + cut), mesh).error) << cut;
     }
-    VmrMesh mesh;
+    Mesh mesh;
     EXPECT_EQ(Md2Error::TooShort, decodeMd2(nullptr, END, mesh).error);
+}
+
+} // namespace
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// The sample with these skin names, decoded for its names from an exact-size copy.
+Names skinNamesOf(const Names &skins)
+{
+    Md2Model model = makeMd2Sample();
+    model.skins = skins;
+    const Bytes bytes = encodeMd2(model);
+    return readMd2SkinNames(bytes.data(), bytes.size());
+}
+
+TEST(Md2Skins, NamesAreReadInHeaderOrderWithinTheirFieldsAndOnlyFromAGoodLayout)
+{
+    EXPECT_EQ(Names({"models/sample/skin.pcx"}), readMd2SkinNames(SAMPLE.data(), SAMPLE.size()));
+    const std::string longest(63, 'n');
+    EXPECT_EQ(Names({"a.pcx", "b c.tga", longest}), skinNamesOf({"a.pcx", "", "b c.tga", longest}));
+    Names forty;
+    for (int i = 0; i < 40; ++i)
+        forty.push_back("skin" + std::to_string(i) + ".pcx");
+    EXPECT_EQ(Names(forty.begin(), forty.begin() + MD2_MAX_SKIN_NAMES), skinNamesOf(forty));
+    // The one field (68 to 132) filled without a NUL names nothing; with its NUL in the last byte, 63 letters.
+    Bytes full = SAMPLE;
+    std::memset(full.data() + MD2_HEADER_BYTES, 'x', MD2_SKIN_BYTES);
+    EXPECT_EQ(Names(), readMd2SkinNames(full.data(), full.size()));
+    full[MD2_HEADER_BYTES + MD2_SKIN_BYTES - 1] = 0;
+    EXPECT_EQ(Names({std::string(63, 'x')}), readMd2SkinNames(full.data(), full.size()));
+    const std::pair<size_t, uint32_t> damages[] = {{MD2_OFS_SKINS, END - 10}, {MD2_OFS_SKINS, 20}, {MD2_NUM_SKINS, 6},
+                                                   {MD2_NUM_SKINS, uint32_t(-1)}, {MD2_VERSION_FIELD, 7},
+                                                   {MD2_OFS_END, END + 1}};
+    for (const auto &damage : damages) {
+        Bytes bytes = SAMPLE;
+        putU32(bytes, damage.first, damage.second);
+        EXPECT_EQ(Names(), readMd2SkinNames(bytes.data(), bytes.size())) << damage.first;
+    }
+    EXPECT_EQ(Names(), readMd2SkinNames(nullptr, SAMPLE.size()));
+}
+
+TEST(Md2Skins, CandidatesTryEachNameAsGivenThenByItsFileNameWithPcxAlsoAsPngAndTga)
+{
+    const struct {
+        Names names;
+        Names candidates;
+    } cases[] = {
+        {{"models/knight/skin.pcx"},
+         {"models\\knight\\skin.pcx", "models\\knight\\skin.png", "models\\knight\\skin.tga", "skin.pcx", "skin.png",
+          "skin.tga"}},
+        {{"skin.PCX", "red.png"}, {"skin.PCX", "skin.png", "skin.tga", "red.png"}},
+        {{"a/x.tga", "b/x.tga"}, {"a\\x.tga", "x.tga", "b\\x.tga"}},
+        {{"C:/q2/skin.bmp"}, {"C:\\q2\\skin.bmp", "skin.bmp"}},
+        {{"models/folder/", "C:"}, {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.candidates, md2SkinCandidates(c.names)) << c.names[0];
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model-plugins/obj/obj_format.h"
+#include "model-plugins/vmr/vmr_format.h"
 
 namespace {
 
@@ -14,13 +15,13 @@ using Indices = std::vector<uint32_t>;
 
 struct Decoded {
     ObjStatus status;
-    VmrMesh mesh;
+    Mesh mesh;
 };
 
 // A mesh with something in every array: a refusal must leave nothing of it behind.
-VmrMesh filledMesh()
+Mesh filledMesh()
 {
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.positions = {9, 9, 9};
     mesh.normals = {0, 0, 1};
     mesh.texCoords = {0.5f, 0.5f};
@@ -29,7 +30,7 @@ VmrMesh filledMesh()
     return mesh;
 }
 
-bool isEmpty(const VmrMesh &mesh)
+bool isEmpty(const Mesh &mesh)
 {
     return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
            !mesh.hasTexCoords;
@@ -50,7 +51,7 @@ Decoded decode(const std::string &text, const ObjLimits &limits = ObjLimits())
     return d;
 }
 
-VmrMesh accepted(const std::string &text)
+Mesh accepted(const std::string &text)
 {
     Decoded d = decode(text);
     EXPECT_EQ(ObjError::None, d.status.error) << objErrorText(d.status.error) << " at line " << d.status.line
@@ -58,7 +59,7 @@ VmrMesh accepted(const std::string &text)
     return d.mesh;
 }
 
-void expectSameMesh(const VmrMesh &expected, const VmrMesh &got, const std::string &what)
+void expectSameMesh(const Mesh &expected, const Mesh &got, const std::string &what)
 {
     EXPECT_EQ(expected.positions, got.positions) << what;
     EXPECT_EQ(expected.normals, got.normals) << what;
@@ -101,7 +102,7 @@ TEST(ObjFormat, EveryCornerFormGivesItsVertexArrays)
         {"f 1/1/2 2/2 3/3", {0.125f, 0.25f, 0.5f, 0.75f, 1, 0}, {0, 1, 0, 0, 0, 1, 0, 0, 1}},
     };
     for (const Case &c : cases) {
-        VmrMesh mesh = accepted(ELEMENTS + c.face + "\n");
+        Mesh mesh = accepted(ELEMENTS + c.face + "\n");
         EXPECT_EQ(POSITIONS, mesh.positions) << c.face;
         EXPECT_EQ(c.texCoords, mesh.texCoords) << c.face;
         EXPECT_EQ(!c.texCoords.empty(), mesh.hasTexCoords) << c.face;
@@ -112,7 +113,7 @@ TEST(ObjFormat, EveryCornerFormGivesItsVertexArrays)
 
 TEST(ObjFormat, NumbersAreReadWithoutLocaleInEveryPlainForm)
 {
-    VmrMesh mesh = accepted("v +1 -2.5 .5\nv 1E2 2.5e+1 -0\nv 0001.25 1e-50 1e-40\n"
+    Mesh mesh = accepted("v +1 -2.5 .5\nv 1E2 2.5e+1 -0\nv 0001.25 1e-50 1e-40\n"
                             "vt 0.5\nvt 0.25 0.75 9\nvt 1 1\n"
                             "v 1 2 3 1 0.5 0.25 0.125\n"  // x y z, then w or a colour: read and ignored
                             "f 1/1 2/2 3/3 4/1\n");
@@ -125,7 +126,7 @@ TEST(ObjFormat, NumbersAreReadWithoutLocaleInEveryPlainForm)
 
 TEST(ObjFormat, NegativeIndicesCountBackFromTheElementsDefinedSoFar)
 {
-    VmrMesh mesh = accepted("v 1 0 0\nv 0 1 0\nv 0 0 1\nvt 0.25 0\nvt 0.5 0\n"
+    Mesh mesh = accepted("v 1 0 0\nv 0 1 0\nv 0 0 1\nvt 0.25 0\nvt 0.5 0\n"
                             "f -3/-2 -2/-1 -1/-2\n"
                             "v 2 2 2\nvt 0.75 0\n"
                             "f -1/-1 -2/-2 -3/-3\n");
@@ -150,7 +151,7 @@ TEST(ObjFormat, PolygonsAreSplitAsFansAroundTheirFirstCorner)
         {"f 2 3 4\nf 1 2 4 5", {0, 1, 2, 3, 0, 2, 3, 2, 4}, {2, 0, 0, 3, 2, 0, 1, 3, 0, 0, 0, 0, -1, 2, 0}},
     };
     for (const Case &c : cases) {
-        VmrMesh mesh = accepted(pentagon + c.faces + "\n");
+        Mesh mesh = accepted(pentagon + c.faces + "\n");
         EXPECT_EQ(c.indices, mesh.indices) << c.faces;
         EXPECT_EQ(c.positions, mesh.positions) << c.faces;
         for (size_t i = 0; i < mesh.normals.size(); i += 3)
@@ -210,9 +211,9 @@ TEST(ObjFormat, CornersAreSharedExactlyWhenTheirIndexTriplesMatch)
         {quad + "f 1 1 1\n", 1, 1},                        // a degenerate triangle
     };
     for (const Case &c : cases) {
-        VmrMesh mesh = accepted(c.text);
-        EXPECT_EQ(c.vertices, vmrVertexCount(mesh)) << c.text;
-        EXPECT_EQ(c.triangles, vmrTriangleCount(mesh)) << c.text;
+        Mesh mesh = accepted(c.text);
+        EXPECT_EQ(c.vertices, meshVertexCount(mesh)) << c.text;
+        EXPECT_EQ(c.triangles, meshTriangleCount(mesh)) << c.text;
     }
 }
 
@@ -231,9 +232,9 @@ TEST(ObjFormat, ManySharedCornersKeepTheirPositions)
                     " " + std::to_string(a + side) + "\n";
         }
     }
-    VmrMesh mesh = accepted(text);
-    ASSERT_EQ(size_t(side * side), vmrVertexCount(mesh));
-    ASSERT_EQ(size_t(2 * (side - 1) * (side - 1)), vmrTriangleCount(mesh));
+    Mesh mesh = accepted(text);
+    ASSERT_EQ(size_t(side * side), meshVertexCount(mesh));
+    ASSERT_EQ(size_t(2 * (side - 1) * (side - 1)), meshTriangleCount(mesh));
     // Each triangle's corners lie where the face said: (i, j), (i + 1, j), (i + 1, j + 1) for the first.
     for (int q = 0; q < (side - 1) * (side - 1); ++q) {
         int i = q % (side - 1), j = q / (side - 1);
@@ -250,7 +251,7 @@ TEST(ObjFormat, LineEndsCommentsContinuationsAndIgnoredStatementsChangeNothing)
 {
     const std::string plain = "v 1 2 3\nv -4 5.5 3\nv 7 -8 3\nv 0 0 9\nvt 0.125 0.25\nvt 0.5 0.75\n"
                               "f 1/1 2/2 3/1\nf 1/2 3/1 4/2\n";
-    const VmrMesh reference = accepted(plain);
+    const Mesh reference = accepted(plain);
     ASSERT_EQ(6u, reference.indices.size());
     const std::string variants[] = {
         "v 1 2 3\r\nv -4 5.5 3\r\nv 7 -8 3\r\nv 0 0 9\r\nvt 0.125 0.25\r\nvt 0.5 0.75\r\n"
@@ -315,8 +316,12 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
         {"vn 1 2", ObjError::BadStatement},
         {"vn 1 2 3 4", ObjError::BadStatement},
         {"v 1 2 x", ObjError::BadNumber},
-        {"v 1 2 3x", ObjError::BadNumber},
         {"v 1 2 3 abc", ObjError::BadNumber},
+        {"v 1 2 ,5", ObjError::BadNumber},
+        {"v 1 2 .", ObjError::BadNumber},
+        {"v 1 2 .e5", ObjError::BadNumber},
+        {"v 1 2 e5", ObjError::BadNumber},
+        {withNul("v 1 2 \0" "3"), ObjError::BadNumber},
         {"v nan 0 0", ObjError::BadNumber},
         {"v 0 -nan(1) 0", ObjError::BadNumber},
         {"v inf 0 0", ObjError::BadNumber},
@@ -324,15 +329,10 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
         {"v 1e39 0 0", ObjError::BadNumber},
         {"v 0 -3.5e38 0", ObjError::BadNumber},
         {"v 1e400 0 0", ObjError::BadNumber},
-        {"v 1,5 0 0", ObjError::BadNumber},
-        {"v 0x10 0 0", ObjError::BadNumber},
         {"v +-1 0 0", ObjError::BadNumber},
         {"v ++1 0 0", ObjError::BadNumber},
         {"v - 0 0", ObjError::BadNumber},
         {"v + 0 0", ObjError::BadNumber},
-        {"v 1e 0 0", ObjError::BadNumber},
-        {"v 1.2.3 0 0", ObjError::BadNumber},
-        {withNul("v 1 2\0 3"), ObjError::BadNumber},
         {"vt nan", ObjError::BadNumber},
         {"vn 0 0 inf", ObjError::BadNumber},
         {"v 0 0 0 nan", ObjError::BadNumber},  // ignored numbers must still be numbers
@@ -370,6 +370,29 @@ TEST(ObjFormat, MalformedStatementsRefuseTheWholeFile)
     }
 }
 
+// Exporters that bend the syntax: each token is read as the longest number it starts with, as strtod does.
+TEST(ObjFormat, NumbersAreReadAsTheLongestNumberTheyStartWith)
+{
+    const struct {
+        std::string token;
+        float value;
+    } cases[] = {
+        {"3.1+e2", 3.1f}, {"1,5", 1.0f},     {"0x10", 0.0f},   {"1e", 1.0f},      {"1e+", 1.0f},
+        {"2E-", 2.0f},    {"1.2.3", 1.2f},   {"-.5q", -0.5f},  {"+7;", 7.0f},     {"1e-3.5", 0.001f},
+        {"12abc", 12.0f}, {"2.5E+1x", 25.0f}, {"-0x", -0.0f},   {"1e-50z", 0.0f}, {withNul("4\0" "2"), 4.0f},
+    };
+    for (const auto &c : cases) {
+        Mesh mesh = accepted("v 0 0 0\nv 1 0 0\nv " + c.token + " 5 6\nf 1 2 3\n");
+        ASSERT_EQ(9u, mesh.positions.size()) << c.token;
+        EXPECT_EQ(c.value, mesh.positions[6]) << c.token;
+        EXPECT_EQ(5.0f, mesh.positions[7]) << c.token;
+    }
+    // The same in texture coordinates and normals.
+    Mesh mesh = accepted("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0.25,1 0.5+e1\nvn 0 0 2.0.0\nf 1/1/1 2/1/1 3/1/1\n");
+    EXPECT_EQ(Floats({0.25f, 0.5f, 0.25f, 0.5f, 0.25f, 0.5f}), mesh.texCoords);
+    EXPECT_EQ(Floats({0, 0, 1, 0, 0, 1, 0, 0, 1}), mesh.normals);
+}
+
 TEST(ObjFormat, RefusalsSayWhyInPlainWordsWithTheLine)
 {
     const std::string head = "v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\n";
@@ -378,12 +401,13 @@ TEST(ObjFormat, RefusalsSayWhyInPlainWordsWithTheLine)
         const char *reason;
     };
     const Case cases[] = {
-        {"v 1,5 0 0", "line 6: \"1,5\" is not a number"},
+        {"v ,5 0 0", "line 6: \",5\" is not a number"},
         {"v 0 -nan 0", "line 6: \"-nan\" is not a finite number"},
         {"vn 0 0 inf", "line 6: \"inf\" is not a finite number"},
         {"v 1e39 0 0", "line 6: \"1e39\" is out of range"},
-        {"v 0 0 " + std::string(30, '7') + "x", "line 6: \"777777777777777777777777...\" is not a number"},
-        {withNul("v 1 2\0\x80 3"), "line 6: \"2??\" is not a number"},
+        {"v 0 0 x" + std::string(30, '7'), "line 6: \"x77777777777777777777777...\" is not a number"},
+        {withNul("v 1 2 \0\x80 3"), "line 6: \"??\" is not a number"},
+        {"v 1 2 1e39x", "line 6: \"1e39x\" is out of range"},
         {"v 1 2", "line 6: v takes 3 to 7 numbers"},
         {"vt 1 2 3 4", "line 6: vt takes 1 to 3 numbers"},
         {"vn 1 2", "line 6: vn takes 3 numbers"},
@@ -409,7 +433,7 @@ TEST(ObjFormat, TextsWithoutFacesAreEmptyModels)
         EXPECT_EQ(ObjError::None, d.status.error) << text;
         EXPECT_TRUE(isEmpty(d.mesh)) << text;
     }
-    VmrMesh mesh = filledMesh();
+    Mesh mesh = filledMesh();
     EXPECT_EQ(ObjError::None, decodeObj(nullptr, 0, mesh).error);
     EXPECT_TRUE(isEmpty(mesh));
     mesh = filledMesh();
@@ -464,9 +488,9 @@ TEST(ObjFormat, TextureCoordinatesOnlyWhenEveryCornerHasOne)
         {"f 1/1 2/2 3/1 4", false},
     };
     for (const Case &c : cases) {
-        VmrMesh mesh = accepted(head + c.faces + "\n");
+        Mesh mesh = accepted(head + c.faces + "\n");
         EXPECT_EQ(c.hasTexCoords, mesh.hasTexCoords) << c.faces;
-        EXPECT_EQ(c.hasTexCoords ? vmrVertexCount(mesh) * 2 : 0u, mesh.texCoords.size()) << c.faces;
+        EXPECT_EQ(c.hasTexCoords ? meshVertexCount(mesh) * 2 : 0u, mesh.texCoords.size()) << c.faces;
     }
 }
 
@@ -525,30 +549,30 @@ TEST(ObjFormat, LongLinesAndLongNumbersAreRead)
     for (int k = 0; k < 1000; ++k)
         text += " \\\n";
     text += "0 1 0\n" + std::string("f 1 2 ") + face.substr(2) + "\n";
-    VmrMesh mesh = accepted(text);
+    Mesh mesh = accepted(text);
     EXPECT_EQ(Floats({0, 0, 0, 1.5f, 0, 0, 0, 1, 0}), mesh.positions);
-    ASSERT_EQ(size_t(100000), vmrTriangleCount(mesh));
+    ASSERT_EQ(size_t(100000), meshTriangleCount(mesh));
     EXPECT_EQ(Indices({0, 1, 2, 0, 2, 1, 0, 1, 2}), Indices(mesh.indices.begin(), mesh.indices.begin() + 9));
 }
 
 TEST(ObjFormat, FittingCentresTheBoxAndScalesItsLongestSideToTheCube)
 {
-    VmrMesh mesh = accepted("v 10 20 30\nv 14 21 31\nv 10 22 30.5\nvn 0 0 2\nf 1//1 2//1 3//1\n");
+    Mesh mesh = accepted("v 10 20 30\nv 14 21 31\nv 10 22 30.5\nvn 0 0 2\nf 1//1 2//1 3//1\n");
     const Floats normals = mesh.normals;
     fitMeshInCube(mesh, 20.0f);
     // x spans 10..14, y 20..22, z 30..31: the centre (12, 21, 30.5) moves to the origin, x scales to 20.
     EXPECT_EQ(Floats({-10, -5, -2.5f, 10, 0, 2.5f, -10, 5, 0}), mesh.positions);
     EXPECT_EQ(normals, mesh.normals);
 
-    VmrMesh point = accepted("v 3 -4 5\nf 1 1 1\n");
+    Mesh point = accepted("v 3 -4 5\nf 1 1 1\n");
     fitMeshInCube(point, 20.0f);
     EXPECT_EQ(Floats({0, 0, 0}), point.positions);
 
-    VmrMesh huge = accepted("v -3e38 -1e38 0\nv 3e38 1e38 0\nv 0 0 1\nf 1 2 3\n");
+    Mesh huge = accepted("v -3e38 -1e38 0\nv 3e38 1e38 0\nv 0 0 1\nf 1 2 3\n");
     fitMeshInCube(huge, 20.0f);
     expectNear({-10, -10.0f / 3, 0, 10, 10.0f / 3, 0, 0, 0, 0}, huge.positions, "huge coordinates");
 
-    VmrMesh empty;
+    Mesh empty;
     fitMeshInCube(empty, 20.0f);
     EXPECT_TRUE(isEmpty(empty));
 }

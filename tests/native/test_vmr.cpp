@@ -39,9 +39,9 @@ Bytes readWholeFile(const std::string &path)
 }
 
 // Four vertices of distinct, asymmetric values (so a swapped or shifted array cannot pass), two triangles.
-VmrMesh smallMesh()
+Mesh smallMesh()
 {
-    VmrMesh mesh;
+    Mesh mesh;
     mesh.hasTexCoords = true;
     mesh.positions = {-1.5f, 2.25f, 3.0f, 4.5f, -5.0f, 6.125f, 7.0f, 8.5f, -9.75f, 0.1f, -0.0f, 1e-40f};
     mesh.normals = {0, 0, 1, 0, 1, 0, 1, 0, 0, 0.6f, 0.8f, 0};
@@ -50,7 +50,7 @@ VmrMesh smallMesh()
     return mesh;
 }
 
-Bytes encoded(const VmrMesh &mesh)
+Bytes encoded(const Mesh &mesh)
 {
     Bytes bytes;
     EXPECT_EQ(encodeVmr(mesh, bytes), VmrError::None);
@@ -72,7 +72,7 @@ std::vector<uint32_t> bitsOf(const std::vector<float> &values)
 }
 
 // Two meshes hold the same values, compared bit for bit (so -0.0 and denormals count).
-void expectSameMesh(const VmrMesh &a, const VmrMesh &b)
+void expectSameMesh(const Mesh &a, const Mesh &b)
 {
     EXPECT_EQ(a.hasTexCoords, b.hasTexCoords);
     EXPECT_EQ(bitsOf(a.positions), bitsOf(b.positions));
@@ -81,7 +81,7 @@ void expectSameMesh(const VmrMesh &a, const VmrMesh &b)
     EXPECT_EQ(a.indices, b.indices);
 }
 
-bool meshIsEmpty(const VmrMesh &mesh)
+bool meshIsEmpty(const Mesh &mesh)
 {
     return mesh.positions.empty() && mesh.normals.empty() && mesh.texCoords.empty() && mesh.indices.empty() &&
            !mesh.hasTexCoords;
@@ -98,7 +98,7 @@ enum : size_t {
 
 TEST(VmrFormat, HeaderAndSectionsSitAtTheDocumentedOffsets)
 {
-    VmrMesh mesh = smallMesh();
+    Mesh mesh = smallMesh();
     Bytes bytes = encoded(mesh);
     ASSERT_EQ(bytes.size(), size_t(SMALL_END));
     EXPECT_EQ(0, std::memcmp(bytes.data(), "VMRM", 4));
@@ -123,12 +123,12 @@ TEST(VmrFormat, HeaderAndSectionsSitAtTheDocumentedOffsets)
 
 TEST(VmrFormat, RoundTripKeepsEveryValue)
 {
-    VmrMesh empty;
-    const VmrMesh meshes[] = {smallMesh(), makeDefaultBox(), makeUntexturedBox(), makeOutsideBox(),
+    Mesh empty;
+    const Mesh meshes[] = {smallMesh(), makeDefaultBox(), makeUntexturedBox(), makeOutsideBox(),
                               makeSphereMesh(12, 15.0f), makeGridMesh(7, 15.0f), empty};
-    for (const VmrMesh &mesh : meshes) {
+    for (const Mesh &mesh : meshes) {
         Bytes bytes = encoded(mesh);
-        VmrMesh back;
+        Mesh back;
         ASSERT_EQ(decodeVmr(bytes.data(), bytes.size(), back), VmrError::None);
         expectSameMesh(mesh, back);
     }
@@ -136,7 +136,7 @@ TEST(VmrFormat, RoundTripKeepsEveryValue)
 
 TEST(VmrFormat, FileWithoutTextureCoordinatesHasNoUvSection)
 {
-    VmrMesh mesh = smallMesh();
+    Mesh mesh = smallMesh();
     mesh.hasTexCoords = false;
     mesh.texCoords.clear();
     Bytes bytes = encoded(mesh);
@@ -203,7 +203,7 @@ TEST(VmrFormat, MalformedFilesFailCleanlyWithTheirReason)
         c.change(bytes);
         // The decoder gets an exact-size copy, so ASan sees any read past the end.
         std::vector<uint8_t> exact(bytes.begin(), bytes.end());
-        VmrMesh mesh = smallMesh(); // must come back empty
+        Mesh mesh = smallMesh(); // must come back empty
         EXPECT_EQ(decodeVmr(exact.data(), exact.size(), mesh), c.expected) << c.name;
         EXPECT_TRUE(meshIsEmpty(mesh)) << c.name;
     }
@@ -211,7 +211,7 @@ TEST(VmrFormat, MalformedFilesFailCleanlyWithTheirReason)
 
 TEST(VmrFormat, NullDataFails)
 {
-    VmrMesh mesh = smallMesh();
+    Mesh mesh = smallMesh();
     EXPECT_EQ(decodeVmr(nullptr, 0, mesh), VmrError::TooShort);
     EXPECT_EQ(decodeVmr(nullptr, 100, mesh), VmrError::TooShort);
     EXPECT_TRUE(meshIsEmpty(mesh));
@@ -222,7 +222,7 @@ TEST(VmrFormat, EveryShorterPrefixFails)
     const Bytes valid = encoded(makeDefaultBox());
     for (size_t size = 0; size < valid.size(); ++size) {
         Bytes prefix(valid.begin(), valid.begin() + size);
-        VmrMesh mesh;
+        Mesh mesh;
         VmrError error = decodeVmr(prefix.data(), prefix.size(), mesh);
         EXPECT_EQ(error, size < VMR_HEADER_BYTES ? VmrError::TooShort : VmrError::Truncated) << size;
     }
@@ -241,7 +241,7 @@ TEST(VmrFormat, RandomlyDamagedFilesNeverMisbehave)
             bytes[random() % bytes.size()] = uint8_t(random());
         if (random() % 8 == 0)
             bytes.resize(random() % (bytes.size() + 1));
-        VmrMesh mesh;
+        Mesh mesh;
         if (decodeVmr(bytes.data(), bytes.size(), mesh) != VmrError::None) {
             EXPECT_TRUE(meshIsEmpty(mesh));
             continue;
@@ -258,20 +258,20 @@ TEST(VmrFormat, EncoderRefusesMeshesTheDecoderWouldRefuse)
 {
     struct Case {
         const char *name;
-        std::function<void(VmrMesh &)> change;
+        std::function<void(Mesh &)> change;
         VmrError expected;
     };
     const Case cases[] = {
-        {"normals short", [](VmrMesh &m) { m.normals.pop_back(); }, VmrError::Inconsistent},
-        {"positions not in threes", [](VmrMesh &m) { m.positions.pop_back(); }, VmrError::Inconsistent},
-        {"uvs without the flag", [](VmrMesh &m) { m.hasTexCoords = false; }, VmrError::Inconsistent},
-        {"flag without uvs", [](VmrMesh &m) { m.texCoords.clear(); }, VmrError::Inconsistent},
-        {"indices not in threes", [](VmrMesh &m) { m.indices.pop_back(); }, VmrError::Inconsistent},
-        {"index out of range", [](VmrMesh &m) { m.indices[5] = 4; }, VmrError::IndexOutOfRange},
-        {"NaN uv", [](VmrMesh &m) { m.texCoords[3] = std::nanf(""); }, VmrError::BadFloat},
+        {"normals short", [](Mesh &m) { m.normals.pop_back(); }, VmrError::Inconsistent},
+        {"positions not in threes", [](Mesh &m) { m.positions.pop_back(); }, VmrError::Inconsistent},
+        {"uvs without the flag", [](Mesh &m) { m.hasTexCoords = false; }, VmrError::Inconsistent},
+        {"flag without uvs", [](Mesh &m) { m.texCoords.clear(); }, VmrError::Inconsistent},
+        {"indices not in threes", [](Mesh &m) { m.indices.pop_back(); }, VmrError::Inconsistent},
+        {"index out of range", [](Mesh &m) { m.indices[5] = 4; }, VmrError::IndexOutOfRange},
+        {"NaN uv", [](Mesh &m) { m.texCoords[3] = std::nanf(""); }, VmrError::BadFloat},
     };
     for (const Case &c : cases) {
-        VmrMesh mesh = smallMesh();
+        Mesh mesh = smallMesh();
         c.change(mesh);
         Bytes out = {1, 2, 3};
         EXPECT_EQ(encodeVmr(mesh, out), c.expected) << c.name;
@@ -296,10 +296,10 @@ V3 cross(V3 a, V3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x
 
 // Every non-degenerate triangle winds counter-clockwise seen from outside (its face normal points away
 // from the origin) and agrees with its vertex normals. Returns the count of degenerate triangles.
-int checkOutwardWinding(const VmrMesh &mesh)
+int checkOutwardWinding(const Mesh &mesh)
 {
     int degenerate = 0;
-    for (size_t t = 0; t < vmrTriangleCount(mesh); ++t) {
+    for (size_t t = 0; t < meshTriangleCount(mesh); ++t) {
         const uint32_t *corner = &mesh.indices[t * 3];
         V3 a = vertexOf(mesh.positions, corner[0]), b = vertexOf(mesh.positions, corner[1]);
         V3 c = vertexOf(mesh.positions, corner[2]);
@@ -316,7 +316,7 @@ int checkOutwardWinding(const VmrMesh &mesh)
     return degenerate;
 }
 
-void expectUvsInsideTexture(const VmrMesh &mesh)
+void expectUvsInsideTexture(const Mesh &mesh)
 {
     ASSERT_TRUE(mesh.hasTexCoords);
     for (float t : mesh.texCoords) {
@@ -327,10 +327,10 @@ void expectUvsInsideTexture(const VmrMesh &mesh)
 
 TEST(VmrMeshes, DefaultBoxIsACubeOfSide20WithOutwardFaces)
 {
-    VmrMesh box = makeDefaultBox();
+    Mesh box = makeDefaultBox();
     ASSERT_EQ(checkVmrMesh(box), VmrError::None);
-    EXPECT_EQ(vmrVertexCount(box), 24u);
-    EXPECT_EQ(vmrTriangleCount(box), 12u);
+    EXPECT_EQ(meshVertexCount(box), 24u);
+    EXPECT_EQ(meshTriangleCount(box), 12u);
     for (float p : box.positions)
         EXPECT_EQ(std::fabs(p), 10.0f);
     EXPECT_EQ(checkOutwardWinding(box), 0);
@@ -346,7 +346,7 @@ TEST(VmrMeshes, DefaultBoxIsACubeOfSide20WithOutwardFaces)
 // The six faces' texture squares are distinct 64 x 64 cells of the cross.
 TEST(VmrMeshes, DefaultBoxFacesTakeDistinctCellsOfTheCross)
 {
-    VmrMesh box = makeDefaultBox();
+    Mesh box = makeDefaultBox();
     std::vector<std::pair<int, int>> cells;
     for (int face = 0; face < 6; ++face) {
         float uMin = 2, vMin = 2, uMax = -1, vMax = -1;
@@ -370,7 +370,7 @@ TEST(VmrMeshes, DefaultBoxFacesTakeDistinctCellsOfTheCross)
 // edge is the same edge of the cube, so the picture runs on across the fold.
 TEST(VmrMeshes, DefaultBoxCrossNeighboursMeetAlongCubeEdges)
 {
-    VmrMesh box = makeDefaultBox();
+    Mesh box = makeDefaultBox();
     auto uvOf = [&](uint32_t v) { return std::make_pair(box.texCoords[v * 2], box.texCoords[v * 2 + 1]); };
     int sharedCorners = 0;
     for (uint32_t a = 0; a < 24; ++a) {
@@ -389,39 +389,39 @@ TEST(VmrMeshes, DefaultBoxCrossNeighboursMeetAlongCubeEdges)
 
 TEST(VmrMeshes, SphereIsClosedAndOutward)
 {
-    VmrMesh sphere = makeSphereMesh(32, 15.0f);
+    Mesh sphere = makeSphereMesh(32, 15.0f);
     ASSERT_EQ(checkVmrMesh(sphere), VmrError::None);
-    EXPECT_EQ(vmrTriangleCount(sphere), size_t(2 * 32 * 15));
-    EXPECT_EQ(vmrVertexCount(sphere), size_t(33 * 17));
+    EXPECT_EQ(meshTriangleCount(sphere), size_t(2 * 32 * 15));
+    EXPECT_EQ(meshVertexCount(sphere), size_t(33 * 17));
     EXPECT_EQ(checkOutwardWinding(sphere), 0);
     expectUvsInsideTexture(sphere);
-    for (size_t v = 0; v < vmrVertexCount(sphere); ++v)
+    for (size_t v = 0; v < meshVertexCount(sphere); ++v)
         EXPECT_NEAR(std::sqrt(dot(vertexOf(sphere.positions, uint32_t(v)), vertexOf(sphere.positions, uint32_t(v)))),
                     15.0, 1e-4);
-    EXPECT_EQ(vmrTriangleCount(makeSphereMesh(1, 1.0f)), size_t(2 * 3 * 1)) << "clamped to 3 segments";
+    EXPECT_EQ(meshTriangleCount(makeSphereMesh(1, 1.0f)), size_t(2 * 3 * 1)) << "clamped to 3 segments";
 }
 
 TEST(VmrMeshes, LargeGridHasTensOfThousandsOfTrianglesFacingTheViewer)
 {
-    VmrMesh grid = makeGridMesh(128, 15.0f);
+    Mesh grid = makeGridMesh(128, 15.0f);
     ASSERT_EQ(checkVmrMesh(grid), VmrError::None);
-    EXPECT_EQ(vmrTriangleCount(grid), size_t(2 * 128 * 128));
-    EXPECT_EQ(vmrVertexCount(grid), size_t(129 * 129));
+    EXPECT_EQ(meshTriangleCount(grid), size_t(2 * 128 * 128));
+    EXPECT_EQ(meshVertexCount(grid), size_t(129 * 129));
     expectUvsInsideTexture(grid);
-    for (size_t t = 0; t < vmrTriangleCount(grid); ++t) {
+    for (size_t t = 0; t < meshTriangleCount(grid); ++t) {
         const uint32_t *c = &grid.indices[t * 3];
         V3 face = cross(minus(vertexOf(grid.positions, c[1]), vertexOf(grid.positions, c[0])),
                         minus(vertexOf(grid.positions, c[2]), vertexOf(grid.positions, c[0])));
         ASSERT_GT(face.z, 0) << t;
     }
     Bytes bytes = encoded(grid);
-    VmrMesh back;
+    Mesh back;
     EXPECT_EQ(decodeVmr(bytes.data(), bytes.size(), back), VmrError::None);
 }
 
 TEST(VmrMeshes, UntexturedAndOutsideBoxesDifferOnlyInTheirTextureCoordinates)
 {
-    VmrMesh box = makeDefaultBox(), bare = makeUntexturedBox(), outside = makeOutsideBox();
+    Mesh box = makeDefaultBox(), bare = makeUntexturedBox(), outside = makeOutsideBox();
     EXPECT_FALSE(bare.hasTexCoords);
     EXPECT_TRUE(bare.texCoords.empty());
     EXPECT_EQ(bare.positions, box.positions);

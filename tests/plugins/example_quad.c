@@ -73,3 +73,10 @@ SK_EXPORT const char *sk_info(void)
 {
     return "Example quad plugin\nOne textured square; reads no file.";
 }
+
+/* The picture the model is painted with, relative to the model file's folder ("skins/quad.png") or absolute.
+ * This square reads no file, so it names none. */
+SK_EXPORT const char *sk_texturefile(void)
+{
+    return "";
+}
