@@ -1,4 +1,5 @@
-// The open, save and colour choosers.
+// The open, save and colour choosers. Each is owned by the main window: modal to it and on top of it, so
+// nothing else can be started from it (a painting click, another chooser) until the chooser is closed.
 #pragma once
 #include <windows.h>
 

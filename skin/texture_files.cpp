@@ -10,6 +10,7 @@
 #include "shell/choosers.h"
 #include "shell/files.h"
 #include "shell/message.h"
+#include "shell/window_helpers.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
 #include "skin/new_texture_dialog.h"
@@ -46,7 +47,7 @@ static bool fitPicture(Picture &picture, const char *path)
     if (picture.width == SKIN_SIDE && picture.height == SKIN_SIDE)
         return true;
     const std::string question = scaleQuestion(picture.width, picture.height);
-    if (askUser(question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     Picture scaled;
     if (!scalePicture(picture, SKIN_SIDE, SKIN_SIDE, scaled))
@@ -162,7 +163,9 @@ bool offerToSaveTexture()
     finishStroke();
     if (!textureChanged)
         return true;
-    switch (askUser("Save the changes to the texture?", "Pelterine", MB_YESNOCANCEL | MB_ICONWARNING)) {
+    // Owned by the main window: while it is open no click can paint on or load over the texture it asks about.
+    switch (askUserOwnedBy(mainWindow, "Save the changes to the texture?", "Pelterine",
+                           MB_YESNOCANCEL | MB_ICONWARNING)) {
     case IDYES:
         return saveTextureToCurrentFile();
     case IDNO:
