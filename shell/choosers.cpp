@@ -99,7 +99,7 @@ bool chooseColor(COLORREF &color, COLORREF customColors[16])
     CHOOSECOLORA cc = {};
     cc.lStructSize = sizeof cc;
     cc.hwndOwner = mainWindow;
-    cc.rgbResult = RGB(0, 0, 0);
+    cc.rgbResult = color;
     cc.lpCustColors = customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorA(&cc))

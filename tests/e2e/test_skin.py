@@ -259,12 +259,18 @@ class SkinTexture(harness.SessionTestCase):
         self.start_square_pen()
         s.mouse("ldown", 40, 40)
         s.click(COLORS)
+        self.assertEqual(PEN, s.color_read(), "the colour chooser opens on the pen colour")
         s.color_choose(200, 10, 10)
         s.mouse("ldown", 120, 40)
         s.mouse("ldown", 40, 40, MK_LBUTTON | MK_CONTROL)
         s.mouse("ldown", 200, 40)
+        # The picked colour is the one the chooser opens on, and OK without a change keeps it.
+        s.click(COLORS)
+        self.assertEqual(PEN, s.color_read())
+        s.color_ok()
+        s.mouse("ldown", 200, 80)
         picture = s.capture("skin")
-        self.assertEqual(((200, 10, 10), PEN), (picture.get(120, 40), picture.get(200, 40)))
+        self.assertEqual(((200, 10, 10), PEN, PEN), (picture.get(120, 40), picture.get(200, 40), picture.get(200, 80)))
 
     def test_questions_and_choosers_hold_the_main_window_until_answered(self):
         s = self.session
