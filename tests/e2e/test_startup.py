@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
-the blank views, controls under the dialog font, no dialog keyboard navigation but Enter in a text box pressing
-the button beside it, closing, and moving the main window."""
+the blank views, labels and controls under the dialog font, no dialog keyboard navigation but Enter in a text
+box pressing the button beside it, closing, and moving the main window."""
 
 import itertools
 import struct
@@ -87,6 +87,11 @@ class StartupInEmptyFolder(harness.SessionTestCase):
             self.assertTrue(within(control, 0, 0, client.width, client.height), "%r outside %r" % (control, client))
         for a, b in itertools.combinations([c for c in controls if not is_group(c)], 2):
             self.assertFalse(a.left < b.right and b.left < a.right and a.top < b.bottom and b.top < a.bottom, (a, b))
+        # Every label shows whole under the dialog font ("Eraser Size :" showed "Eraser").
+        labels = {c.text: c for c in harness.left_aligned_labels(controls)}
+        self.assertTrue(labels["Pen Size :"].needed > 0 and labels["Eraser Size :"].needed > 0, labels)
+        for label in labels.values():
+            self.assertGreaterEqual(label.right - label.left, label.needed, "label cut off: %r" % (label,))
 
     def test_tab_does_nothing_and_enter_presses_the_button_beside_its_box(self):
         s = self.start_empty()
