@@ -10,11 +10,13 @@
 #include "shell/choosers.h"
 #include "shell/files.h"
 #include "shell/message.h"
+#include "shell/whole_file.h"
 #include "shell/window_helpers.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
 #include "skin/new_texture_dialog.h"
 #include "skin/picture.h"
+#include "skin/picture_file_limit.h"
 #include "skin/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
@@ -62,7 +64,10 @@ static bool fitPicture(Picture &picture, const char *path)
 static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat &format)
 {
     std::vector<uint8_t> file;
-    if (!readWholeFile(path, file))
+    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
+    if (read == FileRead::tooLarge)
+        showMessage(MSG_PICTURE_FILE_TOO_LARGE, path, MB_ICONERROR);
+    if (read != FileRead::read)
         return false;
     Picture picture;
     if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture)) {
