@@ -38,6 +38,26 @@ static bool translateShortcut(MSG &msg)
     return TranslateAcceleratorA(mainWindow, shortcuts, &msg) != 0;
 }
 
+// Enter in the model path or a size box presses the button beside it ("Load", "OK"). There is no dialog
+// navigation, so Enter anywhere else, like Tab, does nothing. A held key's repeats press nothing more.
+static bool pressButtonForEnter(const MSG &msg)
+{
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || !msg.hwnd || GetParent(msg.hwnd) != mainWindow)
+        return false;
+    int button;
+    switch (GetDlgCtrlID(msg.hwnd)) {
+    case IDC_MODEL_PATH: button = IDC_LOAD_MODEL; break;
+    case IDC_PEN_SIZE: button = IDC_PEN_SIZE_OK; break;
+    case IDC_ERASER_SIZE: button = IDC_ERASER_SIZE_OK; break;
+    default: return false;
+    }
+    const bool repeat = (msg.lParam & (1 << 30)) != 0;
+    if (!repeat)
+        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, button)));
+    return true;
+}
+
 void runFrameLoop()
 {
     // Peeking for the main window only still brings its children's messages; the quit message, posted to
@@ -47,7 +67,7 @@ void runFrameLoop()
         MSG msg;
         if (PeekMessageA(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
             while (PeekMessageA(&msg, mainWindow, 0, 0, PM_REMOVE)) {
-                if (translateShortcut(msg))
+                if (pressButtonForEnter(msg) || translateShortcut(msg))
                     continue;
                 TranslateMessage(&msg);
                 DispatchMessageA(&msg);

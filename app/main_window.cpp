@@ -14,7 +14,7 @@
 #include "plugins/plugins_dialog.h"
 #include "resources/resource.h"
 #include "shell/client_origin.h"
-#include "shell/dialog_layout.h"
+#include "shell/dialog_labels.h"
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
@@ -100,48 +100,6 @@ static void placeControl(const PlacedControl &control)
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-static bool isLeftAlignedText(HWND control)
-{
-    LONG type = styleType(control, SS_TYPEMASK);
-    return hasClass(control, "Static") && (type == SS_LEFT || type == SS_LEFTNOWORDWRAP);
-}
-
-// The width of the control's text on one line in the dialog's font.
-static LONG textWidth(HWND window, HWND control)
-{
-    char text[256] = "";
-    int length = GetWindowTextA(control, text, sizeof text);
-    HDC dc = GetDC(window);
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0)));
-    SIZE size = {};
-    GetTextExtentPoint32A(dc, text, length, &size);
-    SelectObject(dc, previous);
-    ReleaseDC(window, dc);
-    return size.cx;
-}
-
-// Labels are sized for the dialog font of Windows; under a wider one a label wraps its last words out of sight
-// ("Eraser Size :" showed "Eraser"). Widen each one that does not fit, up to the next control on its row.
-static void fitLabelsToText(HWND window)
-{
-    std::vector<PlacedControl> controls = dialogControls(window);
-    std::vector<LayoutBox> boxes;
-    for (const PlacedControl &c : controls)
-        boxes.push_back({c.rect.left, c.rect.top, c.rect.right, c.rect.bottom, c.groupBox});
-    RECT client;
-    GetClientRect(window, &client);
-    for (size_t i = 0; i < controls.size(); ++i) {
-        PlacedControl &label = controls[i];
-        if (!isLeftAlignedText(label.window))
-            continue;
-        LONG right = widenedLabelRight(boxes, i, textWidth(window, label.window), client.right);
-        if (right == label.rect.right)
-            continue;
-        label.rect.right = boxes[i].right = right;
-        placeControl(label);
-    }
-}
-
 // Moves every control that a view covers, with the controls below it in its column, to just below the view.
 static void clearView(std::vector<PlacedControl> &controls, const RECT &view)
 {
@@ -202,7 +160,7 @@ static void initMainWindow(HWND window)
     setPenColorPickedHandler(penColorChanged);
     const POINT patternPlace = placeInMainWindow(patternViewPlace.x, patternViewPlace.y);
     createPatternView(patternPlace.x, patternPlace.y);
-    fitLabelsToText(window);
+    widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
     keepControlsClearOfViews(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");

@@ -8,6 +8,7 @@
 
 #include "app/recovery_rules.h"
 #include "shell/message.h"
+#include "shell/window_helpers.h"
 #include "skin/bmp.h"
 #include "skin/skin_store.h"
 #include "skin/stroke.h"
@@ -172,7 +173,7 @@ void offerRecoveredTexture()
 
     std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : AUTOSAVE_FILE_NAME,
                                        offerRecovered ? recovered : autosaved);
-    if (askUser(question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
+    if (askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
         loadRecoveredTexture(narrowPath(path).c_str())) {
         // What was loaded becomes the autosave of the texture now shown, until a save or a "No" at close.
         if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -9,17 +9,20 @@
 #include "resources/resource.h"
 #include "shell/files.h"
 #include "shell/message.h"
+#include "shell/whole_file.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 
 static const char SETTINGS_FILE[] = "config.cfg";
+// The file is 78 bytes, and a longer one gives its first fields; only an absurd size is refused.
+static const size_t MAX_SETTINGS_FILE_BYTES = 64u << 20;
 
 void readSettings()
 {
     if (GetFileAttributesA(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES)
         return;
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(SETTINGS_FILE, bytes)) {
+    if (readWholeFile(SETTINGS_FILE, bytes, MAX_SETTINGS_FILE_BYTES) != FileRead::read) {
         showMessage("Unable to open config.cfg", "Error loading configuration", MB_ICONERROR);
         return;
     }

@@ -7,6 +7,7 @@ endif()
 
 add_executable(pelterine WIN32
   shell/choosers.cpp
+  shell/dialog_labels.cpp
   shell/files.cpp
   shell/frame_clock.cpp
   shell/message.cpp

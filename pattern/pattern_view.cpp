@@ -9,11 +9,12 @@
 #include "pattern/stamp.h"
 #include "resources/resource.h"
 #include "shell/choosers.h"
-#include "shell/files.h"
 #include "shell/message.h"
+#include "shell/whole_file.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/picture.h"
+#include "skin/picture_file_limit.h"
 
 HWND patternViewWindow;
 HDC patternViewDC;
@@ -78,7 +79,10 @@ void createPatternView(int x, int y)
 int loadPattern(const char *fileName)
 {
     std::vector<uint8_t> file;
-    if (!readWholeFile(fileName, file))
+    const FileRead read = readWholeFile(fileName, file, MAX_PICTURE_FILE_BYTES);
+    if (read == FileRead::tooLarge)
+        showMessage(MSG_PICTURE_FILE_TOO_LARGE, fileName, MB_ICONERROR);
+    if (read != FileRead::read)
         return 0;
     PatternImage image;
     if (const char *refusal = decodePatternFile(fileName, file.data(), file.size(), image)) {

@@ -9,6 +9,7 @@
 #include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
+#include "shell/dialog_labels.h"
 #include "shell/window_helpers.h"
 
 static LRESULT sendToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -148,6 +149,7 @@ static INT_PTR CALLBACK pluginsDialogProc(HWND dialog, UINT message, WPARAM wPar
     switch (message) {
     case WM_INITDIALOG:
         SetDlgItemTextA(dialog, IDC_CURRENT_PLUGIN, pluginSlot.name ? pluginSlot.name : "(no plugin)");
+        widenLabelsToText(dialog);
         listPlugins(dialog);
         return TRUE;
     case WM_COMMAND:

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/window_helpers.h"
+
 // The file choosers move the process into the chosen file's folder, but config.cfg and plugins\ are found
 // relative to the current folder: put it back so one file chosen elsewhere cannot move them.
 struct SavedFolder {
@@ -55,6 +57,7 @@ static char *runFileChooser(bool save, const char *filters, const char *title, c
     char path[512] = "";
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = mainWindow;
     ofn.lpstrFilter = filters;
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
@@ -95,7 +98,8 @@ bool chooseColor(COLORREF &color, COLORREF customColors[16])
 {
     CHOOSECOLORA cc = {};
     cc.lStructSize = sizeof cc;
-    cc.rgbResult = RGB(0, 0, 0);
+    cc.hwndOwner = mainWindow;
+    cc.rgbResult = color;
     cc.lpCustColors = customColors;
     cc.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (!ChooseColorA(&cc))

@@ -1,4 +1,5 @@
-// The open, save and colour choosers.
+// The open, save and colour choosers. Each is owned by the main window: modal to it and on top of it, so
+// nothing else can be started from it (a painting click, another chooser) until the chooser is closed.
 #pragma once
 #include <windows.h>
 
@@ -8,5 +9,6 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern);
 char *chooseOpenPathFrom(const char *filters);
 // The save chooser with a whole filter list; defaultExtension is without its dot ("bmp").
 char *chooseSavePath(const char *filters, const char *defaultExtension);
-// The colour chooser; it edits the 16 custom colour slots in place. True when the user confirmed.
+// The colour chooser, opening on `color`; it edits the 16 custom colour slots in place. True when the user
+// confirmed, and `color` is then the colour chosen.
 bool chooseColor(COLORREF &color, COLORREF customColors[16]);

@@ -1,4 +1,4 @@
-// Layout arithmetic of the main window: standard-unit positions carried over to other dialog fonts, label room.
+// Layout arithmetic of the dialogs: standard-unit positions carried over to other dialog fonts, label room.
 #include "shell/dialog_layout.h"
 
 #include <algorithm>

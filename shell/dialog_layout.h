@@ -1,5 +1,5 @@
-// Layout arithmetic of the main window: positions laid out in pixels for the standard dialog units, carried over
-// to the dialog's own units, and the room a label may take on its row.
+// Layout arithmetic of the dialogs: the main window's positions laid out in pixels for the standard dialog units,
+// carried over to the dialog's own units, and the room a label may take on its row in any dialog.
 #pragma once
 #include <cstddef>
 #include <cstdint>

@@ -1,37 +1,10 @@
-// Reading a whole file into bytes, and replacing a file safely.
+// Replacing a file safely.
 #include "shell/files.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
-
-// No file the program reads is anywhere near this; a larger one is refused rather than exhausting memory.
-static const size_t MAX_FILE_BYTES = 64u << 20;
-
-bool readWholeFile(const char *path, std::vector<uint8_t> &bytes)
-{
-    bytes.clear();
-    FILE *file = std::fopen(path, "rb");
-    if (!file)
-        return false;
-    uint8_t chunk[65536];
-    bool ok = true;
-    for (;;) {
-        size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (got > MAX_FILE_BYTES - bytes.size()) {
-            ok = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk)
-            break;
-    }
-    if (std::ferror(file))
-        ok = false;
-    std::fclose(file);
-    return ok;
-}
 
 static bool writeAll(HANDLE file, const uint8_t *data, size_t size)
 {

@@ -1,11 +1,7 @@
-// Reading a whole file into bytes, and replacing a file safely.
+// Replacing a file safely.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
-
-// Reads a whole file into bytes; false when it cannot be opened or read.
-bool readWholeFile(const char *path, std::vector<uint8_t> &bytes);
 
 // Writes into a temporary file beside the target, checks every write and the close, then replaces the target.
 // On any failure the target is left as it was and false is returned.

@@ -1,4 +1,5 @@
-// The one way the program reports: a message box with no owner window.
+// The one way the program reports: a message box, with no owner window for reports and a question about the
+// main window's work owned by it.
 #pragma once
 #include <windows.h>
 

@@ -73,7 +73,9 @@ void gridCommand(bool modelHasTexCoords)
 bool colorsCommand()
 {
     static_assert(sizeof(COLORREF) == sizeof(ColorRef), "custom colours are kept as COLORREF");
-    COLORREF color;
+    // The chooser opens on the pen colour, so OK without a change keeps it.
+    const uint8_t *pen = brushSettings.penColor;
+    COLORREF color = RGB(pen[0], pen[1], pen[2]);
     if (!chooseColor(color, reinterpret_cast<COLORREF *>(brushSettings.customColors)))
         return false;
     brushSettings.penColor[0] = GetRValue(color);

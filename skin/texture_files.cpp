@@ -10,10 +10,13 @@
 #include "shell/choosers.h"
 #include "shell/files.h"
 #include "shell/message.h"
+#include "shell/whole_file.h"
+#include "shell/window_helpers.h"
 #include "skin/bmp.h"
 #include "skin/history.h"
 #include "skin/new_texture_dialog.h"
 #include "skin/picture.h"
+#include "skin/picture_file_limit.h"
 #include "skin/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
@@ -46,7 +49,7 @@ static bool fitPicture(Picture &picture, const char *path)
     if (picture.width == SKIN_SIDE && picture.height == SKIN_SIDE)
         return true;
     const std::string question = scaleQuestion(picture.width, picture.height);
-    if (askUser(question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     Picture scaled;
     if (!scalePicture(picture, SKIN_SIDE, SKIN_SIDE, scaled))
@@ -61,7 +64,10 @@ static bool fitPicture(Picture &picture, const char *path)
 static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat &format)
 {
     std::vector<uint8_t> file;
-    if (!readWholeFile(path, file))
+    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
+    if (read == FileRead::tooLarge)
+        showMessage(MSG_PICTURE_FILE_TOO_LARGE, path, MB_ICONERROR);
+    if (read != FileRead::read)
         return false;
     Picture picture;
     if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture)) {
@@ -162,7 +168,9 @@ bool offerToSaveTexture()
     finishStroke();
     if (!textureChanged)
         return true;
-    switch (askUser("Save the changes to the texture?", "Pelterine", MB_YESNOCANCEL | MB_ICONWARNING)) {
+    // Owned by the main window: while it is open no click can paint on or load over the texture it asks about.
+    switch (askUserOwnedBy(mainWindow, "Save the changes to the texture?", "Pelterine",
+                           MB_YESNOCANCEL | MB_ICONWARNING)) {
     case IDYES:
         return saveTextureToCurrentFile();
     case IDNO:

@@ -31,7 +31,8 @@ PREFIX_VERSION = "v2"        # bump when _ensure_prefix learns a new setting
 
 Box = namedtuple("Box", "caption text icon")
 Rect = namedtuple("Rect", "x y width height")
-Control = namedtuple("Control", "cls id style left top right bottom text")
+Control = namedtuple("Control", "cls id style left top right bottom needed text")
+Dialog = namedtuple("Dialog", "caption enabled left top right bottom")
 
 
 def _read_resource_ids():
@@ -42,6 +43,12 @@ def _read_resource_ids():
 
 
 ids = _read_resource_ids()
+
+
+def left_aligned_labels(controls):
+    """The controls that are left-aligned static texts of one line (SS_LEFT or SS_LEFTNOWORDWRAP) with a text;
+    a label shows whole when it is at least as wide as its text needs (`needed`)."""
+    return [c for c in controls if c.cls == "Static" and c.style & 0x1F in (0x0, 0xC) and c.text and "\n" not in c.text]
 
 
 class HarnessError(AssertionError):
@@ -674,14 +681,39 @@ class Session:
             rects[name] = Rect(*map(int, nums))
         return rects
 
-    def controls(self):
-        """Every child of the main window, the views included, as Control(class, id, style, edges in pixels of
-        the main window's client area, text)."""
+    def controls(self, dialog=None):
+        """Every child of the main window, the views included, or of the program's dialog with the caption
+        `dialog`, as Control(class, id, style, edges in pixels of its client area, the width its text needs on
+        one line in the dialog font, text)."""
         found = []
-        for line in self.driver("controls"):
-            cls, control_id, style, *edges, text = line.split("\t")
-            found.append(Control(cls, int(control_id), int(style, 16), *map(int, edges), unescape(text)))
+        for line in self.driver("controls", *([dialog] if dialog else [])):
+            cls, control_id, style, *numbers, text = line.split("\t")
+            found.append(Control(cls, int(control_id), int(style, 16), *map(int, numbers), unescape(text)))
         return found
+
+    def dialog_client(self, caption):
+        """Screen rectangle of the client area of the program's dialog with this caption (not the main window)."""
+        name, *nums = self.driver("client-origin", caption)[0].split("\t")
+        return Rect(*map(int, nums))
+
+    def dialogs(self):
+        """The program's open dialogs other than the main window, topmost first: [Dialog(caption, enabled,
+        window edges on the screen)]."""
+        found = []
+        for line in self.driver("dialogs"):
+            caption, state, *edges = line.split("\t")
+            found.append(Dialog(unescape(caption), state == "enabled", *map(int, edges)))
+        return found
+
+    def click_control(self, control_id, dialog=None):
+        """A real left click (xdotool) on the middle of a control of the main window or of a dialog."""
+        control = next(c for c in self.controls(dialog) if c.id == control_id)
+        origin = self.dialog_client(dialog) if dialog else self.client_origin()["main"]
+        self.click_at(origin.x + (control.left + control.right) // 2, origin.y + (control.top + control.bottom) // 2)
+
+    def click_at(self, x, y, button=1):
+        """A real click at a screen position."""
+        self.xdotool("mousemove", "--sync", x, y, "click", button)
 
     def mouse(self, msg, x, y, wparam=None, window="skin"):
         """Sends a mouse message (move, lmove, rmove, ldown, lup, rdown, rup, ...) to a child window."""
@@ -792,6 +824,14 @@ class Session:
         if out and out[0].startswith("box\t"):
             return Box(*[unescape(f) for f in out[0].split("\t")[1:]])
         return None
+
+    def color_read(self):
+        """(r, g, b) as the open colour chooser shows them."""
+        return tuple(int(v) for v in self.driver("color-read")[0].split("\t"))
+
+    def color_ok(self):
+        """OK on the colour chooser with the colour it shows."""
+        self.driver("color-ok")
 
     def plugins_wait(self, timeout=DEFAULT_TIMEOUT):
         return self.driver("plugins-wait", int(timeout * 1000), timeout=timeout)[0]

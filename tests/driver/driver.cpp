@@ -184,6 +184,16 @@ HWND findDialogByCaption(const std::wstring& caption) {
     return nullptr;
 }
 
+// A visible top-level dialog of the program other than its main window, with this exact caption (a question
+// may have the main window's caption).
+HWND findOtherDialog(const std::wstring& caption) {
+    HWND main = findMain(false);
+    for (HWND w : topLevels())
+        if (w != main && IsWindowVisible(w) && isDialog(w) && captionOf(w) == caption && sameProcessAsMain(w))
+            return w;
+    return nullptr;
+}
+
 HWND findDialogWithControl(int id, const wchar_t* cls) {
     for (HWND w : topLevels()) {
         if (!IsWindowVisible(w) || !isDialog(w) || !sameProcessAsMain(w)) continue;
@@ -464,8 +474,15 @@ std::wstring rectLine(const wchar_t* name, HWND w) {
            std::to_wstring(r.right) + L"\t" + std::to_wstring(r.bottom);
 }
 
-// Prints "name<TAB>screen x<TAB>screen y<TAB>width<TAB>height" for the client areas.
-int cmdClientOrigin(const Args&) {
+// Prints "name<TAB>screen x<TAB>screen y<TAB>width<TAB>height" for the client areas: the main window's and its
+// views', or with a caption the one of that dialog of the program (named "window").
+int cmdClientOrigin(const Args& a) {
+    if (a.size() > 1) {
+        HWND d = findOtherDialog(a.v[1]);
+        if (!d) return fail(L"no dialog \"" + a.v[1] + L"\"");
+        printLine(rectLine(L"window", d));
+        return kOk;
+    }
     HWND m = requireMain();
     if (!m) return kFail;
     printLine(rectLine(L"main", m));
@@ -477,20 +494,55 @@ int cmdClientOrigin(const Args&) {
     return kOk;
 }
 
-// Prints "class<TAB>id<TAB>style<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>text" for every child of the main
-// window, the views included, in pixels of the main window's client area; the style is in hex.
-int cmdControls(const Args&) {
-    HWND m = requireMain();
-    if (!m) return kFail;
+// The width of a text on one line in the font a dialog template's "MS Shell Dlg" 8 pt gets. The program's own
+// font handle means nothing in this process, but the dialog manager's request, made here, gives the same font.
+int dialogTextWidth(const std::wstring& text) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_DONTCARE, FALSE, FALSE,
+                             FALSE, DEFAULT_CHARSET, 0, 0, PROOF_QUALITY, FF_DONTCARE, L"MS Shell Dlg");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, text.data(), (int)text.size(), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    return size.cx;
+}
+
+// controls [caption]: prints "class<TAB>id<TAB>style<TAB>left<TAB>top<TAB>right<TAB>bottom<TAB>text width<TAB>text"
+// for every child of the main window (the views included), or of the program's dialog with that caption, in
+// pixels of its client area; the style is in hex, the text width that of the text on one line in the dialog font.
+int cmdControls(const Args& a) {
+    HWND m = a.size() > 1 ? findOtherDialog(a.v[1]) : requireMain();
+    if (!m) return a.size() > 1 ? fail(L"no dialog \"" + a.v[1] + L"\"") : kFail;
     for (HWND c : childrenOf(m)) {
         RECT r;
         GetWindowRect(c, &r);
         MapWindowPoints(nullptr, m, (POINT*)&r, 2);
         wchar_t style[16];
         swprintf(style, 16, L"%lx", (unsigned long)GetWindowLongW(c, GWL_STYLE));
+        std::wstring text = textOf(c);
         printLine(classOf(c) + L"\t" + std::to_wstring(GetDlgCtrlID(c)) + L"\t" + style + L"\t" +
                   std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right) +
-                  L"\t" + std::to_wstring(r.bottom) + L"\t" + escape(textOf(c)));
+                  L"\t" + std::to_wstring(r.bottom) + L"\t" + std::to_wstring(dialogTextWidth(text)) + L"\t" +
+                  escape(text));
+    }
+    return kOk;
+}
+
+// dialogs: "caption<TAB>enabled|disabled<TAB>left<TAB>top<TAB>right<TAB>bottom" (the window on the screen) for
+// every visible dialog of the program other than its main window (message boxes, choosers, the Plugins
+// dialog), topmost first.
+int cmdDialogs(const Args&) {
+    HWND main = findMain(false);
+    if (!main) return fail(L"no main window");
+    for (HWND w : topLevels()) {
+        if (w == main || !IsWindowVisible(w) || !isDialog(w) || !sameProcessAsMain(w)) continue;
+        RECT r;
+        GetWindowRect(w, &r);
+        printLine(escape(captionOf(w)) + (IsWindowEnabled(w) ? L"\tenabled\t" : L"\tdisabled\t") +
+                  std::to_wstring(r.left) + L"\t" + std::to_wstring(r.top) + L"\t" + std::to_wstring(r.right) +
+                  L"\t" + std::to_wstring(r.bottom));
     }
     return kOk;
 }
@@ -792,6 +844,26 @@ int cmdColorChoose(const Args& a) {
     }
     if (add && !pressButton(GetDlgItem(dlg, kColorAdd), dlg)) return fail(L"cannot press \"Add to Custom Colors\"");
     return pressAndWaitGone(dlg, IDOK);
+}
+
+// color-read: "r<TAB>g<TAB>b" as the colour chooser's three edits show them.
+int cmdColorRead(const Args&) {
+    HWND dlg = waitColorDialog();
+    if (!dlg) return kFail;
+    std::wstring line;
+    for (int id : {kColorRed, kColorGreen, kColorBlue}) {
+        std::wstring value;
+        if (!readText(GetDlgItem(dlg, id), &value)) return fail(L"timeout reading a colour component");
+        line += (line.empty() ? L"" : L"\t") + value;
+    }
+    printLine(line);
+    return kOk;
+}
+
+// color-ok: presses OK with whatever colour the chooser shows.
+int cmdColorOk(const Args&) {
+    HWND dlg = waitColorDialog();
+    return dlg ? pressAndWaitGone(dlg, IDOK) : kFail;
 }
 
 int cmdColorCancel(const Args&) {
@@ -1320,8 +1392,9 @@ const Command kCommands[] = {
     {L"focus", cmdFocus, L""},
     {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport]"},
     {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
-    {L"client-origin", cmdClientOrigin, L""},
-    {L"controls", cmdControls, L""},
+    {L"client-origin", cmdClientOrigin, L"[dialog caption]"},
+    {L"controls", cmdControls, L"[dialog caption]"},
+    {L"dialogs", cmdDialogs, L""},
     {L"post-dabs", cmdPostDabs, L"<count> <marker x> <marker y> [wparam]"},
     {L"open-choose", cmdOpenChoose, L"<path> [file type index]"},
     {L"open-cancel", cmdOpenCancel, L""},
@@ -1330,6 +1403,8 @@ const Command kCommands[] = {
     {L"save-filters", cmdSaveFilters, L""},
     {L"save-cancel", cmdSaveCancel, L""},
     {L"color-choose", cmdColorChoose, L"<r> <g> <b> [add]"},
+    {L"color-read", cmdColorRead, L""},
+    {L"color-ok", cmdColorOk, L""},
     {L"color-cancel", cmdColorCancel, L""},
     {L"plugins-wait", cmdPluginsWait, L"[timeout_ms]"},
     {L"plugins-list", cmdPluginsList, L""},

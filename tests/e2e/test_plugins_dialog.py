@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end checks of the Plugins dialog: the sorted list of plugins\\*.dll with the current plugin selected
-(whatever the case of its file name), each library's information, "Refresh", an empty or missing plugin folder,
-and what OK, Cancel and the close box do to the loaded plugin and to the model drawn in the viewport."""
+(whatever the case of its file name), labels shown whole, each library's information, "Refresh", an empty or
+missing plugin folder, and what OK, Cancel and the close box do to the loaded plugin and to the model drawn in
+the viewport."""
 
 import sys
 from pathlib import Path
@@ -103,6 +104,14 @@ class PluginsDialog(harness.SessionTestCase):
         self.assertEqual((expected, expected.index("VMR.DLL")), s.plugins_list(),
                          "sorted whatever the case, and the current plugin selected although its case differs")
         self.assertEqual(VMR_INFO, s.plugins_text(INFO))
+        # Under whatever font the dialog gets, its labels show whole ("Available plugins :" was "Available").
+        labels = {c.text: c for c in harness.left_aligned_labels(s.controls("Plugins"))}
+        for text in ("Current plugin :", "vmr.dll", "Available plugins :", "Plugin information :"):
+            with self.subTest(label=text):
+                self.assertIn(text, labels)
+                label = labels[text]
+                self.assertGreater(label.needed, 0)
+                self.assertGreaterEqual(label.right - label.left, label.needed, "label cut off: %r" % (label,))
 
         for name, info in (("alpha.dll", QUAD_INFO), ("Zeta.dll", NO_INFO), ("notadll.dll", NOT_A_LIBRARY),
                            ("noload_nodraw.dll", NO_LOAD_NO_DRAW)):

@@ -2,8 +2,8 @@
 # e2e-timeout: 600
 """End-to-end checks of the skin texture under Wine: square pen and eraser dabs from real and sent mouse
 input, the buttons and modifiers that must not paint, texture files saved and loaded through the choosers
-(exact bytes, refusals, failed saves that keep the earlier file), and "Texture on the fly" / "Apply Texture"
-as seen in the OpenGL viewport."""
+(exact bytes, refusals, failed saves that keep the earlier file), the questions and choosers that hold the main
+window until answered, and "Texture on the fly" / "Apply Texture" as seen in the OpenGL viewport."""
 
 import os
 import struct
@@ -259,12 +259,58 @@ class SkinTexture(harness.SessionTestCase):
         self.start_square_pen()
         s.mouse("ldown", 40, 40)
         s.click(COLORS)
+        self.assertEqual(PEN, s.color_read(), "the colour chooser opens on the pen colour")
         s.color_choose(200, 10, 10)
         s.mouse("ldown", 120, 40)
         s.mouse("ldown", 40, 40, MK_LBUTTON | MK_CONTROL)
         s.mouse("ldown", 200, 40)
+        # The picked colour is the one the chooser opens on, and OK without a change keeps it.
+        s.click(COLORS)
+        self.assertEqual(PEN, s.color_read())
+        s.color_ok()
+        s.mouse("ldown", 200, 80)
         picture = s.capture("skin")
-        self.assertEqual(((200, 10, 10), PEN), (picture.get(120, 40), picture.get(200, 40)))
+        self.assertEqual(((200, 10, 10), PEN, PEN), (picture.get(120, 40), picture.get(200, 40), picture.get(200, 80)))
+
+    def test_questions_and_choosers_hold_the_main_window_until_answered(self):
+        s = self.session
+        self.start_square_pen()
+        s.mouse("ldown", 60, 60)   # a change: "Load Texture..." asks first
+        before = s.capture("skin")
+        s.activate()
+        self.addCleanup(self.release_real_input)
+        skin = s.client_origin()["skin"]
+        target = (skin.x + 230, skin.y + 230)   # on the texture, clear of the question and of the chooser
+        s.click_control(LOAD_TEXTURE)
+        self.assertEqual(SAVE_QUESTION, s.wait_box()[:2])
+        # Real clicks on the texture and on "Load Texture..." while the question is open, then a real click on
+        # its "No": the question's answer is handled after them, so what they did is done once it closes.
+        self.assert_clear_of_dialogs(target)
+        s.click_at(*target)
+        s.click_control(LOAD_TEXTURE)
+        s.click_control(IDNO, dialog=SAVE_QUESTION[0])
+        self.assertTrue(wait_until(lambda: [d.caption for d in s.dialogs()] == ["Ouvrir"], harness.DEFAULT_TIMEOUT),
+                        "after No only the open chooser is open: %r" % (s.dialogs(),))
+        # "Colors..." cannot open over the chooser, nor can the chooser's Cancel leave anything open.
+        self.assert_clear_of_dialogs(self.control_centre(COLORS))
+        s.click_control(COLORS)
+        s.click_control(IDCANCEL, dialog="Ouvrir")
+        self.assertTrue(wait_until(lambda: s.dialogs() == [], harness.DEFAULT_TIMEOUT),
+                        "still open: %r" % (s.dialogs(),))
+        self.assertTrue(pixels_equal(before, s.capture("skin")), "a click on the texture painted behind the question")
+
+    def control_centre(self, control_id):
+        """Screen position of the middle of a control of the main window."""
+        s = self.session
+        control = next(c for c in s.controls() if c.id == control_id)
+        origin = s.client_origin()["main"]
+        return origin.x + (control.left + control.right) // 2, origin.y + (control.top + control.bottom) // 2
+
+    def assert_clear_of_dialogs(self, point):
+        """A click meant for the main window must not land on an open dialog instead, or it would prove nothing."""
+        x, y = point
+        for d in self.session.dialogs():
+            self.assertFalse(d.left <= x < d.right and d.top <= y < d.bottom, "%r covers %r" % (d, point))
 
     def test_closing_or_loading_asks_before_a_changed_texture_is_lost(self):
         s = self.session

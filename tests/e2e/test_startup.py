@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
-the blank views, no dialog keyboard navigation, closing, and moving the main window."""
+the blank views, labels and controls under the dialog font, no dialog keyboard navigation but Enter in a text
+box pressing the button beside it, closing, and moving the main window."""
 
 import itertools
+import struct
 import sys
 from pathlib import Path
 
@@ -15,6 +17,7 @@ PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
 DEFAULT_MODEL = "_test_boite_tex.vmr"
 MODEL_PATH, LOAD_BUTTON = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
+PEN_SIZE, ERASER_SIZE = ids.IDC_PEN_SIZE, ids.IDC_ERASER_SIZE
 SETTINGS_SIZE = 78
 
 
@@ -84,25 +87,46 @@ class StartupInEmptyFolder(harness.SessionTestCase):
             self.assertTrue(within(control, 0, 0, client.width, client.height), "%r outside %r" % (control, client))
         for a, b in itertools.combinations([c for c in controls if not is_group(c)], 2):
             self.assertFalse(a.left < b.right and b.left < a.right and a.top < b.bottom and b.top < a.bottom, (a, b))
+        # Every label shows whole under the dialog font ("Eraser Size :" showed "Eraser").
+        labels = {c.text: c for c in harness.left_aligned_labels(controls)}
+        self.assertTrue(labels["Pen Size :"].needed > 0 and labels["Eraser Size :"].needed > 0, labels)
+        for label in labels.values():
+            self.assertGreaterEqual(label.right - label.left, label.needed, "label cut off: %r" % (label,))
 
-    def test_tab_and_enter_do_not_navigate(self):
+    def test_tab_does_nothing_and_enter_presses_the_button_beside_its_box(self):
         s = self.start_empty()
         s.activate()
         self.assertTrue(wait_until(lambda: s.focus()[0] == MODEL_PATH, harness.DEFAULT_TIMEOUT),
                         "focus starts in the model path, saw %r" % (s.focus(),))
-        # A character typed after the key proves the key has been handled: if Tab had moved the focus,
-        # or Enter had pressed "Load" and opened a message box, the character would not land in 1005.
+        # A character typed after the key proves the key has been handled: if Tab had moved the focus, the
+        # character would not land in 1005.
         s.key("End", "Tab")
         s.type_text("q")
         typed = wait_until(lambda: s.text(MODEL_PATH).endswith("q") or s.boxes(), harness.DEFAULT_TIMEOUT)
         self.assertTrue(typed, "Tab moved the focus to %r" % (s.focus(),))
         self.assertEqual(MODEL_PATH, s.focus()[0])
+        # Enter in the model path is "Load": with no plugin, the load says so.
         s.key("BackSpace", "Return")
-        s.type_text("z")
-        wait_until(lambda: s.text(MODEL_PATH).endswith("z") or s.boxes(), harness.DEFAULT_TIMEOUT)
-        self.assertEqual([], s.boxes(), "Enter pressed a button")
-        self.assertEqual(DEFAULT_MODEL + "z", s.text(MODEL_PATH))
-        self.assertEqual(MODEL_PATH, s.focus()[0])
+        s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
+        self.assertEqual([], s.boxes(), "one load for one Enter")
+        self.assertEqual(DEFAULT_MODEL, s.text(MODEL_PATH))
+        # Enter in a size box is its "OK". The digit typed after Enter lands in the box once Enter has been
+        # handled, and is not applied: config.cfg holds the size as it was when Enter was pressed.
+        for box, size in ((PEN_SIZE, "9"), (ERASER_SIZE, "12")):
+            with self.subTest(box=box):
+                s.click_control(box)
+                self.assertTrue(wait_until(lambda: s.focus()[0] == box, harness.DEFAULT_TIMEOUT), s.focus())
+                s.key("End", "BackSpace", "BackSpace", "BackSpace")
+                s.type_text(size)
+                s.key("Return")
+                s.type_text("5")
+                self.assertTrue(wait_until(lambda: s.text(box) == size + "5", harness.DEFAULT_TIMEOUT), s.text(box))
+        self.assertEqual([], s.boxes(), "Enter in a size box pressed something else")
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        saved = (s.work / "config.cfg").read_bytes()
+        self.assertEqual((9, 12), struct.unpack_from("<i", saved, 3) + struct.unpack_from("<i", saved, 10),
+                         "pen and eraser sizes in config.cfg")
 
     def test_close_ends_with_exit_code_0_and_writes_settings(self):
         s = self.start_empty()
