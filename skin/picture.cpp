@@ -12,8 +12,6 @@
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 
-const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
-
 // The open choosers list every picture first; the BMP entry keeps each chooser's own name for BMP files.
 #define PICTURES_FILTER "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg\0"
 #define OTHER_PICTURE_FILTERS                                                                                  \
@@ -51,12 +49,6 @@ bool endsWithNoCase(const char *path, const char *suffix)
         if (std::tolower(static_cast<unsigned char>(path[length - suffixLength + i])) != suffix[i])
             return false;
     return true;
-}
-
-// Over white: each channel weighs the colour by its alpha and white by the rest, rounded.
-uint8_t overWhite(uint8_t colour, uint8_t alpha)
-{
-    return static_cast<uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 // stb's red-green-blue-alpha rows, top row first, as the stores keep pixels; false when any pixel had
@@ -142,6 +134,15 @@ bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
     return true;
 }
 
+// side * to / from, rounded to the nearest, kept within the sides a texture may have.
+int32_t scaledSide(int32_t side, int32_t from, int32_t to)
+{
+    const int64_t scaled = (int64_t{side} * to + from / 2) / from;
+    if (scaled < TEXTURE_MIN_SIDE)
+        return TEXTURE_MIN_SIDE;
+    return scaled > TEXTURE_MAX_SIDE ? TEXTURE_MAX_SIDE : static_cast<int32_t>(scaled);
+}
+
 bool pixelsMatchSize(const Picture &picture)
 {
     return picture.width > 0 && picture.height > 0 &&
@@ -199,19 +200,22 @@ PictureFormat savedFormatOf(const char *path)
 const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
 {
     picture = Picture();
-    if (size == 0 || size > static_cast<size_t>(INT_MAX))
+    static_assert(MAX_PICTURE_FILE_BYTES <= size_t{INT_MAX}, "stb takes the length as an int");
+    if (size > MAX_PICTURE_FILE_BYTES)
+        return MSG_PICTURE_TOO_LARGE;
+    if (size == 0)
         return MSG_PICTURE_DAMAGED;
     const int length = static_cast<int>(size);
-    if (tgaCutShort(data, size))
-        return MSG_PICTURE_DAMAGED;
     if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
         return MSG_PICTURE_DAMAGED;
-    // The size from the header first: nothing too large is ever allocated.
+    // The size from the header first: nothing too large is ever allocated, and a picture refused for its size
+    // is told so even when the rest of its file is missing.
     int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(data, length, &width, &height, &channels))
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 || height <= 0)
         return MSG_PICTURE_DAMAGED;
-    if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE ||
-        size_t(width) * size_t(height) > MAX_PICTURE_PIXELS)
+    if (isPictureTooLarge(width, height))
+        return MSG_PICTURE_TOO_LARGE;
+    if (tgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
     if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;
@@ -235,17 +239,13 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
 
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture)
 {
+    if (size > MAX_PICTURE_FILE_BYTES) {
+        picture = Picture();
+        return MSG_PICTURE_TOO_LARGE;
+    }
     if (pictureFormatOf(path, data, size) != PictureFormat::Bmp)
         return decodePicture(data, size, picture);
-    picture = Picture();
-    std::vector<uint8_t> bgr(SKIN_BYTES);
-    if (const char *refusal = parseTexture(data, size, bgr.data()))
-        return refusal;
-    picture.width = SKIN_SIDE;
-    picture.height = SKIN_SIDE;
-    picture.pixels.swap(bgr);
-    picture.exact = true;
-    return nullptr;
+    return parseTexture(data, size, picture);
 }
 
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image)
@@ -263,11 +263,34 @@ const char *decodePatternFile(const char *path, const uint8_t *data, size_t size
     return nullptr;
 }
 
-std::string scaleQuestion(int32_t width, int32_t height)
+bool fitTextureSize(int32_t width, int32_t height, int32_t &fittedWidth, int32_t &fittedHeight)
 {
-    char text[128];
-    std::snprintf(text, sizeof text, "The picture is %ld \xC3\x97 %ld pixels. Scale it to 256 \xC3\x97 256?",
-                  static_cast<long>(width), static_cast<long>(height));
+    fittedWidth = width;
+    fittedHeight = height;
+    if (width <= 0 || height <= 0)
+        return false;
+    const int32_t longer = width > height ? width : height;
+    const int32_t shorter = width < height ? width : height;
+    // The side that decides: the longer one brought down to the largest side, else the shorter one brought
+    // up to the smallest; the other follows in proportion.
+    int32_t from, to;
+    if (longer > TEXTURE_MAX_SIDE)
+        from = longer, to = TEXTURE_MAX_SIDE;
+    else if (shorter < TEXTURE_MIN_SIDE)
+        from = shorter, to = TEXTURE_MIN_SIDE;
+    else
+        return false;
+    fittedWidth = scaledSide(width, from, to);
+    fittedHeight = scaledSide(height, from, to);
+    return true;
+}
+
+std::string scaleQuestion(int32_t width, int32_t height, int32_t targetWidth, int32_t targetHeight)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "The picture is %ld \xC3\x97 %ld pixels. Scale it to %ld \xC3\x97 %ld?",
+                  static_cast<long>(width), static_cast<long>(height), static_cast<long>(targetWidth),
+                  static_cast<long>(targetHeight));
     return text;
 }
 
@@ -311,11 +334,14 @@ std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, c
 {
     if (format != PictureFormat::Png && format != PictureFormat::Tga)
         return encodeTexture(rgb, header);
+    if (header.biWidth <= 0 || header.biHeight <= 0)
+        return {};
     Picture picture;
-    picture.width = SKIN_SIDE;
-    picture.height = SKIN_SIDE;
-    picture.pixels.resize(SKIN_BYTES);
-    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
+    picture.width = header.biWidth;
+    picture.height = header.biHeight;
+    const size_t bytes = size_t(header.biWidth) * size_t(header.biHeight) * 3;
+    picture.pixels.resize(bytes);
+    for (size_t i = 0; i < bytes; i += 3) {
         picture.pixels[i] = rgb[i + 2];
         picture.pixels[i + 1] = rgb[i + 1];
         picture.pixels[i + 2] = rgb[i];

@@ -40,7 +40,7 @@ static bool fitPicture(Picture &picture, const char *path)
 {
     if (picture.width == SKIN_SIDE && picture.height == SKIN_SIDE)
         return true;
-    const std::string question = scaleQuestion(picture.width, picture.height);
+    const std::string question = scaleQuestion(picture.width, picture.height, SKIN_SIDE, SKIN_SIDE);
     if (askUser(question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     Picture scaled;
