@@ -37,6 +37,16 @@ bool startsWith(const uint8_t *data, size_t size, const uint8_t *signature, size
     return size >= length && std::memcmp(data, signature, length) == 0;
 }
 
+// Where the stb decoder finds a JPEG's start-of-image marker, which it takes after any run of 0xFF fill bytes:
+// the offset just after the marker, or 0 when stb would not read the data as a JPEG at all.
+size_t jpegBodyStart(const uint8_t *data, size_t size)
+{
+    size_t at = 0;
+    while (at < size && data[at] == 0xFF)
+        ++at;
+    return at > 0 && at < size && data[at] == 0xD8 ? at + 1 : 0;
+}
+
 bool endsWithNoCase(const char *path, const char *suffix)
 {
     if (path == nullptr)
@@ -78,8 +88,7 @@ bool storeOverWhite(const uint8_t *rgba, Picture &picture)
 bool tgaCutShort(const uint8_t *data, size_t size)
 {
     const size_t HEADER = 18;
-    if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) ||
-        startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
+    if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) || jpegBodyStart(data, size))
         return false;
     const uint8_t type = data[2];
     const bool packed = type >= 9 && type <= 11;
@@ -105,7 +114,7 @@ bool jpegTooShort(size_t size, size_t pixels)
 // followed only by a stuffed 0 or a restart marker), and every table of every DHT segment is checked.
 bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
 {
-    size_t at = 2;
+    size_t at = jpegBodyStart(data, size);
     while (at + 1 < size) {
         const uint8_t marker = data[at + 1];
         if (data[at] != 0xFF || marker == 0xFF) { // bytes between segments, entropy-coded data, fill bytes
@@ -206,7 +215,9 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     if (size == 0)
         return MSG_PICTURE_DAMAGED;
     const int length = static_cast<int>(size);
-    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
+    // Not only files with the signature: stb reads anything that reaches the marker through fill bytes as a JPEG.
+    const bool jpeg = jpegBodyStart(data, size) != 0;
+    if (jpeg && !jpegHuffmanTablesFit(data, size))
         return MSG_PICTURE_DAMAGED;
     // The size from the header first: nothing too large is ever allocated, and a picture refused for its size
     // is told so even when the rest of its file is missing.
@@ -217,7 +228,7 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
         return MSG_PICTURE_TOO_LARGE;
     if (tgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
-    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && jpegTooShort(size, size_t(width) * height))
+    if (jpeg && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;
 
     int decodedWidth = 0, decodedHeight = 0;
@@ -232,8 +243,7 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     picture.height = height;
     const bool opaque = storeOverWhite(rgba, picture);
     stbi_image_free(rgba);
-    picture.exact = opaque && !startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) &&
-                    !stbi_is_16_bit_from_memory(data, length);
+    picture.exact = opaque && !jpeg && !stbi_is_16_bit_from_memory(data, length);
     return nullptr;
 }
 

@@ -176,12 +176,16 @@ TEST(Picture, DecodesRowsBottomUpAndLaysTransparencyOverWhite)
     ASSERT_EQ(decodePicture(opaqueFile.data(), opaqueFile.size(), picture), nullptr);
     EXPECT_TRUE(picture.exact);
 
-    const Bytes jpeg = writeJpeg(8, 8, Bytes(8 * 8 * 3, 200));
-    ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), picture), nullptr);
-    EXPECT_EQ(picture.width, 8);
-    EXPECT_FALSE(picture.exact);
-    for (uint8_t v : picture.pixels)
-        EXPECT_NEAR(v, 200, 3);
+    Bytes jpeg = writeJpeg(8, 8, Bytes(8 * 8 * 3, 200));
+    for (const bool padded : {false, true}) { // fill bytes before the marker: still a JPEG, never exact
+        if (padded)
+            jpeg.insert(jpeg.begin(), 3, 0xFF);
+        ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), picture), nullptr);
+        EXPECT_EQ(picture.width, 8);
+        EXPECT_FALSE(picture.exact);
+        for (uint8_t v : picture.pixels)
+            EXPECT_NEAR(v, 200, 3);
+    }
 }
 
 TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
@@ -207,11 +211,15 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
             break;
         }
     ASSERT_NE(overfull, jpeg);
+    // The same behind fill bytes, which the decoder skips before the start-of-image marker.
+    Bytes padded(5, 0xFF);
+    padded.insert(padded.end(), overfull.begin(), overfull.end());
     const struct {
         Bytes file;
         const char *message;
     } cases[] = {
         {overfull, MSG_PICTURE_DAMAGED},
+        {padded, MSG_PICTURE_DAMAGED},
         {Bytes(), MSG_PICTURE_DAMAGED},
         {cut, MSG_PICTURE_DAMAGED},
         {noise, MSG_PICTURE_DAMAGED},
