@@ -101,6 +101,25 @@ bool tgaCutShort(const uint8_t *data, size_t size)
     return size < HEADER + data[0] + mapBytes + coded;
 }
 
+// The stb decoder makes room for each IDAT chunk of a PNG as its length field says before it reads the chunk, so
+// a few bytes claiming a gigabyte would have a gigabyte allocated for them. Every chunk up to IEND must lie
+// within the file; a file that ends between chunks is left to the decoder, which finds that it ends.
+bool pngChunksFit(const uint8_t *data, size_t size)
+{
+    const size_t CHUNK_FRAME = 12; // length, type, CRC
+    size_t at = sizeof PNG_SIGNATURE;
+    while (at <= size && size - at >= CHUNK_FRAME) {
+        const size_t length = size_t(data[at]) << 24 | size_t(data[at + 1]) << 16 | size_t(data[at + 2]) << 8 |
+                              data[at + 3];
+        if (length > size - at - CHUNK_FRAME)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += CHUNK_FRAME + length;
+    }
+    return true;
+}
+
 // Every 8 x 8 block of a JPEG costs at least a bit, so a file far smaller than its pixels would be decoded
 // mostly from nothing: refused, with a margin of two.
 bool jpegTooShort(size_t size, size_t pixels)
@@ -227,6 +246,8 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     if (isPictureTooLarge(width, height))
         return MSG_PICTURE_TOO_LARGE;
     if (tgaCutShort(data, size))
+        return MSG_PICTURE_DAMAGED;
+    if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) && !pngChunksFit(data, size))
         return MSG_PICTURE_DAMAGED;
     if (jpeg && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;

@@ -251,6 +251,37 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
     EXPECT_EQ(picture.pixels, Bytes(24, 0x80));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer's allocation hooks (its runtime has them; GCC ships no header declaring them).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void *, size_t),
+                                                          void (*free_hook)(const volatile void *));
+size_t largestAllocation = 0;
+void noteAllocation(const volatile void *, size_t size)
+{
+    if (size > largestAllocation)
+        largestAllocation = size;
+}
+void noteFree(const volatile void *) {}
+#endif
+
+// A PNG chunk claiming far more than the file holds is refused before the decoder makes room for it.
+TEST(Picture, ChunksLongerThanTheFileAreRefusedBeforeAnyRoomIsMade)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(noteAllocation, noteFree);
+    ASSERT_TRUE(installed);
+    Bytes png = greyPng(6, 4);
+    ASSERT_EQ(std::memcmp(&png[37], "IDAT", 4), 0); // after the signature and the 25 bytes of IHDR
+    png[33] = 0x3F, png[34] = 0xFF, png[35] = 0xFF, png[36] = 0xF0; // a gigabyte less 16 bytes
+    largestAllocation = 0;
+    Picture picture;
+    EXPECT_EQ(decodePicture(png.data(), png.size(), picture), MSG_PICTURE_DAMAGED);
+    EXPECT_LT(largestAllocation, size_t(1) << 20);
+#else
+    GTEST_SKIP() << "needs AddressSanitizer's allocation hooks";
+#endif
+}
+
 // Every format at its own size; a BMP keeps its own loader's checks and messages whatever its name; a ".tga"
 // that is no TGA is damaged.
 TEST(Picture, TextureFilesLoadAtTheirOwnSize)
