@@ -103,15 +103,16 @@ bool tgaCutShort(const uint8_t *data, size_t size)
 
 // The stb decoder makes room for each IDAT chunk of a PNG as its length field says before it reads the chunk, so
 // a few bytes claiming a gigabyte would have a gigabyte allocated for them. Every chunk up to IEND must lie
-// within the file; a file that ends between chunks is left to the decoder, which finds that it ends.
+// within the file. Fewer bytes than a length and a type at the end cannot name an IDAT chunk: left to the decoder,
+// which finds that the file ends.
 bool pngChunksFit(const uint8_t *data, size_t size)
 {
-    const size_t CHUNK_FRAME = 12; // length, type, CRC
+    const size_t CHUNK_HEAD = 8, CHUNK_FRAME = 12; // length and type; then the data and a CRC
     size_t at = sizeof PNG_SIGNATURE;
-    while (at <= size && size - at >= CHUNK_FRAME) {
+    while (at <= size && size - at >= CHUNK_HEAD) {
         const size_t length = size_t(data[at]) << 24 | size_t(data[at + 1]) << 16 | size_t(data[at + 2]) << 8 |
                               data[at + 3];
-        if (length > size - at - CHUNK_FRAME)
+        if (size - at < CHUNK_FRAME || length > size - at - CHUNK_FRAME)
             return false;
         if (std::memcmp(data + at + 4, "IEND", 4) == 0)
             return true;
