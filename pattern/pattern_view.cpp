@@ -14,7 +14,7 @@
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/picture.h"
-#include "skin/picture_file_limit.h"
+#include "skin/bmp.h"
 
 HWND patternViewWindow;
 HDC patternViewDC;
@@ -81,7 +81,7 @@ int loadPattern(const char *fileName)
     std::vector<uint8_t> file;
     const FileRead read = readWholeFile(fileName, file, MAX_PICTURE_FILE_BYTES);
     if (read == FileRead::tooLarge)
-        showMessage(MSG_PICTURE_FILE_TOO_LARGE, fileName, MB_ICONERROR);
+        showMessage(MSG_PICTURE_TOO_LARGE, fileName, MB_ICONERROR);
     if (read != FileRead::read)
         return 0;
     PatternImage image;

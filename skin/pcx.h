@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/picture.h"
+#include "skin/bmp.h"
 
 enum : size_t {
     PCX_HEADER_BYTES = 128,

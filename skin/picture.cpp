@@ -15,8 +15,6 @@
 
 #include "skin/pcx.h"
 
-const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
-
 // The open choosers list every picture first; the BMP entry keeps each chooser's own name for BMP files.
 #define PICTURES_FILTER                                                                                        \
     "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx\0"
@@ -47,6 +45,16 @@ bool startsWith(const uint8_t *data, size_t size, const uint8_t *signature, size
     return size >= length && std::memcmp(data, signature, length) == 0;
 }
 
+// Where the stb decoder finds a JPEG's start-of-image marker, which it takes after any run of 0xFF fill bytes:
+// the offset just after the marker, or 0 when stb would not read the data as a JPEG at all.
+size_t jpegBodyStart(const uint8_t *data, size_t size)
+{
+    size_t at = 0;
+    while (at < size && data[at] == 0xFF)
+        ++at;
+    return at > 0 && at < size && data[at] == 0xD8 ? at + 1 : 0;
+}
+
 bool endsWithNoCase(const char *path, const char *suffix)
 {
     if (path == nullptr)
@@ -64,18 +72,13 @@ bool endsWithNoCase(const char *path, const char *suffix)
 const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture)
 {
     PcxImage image;
-    if (decodePcx(data, size, image) != PcxError::None) {
+    const PcxError error = decodePcx(data, size, image);
+    if (error != PcxError::None) {
         picture = Picture();
-        return MSG_PICTURE_DAMAGED;
+        return error == PcxError::TooLarge ? MSG_PICTURE_TOO_LARGE : MSG_PICTURE_DAMAGED;
     }
     picture = std::move(image.picture);
     return nullptr;
-}
-
-// Over white: each channel weighs the colour by its alpha and white by the rest, rounded.
-uint8_t overWhite(uint8_t colour, uint8_t alpha)
-{
-    return static_cast<uint8_t>((colour * alpha + 255 * (255 - alpha) + 127) / 255);
 }
 
 // stb's red-green-blue-alpha rows, top row first, as the stores keep pixels; false when any pixel had
@@ -105,8 +108,7 @@ bool storeOverWhite(const uint8_t *rgba, Picture &picture)
 bool tgaCutShort(const uint8_t *data, size_t size)
 {
     const size_t HEADER = 18;
-    if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) ||
-        startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
+    if (size < HEADER || startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) || jpegBodyStart(data, size))
         return false;
     const uint8_t type = data[2];
     const bool packed = type >= 9 && type <= 11;
@@ -117,6 +119,26 @@ bool tgaCutShort(const uint8_t *data, size_t size)
     const size_t pixelBytes = (data[16] + 7u) / 8;
     const size_t coded = packed ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
     return size < HEADER + data[0] + mapBytes + coded;
+}
+
+// The stb decoder makes room for each IDAT chunk of a PNG as its length field says before it reads the chunk, so
+// a few bytes claiming a gigabyte would have a gigabyte allocated for them. Every chunk up to IEND must lie
+// within the file. Fewer bytes than a length and a type at the end cannot name an IDAT chunk: left to the decoder,
+// which finds that the file ends.
+bool pngChunksFit(const uint8_t *data, size_t size)
+{
+    const size_t CHUNK_HEAD = 8, CHUNK_FRAME = 12; // length and type; then the data and a CRC
+    size_t at = sizeof PNG_SIGNATURE;
+    while (at <= size && size - at >= CHUNK_HEAD) {
+        const size_t length = size_t(data[at]) << 24 | size_t(data[at + 1]) << 16 | size_t(data[at + 2]) << 8 |
+                              data[at + 3];
+        if (size - at < CHUNK_FRAME || length > size - at - CHUNK_FRAME)
+            return false;
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0)
+            return true;
+        at += CHUNK_FRAME + length;
+    }
+    return true;
 }
 
 // Every 8 x 8 block of a JPEG costs at least a bit, so a file far smaller than its pixels would be decoded
@@ -132,7 +154,7 @@ bool jpegTooShort(size_t size, size_t pixels)
 // followed only by a stuffed 0 or a restart marker), and every table of every DHT segment is checked.
 bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
 {
-    size_t at = 2;
+    size_t at = jpegBodyStart(data, size);
     while (at + 1 < size) {
         const uint8_t marker = data[at + 1];
         if (data[at] != 0xFF || marker == 0xFF) { // bytes between segments, entropy-coded data, fill bytes
@@ -159,6 +181,15 @@ bool jpegHuffmanTablesFit(const uint8_t *data, size_t size)
         at += 2 + (length < 2 ? 2 : length);
     }
     return true;
+}
+
+// side * to / from, rounded to the nearest, kept within the sides a texture may have.
+int32_t scaledSide(int32_t side, int32_t from, int32_t to)
+{
+    const int64_t scaled = (int64_t{side} * to + from / 2) / from;
+    if (scaled < TEXTURE_MIN_SIDE)
+        return TEXTURE_MIN_SIDE;
+    return scaled > TEXTURE_MAX_SIDE ? TEXTURE_MAX_SIDE : static_cast<int32_t>(scaled);
 }
 
 bool pixelsMatchSize(const Picture &picture)
@@ -224,21 +255,28 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     if (startsWith(data, size, PCX_SIGNATURE, sizeof PCX_SIGNATURE))
         return decodePcxPicture(data, size, picture);
     picture = Picture();
-    if (size == 0 || size > static_cast<size_t>(INT_MAX))
+    static_assert(MAX_PICTURE_FILE_BYTES <= size_t{INT_MAX}, "stb takes the length as an int");
+    if (size > MAX_PICTURE_FILE_BYTES)
+        return MSG_PICTURE_TOO_LARGE;
+    if (size == 0)
         return MSG_PICTURE_DAMAGED;
     const int length = static_cast<int>(size);
+    // Not only files with the signature: stb reads anything that reaches the marker through fill bytes as a JPEG.
+    const bool jpeg = jpegBodyStart(data, size) != 0;
+    if (jpeg && !jpegHuffmanTablesFit(data, size))
+        return MSG_PICTURE_DAMAGED;
+    // The size from the header first: nothing too large is ever allocated, and a picture refused for its size
+    // is told so even when the rest of its file is missing.
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels) || width <= 0 || height <= 0)
+        return MSG_PICTURE_DAMAGED;
+    if (isPictureTooLarge(width, height))
+        return MSG_PICTURE_TOO_LARGE;
     if (tgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
-    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && !jpegHuffmanTablesFit(data, size))
+    if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) && !pngChunksFit(data, size))
         return MSG_PICTURE_DAMAGED;
-    // The size from the header first: nothing too large is ever allocated.
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_memory(data, length, &width, &height, &channels))
-        return MSG_PICTURE_DAMAGED;
-    if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE ||
-        size_t(width) * size_t(height) > MAX_PICTURE_PIXELS)
-        return MSG_PICTURE_DAMAGED;
-    if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) && jpegTooShort(size, size_t(width) * height))
+    if (jpeg && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;
 
     int decodedWidth = 0, decodedHeight = 0;
@@ -253,27 +291,22 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
     picture.height = height;
     const bool opaque = storeOverWhite(rgba, picture);
     stbi_image_free(rgba);
-    picture.exact = opaque && !startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE) &&
-                    !stbi_is_16_bit_from_memory(data, length);
+    picture.exact = opaque && !jpeg && !stbi_is_16_bit_from_memory(data, length);
     return nullptr;
 }
 
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture)
 {
+    if (size > MAX_PICTURE_FILE_BYTES) {
+        picture = Picture();
+        return MSG_PICTURE_TOO_LARGE;
+    }
     const PictureFormat format = pictureFormatOf(path, data, size);
     if (format == PictureFormat::Pcx)
         return decodePcxPicture(data, size, picture);
     if (format != PictureFormat::Bmp)
         return decodePicture(data, size, picture);
-    picture = Picture();
-    std::vector<uint8_t> bgr(SKIN_BYTES);
-    if (const char *refusal = parseTexture(data, size, bgr.data()))
-        return refusal;
-    picture.width = SKIN_SIDE;
-    picture.height = SKIN_SIDE;
-    picture.pixels.swap(bgr);
-    picture.exact = true;
-    return nullptr;
+    return parseTexture(data, size, picture);
 }
 
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image)
@@ -294,11 +327,34 @@ const char *decodePatternFile(const char *path, const uint8_t *data, size_t size
     return nullptr;
 }
 
-std::string scaleQuestion(int32_t width, int32_t height)
+bool fitTextureSize(int32_t width, int32_t height, int32_t &fittedWidth, int32_t &fittedHeight)
 {
-    char text[128];
-    std::snprintf(text, sizeof text, "The picture is %ld \xC3\x97 %ld pixels. Scale it to 256 \xC3\x97 256?",
-                  static_cast<long>(width), static_cast<long>(height));
+    fittedWidth = width;
+    fittedHeight = height;
+    if (width <= 0 || height <= 0)
+        return false;
+    const int32_t longer = width > height ? width : height;
+    const int32_t shorter = width < height ? width : height;
+    // The side that decides: the longer one brought down to the largest side, else the shorter one brought
+    // up to the smallest; the other follows in proportion.
+    int32_t from, to;
+    if (longer > TEXTURE_MAX_SIDE)
+        from = longer, to = TEXTURE_MAX_SIDE;
+    else if (shorter < TEXTURE_MIN_SIDE)
+        from = shorter, to = TEXTURE_MIN_SIDE;
+    else
+        return false;
+    fittedWidth = scaledSide(width, from, to);
+    fittedHeight = scaledSide(height, from, to);
+    return true;
+}
+
+std::string scaleQuestion(int32_t width, int32_t height, int32_t targetWidth, int32_t targetHeight)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "The picture is %ld \xC3\x97 %ld pixels. Scale it to %ld \xC3\x97 %ld?",
+                  static_cast<long>(width), static_cast<long>(height), static_cast<long>(targetWidth),
+                  static_cast<long>(targetHeight));
     return text;
 }
 
@@ -344,11 +400,14 @@ std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, c
 {
     if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx)
         return encodeTexture(rgb, header);
+    if (header.biWidth <= 0 || header.biHeight <= 0)
+        return {};
     Picture picture;
-    picture.width = SKIN_SIDE;
-    picture.height = SKIN_SIDE;
-    picture.pixels.resize(SKIN_BYTES);
-    for (size_t i = 0; i < SKIN_BYTES; i += 3) {
+    picture.width = header.biWidth;
+    picture.height = header.biHeight;
+    const size_t bytes = size_t(header.biWidth) * size_t(header.biHeight) * 3;
+    picture.pixels.resize(bytes);
+    for (size_t i = 0; i < bytes; i += 3) {
         picture.pixels[i] = rgb[i + 2];
         picture.pixels[i + 1] = rgb[i + 1];
         picture.pixels[i + 2] = rgb[i];

@@ -11,12 +11,8 @@
 
 enum class PictureFormat { Bmp, Png, Tga, Jpeg, Pcx };
 
-// Nothing larger is decoded: a side over this or more pixels than that is refused before any allocation
-// (a 4096 x 4096 picture already takes 64 MiB while it is decoded).
-enum : int32_t { MAX_PICTURE_SIDE = 8192 };
-enum : size_t { MAX_PICTURE_PIXELS = size_t{4096} * 4096 };
-
-extern const char *const MSG_PICTURE_DAMAGED;
+// The sides a texture may have: any whole number from the one to the other.
+enum : int32_t { TEXTURE_MIN_SIDE = 8, TEXTURE_MAX_SIDE = 2048 };
 
 // The filters of the choosers that open textures and patterns, as the common dialogs take them.
 extern const char TEXTURE_OPEN_FILTERS[];
@@ -33,32 +29,30 @@ PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size
 // BMP otherwise.
 PictureFormat savedFormatOf(const char *path);
 
-// A picture as the stores keep pixels: bottom row first, blue-green-red, rows of exactly 3 * width bytes.
-struct Picture {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> pixels;
-    // Every pixel is exactly as the file holds it: no transparency laid over white, no 16-bit channel cut
-    // down, not JPEG. Only such a file may be written over with what was loaded from it.
-    bool exact = false;
-};
-
-// Decodes a PNG, TGA or JPEG file, or a PCX file by its first bytes (skin/pcx.h). Transparent pixels are laid
-// over white. nullptr and the picture on success; otherwise MSG_PICTURE_DAMAGED (also for a size beyond the
-// limits) and the picture is empty.
+// Decodes a PNG, TGA or JPEG file, or a PCX file by its first bytes (skin/pcx.h). Transparent pixels are laid over white. nullptr and the picture on
+// success; otherwise the picture is empty and the message is MSG_PICTURE_TOO_LARGE for a file over
+// MAX_PICTURE_FILE_BYTES or a size beyond the limits (both in skin/bmp.h), MSG_PICTURE_DAMAGED for the rest.
 const char *decodePicture(const uint8_t *data, size_t size, Picture &picture);
 
-// A texture file in any of the readable formats: a BMP through parseTexture with its checks and messages,
-// the others through decodePicture. nullptr and the picture (a BMP is always 256 x 256 and exact) on
-// success, otherwise the message to show.
+// A texture file in any of the readable formats, at its own size: a BMP through parseTexture with its checks
+// and messages, the others through decodePicture; a file over MAX_PICTURE_FILE_BYTES is refused with
+// MSG_PICTURE_TOO_LARGE whatever its format. nullptr and the picture on success, otherwise the message to show.
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture);
 
 // A pattern file in any of the readable formats: a BMP through parsePattern with its checks and messages,
 // the others through decodePicture and then the same size rules (even sides of at most 256).
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image);
 
-// The question asked before a picture of another size becomes the texture (UTF-8: "×" is U+00D7).
-std::string scaleQuestion(int32_t width, int32_t height);
+// Whether a picture of width x height must be scaled before it becomes the texture, and to what. True with the
+// target when a side is over TEXTURE_MAX_SIDE (the largest size within it of the same aspect) or under
+// TEXTURE_MIN_SIDE (the smallest size with both sides at least that, of the same aspect unless the other side
+// would pass TEXTURE_MAX_SIDE); sides rounded to the nearest and kept within the two. False with the
+// picture's own size when it can be the texture as it is, or when a side is 0 or less.
+bool fitTextureSize(int32_t width, int32_t height, int32_t &fittedWidth, int32_t &fittedHeight);
+
+// The question asked before a picture of width x height is scaled to the target and becomes the texture
+// (UTF-8: "×" is U+00D7).
+std::string scaleQuestion(int32_t width, int32_t height, int32_t targetWidth, int32_t targetHeight);
 
 // Resamples a picture to width x height with its colours taken as sRGB; false when it cannot be done
 // (an empty picture or a side of 0 or less). The result is never exact.
@@ -68,6 +62,7 @@ bool scalePicture(const Picture &source, int32_t width, int32_t height, Picture 
 // picture: exact up to 256 colours); empty for other formats or a picture whose pixels do not match its size.
 std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture);
 
-// The whole texture file for the red-green-blue pixels of skinGL in the given format: BMP as encodeTexture
-// writes it (header from skinHeader), PNG, TGA or PCX as encodePicture.
+// The whole texture file for red-green-blue rows (3 * width bytes each, bottom row first) of the size the
+// header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA or PCX as encodePicture. Empty when
+// a side is 0 or less.
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header);

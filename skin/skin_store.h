@@ -6,9 +6,9 @@
 // A texture is W x H texels, each side from SKIN_MIN_SIDE to SKIN_MAX_SIDE; the program starts with a white
 // SKIN_START_SIDE x SKIN_START_SIDE one.
 enum : int32_t { SKIN_MIN_SIDE = 8, SKIN_MAX_SIDE = 2048, SKIN_START_SIDE = 256 };
-// The file layer still sizes 256 x 256 files with these.
-enum : int32_t { SKIN_SIDE = 256 };
-enum : size_t { SKIN_PIXELS = 65536, SKIN_BYTES = 196608 };
+// The start texture's side, texels and bytes.
+enum : int32_t { SKIN_SIDE = SKIN_START_SIDE };
+enum : size_t { SKIN_PIXELS = size_t{SKIN_START_SIDE} * SKIN_START_SIDE, SKIN_BYTES = SKIN_PIXELS * 3 };
 
 // Same layout as a Win32 BITMAPINFO with one colour entry (44 bytes), so GDI can take it as is.
 struct BitmapHeader {

@@ -9,8 +9,9 @@
 // One thread, and refusals carry our own message, not stb's reason.
 #define STBI_NO_THREAD_LOCALS
 #define STBI_NO_FAILURE_STRINGS
-// stb refuses larger sides itself before allocating; picture.cpp checks the size again, more tightly.
-#define STBI_MAX_DIMENSIONS 8192
+// picture.cpp refuses a picture beyond its limits from the header's size, before anything is allocated, and
+// says that it is too large; stb's own bound (its default) only has to keep its arithmetic from overflowing.
+#define STBI_MAX_DIMENSIONS (1 << 24)
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 

@@ -1,5 +1,5 @@
-// Loading the texture from a BMP, PNG, TGA or JPEG file and saving it as BMP, PNG or TGA, the commands that do
-// it, and the question before work is lost.
+// Loading the texture from a picture file at its own size and saving it, the commands that do it, "New Texture...",
+// and the question before work is lost.
 #include "skin/texture_files.h"
 
 #include <cstdlib>
@@ -16,7 +16,7 @@
 #include "skin/history.h"
 #include "skin/new_texture_dialog.h"
 #include "skin/picture.h"
-#include "skin/picture_file_limit.h"
+#include "skin/bmp.h"
 #include "skin/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
@@ -26,8 +26,6 @@
 // or one whose transparency or 16-bit channels were lost on the way in.
 static std::string currentTextureFile;
 
-// A texture whose buffers cannot be had.
-static const char MSG_TEXTURE_TOO_LARGE[] = "Picture file is too large";
 static PictureFormat currentTextureFormat = PictureFormat::Bmp;
 
 static int saveTextureAs(const char *path, PictureFormat format)
@@ -43,16 +41,18 @@ int saveTexture(const char *path)
     return saveTextureAs(path, savedFormatOf(path));
 }
 
-// Asks before a picture of another size becomes the texture, and scales it on "Yes"; false on "No".
+// A picture becomes the texture at its own size when each side is from 8 to 2048; otherwise the user is asked
+// before it is scaled to the nearest size of the same aspect that fits, and it is scaled on "Yes"; false on "No".
 static bool fitPicture(Picture &picture, const char *path)
 {
-    if (picture.width == SKIN_SIDE && picture.height == SKIN_SIDE)
+    int32_t width, height;
+    if (!fitTextureSize(picture.width, picture.height, width, height))
         return true;
-    const std::string question = scaleQuestion(picture.width, picture.height);
+    const std::string question = scaleQuestion(picture.width, picture.height, width, height);
     if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     Picture scaled;
-    if (!scalePicture(picture, SKIN_SIDE, SKIN_SIDE, scaled))
+    if (!scalePicture(picture, width, height, scaled))
         return false;
     picture = std::move(scaled);
     return true;
@@ -66,7 +66,7 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
     std::vector<uint8_t> file;
     const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
     if (read == FileRead::tooLarge)
-        showMessage(MSG_PICTURE_FILE_TOO_LARGE, path, MB_ICONERROR);
+        showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
     if (read != FileRead::read)
         return false;
     Picture picture;
@@ -82,7 +82,7 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
     const bool resized = picture.width != skinWidth || picture.height != skinHeight;
     if (!replaceTexture(picture.width, picture.height, picture.pixels.data())) {
         endHistoryStep();
-        showMessage(MSG_TEXTURE_TOO_LARGE, path, MB_ICONERROR);
+        showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
         return false;
     }
     endHistoryStep();
@@ -200,7 +200,7 @@ void newTextureCommand()
     beginHistoryStep();
     if (!resizeSkinStore(width, height)) {
         endHistoryStep();
-        showMessage(MSG_TEXTURE_TOO_LARGE, "New Texture", MB_ICONERROR);
+        showMessage(MSG_PICTURE_TOO_LARGE, "New Texture", MB_ICONERROR);
         return;
     }
     endHistoryStep();

@@ -2,9 +2,11 @@
 // white, scaling, and textures saved in each format reading back the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <stb_image_write.h>
@@ -174,12 +176,16 @@ TEST(Picture, DecodesRowsBottomUpAndLaysTransparencyOverWhite)
     ASSERT_EQ(decodePicture(opaqueFile.data(), opaqueFile.size(), picture), nullptr);
     EXPECT_TRUE(picture.exact);
 
-    const Bytes jpeg = writeJpeg(8, 8, Bytes(8 * 8 * 3, 200));
-    ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), picture), nullptr);
-    EXPECT_EQ(picture.width, 8);
-    EXPECT_FALSE(picture.exact);
-    for (uint8_t v : picture.pixels)
-        EXPECT_NEAR(v, 200, 3);
+    Bytes jpeg = writeJpeg(8, 8, Bytes(8 * 8 * 3, 200));
+    for (const bool padded : {false, true}) { // fill bytes before the marker: still a JPEG, never exact
+        if (padded)
+            jpeg.insert(jpeg.begin(), 3, 0xFF);
+        ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), picture), nullptr);
+        EXPECT_EQ(picture.width, 8);
+        EXPECT_FALSE(picture.exact);
+        for (uint8_t v : picture.pixels)
+            EXPECT_NEAR(v, 200, 3);
+    }
 }
 
 TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
@@ -205,25 +211,37 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
             break;
         }
     ASSERT_NE(overfull, jpeg);
-    const Bytes cases[] = {
-        overfull,
-        Bytes(),
-        cut,
-        noise,
-        patched(MAX_PICTURE_SIDE + 1, 1),
-        patched(1, MAX_PICTURE_SIDE + 1),
-        patched(4097, 4096),                          // both sides allowed, too many pixels
-        Bytes(jpeg.begin(), jpeg.begin() + 200),
-        tgaFile(MAX_PICTURE_SIDE + 1, 2, 64),
-        tgaFile(4, 4, 10),                            // pixels cut short
-        rleTga(4096, 4096, 1000),                     // far too few packets for its pixels
-        jpegClaiming(4096, 4096),                     // far too few bytes for its blocks
-        Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A},
+    // The same behind fill bytes, which the decoder skips before the start-of-image marker.
+    Bytes padded(5, 0xFF);
+    padded.insert(padded.end(), overfull.begin(), overfull.end());
+    const struct {
+        Bytes file;
+        const char *message;
+    } cases[] = {
+        {overfull, MSG_PICTURE_DAMAGED},
+        {padded, MSG_PICTURE_DAMAGED},
+        {Bytes(), MSG_PICTURE_DAMAGED},
+        {cut, MSG_PICTURE_DAMAGED},
+        {noise, MSG_PICTURE_DAMAGED},
+        {patched(0, 5), MSG_PICTURE_DAMAGED},
+        {Bytes(jpeg.begin(), jpeg.begin() + 200), MSG_PICTURE_DAMAGED},
+        {tgaFile(4, 4, 10), MSG_PICTURE_DAMAGED},        // pixels cut short
+        {rleTga(4096, 4096, 1000), MSG_PICTURE_DAMAGED}, // far too few packets for its pixels
+        {jpegClaiming(4096, 4096), MSG_PICTURE_DAMAGED}, // far too few bytes for its blocks
+        {Bytes{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, MSG_PICTURE_DAMAGED},
+        // Refused for their size, told so even when the rest of the file is missing.
+        {patched(MAX_PICTURE_SIDE + 1, 100), MSG_PICTURE_TOO_LARGE},
+        {patched(1, MAX_PICTURE_SIDE + 1), MSG_PICTURE_TOO_LARGE},
+        {patched(100000, 1), MSG_PICTURE_TOO_LARGE},
+        {patched(4097, 4096), MSG_PICTURE_TOO_LARGE}, // both sides allowed, too many pixels
+        {tgaFile(MAX_PICTURE_SIDE + 1, 2, 64), MSG_PICTURE_TOO_LARGE},
+        {jpegClaiming(MAX_PICTURE_SIDE + 1, 100), MSG_PICTURE_TOO_LARGE},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         Picture picture;
         picture.width = 7;
-        EXPECT_EQ(decodePicture(cases[i].data(), cases[i].size(), picture), MSG_PICTURE_DAMAGED) << "case " << i;
+        EXPECT_STREQ(decodePicture(cases[i].file.data(), cases[i].file.size(), picture), cases[i].message)
+            << "case " << i;
         EXPECT_EQ(picture.width, 0) << "case " << i;
         EXPECT_TRUE(picture.pixels.empty()) << "case " << i;
     }
@@ -233,19 +251,102 @@ TEST(Picture, RefusesDamagedAndOversizedFilesWithoutDecoding)
     EXPECT_EQ(picture.pixels, Bytes(24, 0x80));
 }
 
-// A BMP keeps its own loader's checks and messages; a ".tga" that is no TGA is damaged.
-TEST(Picture, TextureFilesKeepTheBmpMessages)
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer's allocation hooks (its runtime has them; GCC ships no header declaring them).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void *, size_t),
+                                                          void (*free_hook)(const volatile void *));
+size_t largestAllocation = 0;
+void noteAllocation(const volatile void *, size_t size)
 {
-    PatternImage small{128, 128, Bytes(128 * 128 * 3, 1)};
+    if (size > largestAllocation)
+        largestAllocation = size;
+}
+void noteFree(const volatile void *) {}
+#endif
+
+// A PNG chunk claiming far more than the file holds is refused before the decoder makes room for it.
+TEST(Picture, ChunksLongerThanTheFileAreRefusedBeforeAnyRoomIsMade)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(noteAllocation, noteFree);
+    ASSERT_TRUE(installed);
+    Bytes png = greyPng(6, 4);
+    ASSERT_EQ(std::memcmp(&png[37], "IDAT", 4), 0); // after the signature and the 25 bytes of IHDR
+    png[33] = 0x3F, png[34] = 0xFF, png[35] = 0xFF, png[36] = 0xF0; // a gigabyte less 16 bytes
+    // Whole, and cut two bytes into the chunk's data, before its CRC could be there.
+    for (const size_t size : {png.size(), size_t(43)}) {
+        largestAllocation = 0;
+        Picture picture;
+        EXPECT_EQ(decodePicture(png.data(), size, picture), MSG_PICTURE_DAMAGED) << size;
+        EXPECT_LT(largestAllocation, size_t(1) << 20) << size;
+    }
+#else
+    GTEST_SKIP() << "needs AddressSanitizer's allocation hooks";
+#endif
+}
+
+// Every format at its own size; a BMP keeps its own loader's checks and messages whatever its name; a ".tga"
+// that is no TGA is damaged.
+TEST(Picture, TextureFilesLoadAtTheirOwnSize)
+{
+    PatternImage small{130, 6, Bytes(130 * 6 * 3, 1)};
     const Bytes bmp = encodePattern(small);
     Picture picture;
-    EXPECT_STREQ(decodeTextureFile("a.bmp", bmp.data(), bmp.size(), picture), "Picture width incorrect, must be 256");
-    EXPECT_STREQ(decodeTextureFile("a.png", bmp.data(), bmp.size(), picture), "Picture width incorrect, must be 256");
+    for (const char *path : {"a.bmp", "a.png"}) {
+        ASSERT_EQ(decodeTextureFile(path, bmp.data(), bmp.size(), picture), nullptr) << path;
+        EXPECT_EQ(picture.width, 130);
+        EXPECT_EQ(picture.height, 6);
+        EXPECT_EQ(picture.pixels, small.pixels);
+    }
+    Bytes compressed = bmp;
+    compressed[30] = 1;
+    EXPECT_STREQ(decodeTextureFile("a.png", compressed.data(), compressed.size(), picture),
+                 "Picture is compressed, too hard for me :P");
     EXPECT_EQ(decodeTextureFile("a.tga", bmp.data(), bmp.size(), picture), MSG_PICTURE_DAMAGED);
     const Bytes png = greyPng(300, 20);
     ASSERT_EQ(decodeTextureFile("a.bmp", png.data(), png.size(), picture), nullptr);
     EXPECT_EQ(picture.width, 300);
     EXPECT_EQ(picture.height, 20);
+}
+
+// A picture too large for its size or its file says so in every format.
+TEST(Picture, TooLargeIsToldForEveryFormat)
+{
+    Bytes bmp = encodePattern(PatternImage{4, 2, Bytes(4 * 2 * 3, 1)});
+    bmp[18] = 0x01, bmp[19] = 0x20, bmp[22] = 100; // 8193 x 100
+    const Bytes tga = tgaFile(MAX_PICTURE_SIDE + 1, 100, 0);
+    const Bytes jpeg = jpegClaiming(100, MAX_PICTURE_SIDE + 1);
+    Picture picture;
+    EXPECT_EQ(decodeTextureFile("a.bmp", bmp.data(), bmp.size(), picture), MSG_PICTURE_TOO_LARGE);
+    EXPECT_EQ(decodeTextureFile("a.tga", tga.data(), tga.size(), picture), MSG_PICTURE_TOO_LARGE);
+    EXPECT_EQ(decodeTextureFile("a.jpg", jpeg.data(), jpeg.size(), picture), MSG_PICTURE_TOO_LARGE);
+    EXPECT_STREQ(MSG_PICTURE_TOO_LARGE, "Picture file is too large");
+
+    // One byte over the file limit, whatever it holds; a PNG at the limit is read as far as its bytes go.
+    Bytes huge(MAX_PICTURE_FILE_BYTES + 1, 0);
+    const Bytes png = greyPng(3, 3);
+    std::copy(png.begin(), png.end(), huge.begin());
+    EXPECT_EQ(decodeTextureFile("a.png", huge.data(), huge.size(), picture), MSG_PICTURE_TOO_LARGE);
+    EXPECT_EQ(decodePicture(huge.data(), huge.size(), picture), MSG_PICTURE_TOO_LARGE);
+    ASSERT_EQ(decodeTextureFile("a.png", huge.data(), huge.size() - 1, picture), nullptr);
+    EXPECT_EQ(picture.width, 3);
+    const Bytes goodBmp = encodePattern(PatternImage{4, 2, Bytes(4 * 2 * 3, 1)});
+    std::copy(goodBmp.begin(), goodBmp.end(), huge.begin());
+    EXPECT_EQ(decodeTextureFile("a.bmp", huge.data(), huge.size(), picture), MSG_PICTURE_TOO_LARGE);
+    ASSERT_EQ(decodeTextureFile("a.bmp", huge.data(), huge.size() - 1, picture), nullptr);
+    EXPECT_EQ(picture.width, 4);
+}
+
+// The file limit holds the bulkiest file of the largest picture: a 16-bit RGBA PNG of 4096 x 4096 stored without
+// compression (a filter byte a row, a 5-byte header every 65,535 bytes of deflate, an IDAT chunk every 8 KiB).
+TEST(Picture, FileLimitHoldsA16BitRgbaPngOfTheLargestPicture)
+{
+    const size_t raw = size_t(4096) * (1 + 4096 * 8);
+    const size_t deflated = raw + (raw / 65535 + 1) * 5 + 6;
+    const size_t chunked = 8 + 25 + deflated + (deflated / 8192 + 1) * 12 + 12;
+    EXPECT_GT(chunked, size_t(130) * 1000 * 1000);
+    EXPECT_GE(MAX_PICTURE_FILE_BYTES, chunked + chunked / 16);
+    EXPECT_GE(MAX_PICTURE_FILE_BYTES, 54 + 84 + 256 * 4 + MAX_PICTURE_PIXELS * 4); // a 32-bit BMP
 }
 
 TEST(Picture, PatternsOfEveryFormatKeepTheSizeRules)
@@ -309,9 +410,67 @@ TEST(Picture, ScalesToTheAskedSizeKeepingFlatColours)
     EXPECT_FALSE(scalePicture(picture, 0, SKIN_SIDE, scaled));
 }
 
-TEST(Picture, ScaleQuestionNamesTheRealSize)
+TEST(Picture, ScaleQuestionNamesBothSizes)
 {
-    EXPECT_EQ(scaleQuestion(300, 77), "The picture is 300 \xC3\x97 77 pixels. Scale it to 256 \xC3\x97 256?");
+    EXPECT_EQ(scaleQuestion(3000, 2000, 2048, 1365),
+              "The picture is 3000 \xC3\x97 2000 pixels. Scale it to 2048 \xC3\x97 1365?");
+}
+
+TEST(Picture, FitsTextureSizesKeepingTheAspect)
+{
+    const struct {
+        int32_t width, height;
+        bool scaled;
+        int32_t fittedWidth, fittedHeight;
+    } cases[] = {
+        {256, 256, false, 256, 256},    {8, 2048, false, 8, 2048},      {301, 193, false, 301, 193},
+        {2048, 2048, false, 2048, 2048}, {4096, 1024, true, 2048, 512},  {1024, 4096, true, 512, 2048},
+        {3000, 2000, true, 2048, 1365},  {2000, 3000, true, 1365, 2048}, {2049, 2049, true, 2048, 2048},
+        {2049, 1025, true, 2048, 1024},  {2049, 1023, true, 2048, 1023}, {8192, 1, true, 2048, 8},
+        {8192, 20, true, 2048, 8},       {4, 4, true, 8, 8},             {4, 100, true, 8, 200},
+        {3, 5, true, 8, 13},             {7, 100, true, 8, 114},         {1, 1000, true, 8, 2048},
+        {1000, 1, true, 2048, 8},        {1, 1, true, 8, 8},             {0, 10, false, 0, 10},
+        {10, -1, false, 10, -1},
+    };
+    for (const auto &c : cases) {
+        int32_t width = -99, height = -99;
+        EXPECT_EQ(fitTextureSize(c.width, c.height, width, height), c.scaled) << c.width << " x " << c.height;
+        EXPECT_EQ(width, c.fittedWidth) << c.width << " x " << c.height;
+        EXPECT_EQ(height, c.fittedHeight) << c.width << " x " << c.height;
+    }
+}
+
+// At any size a texture written in each format reads back as the same picture, and BMP as the same bytes too.
+TEST(Picture, TextureOfAnySizeSavedInEachFormatLoadsBackIdentical)
+{
+    for (const auto &size : {std::pair<int32_t, int32_t>{301, 193}, {8, 2048}, {13, 9}}) {
+        const int32_t width = size.first, height = size.second;
+        Bytes rgb(size_t(width) * height * 3), bgr(rgb.size());
+        for (size_t i = 0; i < rgb.size(); i += 3) {
+            const size_t x = i / 3 % size_t(width), y = i / 3 / size_t(width);
+            rgb[i] = bgr[i + 2] = uint8_t(x * 3 + (y == 0 ? 90 : 0)); // red to the right, more in the bottom row
+            rgb[i + 1] = bgr[i + 1] = uint8_t(y);
+            rgb[i + 2] = bgr[i] = uint8_t(200 - x);
+        }
+        BitmapHeader header;
+        setupBitmapHeader(header, width, height);
+        for (const char *path : {"t.bmp", "t.png", "t.tga"}) {
+            SCOPED_TRACE(std::string(path) + " at " + std::to_string(width) + " x " + std::to_string(height));
+            const Bytes file = encodeTextureAs(savedFormatOf(path), rgb.data(), header);
+            Picture picture;
+            ASSERT_EQ(decodeTextureFile(path, file.data(), file.size(), picture), nullptr);
+            EXPECT_EQ(picture.width, width);
+            EXPECT_EQ(picture.height, height);
+            EXPECT_TRUE(picture.exact);
+            EXPECT_EQ(picture.pixels, bgr);
+        }
+        EXPECT_EQ(encodeTextureAs(PictureFormat::Bmp, rgb.data(), header), encodeTexture(rgb.data(), header));
+    }
+    BitmapHeader empty;
+    setupBitmapHeader(empty, 0, 8);
+    const Bytes rgb(24, 1);
+    EXPECT_TRUE(encodeTextureAs(PictureFormat::Png, rgb.data(), empty).empty());
+    EXPECT_TRUE(encodeTextureAs(PictureFormat::Tga, rgb.data(), empty).empty());
 }
 
 TEST(Picture, EncodeRefusesWhatItCannotWrite)

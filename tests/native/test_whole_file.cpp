@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/whole_file.h"
-#include "skin/picture_file_limit.h"
+#include "skin/bmp.h"
 
 namespace {
 
