@@ -58,12 +58,24 @@ def cpu_seconds(pids):
     return total / ticks
 
 
-def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON):
-    """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted)."""
+def new_texture(s, width, height):
+    """A white texture of that size through "New Texture...", shown at one screen pixel per texel."""
+    s.click(ids.IDC_NEW_TEXTURE)
+    s.dialog_set_text("New Texture", ids.IDC_NEW_WIDTH, str(width))
+    s.dialog_set_text("New Texture", ids.IDC_NEW_HEIGHT, str(height))
+    s.dialog_press("New Texture", 1)
+    s.command(ids.IDM_ACTUAL_SIZE)
+
+
+def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
+    """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted).
+    side: the texture's sides (shown at one screen pixel per texel, so the markers are texels)."""
     values = []
     for run in range(runs):
         s.start("bench-dabs")
         s.wait_main()
+        if side != 256:
+            new_texture(s, side, side)
         if not pattern:
             s.click(USE_PATTERN)
         if mipmap:
@@ -90,6 +102,25 @@ def frames_per_second(s, seconds=4.0):
     times = [int(m.group(1)) for m in re.finditer(r"^frame us=(\d+)", (work / "plugin_calls.log").read_text(), re.M)]
     times = times[len(times) // 4:]   # past the start
     return (len(times) - 1) / ((times[-1] - times[0]) / 1e6)
+
+
+def frames_while_painting(s, side, dabs=3000):
+    """Frames a second of the spinning model while a burst of dabs paints a side x side texture on the fly."""
+    work = s.start("bench-paint-frames", plugins=[],
+                   extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
+    s.wait_main()
+    s.set_text(MODEL_PATH, "frames")
+    s.click(LOAD)
+    new_texture(s, side, side)
+    s.click(SMOOTH_STROKES)
+    time.sleep(1.0)
+    log = work / "plugin_calls.log"
+    before = len(log.read_text().splitlines())
+    mx, my = MARKERS[0]
+    s.driver("post-dabs", dabs, mx, my, MK_LBUTTON, timeout=120)
+    times = [int(m.group(1)) for m in re.finditer(r"^frame us=(\d+)", "\n".join(log.read_text().splitlines()[before:]),
+                                                  re.M)]
+    return (len(times) - 1) / ((times[-1] - times[0]) / 1e6) if len(times) > 1 else 0.0
 
 
 def idle_cpu(s, seconds=10.0):
@@ -155,6 +186,11 @@ def main():
                 median, low, high = measure_dabs(s, args.dabs, args.runs, pattern, mipmap)
                 print("%-7s %-7s %7.1f us a dab (runs %.1f .. %.1f)" % (
                     "pattern" if pattern else "pen", "mipmap" if mipmap else "classic", median, low, high))
+        for side in (256, 2048):
+            median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=side)
+            print("pen on %4d x %-4d %7.1f us a dab (runs %.1f .. %.1f)" % (side, side, median, low, high))
+        for side in (256, 2048):
+            print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s))
         for heavy in (False, True):

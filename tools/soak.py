@@ -140,6 +140,7 @@ class Soak:
         s = self.s
         if s.checked(GRID):
             s.click(GRID)   # the view then shows the texture alone
+        s.command(harness.ids.IDM_FIT_VIEW)   # the monkey's middle drags pan the view: one pixel a texel again
         first, second = s.work / "soak-end.bmp", s.work / "soak-end-2.bmp"
         shown = s.capture("skin")
         s.click(SAVE_TEXTURE)

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 # e2e-timeout: 400
-"""End-to-end checks of PNG and TGA pictures under Wine: a PNG texture loads; a picture of another size asks
-before it is scaled (both answers), and a scaled texture is never saved back over its source; textures saved as
+"""End-to-end checks of pictures under Wine: a PNG texture loads; pictures load at their own size (a 512 x 512
+PNG, an 8-bit BMP of an odd width) and save back exactly; a picture over 2048 asks before it is scaled (both
+answers), and a scaled texture is never saved back over its source; "New Texture..." refuses a side and makes a
+texture on which a dab at 4 pixels a texel lands on its texel; textures saved as
 PNG and TGA (by name or by the chosen file type) load back exactly; a damaged picture is refused under its
 path, non-ASCII letters included; a PNG pattern loads."""
 
@@ -21,7 +23,7 @@ USE_PATTERN = ids.IDC_USE_PATTERN
 LOAD_PATTERN = ids.IDC_LOAD_PATTERN
 SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
 PEN_SIZE, PEN_SIZE_OK = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK
-IDYES, IDNO = 6, 7
+IDOK, IDYES, IDNO = 1, 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 DAMAGED = "Picture file is damaged or not supported"
 SIDE = 256
@@ -42,8 +44,24 @@ def png_file(width, height, colour_of):
     return PNG_SIGNATURE + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b"")
 
 
+def palette_bmp(width, height, palette, index_of):
+    """An 8-bit palette BMP, bottom-up; palette: 256 (r, g, b); index_of(x, y) with y counted from the top."""
+    stride = (width + 3) & ~3
+    rows = b"".join(bytes(index_of(x, y) for x in range(width)) + b"\x00" * (stride - width)
+                    for y in range(height - 1, -1, -1))
+    colours = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    offset = 54 + len(colours)
+    header = b"BM" + struct.pack("<IHHI", offset + len(rows), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, 0, 0, 0, 256, 0)
+    return header + info + colours + rows
+
+
 def asymmetric(x, y):
     return x, y, (x * 7 + y * 3) & 255
+
+
+def asymmetric_wide(x, y):
+    return x & 255, (x >> 8) * 100 + (y & 127), (x * 7 + y * 3) & 255
 
 
 def same(a, b):
@@ -89,15 +107,39 @@ class Pictures(harness.SessionTestCase):
         wrong = [(x, y) for y in range(SIDE) for x in range(SIDE) if view.get(x, y) != asymmetric(x, y)]
         self.assertEqual([], wrong[:8], "%d pixels differ from the PNG" % len(wrong))
 
-    def test_other_sizes_ask_before_scaling_and_never_save_over_their_source(self):
+    def test_pictures_load_at_their_own_size_and_save_back_exactly(self):
         s = self.session
         work = self.start()
-        path = work / "wide.png"
-        data = png_file(300, 200, lambda x, y: (10, 200, 30))
+        palette = [(x * 5 % 256, 255 - x, x * 11 % 256) for x in range(256)]
+        cases = [
+            ("wide.png", png_file(512, 512, asymmetric_wide), 512, 512, asymmetric_wide),
+            # An 8-bit palette BMP of an odd width: rows of 301 bytes padded to 304, 24-bit colour once loaded.
+            ("odd.bmp", palette_bmp(301, 193, palette, lambda x, y: (x + 2 * y) % 256), 301, 193,
+             lambda x, y: palette[(x + 2 * y) % 256]),
+        ]
+        for name, data, width, height, colour_of in cases:
+            with self.subTest(file=name):
+                (work / name).write_bytes(data)
+                self.load_texture(work / name)
+                self.assertEqual([], s.boxes())
+                saved = work / (name + ".saved.bmp")
+                s.click(SAVE_TEXTURE)
+                s.save_choose(saved)
+                picture = harness.read_bmp(saved)
+                self.assertEqual((width, height), (picture.width, picture.height))
+                self.assertEqual(24, struct.unpack("<H", saved.read_bytes()[28:30])[0])
+                wrong = [(x, y) for y in range(height) for x in range(width) if picture.get(x, y) != colour_of(x, y)]
+                self.assertEqual([], wrong[:8], "%d texels differ" % len(wrong))
+
+    def test_pictures_over_2048_ask_before_scaling_and_never_save_over_their_source(self):
+        s = self.session
+        work = self.start()
+        path = work / "long.png"
+        data = png_file(4096, 8, lambda x, y: (10, 200, 30))
         path.write_bytes(data)
         s.mouse("ldown", 60, 60)
         before = s.capture("skin")
-        question = "The picture is 300 \u00d7 200 pixels. Scale it to 256 \u00d7 256?"
+        question = "The picture is 4096 \u00d7 8 pixels. Scale it to 2048 \u00d7 8?"
         self.load_texture(path, question=IDNO)
         s.expect_box(wine_path(path), question, button=IDNO)
         self.assertEqual([], s.boxes())
@@ -105,17 +147,42 @@ class Pictures(harness.SessionTestCase):
 
         self.load_texture(path, question=IDNO)
         s.expect_box(wine_path(path), question, button=IDYES)
-        colours = s.capture("skin").colours()
-        self.assertEqual(1, len(colours), colours)
-        self.assertTrue(all(abs(a - b) <= 1 for a, b in zip(next(iter(colours)), (10, 200, 30))), colours)
+        saved = work / "scaled.bmp"
+        s.click(SAVE_TEXTURE)
+        s.save_choose(saved)
+        picture = harness.read_bmp(saved)
+        self.assertEqual((2048, 8), (picture.width, picture.height))
+        self.assertTrue(all(abs(a - b) <= 1 for c in picture.colours() for a, b in zip(c, (10, 200, 30))))
 
-        # The scaled texture has no file of its own: "Yes" to the save question asks where to save.
+        # The scaled texture's file is the one just saved, not its source: Ctrl+S never writes over the PNG.
         s.mouse("ldown", 60, 60)
-        s.click(LOAD_TEXTURE)
-        s.expect_box(*SAVE_QUESTION, button=IDYES)
-        s.save_cancel()
-        self.assertEqual([], s.boxes())
+        s.command(ids.IDM_SAVE)
         self.assertEqual(data, path.read_bytes())
+
+    def test_new_texture_of_a_chosen_size_and_a_dab_at_4_pixels_a_texel(self):
+        s = self.session
+        work = self.start()
+        s.set_text(PEN_SIZE, "1")
+        s.click(PEN_SIZE_OK)
+        s.click(ids.IDC_NEW_TEXTURE)
+        s.dialog_set_text("New Texture", ids.IDC_NEW_WIDTH, "7")
+        box = s.dialog_press("New Texture", IDOK)
+        self.assertEqual(("New Texture", "Width and height must be whole numbers from 8 to 2048"), box[:2])
+        s.press_box(IDOK, "New Texture")
+        s.dialog_set_text("New Texture", ids.IDC_NEW_WIDTH, "64")
+        s.dialog_set_text("New Texture", ids.IDC_NEW_HEIGHT, "64")
+        self.assertIsNone(s.dialog_press("New Texture", IDOK))
+        # 64 texels fit the 256-pixel view at 4 pixels a texel: pixel (41, 41) shows column 10, row 63 - 10.
+        s.mouse("ldown", 41, 41)
+        s.mouse("lup", 41, 41, 0)
+        saved = work / "new.bmp"
+        s.click(SAVE_TEXTURE)
+        s.save_choose(saved)
+        picture = harness.read_bmp(saved)
+        self.assertEqual((64, 64), (picture.width, picture.height))
+        self.assertEqual({(x, y) for y in range(64) for x in range(64) if picture.get(x, y) != (255, 255, 255)},
+                         {(10, 10)}, "one texel painted, rows of the file counted from the top here")
+        self.assertEqual(PEN, picture.get(10, 10))
 
     def test_png_and_tga_saves_load_back_exactly(self):
         s = self.session

@@ -451,14 +451,10 @@ class SkinTexture(harness.SessionTestCase):
         before = s.capture("skin")
         full = SIDE * SIDE * 3
         cases = [
-            ("w128.bmp", bmp_file(128, 128), "Picture width incorrect, must be 256"),
-            ("h128.bmp", bmp_file(256, 128), "Picture height incorrect, must be 256"),
-            ("topdown.bmp", bmp_file(256, -256), "Picture height incorrect, must be 256"),
-            ("8bit.bmp", bmp_file(256, 256, bits=8, pixels=b"\x00" * (1024 + SIDE * SIDE)),
-             "Picture is non 24 bits"),
             ("8bit-rle.bmp", bmp_file(256, 256, bits=8, compression=1, pixels=b"\x00" * 2048),
-             "Picture is non 24 bits"),
+             "Picture is compressed, too hard for me :P"),
             ("bitfields.bmp", bmp_file(256, 256, compression=3), "Picture is compressed, too hard for me :P"),
+            ("huge.bmp", bmp_file(8193, 1, pixels=b""), "Picture file is too large"),
             ("planes.bmp", bmp_file(256, 256, planes=2), "Plan number incorrect, must be 1"),
             # Our own choice for files too short for their pixels or headers: refuse them whole.
             ("truncated.bmp", bmp_file(256, 256, pixels=b"\x00" * (full - 3)), "Picture file is truncated"),
