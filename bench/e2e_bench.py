@@ -104,20 +104,24 @@ def frames_per_second(s, seconds=4.0):
     return (len(times) - 1) / ((times[-1] - times[0]) / 1e6)
 
 
-def frames_while_painting(s, side, dabs=3000):
-    """Frames a second of the spinning model while a burst of dabs paints a side x side texture on the fly."""
+def frames_while_painting(s, side, seconds=3.0):
+    """Frames a second of the spinning model while a real stroke (the cursor moving 100 pixels to and fro every
+    10 ms with the button held) paints a side x side texture on the fly."""
     work = s.start("bench-paint-frames", plugins=[],
                    extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
     s.wait_main()
     s.set_text(MODEL_PATH, "frames")
     s.click(LOAD)
     new_texture(s, side, side)
-    s.click(SMOOTH_STROKES)
+    s.activate()
+    view = s.client_origin()["skin"]
+    s.mouse_move(view.x + 78, view.y + 128)
     time.sleep(1.0)
     log = work / "plugin_calls.log"
     before = len(log.read_text().splitlines())
-    mx, my = MARKERS[0]
-    s.driver("post-dabs", dabs, mx, my, MK_LBUTTON, timeout=120)
+    s.mouse_down(1)
+    s.xdotool(*wiggle_args(int(seconds / 0.01), 100, 0.01))
+    s.mouse_up(1)
     times = [int(m.group(1)) for m in re.finditer(r"^frame us=(\d+)", "\n".join(log.read_text().splitlines()[before:]),
                                                   re.M)]
     return (len(times) - 1) / ((times[-1] - times[0]) / 1e6) if len(times) > 1 else 0.0
