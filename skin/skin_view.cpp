@@ -191,8 +191,17 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
     const StrokeEvent event = strokeEventFor(message);
     const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
-    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN)
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
         SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
+        // While the button is held the view keeps hearing the cursor beyond its edges, so it knows where a stroke
+        // left and where it came back; otherwise a stroke that leaves and re-enters elsewhere would draw a line
+        // across. Only for a button that is really down: a press without its release must not keep the mouse.
+        if ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000)
+            SetCapture(window);
+    }
+    // The mouse goes back once no button is held, whichever message says so first.
+    if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == window)
+        ReleaseCapture();
     // While a button is held the system may go on sending the view the cursor's moves beyond its edges. The line
     // runs to the edge where the cursor left and breaks there; the stroke goes on where it comes back.
     if (!inside && event == StrokeEvent::move && dabKindFor(static_cast<uint32_t>(wParam)) != DabKind::none) {
@@ -217,7 +226,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 static bool panning;
 static POINT panFrom;
 
-static bool panWithMiddleButton(HWND window, UINT message, LPARAM lParam)
+static bool panWithMiddleButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
     switch (message) {
@@ -236,7 +245,8 @@ static bool panWithMiddleButton(HWND window, UINT message, LPARAM lParam)
     case WM_MBUTTONUP:
         if (panning) {
             panning = false;
-            ReleaseCapture();
+            if (!(wParam & (MK_LBUTTON | MK_RBUTTON)))
+                ReleaseCapture();
         }
         return false;
     }
@@ -296,6 +306,7 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         break;
     case WM_CAPTURECHANGED:
         panning = false;
+        lastInside = false;   // whatever comes next is not joined to a cursor the view no longer follows
         break;
     case WM_MOUSEWHEEL:
         // Handled here and not passed on: the main window would otherwise zoom a second time.
@@ -308,7 +319,7 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         return 0;
     default:
         if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
-            if (panWithMiddleButton(window, message, lParam))
+            if (panWithMiddleButton(window, message, wParam, lParam))
                 break;
             paintAtCursor(window, message, wParam, lParam);
             requestRefresh(window);

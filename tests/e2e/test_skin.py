@@ -222,6 +222,27 @@ class SkinTexture(harness.SessionTestCase):
         s.mouse_up(1)
         self.assertEqual([], [x for x in range(20, 221) if picture.get(x, 60) != PEN], "gaps in the stroke")
 
+    def test_smooth_stroke_that_leaves_and_comes_back_elsewhere_draws_no_line_across(self):
+        s = self.session
+        self.start_square_pen(smooth=True)
+        s.activate()
+        skin = s.client_origin()["skin"]
+        self.addCleanup(self.release_real_input)
+        # Pressed at (240, 160), out through the right edge, round above the view, in again at the left edge.
+        s.mouse_move(skin.x + 240, skin.y + 160)
+        s.mouse_down(1)
+        self.wait_pixel(240, 160, PEN)
+        for x, y in ((skin.width + 30, 160), (skin.width + 30, -40), (-30, -40), (-30, 160), (5, 160)):
+            s.mouse_move(skin.x + x, skin.y + y)
+        picture = self.wait_pixel(5, 160, PEN)
+        s.mouse_up(1)
+        row = [x for x in range(skin.width) if picture.get(x, 160) == PEN]
+        self.assertEqual(list(range(239, 256)), [x for x in row if x > 128], "painted up to the right edge")
+        self.assertEqual([], [x for x in row if 10 <= x <= 235], "a line where the cursor never was")
+        self.assertTrue(s.enabled(UNDO))
+        s.click(UNDO)
+        self.assertFalse(s.enabled(UNDO), "the two pieces were one undo step")
+
     def test_undo_and_redo_by_buttons_and_by_real_keys(self):
         s = self.session
         self.start_square_pen()
