@@ -1,10 +1,13 @@
-// Loading a model through the plugin, building the mapping grid from its texture coordinates, and the commands.
+// Loading a model through the plugin with the picture it is painted with, building the mapping grid from its
+// texture coordinates, and the commands.
 #include "plugins/model.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "plugins/model_filters.h"
 #include "plugins/model_state.h"
+#include "plugins/model_texture.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/choosers.h"
@@ -14,6 +17,7 @@
 #include "skin/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
+#include "skin/texture_files.h"
 
 PluginFault buildGrid()
 {
@@ -34,6 +38,57 @@ PluginFault buildGrid()
     return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
 }
 
+// Plugins hand over paths in the ANSI code page, the text sk_load received the model's path in. The program's own
+// paths are in that code page as well, so the text joins the model's folder unchanged; this is the one place
+// where a plugin's path becomes one of the program's.
+static std::string programPathFromPlugin(const std::string &pluginPath)
+{
+    return pluginPath;
+}
+
+// The picture the plugin says the model is painted with, "" for none. Copied before any other call into the
+// plugin, which may reuse the memory.
+static PluginFault readNamedTexture(std::string &named)
+{
+    named.clear();
+    if (!pluginSlot.sk_texturefile)
+        return noPluginFault();
+    const char *text = nullptr;
+    const PluginFault fault = guardTextureFile(pluginSlot.sk_texturefile, text);
+    if (!fault.faulted)
+        named = programPathFromPlugin(copyPluginTexturePath(text));
+    return fault;
+}
+
+// A file, not a folder: a folder named like a picture is none.
+static bool isExistingFile(const std::string &path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The texture file becomes the one Ctrl+S saves to. A model typed in relative to the working folder gives a
+// relative path, which would name another file once a chooser has moved the process to another folder.
+static std::string fullPathOf(const std::string &path)
+{
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
+// The first of the model's pictures that exists is loaded as "Load Texture..." loads one, after the save
+// question; Cancel keeps the texture. Missing pictures are passed over in silence: most models have none.
+static void loadModelTexture(const char *modelPath, const std::string &namedTexture)
+{
+    for (const std::string &candidate : modelTextureCandidates(modelPath, namedTexture)) {
+        if (!isExistingFile(candidate))
+            continue;
+        if (offerToSaveTexture())
+            loadTexture(fullPathOf(candidate).c_str());
+        return;
+    }
+}
+
 void loadModel(const char *path)
 {
     if (!path || !path[0])
@@ -45,6 +100,9 @@ void loadModel(const char *path)
     }
     // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
     PluginFault fault = guardLoad(pluginSlot.sk_load, path);
+    std::string namedTexture;
+    if (!fault.faulted)
+        fault = readNamedTexture(namedTexture);
     if (fault.faulted) {
         reportPluginFault(fault);
         return;
@@ -74,6 +132,8 @@ void loadModel(const char *path)
         CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
     refreshSkinView();
     repaintSkinView();
+    // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
+    loadModelTexture(path, namedTexture);
 }
 
 void loadModelCommand()

@@ -4,7 +4,8 @@
 
 #include "plugins/plugin_guard.h"
 
-// Hands the path to the plugin's sk_load and brings the texture, the skin view and the grid up to date.
+// Hands the path to the plugin's sk_load and brings the texture, the skin view and the grid up to date; then
+// loads the picture the model is painted with, when there is one (named by the plugin, or named after the model).
 void loadModel(const char *path);
 // Rebuilds the grid layer from the plugin's texture triangles; the fault when the plugin faulted on the way.
 PluginFault buildGrid();

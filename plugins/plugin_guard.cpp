@@ -313,6 +313,14 @@ PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters)
     return fault;
 }
 
+PluginFault guardTextureFile(SkTextureFileFn textureFile, const char *&path)
+{
+    uintptr_t result = 0;
+    PluginFault fault = callGuarded("sk_texturefile", entryOf(textureFile), 0, 0, &result);
+    path = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    return fault;
+}
+
 PluginFault guardInfo(SkInfoFn info, const char *&text)
 {
     uintptr_t result = 0;

@@ -27,6 +27,7 @@ PluginFault guardGetTexCoord(SkGetTexCoordFn getTexCoord, TexCoordTriangle **&ta
 PluginFault guardFreeTexCoordTab(SkFreeTexCoordTabFn freeTable, int triangleCount, TexCoordTriangle **table);
 PluginFault guardDraw(SkDrawFn draw);
 PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters);
+PluginFault guardTextureFile(SkTextureFileFn textureFile, const char *&path);
 PluginFault guardInfo(SkInfoFn info, const char *&text);
 // LoadLibraryA and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);

@@ -66,6 +66,7 @@ int loadPlugin(const char *fileName)
     pluginSlot.sk_freetexcoordtab = findExport<SkFreeTexCoordTabFn>(module, "sk_freetexcoordtab");
     bool hasInfo = GetProcAddress(module, "sk_info") != nullptr;
     pluginSlot.sk_filefilter = findExport<SkFileFilterFn>(module, "sk_filefilter");
+    pluginSlot.sk_texturefile = findExport<SkTextureFileFn>(module, "sk_texturefile");
     pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
     if (!pluginSlot.sk_draw) {
         showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);

@@ -14,6 +14,7 @@ struct PluginSlot {
     SkFreeTexCoordTabFn sk_freetexcoordtab;
     SkDrawFn sk_draw;
     SkFileFilterFn sk_filefilter;  // optional without a warning: "..." then offers .vmr files
+    SkTextureFileFn sk_texturefile; // optional without a warning: models then bring only a picture named after them
 };
 
 extern PluginSlot pluginSlot;

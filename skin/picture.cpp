@@ -69,7 +69,8 @@ bool endsWithNoCase(const char *path, const char *suffix)
     return true;
 }
 
-const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture)
+// The origin, when asked for, learns whether the file was paletted and its palette.
+const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture, TextureOrigin *origin = nullptr)
 {
     PcxImage image;
     const PcxError error = decodePcx(data, size, image);
@@ -78,6 +79,10 @@ const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture)
         return error == PcxError::TooLarge ? MSG_PICTURE_TOO_LARGE : MSG_PICTURE_DAMAGED;
     }
     picture = std::move(image.picture);
+    if (origin != nullptr) {
+        origin->paletted = image.paletted;
+        origin->palette = image.palette;
+    }
     return nullptr;
 }
 
@@ -297,16 +302,29 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
 
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture)
 {
+    TextureOrigin origin;
+    return decodeTextureFile(path, data, size, picture, origin);
+}
+
+const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture,
+                              TextureOrigin &origin)
+{
+    origin = TextureOrigin();
     if (size > MAX_PICTURE_FILE_BYTES) {
         picture = Picture();
         return MSG_PICTURE_TOO_LARGE;
     }
-    const PictureFormat format = pictureFormatOf(path, data, size);
-    if (format == PictureFormat::Pcx)
-        return decodePcxPicture(data, size, picture);
-    if (format != PictureFormat::Bmp)
-        return decodePicture(data, size, picture);
-    return parseTexture(data, size, picture);
+    TextureOrigin read;
+    read.format = pictureFormatOf(path, data, size);
+    const char *refusal = read.format == PictureFormat::Pcx   ? decodePcxPicture(data, size, picture, &read)
+                          : read.format != PictureFormat::Bmp ? decodePicture(data, size, picture)
+                                                              : parseTexture(data, size, picture);
+    if (refusal != nullptr)
+        return refusal;
+    // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
+    read.writesBack = picture.exact && (read.format != PictureFormat::Pcx || read.paletted);
+    origin = read;
+    return nullptr;
 }
 
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image)
@@ -396,7 +414,8 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     return file;
 }
 
-std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header)
+std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
+                                     const PcxPalette *palette)
 {
     if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx)
         return encodeTexture(rgb, header);
@@ -412,5 +431,7 @@ std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, c
         picture.pixels[i + 1] = rgb[i + 1];
         picture.pixels[i + 2] = rgb[i];
     }
+    if (format == PictureFormat::Pcx && palette != nullptr)
+        return encodePcx(picture, *palette);
     return encodePicture(format, picture);
 }

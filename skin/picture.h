@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "skin/bmp.h"
+#include "skin/pcx.h"
 #include "skin/skin_store.h"
 
 enum class PictureFormat { Bmp, Png, Tga, Jpeg, Pcx };
@@ -39,6 +40,20 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture);
 // MSG_PICTURE_TOO_LARGE whatever its format. nullptr and the picture on success, otherwise the message to show.
 const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture);
 
+// What a texture file lets a later save keep.
+struct TextureOrigin {
+    PictureFormat format = PictureFormat::Bmp;
+    // Saving in that format gives every texel back as it was read, so the file may be written over unasked:
+    // the picture is exact, and it is not a 24-bit PCX, which the writer can only store in 256 colours.
+    bool writesBack = false;
+    bool paletted = false;   // an 8-bit PCX: its palette is kept for PCX saves
+    PcxPalette palette = {};
+};
+
+// decodeTextureFile, also telling what the file was; origin is all default on a refusal.
+const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size, Picture &picture,
+                              TextureOrigin &origin);
+
 // A pattern file in any of the readable formats: a BMP through parsePattern with its checks and messages,
 // the others through decodePicture and then the same size rules (even sides of at most 256).
 const char *decodePatternFile(const char *path, const uint8_t *data, size_t size, PatternImage &image);
@@ -63,6 +78,7 @@ bool scalePicture(const Picture &source, int32_t width, int32_t height, Picture 
 std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture);
 
 // The whole texture file for red-green-blue rows (3 * width bytes each, bottom row first) of the size the
-// header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA or PCX as encodePicture. Empty when
-// a side is 0 or less.
-std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header);
+// header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA or PCX as encodePicture, except
+// that a PCX given a palette is written with it (each texel its nearest colour). Empty when a side is 0 or less.
+std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
+                                     const PcxPalette *palette = nullptr);

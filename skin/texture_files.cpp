@@ -28,9 +28,22 @@ static std::string currentTextureFile;
 
 static PictureFormat currentTextureFormat = PictureFormat::Bmp;
 
+// The palette of the 8-bit PCX the texture was last loaded from. A PCX save maps the texels onto it, so those the
+// user did not paint come back exactly and the file keeps the colours it was drawn with. Not kept after loading
+// any other file or making a new texture: a palette is then built from the texture.
+static bool texturePaletteKept;
+static PcxPalette texturePalette;
+
+static void keepTexturePalette(const TextureOrigin &origin)
+{
+    texturePaletteKept = origin.paletted;
+    texturePalette = origin.palette;
+}
+
 static int saveTextureAs(const char *path, PictureFormat format)
 {
-    std::vector<uint8_t> file = encodeTextureAs(format, skinGL, skinHeader);
+    std::vector<uint8_t> file =
+        encodeTextureAs(format, skinGL, skinHeader, texturePaletteKept ? &texturePalette : nullptr);
     if (file.empty())
         return 0;
     return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
@@ -59,9 +72,9 @@ static bool fitPicture(Picture &picture, const char *path)
 }
 
 // Reads, checks and puts in a texture file as one undo step, refreshing the view and the GL texture; shows the
-// refusal when the file is not acceptable. `exact` tells whether every texel is as the file stores it (not a
-// JPEG, not scaled, nothing dropped), so that saving back in `format` loses nothing.
-static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat &format)
+// refusal when the file is not acceptable. The origin tells whether saving back in its format loses nothing
+// (not a JPEG, not scaled, nothing dropped, not a 24-bit PCX) and holds an 8-bit PCX's palette.
+static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
 {
     std::vector<uint8_t> file;
     const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
@@ -70,7 +83,7 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
     if (read != FileRead::read)
         return false;
     Picture picture;
-    if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture)) {
+    if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture, origin)) {
         showMessage(refusal, path, MB_ICONERROR);
         return false;
     }
@@ -94,21 +107,20 @@ static bool replaceTextureFromFile(const char *path, bool &exact, PictureFormat 
         fitSkinView();
         rebuildMipmaps();
     }
-    exact = picture.exact;
-    format = pictureFormatOf(path, file.data(), file.size());
+    origin.writesBack = origin.writesBack && picture.exact; // a scaled picture is exact no more
     return true;
 }
 
 int loadTexture(const char *path)
 {
-    bool exact;
-    PictureFormat format;
-    if (!replaceTextureFromFile(path, exact, format))
+    TextureOrigin origin;
+    if (!replaceTextureFromFile(path, origin))
         return 0;
     textureChanged = 0;
-    if (exact) {
+    keepTexturePalette(origin);
+    if (origin.writesBack) {
         currentTextureFile = path;
-        currentTextureFormat = format;
+        currentTextureFormat = origin.format;
     } else {
         currentTextureFile.clear();
     }
@@ -117,10 +129,10 @@ int loadTexture(const char *path)
 
 bool loadRecoveredTexture(const char *path)
 {
-    bool exact;
-    PictureFormat format;
-    if (!replaceTextureFromFile(path, exact, format))
+    TextureOrigin origin;
+    if (!replaceTextureFromFile(path, origin))
         return false;
+    keepTexturePalette(origin);
     markTextureChanged();
     return true;
 }
@@ -208,5 +220,6 @@ void newTextureCommand()
     showResizedTexture();
     // A new texture has no file yet: Ctrl+S asks where to save it, and there is nothing to lose until it is painted.
     currentTextureFile.clear();
+    keepTexturePalette(TextureOrigin());
     textureChanged = 0;
 }

@@ -2,10 +2,11 @@
 // is lost.
 #pragma once
 
-// Writes the texture as PNG for a name ending in ".png", TGA for ".tga", BMP otherwise; 1 on success.
+// Writes the texture as PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (with the palette of the
+// 8-bit PCX it was loaded from, if it was), BMP otherwise; 1 on success.
 int saveTexture(const char *path);
-// Replaces the texture with a BMP, PNG, TGA or JPEG file, asking before a picture of another size is scaled;
-// reports its own refusals. 1 when the texture was replaced.
+// Replaces the texture with a BMP, PNG, TGA, JPEG or PCX file, asking before a picture of another size is
+// scaled; reports its own refusals. 1 when the texture was replaced.
 int loadTexture(const char *path);
 // Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
 // as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.

@@ -5,7 +5,9 @@ of side 3, quads of v/vt/vn corners, CR LF line ends) and draws it where the def
 coordinates make exactly the expected mapping grid; paint reaches the model; a model without texture
 coordinates is drawn untextured without a grid, and a refused file (a bad index, one byte over the size cap,
 a missing file) is reported and leaves nothing drawn. md2.dll loads a generated Quake II cube whose corners
-each have three texture coordinates, draws it textured and gives exactly its grid."""
+each have three texture coordinates, draws it textured and gives exactly its grid. Models bring their pictures:
+the default box one named after it at start-up, an OBJ the PNG its material names, an MD2 the PCX skin it names
+(after the save question, whose Cancel keeps the texture), and Ctrl+S writes that PCX back with its palette."""
 
 import struct
 import sys
@@ -17,6 +19,7 @@ from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import (SHIPPED_PLUGINS, SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels,  # noqa: E402
                     model_colour, to_view)
+from test_pictures import SAVE_QUESTION, asymmetric, png_file  # noqa: E402
 
 MODEL_PATH = ids.IDC_MODEL_PATH
 LOAD = ids.IDC_LOAD_MODEL
@@ -29,6 +32,7 @@ PLUGINS = ids.IDC_PLUGINS
 PLUGIN_NAME = ids.IDC_PLUGIN_NAME
 OK, INFO_TEXT, CURRENT = 1, ids.IDC_PLUGIN_INFO, ids.IDC_CURRENT_PLUGIN   # Plugins dialog
 MK_LBUTTON = 1
+IDCANCEL, IDNO = 2, 7
 
 INFO = {"obj.dll": "OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f "
                    "statements,\npolygons as fans; centred and scaled to a cube of side 20.",
@@ -112,22 +116,24 @@ def cube_triangles():
 MD2_ST = [(round(u * SIDE), round((1 - v) * SIDE)) for _, _, rect in FACES for u, v in face_uvs(rect)]
 
 
-def cube_md2():
+def cube_md2(skins=()):
     """The cube as an MD2 file: Quake's axes (x forward, y left, z up, so our (x, y, z) is its (y, z, x)), one
-    frame of the eight corners, each face split into two clockwise triangles with its own four (s, t)."""
+    frame of the eight corners, each face split into two clockwise triangles with its own four (s, t); the skin
+    names given."""
     triangles = []
     for f, (corners, _, _) in enumerate(FACES):
         a, b, c, d = (p - 1 for p in corners)
         triangles += [(a, c, b, 4 * f, 4 * f + 2, 4 * f + 1), (a, d, c, 4 * f, 4 * f + 3, 4 * f + 2)]
     vertices = b"".join(bytes([255 * (k + 1) // 2 for k in (z, x, y)] + [0]) for x, y, z in CORNERS)
     frame = struct.pack("<6f16s", 0.02, 0.02, 0.02, 7, -2, 5, b"cube") + vertices
-    sections = [b"".join(struct.pack("<2h", *st) for st in MD2_ST),
+    sections = [b"".join(name.encode().ljust(64, b"\0") for name in skins),
+                b"".join(struct.pack("<2h", *st) for st in MD2_ST),
                 b"".join(struct.pack("<6H", *t) for t in triangles), frame]
     offsets = [68]
     for section in sections:
         offsets.append(offsets[-1] + len(section))
-    header = struct.pack("<4s16i", b"IDP2", 8, SIDE, SIDE, len(frame), 0, len(CORNERS), len(MD2_ST),
-                         len(triangles), 0, 1, 68, *offsets[:3], offsets[3], offsets[3])
+    header = struct.pack("<4s16i", b"IDP2", 8, SIDE, SIDE, len(frame), len(skins), len(CORNERS), len(MD2_ST),
+                         len(triangles), 0, 1, *offsets[:4], offsets[4], offsets[4])
     return header + b"".join(sections)
 
 
@@ -137,6 +143,46 @@ def cube_md2_triangles():
     uv = [(s / SIDE, 1 - t / SIDE) for s, t in MD2_ST]
     return [tri for f in range(len(FACES)) for tri in ((uv[4 * f], uv[4 * f + 1], uv[4 * f + 2]),
                                                        (uv[4 * f], uv[4 * f + 2], uv[4 * f + 3]))]
+
+
+# ------------------------------------------------------------------ an 8-bit PCX skin
+
+# 64 colours in 16 x 32 blocks, the pen's colour at index 200 and greys in the rest of the palette.
+SKIN_PALETTE = ([(4 * i, 255 - 3 * i, 37 * i % 256) for i in range(64)] +
+                [PEN if i == 200 else (i, i, i) for i in range(64, 256)])
+
+
+def skin_index(x, y):
+    return x // 16 + 16 * (y // 64)
+
+
+def pcx_file(index_of, palette):
+    """A 256 x 256 8-bit PCX: index_of(x, y), y counted from the top, each index coded as a run of one."""
+    header = bytearray(128)
+    header[0:4] = bytes([0x0A, 5, 1, 8])
+    struct.pack_into("<4H", header, 4, 0, 0, SIDE - 1, SIDE - 1)
+    header[65] = 1
+    struct.pack_into("<H", header, 66, SIDE)
+    coded = bytes(b for y in range(SIDE) for x in range(SIDE) for b in (0xC1, index_of(x, y)))
+    return bytes(header) + coded + b"\x0c" + bytes(c for colour in palette for c in colour)
+
+
+def read_pcx(data):
+    """(rows of palette indices from the top, palette) of an 8-bit PCX as written by any ZSoft writer."""
+    width = struct.unpack_from("<H", data, 8)[0] + 1
+    line_bytes = struct.unpack_from("<H", data, 66)[0]
+    indices, at, end = bytearray(), 128, len(data) - 769
+    while at < end:
+        code = data[at]
+        if code >= 0xC0:
+            indices += bytes([data[at + 1]]) * (code & 0x3F)
+            at += 2
+        else:
+            indices.append(code)
+            at += 1
+    rows = [indices[y * line_bytes:y * line_bytes + width] for y in range(len(indices) // line_bytes)]
+    palette = [tuple(data[i:i + 3]) for i in range(len(data) - 768, len(data), 3)]
+    return rows, palette
 
 
 # ------------------------------------------------------------------ the tests
@@ -150,6 +196,10 @@ class ModelPlugins(harness.SessionTestCase):
         work = s.start(self.work_name())
         s.wait_main()
         self.assertEqual([], s.boxes())
+        self.write_models(work)
+        return self.switch_plugin(dll)
+
+    def write_models(self, work):
         (work / "cube.obj").write_bytes(cube_obj())
         (work / "plain cube.obj").write_bytes(cube_obj(texture=False, normals=False))
         (work / "broken.obj").write_bytes(cube_obj().replace(b"f 1/1/1 ", b"f 9/1/1 "))
@@ -159,13 +209,18 @@ class ModelPlugins(harness.SessionTestCase):
             f.write(cube_obj() + b"#")
             f.seek(MAX_FILE_BYTES)
             f.write(b"\n")
+
+    def switch_plugin(self, dll):
+        """Switches plugin through the Plugins dialog; the model is then gone."""
+        s = self.session
+        current = s.text(PLUGIN_NAME)
         s.click(PLUGINS)
         s.plugins_wait()
         names, selected = s.plugins_list()
-        self.assertEqual((SHIPPED_PLUGINS, names.index("vmr.dll")), (names, selected), "vmr.dll is current")
+        self.assertEqual((SHIPPED_PLUGINS, names.index(current)), (names, selected), "%s is current" % current)
         s.plugins_select(names.index(dll))
         self.assertEqual(INFO[dll], s.plugins_text(INFO_TEXT))
-        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        self.assertEqual(current, s.plugins_text(CURRENT))
         s.plugins_press(OK)
         self.assertEqual([], s.boxes())
         self.assertEqual(dll, s.text(PLUGIN_NAME))
@@ -203,11 +258,19 @@ class ModelPlugins(harness.SessionTestCase):
     def paint_all(self):
         """Paints the whole texture in the pen colour with a pen wider than the texture."""
         s = self.session
-        s.click(USE_PATTERN)
+        if s.checked(USE_PATTERN):
+            s.click(USE_PATTERN)
         self.assertEqual(0, s.checked(USE_PATTERN))
         s.set_text(PEN_SIZE, "1000")
         s.click(PEN_SIZE_OK)
         s.mouse("ldown", 128, 128, MK_LBUTTON)
+
+    def assert_texture(self, colour_of, what):
+        """The skin view shows colour_of(x, y) at every pixel (y from the top)."""
+        view = self.session.capture("skin")
+        wrong = [((x, y), view.get(x, y)) for y in range(SIDE) for x in range(SIDE)
+                 if view.get(x, y) != colour_of(x, y)]
+        self.assertEqual([], wrong[:12], "%d pixels of the skin view differ from %s" % (len(wrong), what))
 
     def test_cube_chosen_with_the_plugins_filter_fills_the_view_shows_its_grid_and_takes_paint(self):
         s = self.start_with_plugin("obj.dll")
@@ -294,6 +357,55 @@ class ModelPlugins(harness.SessionTestCase):
         self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_md2_triangles())), WHITE)
         self.paint_all()
         self.wait_colour("blue")
+
+
+    def test_models_bring_their_pictures(self):
+        s = self.session
+        # At start-up the default box brings a picture named after it.
+        work = s.start(self.work_name(), extra={"_test_boite_tex.png": png_file(SIDE, SIDE, asymmetric)})
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        self.assert_texture(asymmetric, "the picture named after the default box")
+
+        # An OBJ in a folder of its own: its material's map_Kd, relative to that folder.
+        def crate(x, y):
+            return 200, x, y
+        (work / "models" / "skins").mkdir(parents=True)
+        (work / "models" / "crate.obj").write_bytes(cube_obj().replace(b"cube.mtl", b"crate.mtl"))
+        (work / "models" / "crate.mtl").write_bytes(b"newmtl skin\r\nmap_Kd skins\\crate.png\r\n")
+        (work / "models" / "skins" / "crate.png").write_bytes(png_file(SIDE, SIDE, crate))
+        self.switch_plugin("obj.dll")
+        self.load("models\\crate.obj")
+        self.assert_texture(crate, "the OBJ's material picture")
+
+        # A painted texture is offered for saving before an MD2 brings its PCX skin; Cancel keeps the painting
+        # and the model is loaded all the same.
+        skin = work / "cube_skin.pcx"
+        skin.write_bytes(pcx_file(skin_index, SKIN_PALETTE))
+        (work / "cube.md2").write_bytes(cube_md2(["models/cube/cube_skin.pcx"]))
+        self.paint_all()
+        self.switch_plugin("md2.dll")
+        s.set_text(MODEL_PATH, "cube.md2")
+        s.click(LOAD)
+        s.expect_box(*SAVE_QUESTION, button=IDCANCEL)
+        self.assertEqual([], s.boxes())
+        self.assert_texture(lambda x, y: PEN, "the painting kept by Cancel")
+        self.wait_colour("blue")
+        s.click(LOAD)
+        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        self.assertEqual([], s.boxes())
+        self.assert_texture(lambda x, y: SKIN_PALETTE[skin_index(x, y)], "the MD2's PCX skin")
+
+        # The skin is the file Ctrl+S saves to: painted over, it is written back unasked with its own palette.
+        before = skin.read_bytes()
+        self.paint_all()
+        s.command(ids.IDM_SAVE)
+        self.assertTrue(wait_until(lambda: skin.read_bytes() != before, harness.DEFAULT_TIMEOUT),
+                        "Ctrl+S did not write the PCX skin")
+        self.assertEqual(([], []), (s.boxes(), s.dialogs()), "no question and no chooser")
+        rows, palette = read_pcx(skin.read_bytes())
+        self.assertEqual(SKIN_PALETTE, palette)
+        self.assertEqual([bytes([200]) * SIDE] * SIDE, [bytes(row) for row in rows])
 
 
 if __name__ == "__main__":

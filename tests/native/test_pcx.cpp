@@ -3,6 +3,7 @@
 // search, built palettes, and the loaders and savers that reach the codec.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -381,6 +382,39 @@ TEST(Pcx, TexturesOfFewColoursSavedAsPcxLoadBackExactly)
     EXPECT_EQ(bgr, picture.pixels);
     picture.pixels.pop_back();
     EXPECT_TRUE(encodePicture(PictureFormat::Pcx, picture).empty());
+}
+
+TEST(Pcx, TexturesFrom8BitFilesSaveWithTheirPaletteAnd24BitOnesAreNotWrittenBack)
+{
+    const PcxSpec s = {9, 8, 1, 10, 0};
+    const Bytes file = pcxFile(s), planes = pcxFile(PLANES);
+    Picture picture;
+    TextureOrigin origin;
+    ASSERT_EQ(nullptr, decodeTextureFile("skin.pcx", planes.data(), planes.size(), picture, origin));
+    EXPECT_EQ(PictureFormat::Pcx, origin.format);
+    EXPECT_TRUE(picture.exact);
+    EXPECT_FALSE(origin.writesBack) << "the writer would make 256 colours of a 24-bit file";
+    EXPECT_FALSE(origin.paletted);
+    ASSERT_EQ(nullptr, decodeTextureFile("skin.dat", file.data(), file.size(), picture, origin));
+    EXPECT_EQ(PictureFormat::Pcx, origin.format);
+    EXPECT_TRUE(origin.writesBack && origin.paletted);
+    EXPECT_EQ(testPalette(), origin.palette);
+
+    // One texel painted in palette colour 200, which the picture does not use; saved with the kept palette, the
+    // file holds that palette and every texel comes back. A palette built from the texture would differ.
+    initSkinStore();
+    ASSERT_TRUE(replaceTexture(picture.width, picture.height, picture.pixels.data()));
+    const PcxPalette palette = testPalette();
+    std::copy(&palette[600], &palette[603], skinGL);
+    const Bytes saved = encodeTextureAs(PictureFormat::Pcx, skinGL, skinHeader, &origin.palette);
+    PcxImage image;
+    ASSERT_EQ(PcxError::None, decode(saved, image));
+    EXPECT_EQ(testPalette(), image.palette);
+    Bytes expected = expectedPixels(s);
+    expected[0] = palette[602], expected[1] = palette[601], expected[2] = palette[600];
+    EXPECT_EQ(expected, image.picture.pixels);
+    ASSERT_EQ(PcxError::None, decode(encodeTextureAs(PictureFormat::Pcx, skinGL, skinHeader), image));
+    EXPECT_NE(testPalette(), image.palette);
 }
 
 } // namespace

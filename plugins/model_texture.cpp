@@ -1,0 +1,77 @@
+// The plugin's texture path copied within its bound, and the pictures tried for a model, on text alone.
+#include "plugins/model_texture.h"
+
+namespace {
+
+// Tried in this order when the plugin names no picture: lossless formats first, JPEG last.
+const char *const PICTURE_EXTENSIONS[] = {".png", ".tga", ".bmp", ".pcx", ".jpg", ".jpeg"};
+
+bool isSeparator(char c)
+{
+    return c == '\\' || c == '/';
+}
+
+bool hasDrive(const std::string &path)
+{
+    const char c = path.size() >= 2 ? path[0] : '\0';
+    return ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':';
+}
+
+bool isAbsolutePath(const std::string &path)
+{
+    return (!path.empty() && isSeparator(path[0])) || hasDrive(path);
+}
+
+// Where the file name starts: after the last separator, or after a drive's colon.
+size_t fileNameStart(const std::string &path)
+{
+    for (size_t i = path.size(); i > 0; --i)
+        if (isSeparator(path[i - 1]))
+            return i;
+    return hasDrive(path) ? 2 : 0;
+}
+
+// The file name without its extension: up to its last dot, unless that dot starts the name (".hidden").
+std::string baseNameOf(const std::string &path)
+{
+    const std::string name = path.substr(fileNameStart(path));
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+} // namespace
+
+std::string copyPluginTexturePath(const char *text)
+{
+    if (text == nullptr)
+        return std::string();
+    size_t length = 0;
+    while (length < PLUGIN_TEXTURE_PATH_MAX_BYTES && text[length] != '\0')
+        ++length;
+    // A text that runs on past the bound would name another file than the plugin meant: none is used.
+    return length < PLUGIN_TEXTURE_PATH_MAX_BYTES ? std::string(text, length) : std::string();
+}
+
+std::string folderOfModel(const std::string &modelPath)
+{
+    return modelPath.substr(0, fileNameStart(modelPath));
+}
+
+std::string joinToFolder(const std::string &folder, const std::string &name)
+{
+    return isAbsolutePath(name) ? name : folder + name;
+}
+
+std::vector<std::string> modelTextureCandidates(const std::string &modelPath, const std::string &namedTexture)
+{
+    const std::string folder = folderOfModel(modelPath);
+    if (!namedTexture.empty())
+        return {joinToFolder(folder, namedTexture)};
+    const std::string base = baseNameOf(modelPath);
+    std::vector<std::string> candidates;
+    if (base.empty())
+        return candidates;
+    for (const char *extension : PICTURE_EXTENSIONS)
+        candidates.push_back(folder + base + extension);
+    return candidates;
+}

@@ -1,0 +1,26 @@
+// Which picture a loaded model is painted with: the plugin's text copied within its bound, and the paths to try,
+// taken from the model's path the way Windows reads paths ('\' and '/' both separate folders, "C:" starts an
+// absolute path). Platform-free: nothing here looks at a disk.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// The most bytes of sk_texturefile's text that are read, its closing NUL included; a longer text is not used.
+enum : size_t { PLUGIN_TEXTURE_PATH_MAX_BYTES = 1024 };
+
+// The text sk_texturefile returned, copied: empty for null, for an empty text, and for one without its NUL
+// within PLUGIN_TEXTURE_PATH_MAX_BYTES. Reads the plugin's memory one byte at a time, never past that bound.
+std::string copyPluginTexturePath(const char *text);
+
+// The folder part of a path with its last separator ("models\knight\" of "models\knight\tris.md2"), "C:" for
+// "C:tris.md2", or "" for a bare file name.
+std::string folderOfModel(const std::string &modelPath);
+
+// The name taken from the folder (which ends with a separator or is empty); an absolute name stays as it is.
+std::string joinToFolder(const std::string &folder, const std::string &name);
+
+// The pictures to try for a model, in order; the first that exists is its texture. The one the plugin named
+// (relative to the model's folder, or absolute) when it named one; otherwise the model file's own name without
+// its extension, in its folder, as .png, .tga, .bmp, .pcx, .jpg and .jpeg. None for a path without a file name.
+std::vector<std::string> modelTextureCandidates(const std::string &modelPath, const std::string &namedTexture);
