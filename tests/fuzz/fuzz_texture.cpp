@@ -67,7 +67,7 @@ void checkAcceptedHeader(const uint8_t *data, size_t size)
 // Loaded into the store and saved as the program saves, the pixels read back unchanged.
 void checkSaveRoundTrip(const std::vector<uint8_t> &bgr)
 {
-    replaceTexture(bgr.data());
+    FUZZ_CHECK(replaceTexture(SKIN_SIDE, SKIN_SIDE, bgr.data()), "a 256 x 256 texture could not be held");
     BitmapHeader header;
     setupBitmapHeader(header, SKIN_SIDE, SKIN_SIDE);
     std::vector<uint8_t> file = encodeTexture(skinGL, header);
