@@ -80,7 +80,7 @@ float consumeCoordinate(FuzzedDataProvider &fdp)
 // The mapping is trunc(u * K * 256) in double precision; out of range it only has to leave the layer.
 void checkCoordinate(float u)
 {
-    int32_t got = gridCoordinate(u);
+    int32_t got = gridCoordinate(u, SKIN_SIDE);
     if (std::isnan(u)) {
         FUZZ_CHECK(got < 0 || got >= SKIN_SIDE, "a NaN coordinate maps into the layer");
         return;
@@ -153,8 +153,8 @@ FUZZ_HARNESS void tableSegments(const FuzzTable &table, std::vector<Segment> &se
             continue;
         int64_t x[3], y[3];
         for (int c = 0; c < 3; ++c) {
-            x[c] = gridCoordinate(t->corner[c][0]);
-            y[c] = gridCoordinate(t->corner[c][1]);
+            x[c] = gridCoordinate(t->corner[c][0], SKIN_SIDE);
+            y[c] = gridCoordinate(t->corner[c][1], SKIN_SIDE);
         }
         for (int c = 0; c < 3; ++c)
             segments.push_back({x[c], y[c], x[(c + 1) % 3], y[(c + 1) % 3]});
@@ -221,20 +221,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             checkCoordinate(u);
 
     uint8_t *layer = guarded.layer();
-    clearGrid(layer);
+    clearGrid(layer, SKIN_SIDE, SKIN_SIDE);
     int32_t count = static_cast<int32_t>(table.entries.size());
     std::vector<Segment> segments;
     if (handOver == 0) {
-        drawGridTable(table.entries.data(), -count, layer);
+        drawGridTable(table.entries.data(), -count, layer, SKIN_SIDE, SKIN_SIDE);
     } else if (handOver == 1) {
-        drawGridTable(nullptr, count, layer);
+        drawGridTable(nullptr, count, layer, SKIN_SIDE, SKIN_SIDE);
     } else {
-        drawGridTable(table.entries.data(), count, layer);
+        drawGridTable(table.entries.data(), count, layer, SKIN_SIDE, SKIN_SIDE);
         tableSegments(table, segments);
     }
     for (int i = 0; i < directLines; ++i) {
         int32_t x0 = consumeEnd(fdp), y0 = consumeEnd(fdp), x1 = consumeEnd(fdp), y1 = consumeEnd(fdp);
-        drawGridLine(x0, y0, x1, y1, layer);
+        drawGridLine(x0, y0, x1, y1, layer, SKIN_SIDE, SKIN_SIDE);
         segments.push_back({x0, y0, x1, y1});
     }
 

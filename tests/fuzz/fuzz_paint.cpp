@@ -158,12 +158,12 @@ void checkDab(FuzzedDataProvider &fdp)
                                        MOUSE_LBUTTON | 0x4, MOUSE_RBUTTON | 0x8, 0x10};
     uint32_t wParam = fdp.ConsumeBool() ? BUTTONS[fdp.ConsumeIntegralInRange<size_t>(0, 6)]
                                         : fdp.ConsumeIntegral<uint32_t>();
-    uint32_t lParam = fdp.ConsumeIntegral<uint32_t>();
+    TexelPoint at = {consumePosition(fdp), consumePosition(fdp)};
     bool usePattern = fdp.ConsumeBool();
     brushSettings.penSize = consumeSize(fdp);
     brushSettings.eraserSize = consumeSize(fdp);
     saveSkin(before);
-    bool painted = paintDab(wParam, lParam, usePattern);
+    bool painted = paintDab(wParam, at, usePattern);
     FUZZ_CHECK(painted == (wParam == MOUSE_LBUTTON || wParam == MOUSE_RBUTTON), "wrong buttons decide a dab");
     FUZZ_CHECK(painted || skinEquals(before), "a dab that paints nothing changed the texture");
 }
