@@ -196,7 +196,7 @@ static void initMainWindow(HWND window)
 {
     mainWindow = window;
     modelState.modelReady = 0;
-    createViewport(viewportPlace.x, viewportPlace.y);
+    createViewport(viewportPlace.x, viewportPlace.y, 512, 512);
     const POINT skinPlace = placeInMainWindow(skinViewPlace.x, skinViewPlace.y);
     createSkinView(skinPlace.x, skinPlace.y);
     setPenColorPickedHandler(penColorChanged);

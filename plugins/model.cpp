@@ -8,6 +8,7 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/choosers.h"
+#include "shell/frame_pacer.h"
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/grid.h"
@@ -39,6 +40,7 @@ void loadModel(const char *path)
     if (!path || !path[0])
         return;
     modelState.modelReady = 0;
+    requestViewportFrame();
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
         return;

@@ -7,6 +7,7 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/client_origin.h"
+#include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_view.h"
 #include "viewport/camera.h"
@@ -57,4 +58,27 @@ PluginFault renderFrame()
         fault = drawPluginModel();
     presentFrame();
     return fault;
+}
+
+bool viewportMoving()
+{
+    return cameraMoving() || paintingOnModel();
+}
+
+static void resumeSpinByKey()
+{
+    applySpinKey(1);
+    requestViewportFrame();
+}
+
+void pollSpinKeyWhileIdle()
+{
+    if (keyState(VK_F5) != 0)
+        resumeSpinByKey();
+}
+
+void noteKeyMessage(UINT message, WPARAM key)
+{
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && key == VK_F5)
+        resumeSpinByKey();
 }
