@@ -21,7 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     resetToDefaults();
     startRecovery();
 
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
+    // A Unicode window, so its text boxes take paths and text of any language.
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainWindowProc, 0);
     if (!window) {
         showMessage("Error creating main window.", "Error", MB_ICONERROR);
         return 1;

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "app/main_layout.h"
@@ -17,6 +18,7 @@
 #include "shell/client_origin.h"
 #include "shell/dialog_layout.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/skin_commands.h"
@@ -239,11 +241,10 @@ static void initMainWindow(HWND window)
     SetDlgItemInt(window, IDC_ERASER_SIZE, static_cast<UINT>(brushSettings.eraserSize), FALSE);
     CheckDlgButton(window, IDC_CLASSIC_TEXTURE, BST_CHECKED);
 
-    char modelPath[256] = "";
-    GetDlgItemTextA(window, IDC_MODEL_PATH, modelPath, sizeof modelPath);
+    const std::string modelPath = dialogItemText(window, IDC_MODEL_PATH);
     if (!loadPlugin("vmr.dll"))
         showMessage("Unable to load plugin 'vmr.dll'", "Plugin Error", MB_ICONERROR);
-    loadModel(modelPath);
+    loadModel(modelPath.c_str());
     loadPattern("super_pattern_01.bmp");
     CheckDlgButton(window, IDC_USE_PATTERN, BST_CHECKED);
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);

@@ -8,6 +8,7 @@
 
 #include "app/recovery_rules.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "skin/bmp.h"
 #include "skin/skin_store.h"
 #include "skin/stroke.h"
@@ -18,7 +19,7 @@
 // must not build strings, and the choosers move the process into other folders.
 static wchar_t autosavePath[MAX_PATH + 64];
 static wchar_t recoveredPath[MAX_PATH + 64];
-static std::string autosavePathA;
+static std::string autosavePathUtf8;
 static uint8_t textureHeader[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
 static AutosaveClock autosaveClock;
 
@@ -90,13 +91,6 @@ static bool workingFolderPath(const char *name, wchar_t *path, size_t capacity)
     return true;
 }
 
-static std::string narrowPath(const wchar_t *path)
-{
-    char narrow[MAX_PATH + 64] = "";
-    WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
-}
-
 void startRecovery()
 {
     bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
@@ -106,7 +100,7 @@ void startRecovery()
         lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
     }
-    autosavePathA = narrowPath(autosavePath);
+    autosavePathUtf8 = utf8Path(autosavePath);
     resetAutosaveClock(autosaveClock, textureChangeCount);
     letCallbackExceptionsThrough();
     SetUnhandledExceptionFilter(writeRecoveredTexture);
@@ -173,7 +167,7 @@ void offerRecoveredTexture()
     std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : AUTOSAVE_FILE_NAME,
                                        offerRecovered ? recovered : autosaved);
     if (askUser(question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
-        loadRecoveredTexture(narrowPath(path).c_str())) {
+        loadRecoveredTexture(utf8Path(path).c_str())) {
         // What was loaded becomes the autosave of the texture now shown, until a save or a "No" at close.
         if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             noteAutosaveCurrent(autosaveClock, nowMillis(), textureChangeCount);
@@ -188,7 +182,7 @@ void autosaveIfDue()
     switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
                          stroke.active || modelStroke.active)) {
     case AutosaveAction::write:
-        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathA.c_str()) != 0);
+        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathUtf8.c_str()) != 0);
         break;
     case AutosaveAction::remove:
         removeAutosave();

@@ -12,14 +12,14 @@
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 
-static const char SETTINGS_FILE[] = "config.cfg";
+const char SETTINGS_FILE_NAME[] = "config.cfg";
 
 void readSettings()
 {
-    if (GetFileAttributesA(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES)
+    if (!fileExists(SETTINGS_FILE_NAME))
         return;
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(SETTINGS_FILE, bytes)) {
+    if (!readWholeFile(SETTINGS_FILE_NAME, bytes)) {
         showMessage("Unable to open config.cfg", "Error loading configuration", MB_ICONERROR);
         return;
     }
@@ -33,6 +33,6 @@ void readSettings()
 void writeSettings()
 {
     std::array<uint8_t, SETTINGS_BYTES> bytes = encodeSettings();
-    if (!writeFileSafely(SETTINGS_FILE, bytes.data(), bytes.size()))
+    if (!writeFileSafely(SETTINGS_FILE_NAME, bytes.data(), bytes.size()))
         showMessage("Unable to open config.cfg", "Error writing configuration", MB_ICONERROR);
 }

@@ -10,6 +10,7 @@ add_executable(pelterine WIN32
   shell/files.cpp
   shell/frame_clock.cpp
   shell/message.cpp
+  shell/wide_paths.cpp
   shell/window_helpers.cpp
   app/main.cpp
   app/frame_loop.cpp

@@ -2,6 +2,7 @@
 #include "plugins/model.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "plugins/model_filters.h"
 #include "plugins/model_state.h"
@@ -10,6 +11,7 @@
 #include "shell/choosers.h"
 #include "shell/frame_pacer.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "skin/grid.h"
 #include "skin/skin_store.h"
@@ -45,8 +47,14 @@ void loadModel(const char *path)
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
         return;
     }
+    // The plugin takes 8-bit text in the ANSI code page; a path that has no such form cannot reach it.
+    std::string pluginPath;
+    if (!pluginPathText(path, pluginPath)) {
+        showMessage("The model's path cannot be passed to the plugin", path, MB_ICONERROR);
+        return;
+    }
     // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
-    PluginFault fault = guardLoad(pluginSlot.sk_load, path);
+    PluginFault fault = guardLoad(pluginSlot.sk_load, pluginPath.c_str());
     if (fault.faulted) {
         reportPluginFault(fault);
         return;
@@ -80,9 +88,7 @@ void loadModel(const char *path)
 
 void loadModelCommand()
 {
-    char path[256] = "";
-    GetDlgItemTextA(mainWindow, IDC_MODEL_PATH, path, sizeof path);
-    loadModel(path);
+    loadModel(dialogItemText(mainWindow, IDC_MODEL_PATH).c_str());
 }
 
 // The plugin's own formats when it names them in a usable list, otherwise .vmr files alone. A plugin that
@@ -113,7 +119,7 @@ void chooseModelCommand()
         showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;
     }
-    SetDlgItemTextA(mainWindow, IDC_MODEL_PATH, path);
+    setDialogItemText(mainWindow, IDC_MODEL_PATH, path);
     loadModel(path);
     std::free(path);
 }

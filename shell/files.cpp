@@ -3,8 +3,9 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
+#include <string>
+
+#include "shell/wide_paths.h"
 
 // No file the program reads is anywhere near this; a larger one is refused rather than exhausting memory.
 static const size_t MAX_FILE_BYTES = 64u << 20;
@@ -12,25 +13,33 @@ static const size_t MAX_FILE_BYTES = 64u << 20;
 bool readWholeFile(const char *path, std::vector<uint8_t> &bytes)
 {
     bytes.clear();
-    FILE *file = std::fopen(path, "rb");
-    if (!file)
+    HANDLE file = CreateFileW(widePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return false;
     uint8_t chunk[65536];
     bool ok = true;
     for (;;) {
-        size_t got = std::fread(chunk, 1, sizeof chunk, file);
+        DWORD got = 0;
+        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            ok = false;
+            break;
+        }
         if (got > MAX_FILE_BYTES - bytes.size()) {
             ok = false;
             break;
         }
         bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk)
+        if (got == 0)
             break;
     }
-    if (std::ferror(file))
-        ok = false;
-    std::fclose(file);
+    CloseHandle(file);
     return ok;
+}
+
+bool fileExists(const char *path)
+{
+    return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 static bool writeAll(HANDLE file, const uint8_t *data, size_t size)
@@ -49,18 +58,19 @@ static bool writeAll(HANDLE file, const uint8_t *data, size_t size)
 bool writeFileSafely(const char *path, const uint8_t *data, size_t size)
 {
     // The temporary file lies in the target's folder so the final move is a rename on one volume.
-    char temp[MAX_PATH + 32];
-    if (std::snprintf(temp, sizeof temp, "%s.%lu.tmp", path, GetCurrentProcessId()) >= static_cast<int>(sizeof temp))
+    const std::wstring target = widePath(path);
+    if (target.empty())
         return false;
+    const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
 
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = writeAll(file, data, size) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     if (ok)
-        ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok)
-        DeleteFileA(temp);
+        DeleteFileW(temp.c_str());
     return ok;
 }

@@ -4,8 +4,13 @@
 #include <cstdint>
 #include <vector>
 
+// Paths are UTF-8 (text that is not is taken as the ANSI code page), so any file name works.
+
 // Reads a whole file into bytes; false when it cannot be opened or read.
 bool readWholeFile(const char *path, std::vector<uint8_t> &bytes);
+
+// Whether a file or folder of that name exists.
+bool fileExists(const char *path);
 
 // Writes into a temporary file beside the target, checks every write and the close, then replaces the target.
 // On any failure the target is left as it was and false is returned.
