@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/recovery_rules.h"
+#include "app/settings_file.h"
 #include "shell/message.h"
 #include "shell/wide_paths.h"
 #include "skin/bmp.h"
@@ -91,6 +92,33 @@ static bool workingFolderPath(const char *name, wchar_t *path, size_t capacity)
     return true;
 }
 
+// The folder part of a path in the working folder, with its final backslash.
+static std::wstring folderOf(const wchar_t *path)
+{
+    std::wstring p = path;
+    size_t slash = p.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
+}
+
+// A kill in the middle of a safe write leaves its temporary file beside the target. Only one Pelterine runs in
+// a working folder, so at start-up any such file is a leftover: the autosave's, or the settings' at a close.
+static void removeInterruptedWrites()
+{
+    const std::wstring folder = folderOf(autosavePath);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = utf8Path(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            (isInterruptedWriteOf(name.c_str(), AUTOSAVE_FILE_NAME) ||
+             isInterruptedWriteOf(name.c_str(), SETTINGS_FILE_NAME)))
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 void startRecovery()
 {
     bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
@@ -101,6 +129,7 @@ void startRecovery()
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
     }
     autosavePathUtf8 = utf8Path(autosavePath);
+    removeInterruptedWrites();
     resetAutosaveClock(autosaveClock, textureChangeCount);
     letCallbackExceptionsThrough();
     SetUnhandledExceptionFilter(writeRecoveredTexture);
@@ -114,14 +143,6 @@ static bool lastWriteTime(const wchar_t *path, FILETIME &time)
         return false;
     time = data.ftLastWriteTime;
     return true;
-}
-
-// The folder part of a path in the working folder, with its final backslash.
-static std::wstring folderOf(const wchar_t *path)
-{
-    std::wstring p = path;
-    size_t slash = p.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
 }
 
 // Renames the file to the first free pelterine-recovered-N.bmp beside it.

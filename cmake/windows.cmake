@@ -18,6 +18,7 @@ add_executable(pelterine WIN32
   app/main_window.cpp
   app/recovery.cpp
   app/settings_file.cpp
+  app/single_instance.cpp
   skin/skin_view.cpp
   skin/skin_commands.cpp
   skin/skin_texture.cpp
