@@ -32,7 +32,9 @@ PluginFault buildGrid()
         fault = guardGetTexCoord(pluginSlot.sk_gettexcoord, table);
     if (fault.faulted)
         return fault;
-    copyGridTriangles(table, count);
+    fault = guardReadTexCoords(table, count, gridTriangles);
+    if (fault.faulted)
+        return fault;
     drawGridLayer();
     return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
 }
@@ -96,13 +98,13 @@ void loadModelCommand()
 static char *chooseModelPath(PluginFault &fault)
 {
     char filters[MODEL_FILTERS_BYTES];
-    const char *pluginFilters = nullptr;
+    std::string pluginFilters;
     fault = noPluginFault();
     if (pluginSlot.sk_filefilter)
         fault = guardFileFilter(pluginSlot.sk_filefilter, pluginFilters);
     if (fault.faulted)
         return nullptr;
-    if (composeModelFilters(pluginFilters, filters))
+    if (composeModelFilters(pluginFilters.c_str(), filters))
         return chooseOpenPathFrom(filters);
     return chooseOpenPath("Vantrel Morvane (*.vmr)", "*.vmr");
 }

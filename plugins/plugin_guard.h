@@ -4,7 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "plugins/plugin_api.h"
 
@@ -14,6 +17,9 @@ struct PluginFault {
     const char *function;   // "sk_load", "sk_draw", ... or "DllMain" for the loader's calls
     uint32_t code;          // the exception code (EXCEPTION_ACCESS_VIOLATION, ...)
 };
+
+// The most of a plugin's description that is read: a few lines are all the Plugins dialog shows.
+enum : size_t { PLUGIN_INFO_MAX_BYTES = 4096 };
 
 constexpr PluginFault noPluginFault()
 {
@@ -26,8 +32,15 @@ PluginFault guardGetInfo(SkGetInfoFn getInfo, int *triangleCount, int *hasTexCoo
 PluginFault guardGetTexCoord(SkGetTexCoordFn getTexCoord, TexCoordTriangle **&table);
 PluginFault guardFreeTexCoordTab(SkFreeTexCoordTabFn freeTable, int triangleCount, TexCoordTriangle **table);
 PluginFault guardDraw(SkDrawFn draw);
-PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters);
-PluginFault guardInfo(SkInfoFn info, const char *&text);
+// The two that return text copy it under the guard too, so a pointer that leads nowhere is the plugin's fault like
+// any other: the filter list up to the empty string that ends it (at most PLUGIN_FILTERS_MAX_BYTES, its NULs
+// kept), the description up to its NUL (at most PLUGIN_INFO_MAX_BYTES - 1 characters). A null pointer gives an
+// empty copy.
+PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters);
+PluginFault guardInfo(SkInfoFn info, std::string &text);
+// Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
+// ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
+PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);
 // LoadLibraryA and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);
 PluginFault guardFreeLibrary(HMODULE module);
