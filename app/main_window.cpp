@@ -184,7 +184,7 @@ static void keepControlsClearOfViews(HWND window)
             control.rect.bottom = lowest + 4;
         placeControl(control);
     }
-    fitClientHeight(window, lowest + 10);
+    fitClientHeight(window, lowest + MulDiv(10, windowDpi(window), 96));
 }
 
 static void readClientOrigin(HWND window)
