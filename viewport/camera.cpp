@@ -91,6 +91,11 @@ void applySpinKey(int32_t f5)
         camera.spinPaused = 0;
 }
 
+void rebaseCursor(CursorPoint cursor)
+{
+    viewportInput.previousCursor = cursor;
+}
+
 bool cameraMoving()
 {
     const ViewportInput &in = viewportInput;

@@ -80,6 +80,10 @@ void advanceSpin();
 // drawn): any non-zero state resumes the spin.
 void applySpinKey(int32_t f5);
 
+// After the viewport stood still (frames stopped, nothing sampled the cursor): the next frame measures the
+// cursor's movement from where the cursor is then, so a press after the cursor wandered is no drag.
+void rebaseCursor(CursorPoint cursor);
+
 // True while the camera needs frames: the spin turns, or a button that moves the camera is held (as last sampled
 // over the viewport, so a drag that left it still counts).
 bool cameraMoving();

@@ -243,6 +243,18 @@ TEST_F(CameraTest, TheCameraMovesWhileItSpinsOrAButtonIsHeld)
     EXPECT_TRUE(cameraMoving()) << "F5 seen outside a frame resumes the spin as well";
 }
 
+TEST_F(CameraTest, AfterTheViewStoodStillMovementCountsFromWhereTheCursorIs)
+{
+    frame(300, 300);
+    frame(300, 300, {0, 0, DOWN, 0, 0});
+    frame(300, 300);                      // paused; the frames stop here
+    rebaseCursor({420, 180});             // the cursor wandered meanwhile
+    frame(420, 180, {0, 0, DOWN, 0, 0});  // a press where it is now
+    EXPECT_TRUE(cameraIs({0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 1})) << "no turn without a movement";
+    frame(421, 180, {0, 0, DOWN, 0, 0});
+    EXPECT_EQ(1.0f, camera.yawOffset);
+}
+
 TEST(ViewportPerspective, FollowsTheAspectRatioAndKeepsTheStartSizeExact)
 {
     const Perspective square = viewportPerspective(512, 512);
