@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "plugins/model_filters.h"
+#include "shell/wide_paths.h"
 #include "skin/grid.h"
 
 // One call through the guard: the function, up to two arguments passed in the first two argument registers
@@ -417,11 +418,13 @@ PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<
 }
 
 // The loader runs DllMain inside these two; they take one argument and use the C calling convention's
-// registers on x86-64 like the exports.
+// registers on x86-64 like the exports. The library is named by its full path under the working folder, in
+// UTF-16: the folder may have any name, and a relative name would be looked for in other folders too.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module)
 {
+    const std::wstring fullPath = wideFullPath(path);
     uintptr_t result = 0;
-    PluginFault fault = callGuarded("DllMain", entryOf(&LoadLibraryA), word(path), 0, &result);
+    PluginFault fault = callGuarded("DllMain", entryOf(&LoadLibraryW), word(fullPath.c_str()), 0, &result);
     module = fault.faulted ? nullptr : reinterpret_cast<HMODULE>(result);
     return fault;
 }

@@ -41,6 +41,6 @@ PluginFault guardInfo(SkInfoFn info, std::string &text);
 // Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
 // ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
 PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);
-// LoadLibraryA and FreeLibrary, which run the library's DllMain.
+// LoadLibrary (of the file `path` names in the working folder) and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);
 PluginFault guardFreeLibrary(HMODULE module);

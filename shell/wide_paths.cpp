@@ -26,6 +26,18 @@ std::wstring widePath(const char *path)
     return fromAnsi(path);
 }
 
+std::wstring wideFullPath(const char *path)
+{
+    const std::wstring wide = widePath(path);
+    const DWORD length = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return wide;
+    std::vector<wchar_t> full(length + 1, L'\0');
+    if (GetFullPathNameW(wide.c_str(), length + 1, full.data(), nullptr) == 0)
+        return wide;
+    return full.data();
+}
+
 std::string utf8Path(const wchar_t *path)
 {
     if (!path)

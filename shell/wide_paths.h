@@ -7,6 +7,8 @@
 
 // A path for the wide functions. Text that is not UTF-8 is taken as the ANSI code page, where it came from.
 std::wstring widePath(const char *path);
+// The full path of a file named relative to the working folder (or already full), for the wide functions.
+std::wstring wideFullPath(const char *path);
 // A path from the wide functions, as the program keeps it.
 std::string utf8Path(const wchar_t *path);
 
