@@ -85,8 +85,8 @@ with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as zf:
             sys.exit("package.sh: missing %s" % source)
         zf.write(source, name)
     for name, text in texts:
-        # Windows line ends, so Notepad of any age shows the lines.
-        zf.writestr(name, text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8"))
+        # Windows line ends and a byte-order mark, so Notepad of any age shows the lines and the "×" as they are.
+        zf.writestr(name, text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8-sig"))
 partial.replace(target)
 print(target)
 PYTHON

@@ -185,7 +185,7 @@ class Release(harness.SessionTestCase):
         expected = {"pelterine.exe", "_test_boite_tex.vmr", "super_pattern_01.bmp", "README.txt", "LICENSE.txt",
                     "plugins/plugin_api.h", "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
         self.assertEqual(set(), expected - names, "missing from the zip")
-        self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8"))
+        self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8-sig"))
 
         s.start_in(folder)
         s.wait_main()
