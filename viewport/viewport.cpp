@@ -242,7 +242,7 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         viewportArea.top = static_cast<int16_t>(HIWORD(lParam));
         return 0;
     case WM_SIZE:
-        // Minimizing the main window does not size its children; a size of nothing never reaches GL.
+        // A viewport of no size has nothing to draw: GL keeps the last real size.
         if (LOWORD(lParam) == 0 || HIWORD(lParam) == 0)
             return 1;
         viewportArea.width = LOWORD(lParam);
