@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# e2e-timeout: 480
 """End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
 the blank views, no dialog keyboard navigation, closing, and moving the main window; the same window on a
 144-DPI screen; and the release zip unpacked into a folder whose name Windows' ANSI code page cannot write."""
