@@ -35,7 +35,16 @@ static bool translateShortcut(MSG &msg)
         if (id == IDC_MODEL_PATH || id == IDC_PEN_SIZE || id == IDC_ERASER_SIZE)
             return false;
     }
-    return TranslateAcceleratorA(mainWindow, shortcuts, &msg) != 0;
+    return TranslateAcceleratorW(mainWindow, shortcuts, &msg) != 0;
+}
+
+// While nothing in the viewport moves the loop sleeps until a message comes, waking this often to look at F5 and
+// the autosave: a few looks a second cost nothing measurable.
+static const int64_t IDLE_LOOK_MICROS = 250000;
+
+static bool frameDue(bool minimized)
+{
+    return viewportFrameDue(minimized, viewportMoving(), viewportFrameRequested());
 }
 
 // Enter in the model path or a size box presses the button beside it ("Load", "OK"). There is no dialog
@@ -53,7 +62,7 @@ static bool pressButtonForEnter(const MSG &msg)
     }
     const bool repeat = (msg.lParam & (1 << 30)) != 0;
     if (!repeat)
-        SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+        SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, button)));
     return true;
 }
@@ -65,17 +74,28 @@ void runFrameLoop()
     startPacingToDisplay();
     while (running) {
         MSG msg;
-        if (PeekMessageA(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
-            while (PeekMessageA(&msg, mainWindow, 0, 0, PM_REMOVE)) {
+        // The wide functions: the main window and its text boxes are Unicode windows, so typed text of any
+        // language reaches them whole.
+        if (PeekMessageW(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
+            while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) {
+                noteKeyMessage(msg.message, msg.wParam);
                 if (pressButtonForEnter(msg) || translateShortcut(msg))
                     continue;
                 TranslateMessage(&msg);
-                DispatchMessageA(&msg);
+                DispatchMessageW(&msg);
             }
             continue;
         }
         refreshPaintedSkin();
         autosaveIfDue();
+        // Nothing moves and nothing changed: no frame at all until something does.
+        const bool minimized = IsIconic(mainWindow) != FALSE;
+        if (!minimized && !frameDue(false))
+            pollSpinKeyWhileIdle();
+        if (!frameDue(minimized)) {
+            waitForFrameOrInput(IDLE_LOOK_MICROS);
+            continue;
+        }
         // No frame before the display can show it: drawing faster only burns a core and spins the model
         // faster than the display's rate. A swap that already waits for the display needs no extra wait.
         int64_t now = nowMicros();
@@ -85,6 +105,7 @@ void runFrameLoop()
             continue;
         }
         noteFrameStart(framePacer, now);
+        noteViewportFrameDrawn();
         // A plugin that faulted while drawing is reported here, after its frame, never from inside GL drawing.
         reportPluginFault(renderFrame());
     }

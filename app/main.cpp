@@ -6,6 +6,7 @@
 #include "app/frame_loop.h"
 #include "app/main_window.h"
 #include "app/recovery.h"
+#include "app/single_instance.h"
 #include "app/state.h"
 #include "resources/resource.h"
 #include "shell/message.h"
@@ -18,14 +19,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
+    // Another Pelterine in this folder owns its files: nothing here may touch them, the recovery least of all.
+    if (!claimWorkingFolder())
+        return 0;
     resetToDefaults();
     startRecovery();
 
-    HWND window = CreateDialogParamA(instance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, mainWindowProc, 0);
+    // A Unicode window, so its text boxes take paths and text of any language.
+    HWND window = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, mainWindowProc, 0);
     if (!window) {
         showMessage("Error creating main window.", "Error", MB_ICONERROR);
         return 1;
     }
+    publishMainWindow(window);
     loadShortcuts();
     ShowWindow(window, SW_SHOW);
     running = 1;

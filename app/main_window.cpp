@@ -2,8 +2,10 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "app/main_layout.h"
 #include "app/recovery.h"
 #include "app/settings_file.h"
 #include "app/state.h"
@@ -16,6 +18,7 @@
 #include "shell/client_origin.h"
 #include "shell/dialog_labels.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 #include "skin/skin_commands.h"
@@ -25,10 +28,12 @@
 #include "skin/texture_files.h"
 #include "viewport/viewport.h"
 
-// Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows;
-// other fonts carry the skin and pattern views to the same dialog-unit points. The viewport stays at its
-// pixel place: the controls are laid out around it.
+// Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows at
+// 96 DPI; other fonts and DPIs carry the skin and pattern views to the same dialog-unit points. The viewport
+// stays at its pixel place, scaled by the DPI: the controls are laid out around it.
 static const POINT viewportPlace = {10, 10};
+static const int viewportStartSide = 512;
+static const int skinViewStartSide = 256;
 static const POINT skinViewPlace = {545, 227};
 // Beside the skin view, 10 pixels after its 256 pixels. Carried to its own dialog-unit point rather than put
 // 10 pixels after wherever the skin view lands: under a wider font the column of "Load Pattern..." moves
@@ -137,7 +142,7 @@ static void keepControlsClearOfViews(HWND window)
             control.rect.bottom = lowest + 4;
         placeControl(control);
     }
-    fitClientHeight(window, lowest + 10);
+    fitClientHeight(window, lowest + MulDiv(10, windowDpi(window), 96));
 }
 
 static void readClientOrigin(HWND window)
@@ -150,18 +155,45 @@ static void readClientOrigin(HWND window)
     }
 }
 
+// The system scales nothing of this dialog when it moves to a screen of another DPI: the window lays itself out
+// again (changeMainWindowDpi). Only per-monitor systems (Windows 10 1703 and later) would, so it is looked up.
+static void keepDpiScalingToOurselves(HWND window)
+{
+    typedef BOOL(WINAPI * SetDialogDpiChangeBehaviorFn)(HWND, int, int);
+    const int disableAll = 1;   // DDC_DISABLE_ALL
+    SetDialogDpiChangeBehaviorFn setBehavior = reinterpret_cast<SetDialogDpiChangeBehaviorFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "SetDialogDpiChangeBehavior")));
+    if (setBehavior)
+        setBehavior(window, disableAll, disableAll);
+}
+
+// The views' start sizes follow the DPI, as the dialog's units do, so at 150 % the window is 150 % in every part.
+static void createViews(HWND window)
+{
+    const int dpi = windowDpi(window);
+    const int margin = MulDiv(viewportPlace.x, dpi, 96);
+    const int viewportSide = MulDiv(viewportStartSide, dpi, 96);
+    createViewport(margin, margin, viewportSide, viewportSide);
+    const POINT skinPlace = placeInMainWindow(skinViewPlace.x, skinViewPlace.y);
+    createSkinView(skinPlace.x, skinPlace.y);
+    const int skinSide = MulDiv(skinViewStartSide, dpi, 96);
+    SetWindowPos(skinViewWindow, nullptr, 0, 0, skinSide, skinSide, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The start texture fits its view at the largest zoom step not above DPI / 96, so its texels stay crisp.
+    fitSkinView();
+}
+
 static void initMainWindow(HWND window)
 {
     mainWindow = window;
     modelState.modelReady = 0;
-    createViewport(viewportPlace.x, viewportPlace.y);
-    const POINT skinPlace = placeInMainWindow(skinViewPlace.x, skinViewPlace.y);
-    createSkinView(skinPlace.x, skinPlace.y);
+    keepDpiScalingToOurselves(window);
+    createViews(window);
     setPenColorPickedHandler(penColorChanged);
     const POINT patternPlace = placeInMainWindow(patternViewPlace.x, patternViewPlace.y);
     createPatternView(patternPlace.x, patternPlace.y);
     widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
     keepControlsClearOfViews(window);
+    recordStartLayout(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");
     CheckDlgButton(window, IDC_TEXTURE_ON_THE_FLY, BST_CHECKED);
@@ -169,11 +201,10 @@ static void initMainWindow(HWND window)
     SetDlgItemInt(window, IDC_ERASER_SIZE, static_cast<UINT>(brushSettings.eraserSize), FALSE);
     CheckDlgButton(window, IDC_CLASSIC_TEXTURE, BST_CHECKED);
 
-    char modelPath[256] = "";
-    GetDlgItemTextA(window, IDC_MODEL_PATH, modelPath, sizeof modelPath);
+    const std::string modelPath = dialogItemText(window, IDC_MODEL_PATH);
     if (!loadPlugin("vmr.dll"))
         showMessage("Unable to load plugin 'vmr.dll'", "Plugin Error", MB_ICONERROR);
-    loadModel(modelPath);
+    loadModel(modelPath.c_str());
     loadPattern("super_pattern_01.bmp");
     CheckDlgButton(window, IDC_USE_PATTERN, BST_CHECKED);
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
@@ -239,6 +270,17 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         }
         return FALSE;
+    case WM_SIZE:
+        // Minimized, the children keep their places for the restore.
+        if (wParam != SIZE_MINIMIZED)
+            layoutMainWindow(LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_GETMINMAXINFO:
+        limitMainWindowSize(*reinterpret_cast<MINMAXINFO *>(lParam));
+        return TRUE;
+    case WM_DPICHANGED:
+        changeMainWindowDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
+        return TRUE;
     case WM_CLOSE:
     case WM_QUIT:
         // The window is never destroyed: the loop ends on `running` and the process exits. The settings are

@@ -7,7 +7,9 @@
 #include <string>
 
 #include "app/recovery_rules.h"
+#include "app/settings_file.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "skin/bmp.h"
 #include "skin/skin_store.h"
@@ -19,7 +21,7 @@
 // must not build strings, and the choosers move the process into other folders.
 static wchar_t autosavePath[MAX_PATH + 64];
 static wchar_t recoveredPath[MAX_PATH + 64];
-static std::string autosavePathA;
+static std::string autosavePathUtf8;
 static uint8_t textureHeader[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
 static AutosaveClock autosaveClock;
 
@@ -91,11 +93,31 @@ static bool workingFolderPath(const char *name, wchar_t *path, size_t capacity)
     return true;
 }
 
-static std::string narrowPath(const wchar_t *path)
+// The folder part of a path in the working folder, with its final backslash.
+static std::wstring folderOf(const wchar_t *path)
 {
-    char narrow[MAX_PATH + 64] = "";
-    WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, sizeof narrow, nullptr, nullptr);
-    return narrow;
+    std::wstring p = path;
+    size_t slash = p.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
+}
+
+// A kill in the middle of a safe write leaves its temporary file beside the target. Only one Pelterine runs in
+// a working folder, so at start-up any such file is a leftover: the autosave's, or the settings' at a close.
+static void removeInterruptedWrites()
+{
+    const std::wstring folder = folderOf(autosavePath);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::string name = utf8Path(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            (isInterruptedWriteOf(name.c_str(), AUTOSAVE_FILE_NAME) ||
+             isInterruptedWriteOf(name.c_str(), SETTINGS_FILE_NAME)))
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 void startRecovery()
@@ -107,7 +129,8 @@ void startRecovery()
         lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
     }
-    autosavePathA = narrowPath(autosavePath);
+    autosavePathUtf8 = utf8Path(autosavePath);
+    removeInterruptedWrites();
     resetAutosaveClock(autosaveClock, textureChangeCount);
     letCallbackExceptionsThrough();
     SetUnhandledExceptionFilter(writeRecoveredTexture);
@@ -121,14 +144,6 @@ static bool lastWriteTime(const wchar_t *path, FILETIME &time)
         return false;
     time = data.ftLastWriteTime;
     return true;
-}
-
-// The folder part of a path in the working folder, with its final backslash.
-static std::wstring folderOf(const wchar_t *path)
-{
-    std::wstring p = path;
-    size_t slash = p.find_last_of(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1);
 }
 
 // Renames the file to the first free pelterine-recovered-N.bmp beside it.
@@ -174,7 +189,7 @@ void offerRecoveredTexture()
     std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : AUTOSAVE_FILE_NAME,
                                        offerRecovered ? recovered : autosaved);
     if (askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
-        loadRecoveredTexture(narrowPath(path).c_str())) {
+        loadRecoveredTexture(utf8Path(path).c_str())) {
         // What was loaded becomes the autosave of the texture now shown, until a save or a "No" at close.
         if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             noteAutosaveCurrent(autosaveClock, nowMillis(), textureChangeCount);
@@ -189,7 +204,7 @@ void autosaveIfDue()
     switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
                          stroke.active || modelStroke.active)) {
     case AutosaveAction::write:
-        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathA.c_str()) != 0);
+        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathUtf8.c_str()) != 0);
         break;
     case AutosaveAction::remove:
         removeAutosave();

@@ -71,3 +71,35 @@ std::string recoveryQuestion(const char *fileName, int year, int month, int day,
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", year, month, day, hour, minute);
     return std::string("A texture that was not saved was recovered (") + fileName + ", " + when + "). Load it?";
 }
+
+static char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// How many characters of `text` match `prefix`, ignoring case; 0 unless all of prefix matched.
+static size_t matchPrefix(const char *text, const char *prefix)
+{
+    size_t n = 0;
+    for (; prefix[n]; ++n)
+        if (lowerAscii(text[n]) != lowerAscii(prefix[n]))
+            return 0;
+    return n;
+}
+
+bool isInterruptedWriteOf(const char *fileName, const char *target)
+{
+    if (!fileName || !target || !target[0])
+        return false;
+    size_t at = matchPrefix(fileName, target);
+    if (at == 0 || fileName[at] != '.')
+        return false;
+    size_t digits = 0;
+    while (fileName[at + 1 + digits] >= '0' && fileName[at + 1 + digits] <= '9')
+        ++digits;
+    // A process id has at most 10 digits.
+    if (digits == 0 || digits > 10)
+        return false;
+    const char *rest = fileName + at + 1 + digits;
+    return matchPrefix(rest, ".tmp") == 4 && rest[4] == '\0';
+}

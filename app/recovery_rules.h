@@ -42,6 +42,11 @@ extern const char RECOVERED_FILE_NAME[];   // "pelterine-recovered.bmp": the cha
 // "pelterine-recovered-N.bmp": where a recovered file the user declined is set aside.
 std::string setAsideName(int n);
 
+// Whether a file in the working folder is the temporary file of a write of `target` that a kill interrupted: a
+// safe write goes to "<target>.<process id>.tmp" and renames it over the target only once it is complete. The
+// name must match exactly (any letter case, as the file system compares names), digits and all.
+bool isInterruptedWriteOf(const char *fileName, const char *target);
+
 // The question at start-up, the file's last write given in local time.
 std::string recoveryQuestion(const char *fileName, int year, int month, int day, int hour, int minute);
 

@@ -13,16 +13,16 @@
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
 
-static const char SETTINGS_FILE[] = "config.cfg";
+const char SETTINGS_FILE_NAME[] = "config.cfg";
 // The file is 78 bytes, and a longer one gives its first fields; only an absurd size is refused.
 static const size_t MAX_SETTINGS_FILE_BYTES = 64u << 20;
 
 void readSettings()
 {
-    if (GetFileAttributesA(SETTINGS_FILE) == INVALID_FILE_ATTRIBUTES)
+    if (!fileExists(SETTINGS_FILE_NAME))
         return;
     std::vector<uint8_t> bytes;
-    if (readWholeFile(SETTINGS_FILE, bytes, MAX_SETTINGS_FILE_BYTES) != FileRead::read) {
+    if (readWholeFile(SETTINGS_FILE_NAME, bytes, MAX_SETTINGS_FILE_BYTES) != FileRead::read) {
         showMessage("Unable to open config.cfg", "Error loading configuration", MB_ICONERROR);
         return;
     }
@@ -36,6 +36,6 @@ void readSettings()
 void writeSettings()
 {
     std::array<uint8_t, SETTINGS_BYTES> bytes = encodeSettings();
-    if (!writeFileSafely(SETTINGS_FILE, bytes.data(), bytes.size()))
+    if (!writeFileSafely(SETTINGS_FILE_NAME, bytes.data(), bytes.size()))
         showMessage("Unable to open config.cfg", "Error writing configuration", MB_ICONERROR);
 }

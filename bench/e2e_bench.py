@@ -8,7 +8,8 @@
   screen, minus the time of the marker alone; the median of several runs. The same burst without a button
   gives the floor: what the messages alone cost;
 - frames a second: the recorder test plugin logs the time of every draw;
-- CPU use while idle with the default box spinning: the process's user + system time over a while.
+- CPU use while idle, with the default box spinning, with its spin paused (a middle-button click in the
+  viewport) and with the window minimized while it spins: the process's user + system time over a while.
 
 Run by hand, not by ./test.sh: the figures depend on the machine and on what else it runs."""
 
@@ -127,9 +128,22 @@ def frames_while_painting(s, side, seconds=3.0):
     return (len(times) - 1) / ((times[-1] - times[0]) / 1e6) if len(times) > 1 else 0.0
 
 
-def idle_cpu(s, seconds=10.0):
+def idle_cpu(s, paused=False, minimized=False, seconds=10.0):
     s.start("bench-idle")
     s.wait_main()
+    if minimized:
+        s.show("minimize")
+    if paused:
+        s.activate()
+        view = s.client_origin()["viewport"]
+        s.mouse_move(view.x + view.width // 2, view.y + view.height // 2)
+        s.mouse_down(2)
+        time.sleep(0.3)
+        s.mouse_up(2)
+        # A frame must see the button up with the cursor still over the viewport: a release it only sees outside
+        # goes on turning the model as the cursor moves, as a drag released outside does.
+        time.sleep(0.5)
+        s.mouse_move(view.x + view.width + 40, view.y + 20)   # then nothing moves over the viewport
     time.sleep(2.0)
     pids = program_pids(s)
     before, started = cpu_seconds(pids), time.monotonic()
@@ -179,10 +193,16 @@ def main():
     parser.add_argument("--win-build", default="build/win")
     parser.add_argument("--dabs", type=int, default=2000)
     parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--cpu-only", action="store_true", help="only the idle CPU figures")
     args = parser.parse_args()
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
     with harness.Session("e2e-bench", win_build) as s:
+        print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s, paused=False))
+        print("idle CPU with the spin paused: %.1f%% of a core" % idle_cpu(s, paused=True))
+        print("idle CPU minimized, spinning: %.1f%% of a core" % idle_cpu(s, minimized=True))
+        if args.cpu_only:
+            return
         median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, wparam=0)
         print("%-15s %7.1f us a message (runs %.1f .. %.1f)" % ("no button", median, low, high))
         for pattern in (False, True):
@@ -196,7 +216,6 @@ def main():
         for side in (256, 2048):
             print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))
-        print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s))
         for heavy in (False, True):
             frames, passes, picks = picks_per_second(s, heavy)
             print("painting on %s: %.0f frames, %.0f pick passes and %.0f picks a second" % (

@@ -11,12 +11,15 @@ add_executable(pelterine WIN32
   shell/files.cpp
   shell/frame_clock.cpp
   shell/message.cpp
+  shell/wide_paths.cpp
   shell/window_helpers.cpp
   app/main.cpp
   app/frame_loop.cpp
+  app/main_layout.cpp
   app/main_window.cpp
   app/recovery.cpp
   app/settings_file.cpp
+  app/single_instance.cpp
   skin/skin_view.cpp
   skin/skin_commands.cpp
   skin/skin_texture.cpp
@@ -38,6 +41,19 @@ if(MINGW)
   target_compile_options(pelterine PRIVATE -Wall -Wextra)
 endif()
 set_target_properties(pelterine PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${DIST_DIR})
+
+# The version resource takes the project's version from a generated header; tools/package.sh names the release
+# zip from the same version, written beside the build.
+configure_file(${CMAKE_SOURCE_DIR}/resources/pelterine_version.h.in ${CMAKE_BINARY_DIR}/generated/pelterine_version.h
+               @ONLY)
+file(WRITE ${CMAKE_BINARY_DIR}/pelterine-version.txt "${PROJECT_VERSION}\n")
+target_include_directories(pelterine PRIVATE ${CMAKE_BINARY_DIR}/generated)
+set_source_files_properties(resources/pelterine.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/pelterine.exe.manifest;${CMAKE_SOURCE_DIR}/resources/pelterine.ico;${CMAKE_BINARY_DIR}/generated/pelterine_version.h")
+if(MSVC)
+  # The manifest is the program's own, in pelterine.rc: the linker must not make another.
+  target_link_options(pelterine PRIVATE /MANIFEST:NO)
+endif()
 
 # Model plugins are loaded by name from dist/plugins: no "lib" prefix.
 function(add_model_plugin name out_dir)

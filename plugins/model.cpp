@@ -11,7 +11,9 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/choosers.h"
+#include "shell/frame_pacer.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "skin/grid.h"
 #include "skin/skin_store.h"
@@ -33,17 +35,25 @@ PluginFault buildGrid()
         fault = guardGetTexCoord(pluginSlot.sk_gettexcoord, table);
     if (fault.faulted)
         return fault;
-    copyGridTriangles(table, count);
+    fault = guardReadTexCoords(table, count, gridTriangles);
+    if (fault.faulted)
+        return fault;
     drawGridLayer();
     return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
 }
 
-// Plugins hand over paths in the ANSI code page, the text sk_load received the model's path in. The program's own
-// paths are in that code page as well, so the text joins the model's folder unchanged; this is the one place
-// where a plugin's path becomes one of the program's.
+// Plugins hand over paths in the ANSI code page, the text sk_load received the model's path in; the program keeps
+// paths in UTF-8. This is the one place where a plugin's path becomes one of the program's.
 static std::string programPathFromPlugin(const std::string &pluginPath)
 {
-    return pluginPath;
+    if (pluginPath.empty())
+        return pluginPath;
+    const int length = MultiByteToWideChar(CP_ACP, 0, pluginPath.c_str(), -1, nullptr, 0);
+    if (length <= 0)
+        return std::string();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, pluginPath.c_str(), -1, &wide[0], length);
+    return utf8Path(wide.c_str());
 }
 
 // The picture the plugin says the model is painted with, "" for none. Copied before any other call into the
@@ -53,17 +63,17 @@ static PluginFault readNamedTexture(std::string &named)
     named.clear();
     if (!pluginSlot.sk_texturefile)
         return noPluginFault();
-    const char *text = nullptr;
+    std::string text;
     const PluginFault fault = guardTextureFile(pluginSlot.sk_texturefile, text);
     if (!fault.faulted)
-        named = programPathFromPlugin(copyPluginTexturePath(text));
+        named = programPathFromPlugin(text);
     return fault;
 }
 
 // A file, not a folder: a folder named like a picture is none.
 static bool isExistingFile(const std::string &path)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(widePath(path.c_str()).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -71,9 +81,8 @@ static bool isExistingFile(const std::string &path)
 // relative path, which would name another file once a chooser has moved the process to another folder.
 static std::string fullPathOf(const std::string &path)
 {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
-    return length > 0 && length < sizeof full ? std::string(full, length) : path;
+    const std::wstring full = wideFullPath(path.c_str());
+    return full.empty() ? path : utf8Path(full.c_str());
 }
 
 // The first of the model's pictures that exists is loaded as "Load Texture..." loads one, after the save
@@ -94,12 +103,19 @@ void loadModel(const char *path)
     if (!path || !path[0])
         return;
     modelState.modelReady = 0;
+    requestViewportFrame();
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
         return;
     }
+    // The plugin takes 8-bit text in the ANSI code page; a path that has no such form cannot reach it.
+    std::string pluginPath;
+    if (!pluginPathText(path, pluginPath)) {
+        showMessage("The model's path cannot be passed to the plugin", path, MB_ICONERROR);
+        return;
+    }
     // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
-    PluginFault fault = guardLoad(pluginSlot.sk_load, path);
+    PluginFault fault = guardLoad(pluginSlot.sk_load, pluginPath.c_str());
     std::string namedTexture;
     if (!fault.faulted)
         fault = readNamedTexture(namedTexture);
@@ -138,9 +154,7 @@ void loadModel(const char *path)
 
 void loadModelCommand()
 {
-    char path[256] = "";
-    GetDlgItemTextA(mainWindow, IDC_MODEL_PATH, path, sizeof path);
-    loadModel(path);
+    loadModel(dialogItemText(mainWindow, IDC_MODEL_PATH).c_str());
 }
 
 // The plugin's own formats when it names them in a usable list, otherwise .vmr files alone. A plugin that
@@ -148,13 +162,13 @@ void loadModelCommand()
 static char *chooseModelPath(PluginFault &fault)
 {
     char filters[MODEL_FILTERS_BYTES];
-    const char *pluginFilters = nullptr;
+    std::string pluginFilters;
     fault = noPluginFault();
     if (pluginSlot.sk_filefilter)
         fault = guardFileFilter(pluginSlot.sk_filefilter, pluginFilters);
     if (fault.faulted)
         return nullptr;
-    if (composeModelFilters(pluginFilters, filters))
+    if (composeModelFilters(pluginFilters.c_str(), filters))
         return chooseOpenPathFrom(filters);
     return chooseOpenPath("Vantrel Morvane (*.vmr)", "*.vmr");
 }
@@ -171,7 +185,7 @@ void chooseModelCommand()
         showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;
     }
-    SetDlgItemTextA(mainWindow, IDC_MODEL_PATH, path);
+    setDialogItemText(mainWindow, IDC_MODEL_PATH, path);
     loadModel(path);
     std::free(path);
 }

@@ -41,17 +41,6 @@ std::string baseNameOf(const std::string &path)
 
 } // namespace
 
-std::string copyPluginTexturePath(const char *text)
-{
-    if (text == nullptr)
-        return std::string();
-    size_t length = 0;
-    while (length < PLUGIN_TEXTURE_PATH_MAX_BYTES && text[length] != '\0')
-        ++length;
-    // A text that runs on past the bound would name another file than the plugin meant: none is used.
-    return length < PLUGIN_TEXTURE_PATH_MAX_BYTES ? std::string(text, length) : std::string();
-}
-
 std::string folderOfModel(const std::string &modelPath)
 {
     return modelPath.substr(0, fileNameStart(modelPath));

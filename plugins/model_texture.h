@@ -6,12 +6,6 @@
 #include <string>
 #include <vector>
 
-// The most bytes of sk_texturefile's text that are read, its closing NUL included; a longer text is not used.
-enum : size_t { PLUGIN_TEXTURE_PATH_MAX_BYTES = 1024 };
-
-// The text sk_texturefile returned, copied: empty for null, for an empty text, and for one without its NUL
-// within PLUGIN_TEXTURE_PATH_MAX_BYTES. Reads the plugin's memory one byte at a time, never past that bound.
-std::string copyPluginTexturePath(const char *text);
 
 // The folder part of a path with its last separator ("models\knight\" of "models\knight\tris.md2"), "C:" for
 // "C:tris.md2", or "" for a bare file name.

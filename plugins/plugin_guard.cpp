@@ -2,6 +2,11 @@
 // and the plugin, which takes the faults the plugin did not handle itself and resumes in that frame.
 #include "plugins/plugin_guard.h"
 
+#include <cstring>
+
+#include "plugins/model_filters.h"
+#include "shell/wide_paths.h"
+#include "skin/grid.h"
 
 // One call through the guard: the function, up to two arguments passed in the first two argument registers
 // (every export takes at most two, each a pointer or an int), the result register, and the exception that
@@ -12,6 +17,9 @@ struct GuardedCall {
     uintptr_t second;
     uintptr_t result;
     DWORD exceptionCode;
+    // The function is the program's own, reading what a plugin returned on the plugin's behalf: a fault in it is
+    // a bad pointer of the plugin's, not a fault of the program.
+    bool readsForPlugin;
 };
 
 // C++ exceptions of GCC's runtime travel as structured exceptions with these codes ("GCC" plus a kind).
@@ -191,9 +199,9 @@ extern "C" EXCEPTION_DISPOSITION pluginGuardHandler(EXCEPTION_RECORD *record, vo
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
         return ExceptionContinueSearch;
     DWORD64 guardFrame = reinterpret_cast<DWORD64>(frame);
-    if (programCodeBelowGuard(context, guardFrame))
-        return ExceptionContinueSearch;
     GuardedCall *call = *reinterpret_cast<GuardedCall **>(static_cast<char *>(frame) + GUARD_CALL_SLOT);
+    if (!call->readsForPlugin && programCodeBelowGuard(context, guardFrame))
+        return ExceptionContinueSearch;
     call->exceptionCode = record->ExceptionCode;
     DWORD64 resume = reinterpret_cast<DWORD64>(&guardRecovered);
     // A non-continuable exception cannot be resumed by continuing: it is unwound whatever raised it.
@@ -247,14 +255,14 @@ static void armStackGuard()
 }
 
 static PluginFault callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second,
-                               uintptr_t *result)
+                               uintptr_t *result, bool readsForPlugin = false)
 {
     static bool armed;
     if (!armed) {
         armStackGuard();
         armed = true;
     }
-    GuardedCall call = {entry, first, second, 0, 0};
+    GuardedCall call = {entry, first, second, 0, 0, readsForPlugin};
     if (guardPluginCall(&call) == 0) {
         if (result)
             *result = call.result;
@@ -305,36 +313,131 @@ PluginFault guardDraw(SkDrawFn draw)
     return callGuarded("sk_draw", entryOf(draw), 0, 0, nullptr);
 }
 
-PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters)
+// ---- What a plugin returned, read on its behalf
+
+// The readers run under the guard as a plugin's own function would, and a fault inside them counts as the
+// plugin's: they touch nothing but the memory the plugin pointed to and a buffer made ready beforehand, and
+// allocate nothing, so the only thing in them that can fault is a bad pointer of the plugin's.
+struct TextRead {
+    const char *text;
+    char *copy;
+    size_t capacity;   // bytes of copy
+    bool list;         // strings up to an empty one, as the choosers' filters; else one string
+    size_t length;     // bytes copied
+};
+
+// Copies up to the end of the text (its NUL, or for a list the NUL of the empty string that ends it) or until
+// the buffer is full, whichever comes first; reads no byte past the end.
+static uintptr_t readPluginText(uintptr_t job, uintptr_t)
 {
-    uintptr_t result = 0;
-    PluginFault fault = callGuarded("sk_filefilter", entryOf(fileFilter), 0, 0, &result);
-    filters = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    TextRead *read = reinterpret_cast<TextRead *>(job);
+    size_t n = 0;
+    while (n < read->capacity) {
+        const char c = read->text[n];
+        read->copy[n++] = c;
+        if (c == '\0' && (!read->list || n == 1 || read->copy[n - 2] == '\0'))
+            break;
+    }
+    read->length = n;
+    return 0;
+}
+
+static PluginFault copyPluginText(const char *function, const char *text, bool list, size_t capacity,
+                                  std::string &copy)
+{
+    copy.clear();
+    if (!text)
+        return noPluginFault();
+    std::string buffer(capacity, '\0');
+    TextRead read = {text, &buffer[0], capacity, list, 0};
+    PluginFault fault = callGuarded(function, entryOf(&readPluginText), word(&read), 0, nullptr, true);
+    if (!fault.faulted)
+        copy.assign(buffer, 0, read.length);
     return fault;
 }
 
-PluginFault guardTextureFile(SkTextureFileFn textureFile, const char *&path)
+PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path)
 {
     uintptr_t result = 0;
+    path.clear();
     PluginFault fault = callGuarded("sk_texturefile", entryOf(textureFile), 0, 0, &result);
-    path = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    if (!fault.faulted)
+        fault = copyPluginText("sk_texturefile", reinterpret_cast<const char *>(result), false,
+                               PLUGIN_TEXTURE_PATH_MAX_BYTES, path);
+    const size_t length = std::strlen(path.c_str());
+    path.resize(length < path.size() ? length : 0);   // no NUL within the bound: none
     return fault;
 }
 
-PluginFault guardInfo(SkInfoFn info, const char *&text)
+PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters)
 {
     uintptr_t result = 0;
-    PluginFault fault = callGuarded("sk_info", entryOf(info), 0, 0, &result);
-    text = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    filters.clear();
+    PluginFault fault = callGuarded("sk_filefilter", entryOf(fileFilter), 0, 0, &result);
+    // No more than composeModelFilters reads: a longer list is refused there as it would be in the plugin's memory.
+    if (!fault.faulted)
+        fault = copyPluginText("sk_filefilter", reinterpret_cast<const char *>(result), true,
+                               PLUGIN_FILTERS_MAX_BYTES, filters);
     return fault;
+}
+
+PluginFault guardInfo(SkInfoFn info, std::string &text)
+{
+    uintptr_t result = 0;
+    text.clear();
+    PluginFault fault = callGuarded("sk_info", entryOf(info), 0, 0, &result);
+    if (!fault.faulted) {
+        fault = copyPluginText("sk_info", reinterpret_cast<const char *>(result), false, PLUGIN_INFO_MAX_BYTES, text);
+        text.resize(std::strlen(text.c_str()));   // cut at the limit: no NUL of its own was reached
+    }
+    return fault;
+}
+
+struct TableRead {
+    const TexCoordTriangle *const *table;
+    int32_t first;
+    int32_t count;
+    float *out;
+    int32_t written;
+};
+
+static uintptr_t readPluginTable(uintptr_t job, uintptr_t)
+{
+    TableRead *read = reinterpret_cast<TableRead *>(job);
+    read->written = readTexCoordTriangles(read->table, read->first, read->count, read->out);
+    return 0;
+}
+
+PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles)
+{
+    triangles.clear();
+    if (!table)
+        return noPluginFault();
+    // In pieces: a count far beyond what the table holds faults when the reading gets there, having asked for
+    // no more memory than the triangles read so far.
+    const int32_t piece = 1024;
+    std::vector<float> buffer(6 * static_cast<size_t>(piece));
+    for (int64_t first = 0; first < count; first += piece) {
+        const int32_t n = count - first < piece ? static_cast<int32_t>(count - first) : piece;
+        TableRead read = {table, static_cast<int32_t>(first), n, buffer.data(), 0};
+        PluginFault fault = callGuarded("sk_gettexcoord", entryOf(&readPluginTable), word(&read), 0, nullptr, true);
+        if (fault.faulted) {
+            triangles.clear();
+            return fault;
+        }
+        triangles.insert(triangles.end(), buffer.begin(), buffer.begin() + 6 * read.written);
+    }
+    return noPluginFault();
 }
 
 // The loader runs DllMain inside these two; they take one argument and use the C calling convention's
-// registers on x86-64 like the exports.
+// registers on x86-64 like the exports. The library is named by its full path under the working folder, in
+// UTF-16: the folder may have any name, and a relative name would be looked for in other folders too.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module)
 {
+    const std::wstring fullPath = wideFullPath(path);
     uintptr_t result = 0;
-    PluginFault fault = callGuarded("DllMain", entryOf(&LoadLibraryA), word(path), 0, &result);
+    PluginFault fault = callGuarded("DllMain", entryOf(&LoadLibraryW), word(fullPath.c_str()), 0, &result);
     module = fault.faulted ? nullptr : reinterpret_cast<HMODULE>(result);
     return fault;
 }

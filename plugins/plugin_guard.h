@@ -4,7 +4,10 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "plugins/plugin_api.h"
 
@@ -14,6 +17,11 @@ struct PluginFault {
     const char *function;   // "sk_load", "sk_draw", ... or "DllMain" for the loader's calls
     uint32_t code;          // the exception code (EXCEPTION_ACCESS_VIOLATION, ...)
 };
+
+// The most of a plugin's description that is read: a few lines are all the Plugins dialog shows.
+enum : size_t { PLUGIN_INFO_MAX_BYTES = 4096 };
+// The most bytes of sk_texturefile's text that are read, its closing NUL included; a longer text is not used.
+enum : size_t { PLUGIN_TEXTURE_PATH_MAX_BYTES = 1024 };
 
 constexpr PluginFault noPluginFault()
 {
@@ -26,9 +34,18 @@ PluginFault guardGetInfo(SkGetInfoFn getInfo, int *triangleCount, int *hasTexCoo
 PluginFault guardGetTexCoord(SkGetTexCoordFn getTexCoord, TexCoordTriangle **&table);
 PluginFault guardFreeTexCoordTab(SkFreeTexCoordTabFn freeTable, int triangleCount, TexCoordTriangle **table);
 PluginFault guardDraw(SkDrawFn draw);
-PluginFault guardFileFilter(SkFileFilterFn fileFilter, const char *&filters);
-PluginFault guardTextureFile(SkTextureFileFn textureFile, const char *&path);
-PluginFault guardInfo(SkInfoFn info, const char *&text);
-// LoadLibraryA and FreeLibrary, which run the library's DllMain.
+// The two that return text copy it under the guard too, so a pointer that leads nowhere is the plugin's fault like
+// any other: the filter list up to the empty string that ends it (at most PLUGIN_FILTERS_MAX_BYTES, its NULs
+// kept), the description up to its NUL (at most PLUGIN_INFO_MAX_BYTES - 1 characters). A null pointer gives an
+// empty copy.
+PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters);
+PluginFault guardInfo(SkInfoFn info, std::string &text);
+// The picture sk_texturefile names, copied under the guard likewise: empty for null, for an empty text, and for
+// one without its NUL within PLUGIN_TEXTURE_PATH_MAX_BYTES (a cut path would name another file).
+PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path);
+// Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
+// ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
+PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);
+// LoadLibrary (of the file `path` names in the working folder) and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);
 PluginFault guardFreeLibrary(HMODULE module);

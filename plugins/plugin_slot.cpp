@@ -8,6 +8,7 @@
 
 #include "plugins/model_state.h"
 #include "resources/resource.h"
+#include "shell/frame_pacer.h"
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/grid.h"
@@ -99,6 +100,7 @@ void unloadPlugin()
 void forgetModel()
 {
     resetModelState();
+    requestViewportFrame();   // the viewport shows no model from the next frame
     gridTriangles.clear();
     drawGridLayer();
     CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);

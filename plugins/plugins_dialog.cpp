@@ -85,13 +85,13 @@ static void showPluginInformation(HWND dialog)
     SkInfoFn info = findExport<SkInfoFn>(library, "sk_info");
     bool hasLoad = GetProcAddress(library, "sk_load") != nullptr;
     bool hasDraw = GetProcAddress(library, "sk_draw") != nullptr;
-    const char *text = nullptr;
+    std::string text;
     if (info && guardInfo(info, text).faulted) {
         describeCrash(dialog);   // the library stays mapped: it may not survive its own detach
         return;
     }
     if (info)
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text ? text : "");
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text.c_str());
     else
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no information about this plugin");
     if (!hasLoad && hasDraw)

@@ -5,36 +5,50 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 
 // The file choosers move the process into the chosen file's folder, but config.cfg and plugins\ are found
 // relative to the current folder: put it back so one file chosen elsewhere cannot move them.
 struct SavedFolder {
-    char path[MAX_PATH];
+    wchar_t path[MAX_PATH];
     DWORD length;
 };
 
 static SavedFolder saveCurrentFolder()
 {
     SavedFolder saved;
-    saved.length = GetCurrentDirectoryA(MAX_PATH, saved.path);
+    saved.length = GetCurrentDirectoryW(MAX_PATH, saved.path);
     return saved;
 }
 
 static void restoreCurrentFolder(const SavedFolder &saved)
 {
     if (saved.length > 0 && saved.length < MAX_PATH)
-        SetCurrentDirectoryA(saved.path);
+        SetCurrentDirectoryW(saved.path);
 }
 
-static char *copyPath(const char *path)
+static char *copyPath(const std::string &path)
 {
-    size_t size = std::strlen(path) + 1;
+    size_t size = path.size() + 1;
     char *copy = static_cast<char *>(std::malloc(size));
     if (copy)
-        std::memcpy(copy, path, size);
+        std::memcpy(copy, path.c_str(), size);
     return copy;
+}
+
+// "text\0pattern\0...\0\0" for the wide chooser; each text may be UTF-8 or, from a plugin, the ANSI code page.
+static std::wstring wideFilters(const char *filters)
+{
+    std::wstring wide;
+    for (const char *piece = filters; piece && *piece; piece += std::strlen(piece) + 1) {
+        wide += widePath(piece);
+        wide += L'\0';
+    }
+    wide += L'\0';
+    return wide;
 }
 
 // "text\0pattern\0\0", as the choosers take their filters.
@@ -49,32 +63,34 @@ static void buildFilter(char (&filter)[256], const char *text, const char *patte
     std::memcpy(filter + textLength + 1, pattern, patternLength);
 }
 
-// Runs the open or the save chooser with a 512-byte path buffer that starts empty; a copy of the chosen path,
-// or nullptr when the user cancels or the chooser fails.
-static char *runFileChooser(bool save, const char *filters, const char *title, const char *defaultExtension,
+// Runs the open or the save chooser with a path buffer that starts empty; a copy of the chosen path in UTF-8, or
+// nullptr when the user cancels or the chooser fails. The wide chooser, so a file of any name can be chosen.
+static char *runFileChooser(bool save, const char *filters, const wchar_t *title, const char *defaultExtension,
                             DWORD flags)
 {
-    char path[512] = "";
-    OPENFILENAMEA ofn = {};
+    wchar_t path[1024] = L"";
+    const std::wstring wideFilterList = wideFilters(filters);
+    const std::wstring extension = defaultExtension ? widePath(defaultExtension) : std::wstring();
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = mainWindow;
-    ofn.lpstrFilter = filters;
+    ofn.lpstrFilter = wideFilterList.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = path;
-    ofn.nMaxFile = sizeof path;
+    ofn.nMaxFile = sizeof path / sizeof *path;
     ofn.lpstrTitle = title;
-    ofn.lpstrDefExt = defaultExtension;
+    ofn.lpstrDefExt = defaultExtension ? extension.c_str() : nullptr;
     ofn.Flags = flags;
 
     SavedFolder folder = saveCurrentFolder();
-    BOOL chosen = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     restoreCurrentFolder(folder);
-    return chosen ? copyPath(path) : nullptr;
+    return chosen ? copyPath(utf8Path(path)) : nullptr;
 }
 
 char *chooseOpenPathFrom(const char *filters)
 {
-    return runFileChooser(false, filters, "Ouvrir", nullptr,
+    return runFileChooser(false, filters, L"Ouvrir", nullptr,
                           OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
 }
 
@@ -90,7 +106,7 @@ char *chooseSavePath(const char *filters, const char *defaultExtension)
     // With a default extension the chooser gives a name typed without one the extension of the file type
     // chosen (the default's only when that type has none). It is given without its dot: with one, a typed
     // "skin" would become "skin..bmp" on some systems.
-    return runFileChooser(true, filters, "Enregistrer sous", defaultExtension,
+    return runFileChooser(true, filters, L"Enregistrer sous", defaultExtension,
                           OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES);
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-// The returned path is a new copy the caller releases with free(); nullptr when cancelled.
+// The returned path is a new copy in UTF-8 that the caller releases with free(); nullptr when cancelled.
 char *chooseOpenPath(const char *filterText, const char *filterPattern);
 // The open chooser with a whole filter list as the common dialogs take it: "text\0pattern\0...\0\0".
 char *chooseOpenPathFrom(const char *filters);

@@ -3,8 +3,14 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
+#include <string>
+
+#include "shell/wide_paths.h"
+
+bool fileExists(const char *path)
+{
+    return GetFileAttributesW(widePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 static bool writeAll(HANDLE file, const uint8_t *data, size_t size)
 {
@@ -22,18 +28,19 @@ static bool writeAll(HANDLE file, const uint8_t *data, size_t size)
 bool writeFileSafely(const char *path, const uint8_t *data, size_t size)
 {
     // The temporary file lies in the target's folder so the final move is a rename on one volume.
-    char temp[MAX_PATH + 32];
-    if (std::snprintf(temp, sizeof temp, "%s.%lu.tmp", path, GetCurrentProcessId()) >= static_cast<int>(sizeof temp))
+    const std::wstring target = widePath(path);
+    if (target.empty())
         return false;
+    const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".tmp";
 
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bool ok = writeAll(file, data, size) && FlushFileBuffers(file);
     ok = CloseHandle(file) && ok;
     if (ok)
-        ok = MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        ok = MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     if (!ok)
-        DeleteFileA(temp);
+        DeleteFileW(temp.c_str());
     return ok;
 }

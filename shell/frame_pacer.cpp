@@ -34,3 +34,25 @@ void noteFrameStart(FramePacer &pacer, int64_t now)
     int64_t due = pacer.nextDue + pacer.period;
     pacer.nextDue = (pacer.nextDue == 0 || due <= now) ? now + pacer.period : due;
 }
+
+static bool frameRequested = true;
+
+void requestViewportFrame()
+{
+    frameRequested = true;
+}
+
+bool viewportFrameRequested()
+{
+    return frameRequested;
+}
+
+void noteViewportFrameDrawn()
+{
+    frameRequested = false;
+}
+
+bool viewportFrameDue(bool minimized, bool moving, bool requested)
+{
+    return !minimized && (moving || requested);
+}

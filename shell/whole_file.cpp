@@ -2,6 +2,21 @@
 #include "shell/whole_file.h"
 
 #include <cstdio>
+#include <string>
+
+#include "shell/path_text.h"
+
+// Paths are UTF-8 inside the program. Windows opens them through the wide function, so any file name works;
+// elsewhere (the native tests) the bytes are the name.
+static std::FILE *openForReading(const char *path)
+{
+#ifdef _WIN32
+    std::u16string wide;
+    if (utf8ToUtf16(path, wide))
+        return _wfopen(reinterpret_cast<const wchar_t *>(wide.c_str()), L"rb");
+#endif
+    return std::fopen(path, "rb");
+}
 
 // Reserving what the file says it holds spares the copies of a growing buffer (a picture of 130 MB would
 // briefly take twice that). Only a hint: the reads decide, and a size beyond the limit reserves nothing.
@@ -18,7 +33,7 @@ static void reserveForFile(std::FILE *file, std::vector<uint8_t> &bytes, size_t 
 FileRead readWholeFile(const char *path, std::vector<uint8_t> &bytes, size_t maxBytes)
 {
     bytes.clear();
-    std::FILE *file = std::fopen(path, "rb");
+    std::FILE *file = openForReading(path);
     if (!file)
         return FileRead::unreadable;
     reserveForFile(file, bytes, maxBytes);

@@ -37,3 +37,18 @@ bool isChecked(int controlId)
 {
     return IsDlgButtonChecked(mainWindow, controlId) == BST_CHECKED;
 }
+
+int windowDpi(HWND window)
+{
+    // Looked up rather than linked: the program also runs on systems that lack it.
+    typedef UINT(WINAPI * GetDpiForWindowFn)(HWND);
+    static const GetDpiForWindowFn getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    UINT dpi = getDpiForWindow && window ? getDpiForWindow(window) : 0;
+    if (dpi == 0) {
+        HDC screen = GetDC(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? static_cast<int>(dpi) : 96;
+}

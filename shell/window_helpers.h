@@ -16,3 +16,7 @@ HWND createChildWindow(const char *className, int x, int y, int width, int heigh
 POINT placeInMainWindow(int x, int y);
 
 bool isChecked(int controlId);
+
+// The dots per inch a window is shown at: its monitor's where the system scales per monitor (Windows 10 1607 and
+// later), the system's otherwise; 96 is 100 %. The views' start sizes and the skin view's start zoom follow it.
+int windowDpi(HWND window);

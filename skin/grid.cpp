@@ -133,20 +133,35 @@ void drawGridTriangles(const float *triangles, size_t count, uint8_t *target, in
     }
 }
 
+int32_t readTexCoordTriangles(const TexCoordTriangle *const *table, int32_t first, int32_t count, float *out)
+{
+    int32_t written = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const TexCoordTriangle *t = table[first + i];
+        // A plugin that breaks the contract loses that triangle, not the whole grid.
+        if (!triangleUsable(t))
+            continue;
+        for (int c = 0; c < 3; ++c) {
+            out[6 * written + 2 * c] = t->corner[c][0];
+            out[6 * written + 2 * c + 1] = t->corner[c][1];
+        }
+        ++written;
+    }
+    return written;
+}
+
 static void appendTriangles(const TexCoordTriangle *const *table, int32_t count, std::vector<float> &out)
 {
     out.clear();
     if (table == nullptr)
         return;
-    for (int32_t i = 0; i < count; ++i) {
-        const TexCoordTriangle *t = table[i];
-        // A plugin that breaks the contract loses that triangle, not the whole grid.
-        if (!triangleUsable(t))
-            continue;
-        for (int c = 0; c < 3; ++c) {
-            out.push_back(t->corner[c][0]);
-            out.push_back(t->corner[c][1]);
-        }
+    // In pieces, so a table whose count is far beyond what it holds never asks for memory it does not use.
+    const int32_t piece = 1024;
+    float triangles[6 * 1024];
+    for (int64_t first = 0; first < count; first += piece) {
+        const int32_t n = count - first < piece ? static_cast<int32_t>(count - first) : piece;
+        const int32_t written = readTexCoordTriangles(table, static_cast<int32_t>(first), n, triangles);
+        out.insert(out.end(), triangles, triangles + 6 * written);
     }
 }
 

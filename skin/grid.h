@@ -16,6 +16,12 @@ extern std::vector<float> gridTriangles;
 // non-finite (NaN or infinite) coordinate, are left out. A null table or a count of 0 or less copies nothing.
 void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count);
 
+// Reads the entries [first, first + count) of a plugin's table into `out`, six floats for each usable triangle
+// (the others are left out as copyGridTriangles leaves them out), and returns how many triangles it wrote. It
+// calls and allocates nothing, so a guard can run it on the plugin's behalf: a bad pointer in the table faults
+// inside it and nowhere else. `out` has room for 6 * count floats.
+int32_t readTexCoordTriangles(const TexCoordTriangle *const *table, int32_t first, int32_t count, float *out);
+
 // Fills gridLayer with white, then outlines gridTriangles into it at the texture's size.
 void drawGridLayer();
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
@@ -63,6 +64,7 @@ void rebuildMipmaps()
     gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, copyWidth, copyHeight, GL_RGB, GL_UNSIGNED_BYTE,
                       uploadTexels(0, copyHeight));
     noteTextureUploaded();
+    requestViewportFrame();   // the model wears the new texture from the next frame
     upperLevelsStale = false;
 }
 
@@ -82,6 +84,7 @@ void uploadTexture()
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyWidth, copyHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
                      uploadTexels(0, copyHeight));
         noteTextureUploaded();
+        requestViewportFrame();
         upperLevelsStale = true;
     }
     if (isChecked(IDC_MIPMAP_TEXTURE)) {
@@ -105,6 +108,7 @@ void uploadPaintedRows(int32_t first, int32_t count)
             upperLevelsStale = true;
         }
         noteTextureUploaded();
+        requestViewportFrame();
     }
     if (isChecked(IDC_MIPMAP_TEXTURE)) {
         setMinFilter(GL_LINEAR_MIPMAP_LINEAR);

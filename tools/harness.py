@@ -8,6 +8,7 @@ and a log of what was on screen.
 """
 
 import argparse
+import contextlib
 import ctypes
 import fcntl
 import os
@@ -260,14 +261,16 @@ class _XScreen:
 # ------------------------------------------------------------------ the session
 
 class Session:
-    """One X display with a window manager, the locked Wine prefix, and the program under test."""
+    """One X display with a window manager, the locked Wine prefix, and the program under test. With a dpi, the
+    session has a Wine prefix of its own whose screen has that many dots an inch (LogPixels)."""
 
-    def __init__(self, name, win_build=None):
+    def __init__(self, name, win_build=None, dpi=None):
         self.name = name
         self.win_build = Path(win_build or Config.win_build)
         self.dist = self.win_build / "dist"
         self.driver_exe = self.win_build / "tools-bin" / "pelterine_driver.exe"
-        self.prefix = self.win_build / "wineprefix"
+        self.dpi = dpi
+        self.prefix = self.win_build / ("wineprefix-%ddpi" % dpi if dpi else "wineprefix")
         self.work_root = self.win_build / "e2e-work"
         self.work = None          # working folder of the current program
         self.program = None       # Popen of `wine pelterine.exe`
@@ -278,6 +281,8 @@ class Session:
         self._in_context = False
         self._viewport_rect = None   # screen rectangle of the viewport, known once per program start
         self._x = None               # our own connection to the display, for grab_screen
+        self._others = []            # further pelterine.exe processes a test started beside the program
+        self._driver_flags = []
 
     # ---- life cycle
 
@@ -339,7 +344,7 @@ class Session:
     def _start_x_once(self):
         rfd, wfd = os.pipe()
         self._xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+            ["Xvfb", "-displayfd", str(wfd), "-screen", "0", self._screen_size(), "-nolisten", "tcp"],
             pass_fds=(wfd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
         os.close(wfd)
         try:
@@ -352,6 +357,11 @@ class Session:
                                              preexec_fn=_die_with_parent)
         if not wait_until(self._wm_running, DEFAULT_TIMEOUT, 0.1):
             raise HarnessError("openbox did not start on display :%d" % self.display)
+
+    def _screen_size(self):
+        # A screen of more dots an inch is a larger screen: 1280 x 1024 at 96 DPI, as many inches at any other.
+        scale = (self.dpi or 96) / 96.0
+        return "%dx%dx24" % (round(1280 * scale), round(1024 * scale))
 
     def _read_display(self, fd):
         data = b""
@@ -390,6 +400,9 @@ class Session:
         # waiting behind Wine's crash dialog.
         subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
                         "/t", "REG_DWORD", "/d", "0", "/f"], check=True, **quiet)
+        if self.dpi:
+            subprocess.run(["wine", "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                            "/t", "REG_DWORD", "/d", str(self.dpi), "/f"], check=True, **quiet)
         subprocess.run(["wineserver", "-w"], **quiet)
         ready.write_text("%s prepared in %.1f s\n" % (PREFIX_VERSION, time.monotonic() - started))
 
@@ -467,6 +480,21 @@ class Session:
         self.work = self.stage(name, data, plugins, extra)
         return self._launch("w")
 
+    def start_in(self, folder):
+        """Starts `wine pelterine.exe` in a folder the test made itself, as it is. Returns the folder."""
+        self.stop_program()
+        self.work = Path(folder)
+        return self._launch("w")
+
+    def start_another(self):
+        """Starts one more pelterine.exe in the working folder of the running program; returns its Popen. It is
+        ended with the program."""
+        other = subprocess.Popen(["wine", "pelterine.exe"], cwd=self.work, env=self.env, stdin=subprocess.DEVNULL,
+                                 stdout=self._log, stderr=self._log)
+        self._others.append(other)
+        self.note("started another pelterine.exe, pid %d" % other.pid)
+        return other
+
     def restart(self):
         """Starts the program again in the working folder of the last start, as it was left."""
         self.stop_program()
@@ -499,6 +527,8 @@ class Session:
         """Ends the program if it still runs, by its PID. The Wine server is restarted only when it may hold
         state that could mislead the next start: after real X input (Wine keeps its own idea of focus, capture
         and pressed keys) or when the process would not die."""
+        _terminate(*self._others)
+        self._others = []
         if self.program is None:
             return
         if self.program.poll() is None:
@@ -538,7 +568,7 @@ class Session:
         return code, out, err
 
     def _run_driver_once(self, *args, timeout=DEFAULT_TIMEOUT):
-        cmd = ["wine", str(self.driver_exe), "-t", str(int(timeout * 1000))] + [str(a) for a in args]
+        cmd = ["wine", str(self.driver_exe), "-t", str(int(timeout * 1000))] + self._driver_flags + [str(a) for a in args]
         what = " ".join(map(str, args))
         # Output goes to files, not pipes: a Wine helper process started on the way would inherit a pipe
         # and keep it open long after the driver has ended.
@@ -672,6 +702,57 @@ class Session:
     def move(self, x, y):
         self.driver("move", x, y)
         self._viewport_rect = None
+
+    def show(self, how):
+        """Minimizes, maximizes or restores the main window as its title bar's buttons do; returns once it is so."""
+        self.driver("show", how)
+        self._viewport_rect = None
+
+    def resize(self, width, height):
+        """Gives the main window's client area this size through the window manager, as a drag of its border does
+        (the size the window manager allows: never below the start size, never beyond the screen)."""
+        window = self.xdotool("search", "--onlyvisible", "--name", "^%s$" % MAIN_TITLE).split()[-1]
+        self.xdotool("windowsize", "--sync", window, width, height)
+        self._viewport_rect = None
+
+    def state(self):
+        """{'iconic': bool, 'zoomed': bool, 'foreground': bool} of the main window."""
+        return {k: v == "1" for k, v in (line.split("\t") for line in self.driver("state"))}
+
+    @contextlib.contextmanager
+    def any_process(self):
+        """Within it, message boxes and dialogs of any process count, a second pelterine.exe's among them."""
+        self._driver_flags = ["-a"]
+        try:
+            yield
+        finally:
+            self._driver_flags = []
+
+    def layout_problems(self):
+        """What breaks the main window's layout: a control or view outside the client area, a view outside the
+        "Skin" group, two controls that overlap, a left-aligned label narrower than its text. Empty when none."""
+        controls, client = self.controls(), self.client_origin()["main"]
+        is_group = lambda c: c.cls == "Button" and c.style & 0xF == 7  # noqa: E731  BS_GROUPBOX
+        within = lambda c, l, t, r, b: l <= c.left and t <= c.top and c.right <= r and c.bottom <= b  # noqa: E731
+        problems = []
+        skin_group = next((c for c in controls if is_group(c) and c.text == "Skin"), None)
+        for view in (c for c in controls if c.cls in ("SkinWindowClass", "PatternWindowClass")):
+            if not skin_group or not within(view, *skin_group[3:7]):
+                problems.append("%r lies outside the Skin group %r" % (view, skin_group))
+        for control in controls:
+            if not within(control, 0, 0, client.width, client.height):
+                problems.append("%r lies outside the client area %r" % (control, client))
+        others = [c for c in controls if not is_group(c)]
+        for i, a in enumerate(others):
+            for b in others[i + 1:]:
+                if a.left < b.right and b.left < a.right and a.top < b.bottom and b.top < a.bottom:
+                    problems.append("%r overlaps %r" % (a, b))
+        for label in (c for c in controls if c.cls == "Static" and c.style & 0x1F == 0 and c.text):   # SS_LEFT
+            # The program measures in its own dialog font; this one may round a pixel the other way.
+            needed = int(self.driver("text-width", label.text)[0]) - 1
+            if label.right - label.left < needed:
+                problems.append("%r is narrower than its text (%d pixels)" % (label, needed))
+        return problems
 
     def client_origin(self):
         """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ...}."""
@@ -894,10 +975,12 @@ class SessionTestCase(unittest.TestCase):
 
     session = None
 
+    dpi = None   # a DPI other than Wine's 96 gives the class's session a Wine prefix of its own
+
     @classmethod
     def setUpClass(cls):
         cls._class_started = time.monotonic()
-        cls.session = Session(cls.__name__).__enter__()
+        cls.session = Session(cls.__name__, dpi=cls.dpi).__enter__()
 
     @classmethod
     def tearDownClass(cls):

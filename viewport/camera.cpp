@@ -1,8 +1,11 @@
 // The camera, the polled viewport input, and the per-frame arithmetic that moves one with the other.
 #include "viewport/camera.h"
 
+#include <cmath>
+
 Camera camera;
 ViewportInput viewportInput;
+ViewportArea viewportArea;
 
 namespace {
 
@@ -44,6 +47,7 @@ void resetCamera()
 {
     camera = Camera{0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 0};
     viewportInput = ViewportInput{};
+    viewportArea = ViewportArea{10, 10, 512, 512};
 }
 
 void applyCameraInput(const InputSample &sample, int32_t originX, int32_t originY)
@@ -68,8 +72,7 @@ void applyCameraInput(const InputSample &sample, int32_t originX, int32_t origin
     if (in.middleDown != 0)
         turn(moveX, moveY, shift);
     // F5 comes after the turn, so a frame with both down ends unpaused.
-    if (sample.f5 != 0)
-        camera.spinPaused = 0;
+    applySpinKey(sample.f5);
     in.previousCursor = in.cursor;
 }
 
@@ -80,4 +83,34 @@ void advanceSpin()
     camera.spinAngle += 0.5f;
     if (camera.spinAngle >= 360.0f)
         camera.spinAngle = 0.0f;
+}
+
+void applySpinKey(int32_t f5)
+{
+    if (f5 != 0)
+        camera.spinPaused = 0;
+}
+
+void rebaseCursor(CursorPoint cursor)
+{
+    viewportInput.previousCursor = cursor;
+}
+
+bool cameraMoving()
+{
+    const ViewportInput &in = viewportInput;
+    return camera.spinPaused == 0 || in.leftDown != 0 || in.rightDown != 0 || in.middleDown != 0;
+}
+
+Perspective viewportPerspective(int32_t width, int32_t height)
+{
+    const double fieldOfView = 45.0;
+    if (width <= 0 || height <= 0)
+        return {fieldOfView, 1.0};
+    const double aspect = static_cast<double>(width) / height;
+    if (width >= height)
+        return {fieldOfView, aspect};
+    const double pi = 3.14159265358979323846;
+    const double halfAcross = std::tan(fieldOfView / 2.0 * pi / 180.0);
+    return {2.0 * std::atan(halfAcross / aspect) * 180.0 / pi, aspect};
 }

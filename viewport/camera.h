@@ -36,16 +36,37 @@ struct InputSample {
     CursorPoint cursor;
 };
 
-// The viewport's 512 x 512 pixels at (10, 10) of the client area, in screen coordinates; purely geometric.
-inline bool cursorInViewport(CursorPoint cursor, int32_t originX, int32_t originY)
-{
-    int64_t x = int64_t(cursor.x) - originX;
-    int64_t y = int64_t(cursor.y) - originY;
-    return x >= 10 && x < 522 && y >= 10 && y < 522;
-}
+// Where the viewport lies in the main window's client area, in pixels: 512 x 512 at (10, 10) at the start size
+// on a 96-DPI screen, and wherever the window's layout has put it since.
+struct ViewportArea {
+    int32_t left;
+    int32_t top;
+    int32_t width;
+    int32_t height;
+};
 
 extern Camera camera;
 extern ViewportInput viewportInput;
+extern ViewportArea viewportArea;
+
+// The viewport's pixels, client origin + viewportArea, in screen coordinates; purely geometric.
+inline bool cursorInViewport(CursorPoint cursor, int32_t originX, int32_t originY)
+{
+    int64_t x = int64_t(cursor.x) - originX - viewportArea.left;
+    int64_t y = int64_t(cursor.y) - originY - viewportArea.top;
+    return x >= 0 && x < viewportArea.width && y >= 0 && y < viewportArea.height;
+}
+
+// The perspective of a viewport of this size, as gluPerspective takes it: 45 degrees from top to bottom with the
+// viewport's aspect ratio, so the model keeps its proportions; in a viewport taller than wide, 45 degrees from
+// side to side instead, so the model keeps the size its width gives it rather than growing out of the sides.
+// 512 x 512 gives exactly 45 degrees and an aspect ratio of 1.
+struct Perspective {
+    double fieldOfViewY;
+    double aspect;
+};
+
+Perspective viewportPerspective(int32_t width, int32_t height);
 
 void resetCamera();
 
@@ -54,3 +75,15 @@ void applyCameraInput(const InputSample &sample, int32_t originX, int32_t origin
 
 // 0.5 degree a frame unless paused; at 360 or more the angle becomes 0.
 void advanceSpin();
+
+// F5, however it was seen (the poll of a frame, a key message, the look the frame loop takes while no frames are
+// drawn): any non-zero state resumes the spin.
+void applySpinKey(int32_t f5);
+
+// After the viewport stood still (frames stopped, nothing sampled the cursor): the next frame measures the
+// cursor's movement from where the cursor is then, so a press after the cursor wandered is no drag.
+void rebaseCursor(CursorPoint cursor);
+
+// True while the camera needs frames: the spin turns, or a button that moves the camera is held (as last sampled
+// over the viewport, so a drag that left it still counts).
+bool cameraMoving();

@@ -7,6 +7,7 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/client_origin.h"
+#include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_view.h"
 #include "viewport/camera.h"
@@ -19,6 +20,9 @@ static int32_t keyState(int key)
     return static_cast<int32_t>(GetAsyncKeyState(key));
 }
 
+// The last frame left the view still: the frames stopped there, and the next one starts afresh.
+static bool viewportStoodStill;
+
 static void pollCameraInput()
 {
     InputSample sample;
@@ -26,6 +30,8 @@ static void pollCameraInput()
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     sample.cursor = CursorPoint{cursor.x, cursor.y};
+    if (viewportStoodStill)
+        rebaseCursor(sample.cursor);
     // The buttons are read only over the viewport, so a drag that leaves it keeps acting until it comes back.
     sample.left = sample.right = sample.middle = 0;
     if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
@@ -56,5 +62,29 @@ PluginFault renderFrame()
     if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted)
         fault = drawPluginModel();
     presentFrame();
+    viewportStoodStill = !viewportMoving();
     return fault;
+}
+
+bool viewportMoving()
+{
+    return cameraMoving() || paintingOnModel();
+}
+
+static void resumeSpinByKey()
+{
+    applySpinKey(1);
+    requestViewportFrame();
+}
+
+void pollSpinKeyWhileIdle()
+{
+    if (keyState(VK_F5) != 0)
+        resumeSpinByKey();
+}
+
+void noteKeyMessage(UINT message, WPARAM key)
+{
+    if ((message == WM_KEYDOWN || message == WM_SYSKEYDOWN) && key == VK_F5)
+        resumeSpinByKey();
 }

@@ -20,9 +20,8 @@
 #include "skin/stroke.h"
 #include "skin/texture_upload.h"
 #include "viewport/plugin_draw.h"
+#include "viewport/camera.h"
 #include "viewport/model_paint.h"
-
-enum : int32_t { VIEWPORT_SIDE = 512 };
 
 static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
@@ -70,9 +69,10 @@ struct PickedTexel {
 static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vector<PickedTexel> &picked)
 {
     picked.assign(samples.size(), PickedTexel{false, 0, 0});
-    int32_t left = VIEWPORT_SIDE, top = VIEWPORT_SIDE, right = -1, bottom = -1;
+    const int32_t viewWidth = viewportArea.width, viewHeight = viewportArea.height;
+    int32_t left = viewWidth, top = viewHeight, right = -1, bottom = -1;
     for (const CursorPoint &p : samples) {
-        if (p.x < 0 || p.y < 0 || p.x >= VIEWPORT_SIDE || p.y >= VIEWPORT_SIDE)
+        if (p.x < 0 || p.y < 0 || p.x >= viewWidth || p.y >= viewHeight)
             continue;
         left = p.x < left ? p.x : left;
         right = p.x > right ? p.x : right;
@@ -84,7 +84,7 @@ static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vect
     if (!coordinateTexture || coordinateWidth != skinWidth || coordinateHeight != skinHeight)
         makeCoordinateTexture();
     int32_t width = right - left + 1, height = bottom - top + 1;
-    int32_t glBottom = VIEWPORT_SIDE - 1 - bottom;   // GL counts rows from the bottom
+    int32_t glBottom = viewHeight - 1 - bottom;   // GL counts rows from the bottom
     static std::vector<uint8_t> pixels;
     pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
 
@@ -165,7 +165,8 @@ PluginFault paintOnModelFrame()
     CursorPoint screen = {cursor.x, cursor.y};
     ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL),
                              cursorInViewport(screen, clientOriginX, clientOriginY),
-                             CursorPoint{cursor.x - clientOriginX - 10, cursor.y - clientOriginY - 10},
+                             CursorPoint{cursor.x - clientOriginX - viewportArea.left,
+                                         cursor.y - clientOriginY - viewportArea.top},
                              pressed, pressLeft, pressControl, pressPoint};
     static ModelPaintPlan plan;
     planModelPaint(input, isChecked(IDC_SMOOTH_STROKES), plan);

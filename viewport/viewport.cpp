@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
+#include "viewport/camera.h"
 #include "viewport/gl_extensions.h"
 #include "viewport/paint_on_model.h"
 
@@ -72,16 +74,44 @@ static void sizeFrame(int width, int height)
     SetWindowPos(surfaceWindow, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
-static HDC createSurface(HWND viewport)
+static HWND makeSurfaceWindow(HWND viewport, int width, int height)
+{
+    return CreateWindowExA(0, "OpenGLSurfaceWindowClass", nullptr, WS_CHILD, 0, 0, width, height, viewport, nullptr,
+                           appInstance, nullptr);
+}
+
+static HDC createSurface(HWND viewport, int width, int height)
 {
     if (!registerChildClass("OpenGLSurfaceWindowClass", DefWindowProcA))
         return nullptr;
-    surfaceWindow = CreateWindowExA(0, "OpenGLSurfaceWindowClass", nullptr, WS_CHILD, 0, 0, 512, 512, viewport,
-                                    nullptr, appInstance, nullptr);
+    surfaceWindow = makeSurfaceWindow(viewport, width, height);
     if (!surfaceWindow)
         return nullptr;
-    sizeFrame(512, 512);
+    sizeFrame(width, height);
     return GetDC(surfaceWindow);
+}
+
+// Wine 8 keeps the drawable of a hidden window at the size it had when its pixel format was set, whatever the
+// window's size since. A new size takes a new surface with the same pixel format, on which the one context goes
+// on with everything it holds (the textures, the state); the old surface is then destroyed.
+static void resizeSurface(int width, int height)
+{
+    if (width == frameHeader.bmiHeader.biWidth && height == frameHeader.bmiHeader.biHeight)
+        return;
+    HWND next = makeSurfaceWindow(GetParent(surfaceWindow), width, height);
+    HDC nextDC = next ? GetDC(next) : nullptr;
+    if (nextDC)
+        choosePixelFormat(nextDC);
+    if (!nextDC || !wglMakeCurrent(nextDC, renderingContext)) {
+        if (next)
+            DestroyWindow(next);
+        sizeFrame(width, height);
+        return;
+    }
+    DestroyWindow(surfaceWindow);
+    surfaceWindow = next;
+    renderDC = nextDC;
+    sizeFrame(width, height);
 }
 
 // Asks the driver to swap in step with the display where it can (WGL_EXT_swap_control).
@@ -119,10 +149,16 @@ void presentFrame()
                       DIB_RGB_COLORS);
 }
 
-// With the frame copied by GDI the viewport no longer repaints itself when uncovered: draw the last frame
-// again, which matters while a modal loop holds back new frames.
+// Frames are drawn only while something in the viewport moves, so an uncovered viewport shows the last frame
+// again. Copied by GDI, the last frame is at hand; a swapped one is not (the back buffer is undefined after a
+// swap), so there the next idle moment draws it again.
 static void paintLastFrame(HWND window)
 {
+    if (!surfaceWindow) {
+        ValidateRect(window, nullptr);
+        requestViewportFrame();
+        return;
+    }
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     if (dc && !framePixels.empty())
@@ -156,15 +192,26 @@ static void setupRenderingState()
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
 }
 
-// The viewport is never resized: whatever size the message carries, it is the fixed 512 x 512.
+// The viewport draws at its real size, with the projection following its aspect ratio: at the start size,
+// 512 x 512 at 96 DPI, a 45-degree perspective with an aspect ratio of 1.
 static void setupProjection()
 {
-    glViewport(0, 0, 512, 512);
+    glViewport(0, 0, viewportArea.width, viewportArea.height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
+    const Perspective perspective = viewportPerspective(viewportArea.width, viewportArea.height);
+    gluPerspective(perspective.fieldOfViewY, perspective.aspect, 1.0, 1000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+// The camera moves only while a button is held over the viewport (or was pressed there and not yet seen up), so
+// a press, a release, or a move with a button down brings frames back; a bare move over it changes nothing.
+static void noteViewportMouse(UINT message, WPARAM wParam)
+{
+    const bool button = message != WM_MOUSEMOVE || (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+    if (button && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
+        requestViewportFrame();
 }
 
 void restoreRenderingState()
@@ -176,10 +223,11 @@ void restoreRenderingState()
 static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_CREATE:
+    case WM_CREATE: {
         // The DC is kept for the whole run (the class is CS_OWNDC), and the context stays current on it.
+        const CREATESTRUCTA *create = reinterpret_cast<const CREATESTRUCTA *>(lParam);
         viewportDC = GetDC(window);
-        renderDC = wineHidesChildOpenGL() ? createSurface(window) : nullptr;
+        renderDC = wineHidesChildOpenGL() ? createSurface(window, create->cx, create->cy) : nullptr;
         if (!renderDC)
             renderDC = viewportDC;
         choosePixelFormat(renderDC);
@@ -188,13 +236,23 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         setupRenderingState();
         requestVsync();
         return 1;
+    }
+    case WM_MOVE:
+        viewportArea.left = static_cast<int16_t>(LOWORD(lParam));
+        viewportArea.top = static_cast<int16_t>(HIWORD(lParam));
+        return 0;
     case WM_SIZE:
-        sizeFrame(LOWORD(lParam), HIWORD(lParam));
+        // A viewport of no size has nothing to draw: GL keeps the last real size.
+        if (LOWORD(lParam) == 0 || HIWORD(lParam) == 0)
+            return 1;
+        viewportArea.width = LOWORD(lParam);
+        viewportArea.height = HIWORD(lParam);
+        if (surfaceWindow)
+            resizeSurface(viewportArea.width, viewportArea.height);
         setupProjection();
+        requestViewportFrame();
         return 1;
     case WM_PAINT:
-        if (!surfaceWindow)
-            break;
         paintLastFrame(window);
         return 0;
     case WM_SETCURSOR:
@@ -204,6 +262,7 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
+        noteViewportMouse(message, wParam);
         notePressOnModel(message == WM_LBUTTONDOWN, static_cast<int16_t>(LOWORD(lParam)),
                          static_cast<int16_t>(HIWORD(lParam)), static_cast<uint32_t>(wParam));
         SetFocus(window);
@@ -211,15 +270,19 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_MBUTTONDOWN:
         // The camera polls the buttons itself; a press only takes the keyboard focus out of the text boxes,
         // so the shortcuts act on the texture.
+        noteViewportMouse(message, wParam);
         SetFocus(window);
+        break;
+    default:
+        noteViewportMouse(message, wParam);
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void createViewport(int x, int y)
+void createViewport(int x, int y, int width, int height)
 {
     if (!registerChildClass("OpenGLViewportWindowClass", viewportWindowProc))
         return;
-    viewportWindow = createChildWindow("OpenGLViewportWindowClass", x, y, 512, 512);
+    viewportWindow = createChildWindow("OpenGLViewportWindowClass", x, y, width, height);
 }

@@ -7,8 +7,8 @@ extern HDC viewportDC;
 extern HGLRC renderingContext;
 
 // Creates the viewport at (x, y) of the main window's client area; its creation makes the rendering context
-// current for the rest of the run.
-void createViewport(int x, int y);
+// current for the rest of the run. It draws at whatever size the main window's layout gives it.
+void createViewport(int x, int y, int width, int height);
 
 // The fixed GL state and the projection the viewport sets up at its creation, set again.
 void restoreRenderingState();

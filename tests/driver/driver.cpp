@@ -22,6 +22,7 @@ constexpr int kMsgBoxTextIdNew = 0xFFFF;  // Windows and current Wine
 constexpr int kMsgBoxTextIdOld = 100;     // older Wine builds
 
 DWORD timeoutMs = 10000;  // every wait and every cross-process message is bounded by this
+bool anyProcess = false;  // -a: message boxes and dialogs of any process count (a second Pelterine's)
 
 // ---------------------------------------------------------------- output
 
@@ -139,7 +140,7 @@ HWND findMain(bool visibleOnly) {
 // Only the program's own process counts once its main window exists (visible or not).
 bool sameProcessAsMain(HWND w) {
     HWND main = findMain(false);
-    return !main || pidOf(main) == pidOf(w);
+    return anyProcess || !main || pidOf(main) == pidOf(w);
 }
 
 bool isButtonId(int id) { return id >= IDOK && id <= 11; }  // IDOK .. IDCONTINUE
@@ -419,6 +420,54 @@ int cmdMove(const Args& a) {
     if (!SetWindowPos(m, nullptr, (int)x, (int)y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE))
         return fail(L"SetWindowPos failed");
     sync(m);
+    return kOk;
+}
+
+// show <minimize|maximize|restore>: the system menu's command, as the title bar's buttons give it; waits until
+// the window is in that state.
+int cmdShow(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    WPARAM command = a.v[1] == L"minimize" ? SC_MINIMIZE : a.v[1] == L"maximize" ? SC_MAXIMIZE :
+                     a.v[1] == L"restore" ? SC_RESTORE : 0;
+    if (!command) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    if (!PostMessageW(m, WM_SYSCOMMAND, command, 0)) return fail(L"PostMessage failed");
+    auto reached = [&] {
+        if (command == SC_MINIMIZE) return IsIconic(m) != FALSE;
+        if (command == SC_MAXIMIZE) return IsZoomed(m) != FALSE;
+        return !IsIconic(m) && !IsZoomed(m);
+    };
+    if (!waitFor(timeoutMs, reached)) return fail(L"timeout: the window did not " + a.v[1]);
+    sync(m);
+    return kOk;
+}
+
+// state: "iconic<TAB>0|1", "zoomed<TAB>0|1" and "foreground<TAB>0|1" of the main window.
+int cmdState(const Args&) {
+    HWND m = findMain(false);
+    if (!m) return fail(L"no main window");
+    printLine(std::wstring(L"iconic\t") + (IsIconic(m) ? L"1" : L"0"));
+    printLine(std::wstring(L"zoomed\t") + (IsZoomed(m) ? L"1" : L"0"));
+    printLine(std::wstring(L"foreground\t") + (GetForegroundWindow() == m ? L"1" : L"0"));
+    return kOk;
+}
+
+// text-width <text>: the width in pixels of the text on one line in the dialogs' font, "MS Shell Dlg" 8 pt, at
+// the screen's DPI (the font the system substitutes for it, as the program's dialogs get it).
+int cmdTextWidth(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HDC dc = GetDC(nullptr);
+    HFONT font = CreateFontW(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg");
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, a[1], (int)a.v[1].size(), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    printLine(std::to_wstring(size.cx));
     return kOk;
 }
 
@@ -1419,6 +1468,9 @@ const Command kCommands[] = {
     {L"close", cmdClose, L""},
     {L"activate", cmdActivate, L""},
     {L"move", cmdMove, L"<x> <y>"},
+    {L"show", cmdShow, L"<minimize|maximize|restore>"},
+    {L"state", cmdState, L""},
+    {L"text-width", cmdTextWidth, L"<text>"},
     {L"windows", cmdWindows, L""},
     {L"command", cmdCommand, L"<id>"},
     {L"dialog-settext", cmdDialogSetText, L"<caption> <id> <text>"},
@@ -1431,7 +1483,7 @@ const Command kCommands[] = {
 };
 
 int usage() {
-    fail(L"usage: pelterine_driver [-t timeout_ms] <command> [args]");
+    fail(L"usage: pelterine_driver [-t timeout_ms] [-a] <command> [args]");
     for (const Command& c : kCommands) fail(std::wstring(L"  ") + c.name + L" " + c.usage);
     return kUsage;
 }
@@ -1447,6 +1499,10 @@ int wmain(int argc, wchar_t** argv) {
         if (!parseInt(argv[2], &t) || t <= 0) return usage();
         timeoutMs = (DWORD)t;
         i = 3;
+    }
+    if (i < argc && std::wstring(argv[i]) == L"-a") {
+        anyProcess = true;
+        ++i;
     }
     for (; i < argc; ++i) a.v.push_back(argv[i]);
     if (a.v.empty()) return usage();

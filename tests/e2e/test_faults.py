@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end checks of the plugin guard: a plugin that faults in any of its functions, in any way (a null
 write, a division by zero, a stack overflow, a C++ exception, an illegal instruction, a fault inside the C
-runtime), is reported and dropped, and the program carries on with its texture as it was.
+runtime), or returns a pointer that leads nowhere, is reported and dropped, and the program carries on with its
+texture as it was.
 
 faulty.dll is copied under names that say where and how it faults ("fault-sk_draw-null-100.dll": a null write
 on the 100th sk_draw); one program start meets the whole table in turn, switching to each copy through the
@@ -52,6 +53,10 @@ FAULTS = [
     ("sk_info", "null", None),
     ("sk_info", "recursion", None),
     ("DllMain", "null", None),
+    # A pointer the plugin returns that leads nowhere is its fault as well, found when the program reads it.
+    ("sk_info", "badpointer", None),
+    ("sk_filefilter", "badpointer", None),
+    ("sk_gettexcoord", "badpointer", None),
 ]
 
 

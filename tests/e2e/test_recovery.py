@@ -2,8 +2,9 @@
 # e2e-timeout: 420
 """End-to-end checks that a crash or a kill never costs the painting: a fault of the program's own leaves
 pelterine-recovered.bmp equal to the texture, a killed run leaves an autosave that the next start offers and
-loads exactly, a declined file is set aside and never asked about again, and a save or a "No" at close
-removes the autosave."""
+loads exactly, a declined file is set aside and never asked about again, a save or a "No" at close
+removes the autosave, the temporary file of a write a kill interrupted is gone at the next start, and a second
+Pelterine in the same folder leaves the folder's files to the first."""
 
 import os
 import sys
@@ -145,6 +146,25 @@ class Recovery(harness.SessionTestCase):
         self.assertFalse((work / AUTOSAVE).exists())
         s.close()
         self.assertEqual(0, s.wait_exit())
+
+    def test_a_second_start_in_the_same_folder_leaves_the_folder_to_the_first(self):
+        s = self.session
+        leftovers = {AUTOSAVE + ".4242.tmp": b"half a texture", "config.cfg.77.tmp": b"half the settings"}
+        work = self.start(extra=dict(leftovers, **{"notes.77.tmp": b"not ours"}))
+        for name in leftovers:
+            self.assertFalse((work / name).exists(), "%s left from an interrupted write is removed" % name)
+        self.assertTrue((work / "notes.77.tmp").exists())
+        expected = self.paint()
+        s.show("minimize")
+        second = s.start_another()
+        with s.any_process():
+            s.expect_box("Pelterine", "Pelterine is already running in this folder.", icon="information")
+        self.assertEqual(0, second.wait(harness.DEFAULT_TIMEOUT))
+        state = wait_until(lambda: (lambda st: st if not st["iconic"] and st["foreground"] else None)(s.state()),
+                           harness.DEFAULT_TIMEOUT)
+        self.assertTrue(state, "the first window is brought to the front: %r" % s.state())
+        self.assertEqual(expected, self.shown_texture(), "the first one paints on as before")
+        self.assertEqual([], sorted(p.name for p in work.glob("pelterine-*")))
 
 
 if __name__ == "__main__":

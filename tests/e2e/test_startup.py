@@ -1,17 +1,21 @@
 #!/usr/bin/env python3
+# e2e-timeout: 480
 """End-to-end start-up checks of the real pelterine.exe under Wine: first messages, control states,
 the blank views, labels and controls under the dialog font, no dialog keyboard navigation but Enter in a text
-box pressing the button beside it, closing, and moving the main window."""
+box pressing the button beside it, closing, and moving the main window; the same window on a 144-DPI screen; and
+the release zip unpacked into a folder whose name Windows' ANSI code page cannot write."""
 
-import itertools
+import shutil
 import struct
 import sys
+import zipfile
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
 from harness import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
+from expect import SHIPPED_PLUGINS, model_colour  # noqa: E402
 
 PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
@@ -19,6 +23,7 @@ DEFAULT_MODEL = "_test_boite_tex.vmr"
 MODEL_PATH, LOAD_BUTTON = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
 PEN_SIZE, ERASER_SIZE = ids.IDC_PEN_SIZE, ids.IDC_ERASER_SIZE
 SETTINGS_SIZE = 78
+PEN, WHITE = (0, 119, 170), (255, 255, 255)
 
 
 class StartupInEmptyFolder(harness.SessionTestCase):
@@ -77,18 +82,12 @@ class StartupInEmptyFolder(harness.SessionTestCase):
 
     def test_views_and_controls_fit_the_dialog_font(self):
         s = self.start_empty()
-        controls, client = s.controls(), s.client_origin()["main"]
-        is_group = lambda c: c.cls == "Button" and c.style & 0xF == 7  # noqa: E731  BS_GROUPBOX
-        within = lambda c, l, t, r, b: l <= c.left and t <= c.top and c.right <= r and c.bottom <= b  # noqa: E731
-        skin_group = next(c for c in controls if is_group(c) and c.text == "Skin")
-        for view in (c for c in controls if c.cls in ("SkinWindowClass", "PatternWindowClass")):
-            self.assertTrue(within(view, *skin_group[3:7]), "%r outside %r" % (view, skin_group))
-        for control in controls:
-            self.assertTrue(within(control, 0, 0, client.width, client.height), "%r outside %r" % (control, client))
-        for a, b in itertools.combinations([c for c in controls if not is_group(c)], 2):
-            self.assertFalse(a.left < b.right and b.left < a.right and a.top < b.bottom and b.top < a.bottom, (a, b))
+        self.assertEqual([], s.layout_problems())
+        views = s.client_origin()
+        self.assertEqual((512, 512), (views["viewport"].width, views["viewport"].height))
+        self.assertEqual((256, 256), (views["skin"].width, views["skin"].height))
         # Every label shows whole under the dialog font ("Eraser Size :" showed "Eraser").
-        labels = {c.text: c for c in harness.left_aligned_labels(controls)}
+        labels = {c.text: c for c in harness.left_aligned_labels(s.controls())}
         self.assertTrue(labels["Pen Size :"].needed > 0 and labels["Eraser Size :"].needed > 0, labels)
         for label in labels.values():
             self.assertGreaterEqual(label.right - label.left, label.needed, "label cut off: %r" % (label,))
@@ -155,6 +154,97 @@ class StartupInEmptyFolder(harness.SessionTestCase):
         self.assertEqual(0, s.checked(ids.IDC_TEXTURE_ON_THE_FLY), "the window still answers its controls")
         s.close()
         self.assertEqual(0, s.wait_exit())
+
+
+class StartupAt144Dpi(harness.SessionTestCase):
+    """A screen of 144 dots an inch (150 %): the window is drawn at that size, not stretched from 96 DPI."""
+
+    dpi = 144
+
+    def test_the_window_is_half_as_large_again_and_a_dab_lands_under_the_cursor(self):
+        s = self.session
+        s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        views = s.client_origin()
+        self.assertEqual((768, 768), (views["viewport"].width, views["viewport"].height), "512 x 1.5")
+        self.assertEqual((384, 384), (views["skin"].width, views["skin"].height), "256 x 1.5")
+        self.assertGreaterEqual(views["main"].height, 768 + 2 * 15)
+        self.assertEqual([], s.layout_problems())
+        # A one-texel pen: what shows under the cursor afterwards is the one texel painted.
+        s.click(ids.IDC_USE_PATTERN)
+        s.set_text(ids.IDC_PEN_SIZE, "1")
+        s.click(ids.IDC_PEN_SIZE_OK)
+        before = s.capture("skin")
+        x, y = 201, 77
+        s.mouse("ldown", x, y)
+        s.mouse("lup", x, y)
+        after = s.capture("skin")
+        self.assertEqual(PEN, after.get(x, y), "the pen colour under the cursor")
+        changed = [(i, j) for j in range(after.height) for i in range(after.width) if after.get(i, j) != before.get(i, j)]
+        self.assertTrue(changed and all(abs(i - x) <= 2 and abs(j - y) <= 2 for i, j in changed),
+                        "the dab shows only around the cursor: %r" % changed[:20])
+        saved = s.work / "dab.bmp"
+        s.click(ids.IDC_SAVE_TEXTURE)
+        s.save_choose(saved)
+        texture = harness.read_bmp(saved)
+        painted = [(i, j) for j in range(texture.height) for i in range(texture.width) if texture.get(i, j) != WHITE]
+        self.assertEqual(1, len(painted), "exactly one texel painted: %r" % painted[:10])
+
+
+class Release(harness.SessionTestCase):
+    """The release zip, unpacked into an empty folder whose name holds a space and characters outside the ANSI
+    code page, runs from there: the box is drawn, the plugins are listed, a texture saves and loads back."""
+
+    def test_the_release_runs_from_a_folder_of_any_name(self):
+        s = self.session
+        version = (s.win_build / "pelterine-version.txt").read_text().strip()
+        release = s.win_build.parent / ("pelterine-%s-win64.zip" % version)
+        self.assertTrue(release.is_file(), "no %s: tools/package.sh makes it" % release)
+        folder = s.work_root / "release" / "Pelterine 試し"
+        shutil.rmtree(folder.parent, ignore_errors=True)
+        folder.mkdir(parents=True)
+        with zipfile.ZipFile(release) as zf:
+            names = set(zf.namelist())
+            zf.extractall(folder)
+        expected = {"pelterine.exe", "_test_boite_tex.vmr", "super_pattern_01.bmp", "README.txt", "LICENSE.txt",
+                    "plugins/plugin_api.h", "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
+        self.assertEqual(set(), expected - names, "missing from the zip")
+        self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8-sig"))
+
+        s.start_in(folder)
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        self.assertEqual("grey", wait_until(lambda: model_colour(s.read_viewport()), harness.DEFAULT_TIMEOUT),
+                         "the default box is drawn")
+        s.click(ids.IDC_PLUGINS)
+        s.plugins_wait()
+        self.assertEqual(SHIPPED_PLUGINS, s.plugins_list()[0])
+        s.plugins_press(2)   # Cancel
+        # A model chosen by its full path, which the plugin takes in a form it can open.
+        s.click(ids.IDC_CHOOSE_MODEL)
+        s.open_choose(folder / "_test_boite_tex.vmr")
+        self.assertEqual([], s.boxes())
+        self.assertEqual(str(folder / "_test_boite_tex.vmr"), s.text(MODEL_PATH).replace("\\", "/").split(":", 1)[1])
+
+        s.mouse("ldown", 40, 60)
+        s.mouse("lup", 40, 60)
+        painted = s.capture("skin")
+        saved = folder / "texture 試.bmp"
+        s.click(ids.IDC_SAVE_TEXTURE)
+        s.save_choose(saved)
+        self.assertTrue(saved.is_file(), "the texture was saved under its own name")
+        s.mouse("ldown", 200, 200)
+        s.mouse("lup", 200, 200)
+        self.assertNotEqual(painted.rows, s.capture("skin").rows)
+        s.click(ids.IDC_LOAD_TEXTURE)
+        s.expect_box("Pelterine", "Save the changes to the texture?", button=7)   # No
+        s.open_choose(saved)
+        self.assertEqual([], s.boxes())
+        self.assertEqual(painted.rows, s.capture("skin").rows, "the saved texture loads back as it was painted")
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        self.assertEqual(SETTINGS_SIZE, (folder / "config.cfg").stat().st_size)
 
 
 if __name__ == "__main__":

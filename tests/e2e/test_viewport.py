@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end checks of the 3D viewport's camera with real input through X (xdotool): the automatic spin,
-the middle-button turn that pauses it, F5 that resumes it, the left-button pan, the right-button zoom, and
-the light that stays with the viewer while the model turns.
+the middle-button turn that pauses it, F5 that resumes it, the left-button pan, the right-button zoom, the
+light that stays with the viewer while the model turns, and the views that grow with the window.
 
 The camera polls the mouse once per frame and takes one step per frame in which the cursor moved, whatever
 the distance. To count steps exactly, each cursor move is followed by waiting for the frame to change, so
@@ -292,6 +292,57 @@ class Camera(CameraTestCase):
         s.mouse_up(LEFT)
         self.assertGreater(self.still().centre()[0], before.centre()[0], "the left drag pans")
         self.assertEqual(picked, Frame(s.capture("skin")))
+
+    def test_a_larger_window_gives_its_room_to_the_views_and_painting_on_the_model_follows(self):
+        s = self.session
+        faces = s.work / "faces.bmp"
+        faces.write_bytes(face_texture())
+        s.click(LOAD_TEXTURE)
+        s.open_choose(faces)
+        s.click(USE_PATTERN)                     # the square pen
+        s.click(PAINT_ON_MODEL)
+        start_size = self.pause_spin().size()
+        before = s.client_origin()
+        # Wider by 150 and taller by 250, as a drag of the border makes it (the screen is 1280 pixels wide).
+        s.resize(before["main"].width + 150, before["main"].height + 250)
+        self.assertTrue(wait_until(lambda: s.client_origin()["main"].height == before["main"].height + 250,
+                                   harness.DEFAULT_TIMEOUT), "the window did not grow: %r" % (s.client_origin(),))
+        after = s.client_origin()
+        self.viewport = after["viewport"]
+        # The viewport takes the extra width as far as the extra height goes, and all the extra height; the skin
+        # view takes the height too.
+        self.assertEqual((before["viewport"].width + 150, before["viewport"].height + 250),
+                         (after["viewport"].width, after["viewport"].height))
+        self.assertEqual(before["skin"].height + 250, after["skin"].height)
+        self.assertEqual([], s.layout_problems())
+        # Drawn at the new size with its proportions: taller than wide, the view keeps 45 degrees across, so the
+        # model grows with the width alone.
+        frame = self.still()
+        grown = after["viewport"].width / before["viewport"].width
+        w1, h1 = frame.size()
+        self.assertTrue(abs(w1 / start_size[0] - grown) < 0.05 and abs(h1 / start_size[1] - grown) < 0.05,
+                        "the model went from %r to %r in a view %.2f times as wide (%s)"
+                        % (start_size, (w1, h1), grown, self.keep(frame, "grown")))
+        # Painting on the model lands on the face under the cursor.
+        x, y = frame.width // 2, frame.height // 2
+        cell = face_of(frame.image.get(x, y))
+        self.assertIsNotNone(cell, "the box lies under the middle of the view")
+        self.move_to(x - 6, y)
+        s.mouse_down(LEFT)
+        self.move_to(x + 6, y)
+        s.mouse_up(LEFT)
+        skin = s.capture("skin")
+        painted = {(i, 255 - j) for i in range(256) for j in range(256) if skin.get(i, j) == PEN}
+        self.assertGreater(len(painted), 3, "the stroke painted the texture")
+        self.assertEqual(set(), {(i, j) for i, j in painted if (i // 64, j // 64) != cell},
+                         "texels outside the face under the cursor (%r)" % (cell,))
+        # Maximized and restored, the layout holds and comes back.
+        s.show("maximize")
+        self.assertEqual([], s.layout_problems())
+        self.assertGreater(s.client_origin()["viewport"].height, after["viewport"].height)
+        s.show("restore")
+        sizes = lambda rects: {k: (r.width, r.height) for k, r in rects.items()}  # noqa: E731
+        self.assertEqual(sizes(after), sizes(s.client_origin()))
 
     def test_middle_drag_turns_and_pauses_until_f5(self):
         s = self.session

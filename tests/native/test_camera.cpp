@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 
 #include "app/state.h"
 #include "viewport/camera.h"
@@ -200,6 +201,76 @@ TEST_F(CameraTest, F5WithTheMiddleButtonLeavesTheSpinRunning)
     frame(300, 300, {0, 0, DOWN, 0, 0});   // middle still down, F5 released
     advanceSpin();
     EXPECT_EQ(camera.spinAngle, 0.5f);
+}
+
+TEST_F(CameraTest, ButtonsAreSampledOverTheViewportWhereverTheLayoutPutsIt)
+{
+    viewportArea = ViewportArea{15, 20, 768, 900};
+    struct Case {
+        int32_t x, y;
+        bool inside;
+    } cases[] = {
+        {OX + 15, OY + 20, true},    {OX + 14, OY + 20, false},  {OX + 15, OY + 19, false},
+        {OX + 782, OY + 919, true},  {OX + 783, OY + 100, false}, {OX + 100, OY + 920, false},
+        {OX + 600, OY + 700, true},  // beyond the start size's 522
+    };
+    for (const Case &c : cases) {
+        viewportInput = ViewportInput{};
+        frame(c.x, c.y, {DOWN, 0, 0, 0, 0});
+        EXPECT_EQ(viewportInput.leftDown, c.inside ? DOWN : 0) << c.x - OX << ", " << c.y - OY;
+    }
+    resetCamera();
+    EXPECT_TRUE(viewportArea.left == 10 && viewportArea.top == 10 && viewportArea.width == 512 &&
+                viewportArea.height == 512);
+}
+
+TEST_F(CameraTest, TheCameraMovesWhileItSpinsOrAButtonIsHeld)
+{
+    EXPECT_TRUE(cameraMoving()) << "spinning";
+    frame(300, 300, {0, 0, DOWN, 0, 0});
+    EXPECT_TRUE(cameraMoving()) << "the middle button held";
+    frame(300, 300);
+    EXPECT_FALSE(cameraMoving()) << "paused, nothing held";
+    frame(300, 300, {0, DOWN, 0, 0, 0});
+    EXPECT_TRUE(cameraMoving()) << "zooming";
+    frame(5000, 300);
+    EXPECT_TRUE(cameraMoving()) << "released outside the viewport: the drag goes on";
+    frame(300, 300);
+    EXPECT_FALSE(cameraMoving());
+    applySpinKey(0);
+    EXPECT_FALSE(cameraMoving());
+    applySpinKey(1);
+    EXPECT_TRUE(cameraMoving()) << "F5 seen outside a frame resumes the spin as well";
+}
+
+TEST_F(CameraTest, AfterTheViewStoodStillMovementCountsFromWhereTheCursorIs)
+{
+    frame(300, 300);
+    frame(300, 300, {0, 0, DOWN, 0, 0});
+    frame(300, 300);                      // paused; the frames stop here
+    rebaseCursor({420, 180});             // the cursor wandered meanwhile
+    frame(420, 180, {0, 0, DOWN, 0, 0});  // a press where it is now
+    EXPECT_TRUE(cameraIs({0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 1})) << "no turn without a movement";
+    frame(421, 180, {0, 0, DOWN, 0, 0});
+    EXPECT_EQ(1.0f, camera.yawOffset);
+}
+
+TEST(ViewportPerspective, FollowsTheAspectRatioAndKeepsTheStartSizeExact)
+{
+    const Perspective square = viewportPerspective(512, 512);
+    EXPECT_EQ(45.0, square.fieldOfViewY);
+    EXPECT_EQ(1.0, square.aspect);
+    const Perspective wide = viewportPerspective(1024, 512);
+    EXPECT_EQ(45.0, wide.fieldOfViewY);
+    EXPECT_EQ(2.0, wide.aspect);
+    // Taller than wide: 45 degrees across, so tan(fov / 2) is tan(22.5 degrees) times the height over the width.
+    const Perspective tall = viewportPerspective(512, 1024);
+    EXPECT_EQ(0.5, tall.aspect);
+    EXPECT_NEAR(0.41421356 * 2.0, std::tan(tall.fieldOfViewY / 2.0 * 3.14159265358979 / 180.0), 1e-7);
+    EXPECT_NEAR(45.0, viewportPerspective(700, 701).fieldOfViewY, 0.1);
+    const Perspective empty = viewportPerspective(0, 0);
+    EXPECT_EQ(45.0, empty.fieldOfViewY);
+    EXPECT_EQ(1.0, empty.aspect);
 }
 
 TEST_F(CameraTest, ShiftIsSampledEveryFrameWherever)

@@ -15,6 +15,29 @@ TEST(FramePacer, PeriodFromTheDisplayFrequency)
     EXPECT_EQ(20000, displayPeriodMicros(50));
 }
 
+TEST(FramePacer, FramesComeWhileTheViewMovesOrWhenAskedForAndNeverWhileMinimized)
+{
+    EXPECT_TRUE(viewportFrameDue(false, true, false));
+    EXPECT_TRUE(viewportFrameDue(false, false, true));
+    EXPECT_TRUE(viewportFrameDue(false, true, true));
+    EXPECT_FALSE(viewportFrameDue(false, false, false));
+    EXPECT_FALSE(viewportFrameDue(true, true, true));
+    EXPECT_FALSE(viewportFrameDue(true, false, true));
+}
+
+TEST(FramePacer, ARequestLastsUntilAFrameIsDrawn)
+{
+    requestViewportFrame();
+    requestViewportFrame();
+    EXPECT_TRUE(viewportFrameRequested());
+    EXPECT_TRUE(viewportFrameRequested()) << "looking does not answer it";
+    noteViewportFrameDrawn();
+    EXPECT_FALSE(viewportFrameRequested());
+    requestViewportFrame();
+    EXPECT_TRUE(viewportFrameRequested());
+    noteViewportFrameDrawn();
+}
+
 TEST(FramePacer, FramesKeepTheScheduleWithoutBurstsAfterADelay)
 {
     FramePacer pacer;

@@ -198,6 +198,29 @@ TEST(GridTable, BrokenEntriesAreSkipped)
     EXPECT_TRUE(g.guardsIntact());
 }
 
+TEST(GridTable, TrianglesAreReadFromAnyEntryOnward)
+{
+    const float Pmid[2] = {0.5f, 0.25f};
+    TexCoordTriangle good{{P00, P10, P01}};
+    TexCoordTriangle other{{Pmid, P01, P10}};
+    TexCoordTriangle nullCorner{{Pmid, nullptr, P10}};
+    const TexCoordTriangle *table[] = {&good, nullptr, &nullCorner, &other, &good};
+    float out[6 * 5] = {};
+    EXPECT_EQ(1, readTexCoordTriangles(table, 1, 3, out)) << "entries 1..3: only `other` is usable";
+    const float expected[6] = {0.5f, 0.25f, 0.0f, 1.0f, 1.0f, 0.0f};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(expected[i], out[i]) << i;
+    EXPECT_EQ(0.0f, out[6]);
+    EXPECT_EQ(0, readTexCoordTriangles(table, 4, 0, out));
+    EXPECT_EQ(3, readTexCoordTriangles(table, 0, 5, out));
+    // The grid's copy reads the same triangles.
+    copyGridTriangles(table, 5);
+    ASSERT_EQ(18u, gridTriangles.size());
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(out[i], gridTriangles[static_cast<size_t>(i)]) << i;
+    gridTriangles.clear();
+}
+
 TEST(GridTable, NoTableOrNoCountDrawsNothing)
 {
     TexCoordTriangle t{{P00, P10, P01}};

@@ -1,5 +1,5 @@
-// Tests of the pictures tried for a loaded model: the plugin's text copied within its bound, the model's folder,
-// joining, and the names tried when the plugin names none.
+// Tests of the pictures tried for a loaded model: the model's folder, joining, and the names tried when the plugin
+// names none.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,26 +10,6 @@
 namespace {
 
 typedef std::vector<std::string> Names;
-
-// The copy of an exact-size buffer holding `text` (its NUL, if any, included), so AddressSanitizer sees any read
-// past its end.
-std::string copied(const std::string &text)
-{
-    std::vector<char> exact(text.begin(), text.end());
-    return copyPluginTexturePath(exact.data());
-}
-
-TEST(ModelTexture, PluginTextIsCopiedWhenItEndsWithinTheBound)
-{
-    EXPECT_EQ("skins\\knight.pcx", copied(std::string("skins\\knight.pcx\0junk", 22)));
-    EXPECT_EQ("", copyPluginTexturePath(nullptr));
-    EXPECT_EQ("", copied(std::string(1, '\0')));
-    const std::string longest(PLUGIN_TEXTURE_PATH_MAX_BYTES - 1, 'a');
-    EXPECT_EQ(longest, copied(longest + '\0'));
-    // One byte more and the NUL lies beyond the bound: nothing is used, and nothing past the bound is read.
-    EXPECT_EQ("", copied(longest + 'a'));
-    EXPECT_EQ("", copied(longest + "a" + '\0'));
-}
 
 TEST(ModelTexture, FolderOfTheModelKeepsItsSeparator)
 {

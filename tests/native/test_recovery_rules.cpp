@@ -112,6 +112,25 @@ TEST(RecoveryNames, SetAsideNamesAndTheQuestion)
               recoveryQuestion("pelterine-autosave.bmp", 2026, 12, 9, 14, 5));
 }
 
+TEST(RecoveryNames, TheTemporaryFileOfAnInterruptedWriteIsToldFromAnyOtherFile)
+{
+    const char *const target = "pelterine-autosave.bmp";
+    EXPECT_TRUE(isInterruptedWriteOf("pelterine-autosave.bmp.4242.tmp", target));
+    EXPECT_TRUE(isInterruptedWriteOf("pelterine-autosave.bmp.1.tmp", target));
+    EXPECT_TRUE(isInterruptedWriteOf("PELTERINE-Autosave.BMP.4294967295.TMP", target));
+    const char *const others[] = {
+        "pelterine-autosave.bmp",       "pelterine-autosave.bmp.tmp",     "pelterine-autosave.bmp..tmp",
+        "pelterine-autosave.bmp.12a.tmp", "pelterine-autosave.bmp.12.tmp.bmp", "pelterine-autosave.bmp.12.tm",
+        "pelterine-autosave.bmp.12345678901.tmp", "my pelterine-autosave.bmp.12.tmp", "pelterine-autosave.bm.12.tmp",
+        "pelterine-recovered.bmp.12.tmp", "",
+    };
+    for (const char *name : others)
+        EXPECT_FALSE(isInterruptedWriteOf(name, target)) << name;
+    EXPECT_TRUE(isInterruptedWriteOf("config.cfg.77.tmp", "config.cfg"));
+    EXPECT_FALSE(isInterruptedWriteOf("config.cfg.77.tmp", ""));
+    EXPECT_FALSE(isInterruptedWriteOf(nullptr, "config.cfg"));
+}
+
 TEST(RecoveryNames, CrashHeaderPlusBaseRowsIsTheSavedFile)
 {
     // An asymmetric picture: what the crash writer puts out (header, then skinBase as it is) must be the

@@ -10,6 +10,8 @@
 //   illegal    runs an illegal instruction (ud2)
 //   crt        hands the C runtime's strlen a bad pointer (a fault inside the runtime, below the plugin)
 //   caught     faults and catches its own fault: nothing escapes, the call then carries on normally
+//   badpointer does not fault itself but returns a pointer that leads nowhere: sk_info and sk_filefilter a text
+//              at address 16, sk_gettexcoord a table whose triangle has a corner there
 // Under any other name it never faults. Otherwise it behaves as a small plugin: one white square, one texture
 // triangle, a description and a file filter. sk_draw faults after leaving GL state half-set (matrices pushed,
 // texturing off, a client array on, inside glBegin), so what the program puts back shows.
@@ -95,16 +97,24 @@ __attribute__((noinline)) void fault(const char *kind)
     }
 }
 
-// Counts the call and faults when it is the one the name asks for.
-void arrive(Function function)
+// Counts the call and faults when it is the one the name asks for; true when that call is to return a bad
+// pointer instead.
+bool arrive(Function function)
 {
-    if (++calls[function] == faultCall && !std::strcmp(faultFunction, functionNames[function]))
-        fault(faultKind);
+    if (++calls[function] != faultCall || std::strcmp(faultFunction, functionNames[function]))
+        return false;
+    if (!std::strcmp(faultKind, "badpointer"))
+        return true;
+    fault(faultKind);
+    return false;
 }
 
 const float corners[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}};
 TexCoordTriangle triangle = {{corners[0], corners[1], corners[2]}};
 TexCoordTriangle *table[1] = {&triangle};
+const float *const nowhereCorner = reinterpret_cast<const float *>(static_cast<uintptr_t>(16));
+TexCoordTriangle badTriangle = {{corners[0], nowhereCorner, corners[2]}};
+TexCoordTriangle *badTable[1] = {&badTriangle};
 int loaded;
 
 }  // namespace
@@ -139,8 +149,7 @@ extern "C" SK_EXPORT int sk_getinfo(int *triangleCount, int *hasTexCoords)
 
 extern "C" SK_EXPORT TexCoordTriangle **sk_gettexcoord()
 {
-    arrive(GETTEXCOORD);
-    return table;
+    return arrive(GETTEXCOORD) ? badTable : table;
 }
 
 extern "C" SK_EXPORT int sk_freetexcoordtab(int, TexCoordTriangle **)
@@ -173,12 +182,14 @@ extern "C" SK_EXPORT int sk_draw()
 
 extern "C" SK_EXPORT const char *sk_info()
 {
-    arrive(INFO);
+    if (arrive(INFO))
+        return badText;
     return "Faulty test plugin\nFaults where its file name says.";
 }
 
 extern "C" SK_EXPORT const char *sk_filefilter()
 {
-    arrive(FILEFILTER);
+    if (arrive(FILEFILTER))
+        return badText;
     return "Fault test (*.flt)\0*.flt\0";
 }
