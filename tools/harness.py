@@ -153,6 +153,20 @@ def read_ppm(data):
 
 # ------------------------------------------------------------------ small helpers
 
+OUTSIDE_GREY = (64, 64, 64)   # what the skin view shows around the texture
+
+
+def texture_shown(view):
+    """The part of a skin view's capture that shows the texture: the bounding box of what is not the grey around
+    it (at one pixel a texel, the texture itself)."""
+    rows = [y for y in range(view.height) if any(view.get(x, y) != OUTSIDE_GREY for x in range(view.width))]
+    columns = [x for x in range(view.width) if any(view.get(x, y) != OUTSIDE_GREY for y in rows[:1] + rows[-1:])]
+    if not rows or not columns:
+        return Image(0, 0, [])
+    left, right = min(columns), max(columns) + 1
+    return Image(right - left, len(rows), [view.rows[y][3 * left:3 * right] for y in range(rows[0], rows[-1] + 1)])
+
+
 def unescape(field):
     """Undoes the driver's escaping of backslash, tab, CR and LF."""
     return re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(m.group(1), m.group(1)), field)

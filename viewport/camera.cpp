@@ -55,6 +55,10 @@ void applyCameraInput(const InputSample &sample, int32_t originX, int32_t origin
     ViewportInput &in = viewportInput;
     in.shiftDown = sample.shift;
     in.cursor = sample.cursor;
+    if (in.stale) {
+        in.previousCursor = in.cursor;
+        in.stale = 0;
+    }
     // Buttons are sampled only over the viewport: a drag begun inside goes on outside until the
     // cursor comes back.
     if (cursorInViewport(in.cursor, originX, originY)) {
@@ -91,9 +95,17 @@ void applySpinKey(int32_t f5)
         camera.spinPaused = 0;
 }
 
-void rebaseCursor(CursorPoint cursor)
+void noteViewportStill(bool still)
 {
-    viewportInput.previousCursor = cursor;
+    viewportInput.stale = still ? 1 : 0;
+}
+
+void notePressAt(CursorPoint screen)
+{
+    if (!viewportInput.stale)
+        return;
+    viewportInput.previousCursor = screen;
+    viewportInput.stale = 0;
 }
 
 bool cameraMoving()

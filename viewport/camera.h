@@ -24,6 +24,9 @@ struct ViewportInput {
     int32_t middleDown;
     CursorPoint cursor;
     CursorPoint previousCursor;
+    // previousCursor is older than the last frame: frames stopped while nothing moved, and no press has said
+    // where a drag starts since; the next frame starts from where the cursor is.
+    int32_t stale;
 };
 
 // What one frame reads from the platform: GetAsyncKeyState results widened with their sign, and the cursor.
@@ -80,9 +83,13 @@ void advanceSpin();
 // drawn): any non-zero state resumes the spin.
 void applySpinKey(int32_t f5);
 
-// After the viewport stood still (frames stopped, nothing sampled the cursor): the next frame measures the
-// cursor's movement from where the cursor is then, so a press after the cursor wandered is no drag.
-void rebaseCursor(CursorPoint cursor);
+// The viewport stood still after a frame (frames stopped, nothing samples the cursor), or moves on.
+void noteViewportStill(bool still);
+
+// After the viewport stood still, a button pressed over it at this screen point: the next frame measures the
+// cursor's movement from there. A press after the cursor wandered is then no drag, yet a move that reaches the
+// program together with its press still is one.
+void notePressAt(CursorPoint screen);
 
 // True while the camera needs frames: the spin turns, or a button that moves the camera is held (as last sampled
 // over the viewport, so a drag that left it still counts).

@@ -20,9 +20,6 @@ static int32_t keyState(int key)
     return static_cast<int32_t>(GetAsyncKeyState(key));
 }
 
-// The last frame left the view still: the frames stopped there, and the next one starts afresh.
-static bool viewportStoodStill;
-
 static void pollCameraInput()
 {
     InputSample sample;
@@ -30,8 +27,6 @@ static void pollCameraInput()
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
     sample.cursor = CursorPoint{cursor.x, cursor.y};
-    if (viewportStoodStill)
-        rebaseCursor(sample.cursor);
     // The buttons are read only over the viewport, so a drag that leaves it keeps acting until it comes back.
     sample.left = sample.right = sample.middle = 0;
     if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
@@ -62,7 +57,7 @@ PluginFault renderFrame()
     if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted)
         fault = drawPluginModel();
     presentFrame();
-    viewportStoodStill = !viewportMoving();
+    noteViewportStill(!viewportMoving());
     return fault;
 }
 

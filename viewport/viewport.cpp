@@ -207,11 +207,17 @@ static void setupProjection()
 
 // The camera moves only while a button is held over the viewport (or was pressed there and not yet seen up), so
 // a press, a release, or a move with a button down brings frames back; a bare move over it changes nothing.
-static void noteViewportMouse(UINT message, WPARAM wParam)
+static void noteViewportMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const bool button = message != WM_MOUSEMOVE || (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
-    if (button && message >= WM_MOUSEFIRST && message <= WM_MOUSELAST)
-        requestViewportFrame();
+    if (!button || message < WM_MOUSEFIRST || message > WM_MOUSELAST)
+        return;
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {
+        POINT press = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
+        ClientToScreen(window, &press);
+        notePressAt(CursorPoint{press.x, press.y});
+    }
+    requestViewportFrame();
 }
 
 void restoreRenderingState()
@@ -262,7 +268,7 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-        noteViewportMouse(message, wParam);
+        noteViewportMouse(window, message, wParam, lParam);
         notePressOnModel(message == WM_LBUTTONDOWN, static_cast<int16_t>(LOWORD(lParam)),
                          static_cast<int16_t>(HIWORD(lParam)), static_cast<uint32_t>(wParam));
         SetFocus(window);
@@ -270,11 +276,11 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_MBUTTONDOWN:
         // The camera polls the buttons itself; a press only takes the keyboard focus out of the text boxes,
         // so the shortcuts act on the texture.
-        noteViewportMouse(message, wParam);
+        noteViewportMouse(window, message, wParam, lParam);
         SetFocus(window);
         break;
     default:
-        noteViewportMouse(message, wParam);
+        noteViewportMouse(window, message, wParam, lParam);
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -331,7 +331,8 @@ class Camera(CameraTestCase):
         s.mouse_down(LEFT)
         self.move_to(x + 6, y)
         s.mouse_up(LEFT)
-        skin = s.capture("skin")
+        skin = harness.texture_shown(s.capture("skin"))   # the grown view shows it in its middle
+        self.assertEqual((256, 256), (skin.width, skin.height))
         painted = {(i, 255 - j) for i in range(256) for j in range(256) if skin.get(i, j) == PEN}
         self.assertGreater(len(painted), 3, "the stroke painted the texture")
         self.assertEqual(set(), {(i, j) for i, j in painted if (i // 64, j // 64) != cell},

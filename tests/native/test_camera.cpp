@@ -243,16 +243,28 @@ TEST_F(CameraTest, TheCameraMovesWhileItSpinsOrAButtonIsHeld)
     EXPECT_TRUE(cameraMoving()) << "F5 seen outside a frame resumes the spin as well";
 }
 
-TEST_F(CameraTest, AfterTheViewStoodStillMovementCountsFromWhereTheCursorIs)
+TEST_F(CameraTest, AfterTheViewStoodStillMovementCountsFromThePress)
 {
     frame(300, 300);
     frame(300, 300, {0, 0, DOWN, 0, 0});
     frame(300, 300);                      // paused; the frames stop here
-    rebaseCursor({420, 180});             // the cursor wandered meanwhile
-    frame(420, 180, {0, 0, DOWN, 0, 0});  // a press where it is now
+    noteViewportStill(true);
+    notePressAt({420, 180});              // the cursor wandered meanwhile; a press where it is now
+    frame(420, 180, {0, 0, DOWN, 0, 0});
     EXPECT_TRUE(cameraIs({0.0f, 0.0f, -50.0f, 0.0f, 0.0f, 0.0f, 1})) << "no turn without a movement";
     frame(421, 180, {0, 0, DOWN, 0, 0});
     EXPECT_EQ(1.0f, camera.yawOffset);
+    // A press and the move after it seen by one frame: the move counts from the press.
+    frame(421, 180);
+    noteViewportStill(true);
+    notePressAt({421, 180});
+    frame(422, 180, {0, 0, DOWN, 0, 0});
+    EXPECT_EQ(2.0f, camera.yawOffset);
+    // Without a press the first frame after standing still starts from where the cursor is.
+    frame(422, 180);
+    noteViewportStill(true);
+    frame(500, 100, {0, 0, DOWN, 0, 0});
+    EXPECT_EQ(2.0f, camera.yawOffset);
 }
 
 TEST(ViewportPerspective, FollowsTheAspectRatioAndKeepsTheStartSizeExact)
