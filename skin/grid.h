@@ -16,7 +16,8 @@ extern std::vector<float> gridTriangles;
 // non-finite (NaN or infinite) coordinate, are left out. A null table or a count of 0 or less copies nothing.
 void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count);
 
-// Fills gridLayer with white, then outlines gridTriangles into it at the texture's size.
+// Fills gridLayer with white, then outlines gridTriangles into it at the texture's size; the model's texture
+// layout (modelLayout) follows them too, since every change of the triangles or of the size passes here.
 void drawGridLayer();
 
 // Column (or row) of a texture coordinate on a texture `side` texels across: trunc(u * K * side) with K the
