@@ -14,28 +14,28 @@ TexelPoint mirroredTexel(TexelPoint at)
     return TexelPoint{static_cast<int32_t>(int64_t{skinWidth} - 1 - at.x), at.y};
 }
 
-// Adds the region of one seed to `filled` (one byte per texel), and to `islands` when an island limits it;
-// returns its rectangle and whether it was limited.
-static SkinRect addSeedRegion(TexelPoint seed, int32_t islandReach, std::vector<uint8_t> &filled,
-                              std::vector<uint8_t> &islands, bool &limited)
+// ORs `from` into `into` (one byte per texel) within rect.
+static void addMask(std::vector<uint8_t> &into, const std::vector<uint8_t> &from, const SkinRect &rect)
 {
-    static std::vector<uint8_t> mask, region;
+    for (int32_t y = rect.bottom; y <= rect.top; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(skinWidth);
+        for (int32_t x = rect.left; x <= rect.right; ++x)
+            into[row + x] |= from[row + x];
+    }
+}
+
+// The region of one seed into `region` (one byte per texel), and whether an island limited it.
+static FillRegion findSeedRegion(TexelPoint seed, int32_t islandReach, std::vector<uint8_t> &region, bool &limited)
+{
+    static std::vector<uint8_t> mask;
     const std::vector<int32_t> under = islandsNearTexel(modelLayout, seed.x, seed.y, islandReach);
     limited = !under.empty();
     if (limited)
         maskIslands(modelLayout, under.data(), under.size(), mask);
     // An island may cross the texture's edge, since coordinates repeat on the model; the texture itself does
     // not wrap when nothing limits the region.
-    const FillRegion found = findFillRegion(skinBase, skinWidth, skinHeight, seed.x, seed.y,
-                                            limited ? mask.data() : nullptr, limited, region);
-    if (found.texels == 0)
-        return noTexels();
-    for (size_t i = 0; i < filled.size(); ++i) {
-        filled[i] |= region[i];
-        if (limited)
-            islands[i] |= region[i];
-    }
-    return found.rect;
+    return findFillRegion(skinBase, skinWidth, skinHeight, seed.x, seed.y, limited ? mask.data() : nullptr, limited,
+                          region);
 }
 
 static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<uint8_t> &filled, const SkinRect &r)
@@ -61,24 +61,39 @@ static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<u
 
 SkinRect fillFromSeeds(DabKind kind, const TexelPoint *seeds, size_t count, bool usePattern, int32_t islandReach)
 {
-    if (kind == DabKind::none || (usePattern && (patternWidth <= 0 || patternHeight <= 0)))
+    if (kind == DabKind::none || count == 0 || (usePattern && (patternWidth <= 0 || patternHeight <= 0)))
         return noTexels();
-    std::vector<uint8_t> filled(skinTexelCount(), 0), islands(skinTexelCount(), 0);
+    // Only texels filled within islands bleed: a region the click found in the gutter is gutter already, and
+    // bleeding from it would run over whatever bounded it there. One seed's region is used as found; several
+    // are gathered first, all before any is painted.
+    static std::vector<uint8_t> filled, region, islands;
+    bool limited = false;
     SkinRect rect = noTexels(), islandRect = noTexels();
-    for (size_t i = 0; i < count; ++i) {
-        bool limited = false;
-        const SkinRect r = addSeedRegion(seeds[i], islandReach, filled, islands, limited);
-        rect = joinRects(rect, r);
-        if (limited)
-            islandRect = joinRects(islandRect, r);
+    if (count == 1) {
+        const FillRegion found = findSeedRegion(seeds[0], islandReach, filled, limited);
+        rect = found.texels ? found.rect : noTexels();
+        islandRect = limited ? rect : noTexels();
+    } else {
+        filled.assign(skinTexelCount(), 0);
+        islands.assign(skinTexelCount(), 0);
+        for (size_t i = 0; i < count; ++i) {
+            const FillRegion found = findSeedRegion(seeds[i], islandReach, region, limited);
+            if (!found.texels)
+                continue;
+            addMask(filled, region, found.rect);
+            rect = joinRects(rect, found.rect);
+            if (limited) {
+                addMask(islands, region, found.rect);
+                islandRect = joinRects(islandRect, found.rect);
+            }
+        }
     }
     if (isEmptyRect(rect))
         return rect;
     paintFilledTexels(kind, usePattern, filled, rect);
-    // Only paint inside an island bleeds: a region the click found in the gutter is gutter already, and bleeding
-    // from it would run over whatever bounded it there.
     if (!isEmptyRect(islandRect))
-        rect = joinRects(rect, bleedAroundMask(modelLayout, skinBase, islands.data(), islandRect));
+        rect = joinRects(rect, bleedAroundMask(modelLayout, skinBase, count == 1 ? filled.data() : islands.data(),
+                                               islandRect));
     updateSkinCopies(rect);
     return rect;
 }
