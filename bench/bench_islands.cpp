@@ -2,10 +2,15 @@
 // islands, and of a bucket fill over a whole plain 2048 x 2048 texture.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "skin/bleed.h"
+#include "skin/brush.h"
+#include "skin/bucket.h"
 #include "skin/fill.h"
+#include "skin/model_layout.h"
+#include "skin/skin_store.h"
 #include "skin/texture_layout.h"
 #include "tools/island_models.h"
 
@@ -133,5 +138,27 @@ void BM_BleedAfterDab(benchmark::State &state)
     state.counters["texels"] = double(dab.size());
 }
 BENCHMARK(BM_BleedAfterDab)->Unit(benchmark::kMicrosecond);
+
+// A click with the bucket from start to end: the island under the texel, the region, the paint, the bleed and the
+// copies, on a white texture each time (the undo step around it is not counted).
+void BM_BucketFillLargestIsland(benchmark::State &state)
+{
+    int32_t side = int32_t(state.range(0));
+    resizeSkinStore(side, side);
+    modelLayout = sphereLayout(side);
+    resetBrushSettings();
+    int32_t island = 0, x = 0, y = 0;
+    largestIsland(modelLayout, island, x, y);
+    const TexelPoint seed = {x, y};
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::fill(skinBase, skinBase + skinByteCount(), uint8_t(255));
+        state.ResumeTiming();
+        SkinRect changed = fillFromSeeds(DabKind::pen, &seed, 1, false, 0);
+        benchmark::DoNotOptimize(changed);
+    }
+    modelLayout = TextureLayout();
+}
+BENCHMARK(BM_BucketFillLargestIsland)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 } // namespace

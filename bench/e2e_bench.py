@@ -10,13 +10,19 @@
 - frames a second: the recorder test plugin logs the time of every draw;
 - CPU use while idle, with the default box spinning, with its spin paused (a middle-button click in the
   viewport) and with the window minimized while it spins: the process's user + system time over a while.
+- frames a second while painting a long stroke on the model (the default pattern brush, the cursor going round
+  a circle for a few seconds), on the default box and on the island sphere of 12,288 triangles
+  (tools/make_island_obj), with and without "Mirror": the frame_timer test plugin hands every call on to the
+  shipped plugin and logs the time of every draw, the visible frames and the pick passes alike.
 
 Run by hand, not by ./test.sh: the figures depend on the machine and on what else it runs."""
 
 import argparse
+import math
 import os
 import re
 import statistics
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -32,6 +38,7 @@ SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
 MODEL_PATH, LOAD = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
 MK_LBUTTON = 0x1
 PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
+MIRROR = ids.IDC_MIRROR
 MARKERS = [(250, 8 + 40 * i) for i in range(6)]   # far enough apart that no dab or stamp reaches another
 
 
@@ -161,7 +168,7 @@ def wiggle_args(moves, dx, pause):
 
 def picks_per_second(s, heavy, seconds=3.0, jump=300):
     """Painting on the model while the cursor jumps `jump` pixels to and fro every 20 ms, with "Smooth strokes":
-    each frame that sees a jump picks jump / 2 samples in one extra draw of the model. recorder.dll logs every
+    each frame that sees a jump finds the texels under the brush at each of its jump points in one extra draw. recorder.dll logs every
     draw (visible frames and pick passes alike); returns (frames a second, pick passes a second, picks a second).
     heavy: the recorder's square of 100,352 triangles instead of one quad."""
     work = s.start("bench-picks", plugins=[], extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
@@ -185,7 +192,66 @@ def picks_per_second(s, heavy, seconds=3.0, jump=300):
     skin = max(set(t for _, t in draws), key=[t for _, t in draws].count)
     passes = sum(1 for _, t in draws if t != skin)
     span = (draws[-1][0] - draws[0][0]) / 1e6
-    return (len(draws) - passes) / span, passes / span, passes * (jump // 2) / span
+    return (len(draws) - passes) / span, passes / span, passes * jump / span
+
+
+def circle_args(seconds, radius, pause=0.01):
+    """xdotool arguments that take the real cursor round a circle of this radius (starting at its right), a small
+    move every pause seconds, for about `seconds`."""
+    steps, previous = [], (radius, 0)
+    moves = int(seconds / pause)
+    for k in range(1, moves + 1):
+        angle = 2 * math.pi * k / 90
+        now = (round(radius * math.cos(angle)), round(radius * math.sin(angle)))
+        steps += ["mousemove_relative", "--", str(now[0] - previous[0]), str(now[1] - previous[1]),
+                  "sleep", str(pause)]
+        previous = now
+    return steps
+
+
+def painting_frames(s, sphere, mirror, seconds=5.0):
+    """Frames a second while a long stroke paints on the model: (frames, pick passes) a second."""
+    timer = s.win_build / "test-plugins" / "frame_timer.dll"
+    extra = {"plugins/vmr.dll": timer, "timed/vmr.dll": s.dist / "plugins" / "vmr.dll",
+             "timed/obj.dll": s.dist / "plugins" / "obj.dll"}
+    work = s.start("bench-painting", plugins=[], extra=extra)
+    s.wait_main()
+    if sphere:
+        subprocess.run([str(harness.native_tool("make_island_obj")), "sphere", str(work / "sphere.obj")],
+                       check=True, timeout=30)
+        s.set_text(MODEL_PATH, "sphere.obj")
+        s.click(LOAD)
+    s.click(PAINT_ON_MODEL)
+    if mirror:
+        s.click(MIRROR)
+    s.activate()
+    view = s.client_origin()["viewport"]
+    s.mouse_move(view.x + 256 + 80, view.y + 256)
+    time.sleep(1.0)
+    log = work / "frame_times.log"
+    idle = log.read_text().splitlines()
+    skin = re.match(r"frame us=\d+ texture=(\d+)", idle[-1]).group(1)   # no pass draws before painting
+    s.mouse_down(1)
+    s.xdotool(*circle_args(seconds, 80))
+    s.mouse_up(1)
+    draws = [(int(m.group(1)), m.group(2)) for m in re.finditer(
+        r"^frame us=(\d+) texture=(\d+)", "\n".join(log.read_text().splitlines()[len(idle):]), re.M)]
+    passes = sum(1 for _, t in draws if t != skin)
+    span = (draws[-1][0] - draws[0][0]) / 1e6
+    return (len(draws) - passes) / span, passes / span
+
+
+def print_painting_frames(s):
+    for sphere in (False, True):
+        for mirror in (False, True):
+            frames, passes = painting_frames(s, sphere, mirror)
+            print("painting a stroke on %s%s: %.0f frames and %.0f pick passes a second" % (
+                "the 12,288-triangle sphere" if sphere else "the default box", " with Mirror" if mirror else "",
+                frames, passes))
+    for heavy in (False, True):
+        frames, passes, picks = picks_per_second(s, heavy)
+        print("painting on %s: %.0f frames, %.0f pick passes and %.0f picks a second" % (
+            "100,352 triangles" if heavy else "one quad", frames, passes, picks))
 
 
 def main():
@@ -194,10 +260,13 @@ def main():
     parser.add_argument("--dabs", type=int, default=2000)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--cpu-only", action="store_true", help="only the idle CPU figures")
+    parser.add_argument("--painting", action="store_true", help="only the figures of painting on the model")
     args = parser.parse_args()
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
     with harness.Session("e2e-bench", win_build) as s:
+        if args.painting:
+            return print_painting_frames(s)
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s, paused=False))
         print("idle CPU with the spin paused: %.1f%% of a core" % idle_cpu(s, paused=True))
         print("idle CPU minimized, spinning: %.1f%% of a core" % idle_cpu(s, minimized=True))
@@ -216,10 +285,7 @@ def main():
         for side in (256, 2048):
             print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))
-        for heavy in (False, True):
-            frames, passes, picks = picks_per_second(s, heavy)
-            print("painting on %s: %.0f frames, %.0f pick passes and %.0f picks a second" % (
-                "100,352 triangles" if heavy else "one quad", frames, passes, picks))
+        print_painting_frames(s)
 
 
 if __name__ == "__main__":

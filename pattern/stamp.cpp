@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -127,20 +128,15 @@ SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode)
 // done 16 at a time with saturating arithmetic; only the pixels beyond an edge, which pile up on the
 // edge texel, go one by one. Within a stamp every amount has the same sign, so the order of the
 // updates does not change the result.
-SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
+static void stampBrushRows(const uint8_t *brushPixels, int64_t x0, int64_t y0, bool dark)
 {
-    if (!patternPresent())
-        return noTexels();
-    bool dark = mode == STAMP_DARKEN;
-    int64_t x0 = int64_t{x} - patternWidth / 2;
-    int64_t y0 = int64_t{y} - patternHeight / 2;
     // Pattern columns [runFirst, runEnd) land on texel columns 0..W-1 without clamping; those before land on
     // the first column, those after on the last.
     int64_t runFirst = std::min<int64_t>(std::max<int64_t>(-x0, 0), patternWidth);
     int64_t runEnd = std::max<int64_t>(std::min<int64_t>(skinWidth - x0, patternWidth), runFirst);
     for (int32_t i = 0; i < patternHeight; ++i) {
         uint8_t *row = skinBase + texelOffset(0, clampRow(y0 + i));
-        const uint8_t *brush = patternBrush + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
+        const uint8_t *brush = brushPixels + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
         if (runEnd > runFirst)
             stampRun(row + (x0 + runFirst) * 3, brush + runFirst * 3, static_cast<size_t>(runEnd - runFirst), dark);
         for (int64_t j = 0; j < runFirst; ++j)
@@ -148,7 +144,46 @@ SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
         for (int64_t j = runEnd; j < patternWidth; ++j)
             changeTexel(row + static_cast<size_t>(skinWidth - 1) * 3, brush + j * 3, dark);
     }
+}
+
+SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
+{
+    if (!patternPresent())
+        return noTexels();
+    stampBrushRows(patternBrush, int64_t{x} - patternWidth / 2, int64_t{y} - patternHeight / 2, mode == STAMP_DARKEN);
     SkinRect r = stampedRect(x, y);
     updateSkinCopies(r);
     return r;
+}
+
+SkinRect stampPatternMirrored(int32_t x, int32_t y, int32_t mode)
+{
+    if (!patternPresent())
+        return noTexels();
+    static std::vector<uint8_t> flipped;
+    flipped.resize(patternBytesNow());
+    const size_t rowBytes = static_cast<size_t>(patternWidth) * 3;
+    for (int32_t i = 0; i < patternHeight; ++i) {
+        const uint8_t *from = patternBrush + static_cast<size_t>(i) * rowBytes;
+        uint8_t *to = flipped.data() + static_cast<size_t>(i) * rowBytes;
+        for (int32_t j = 0; j < patternWidth; ++j)
+            std::memcpy(to + static_cast<size_t>(patternWidth - 1 - j) * 3, from + static_cast<size_t>(j) * 3, 3);
+    }
+    // Plain pattern column j lands on X = x - w/2 + j; its mirror W - 1 - X is where flipped column w - 1 - j
+    // must land, which puts the flipped pattern's first column at W - x - w/2 (the sides are even).
+    const int64_t x0 = int64_t{skinWidth} - x - patternWidth / 2;
+    stampBrushRows(flipped.data(), x0, int64_t{y} - patternHeight / 2, mode == STAMP_DARKEN);
+    SkinRect r = clampedRect(x0, int64_t{y} - patternHeight / 2, patternWidth, patternHeight);
+    updateSkinCopies(r);
+    return r;
+}
+
+void stampTexel(int32_t x, int32_t y, int32_t j, int32_t i, int32_t mode)
+{
+    if (!patternPresent())
+        return;
+    j = j < 0 ? 0 : j >= patternWidth ? patternWidth - 1 : j;
+    i = i < 0 ? 0 : i >= patternHeight ? patternHeight - 1 : i;
+    const uint8_t *brush = patternBrush + (static_cast<size_t>(i) * static_cast<size_t>(patternWidth) + j) * 3;
+    changeTexel(skinBase + texelOffset(x, y), brush, mode == STAMP_DARKEN);
 }

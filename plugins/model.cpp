@@ -144,8 +144,12 @@ void loadModel(const char *path)
             reportPluginFault(fault);
             return;
         }
-    } else
+    } else {
+        // No triangles: nothing for the fill and the bleed to keep to, nor for a grid to show.
+        gridTriangles.clear();
+        drawGridLayer();
         CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+    }
     refreshSkinView();
     repaintSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.

@@ -36,6 +36,8 @@
 #define IDC_REDO 1041
 #define IDC_SMOOTH_STROKES 1042
 #define IDC_PAINT_ON_MODEL 1043
+#define IDC_MIRROR 1044
+#define IDC_FILL 1045
 #define IDC_NEW_TEXTURE 1046
 
 // Keyboard shortcuts of the main window without a control of their own

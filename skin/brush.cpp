@@ -1,6 +1,7 @@
 // The skin view's mouse rule and the solid square brush.
 #include "skin/brush.h"
 
+#include <climits>
 #include <cstring>
 
 #include "pattern/stamp.h"
@@ -59,6 +60,22 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
         return usePattern ? stampPattern(x, y, STAMP_BRIGHTEN)
                           : paintSquare(x, y, b.eraserSize, b.eraserColor[0], b.eraserColor[1], b.eraserColor[2]);
     return noTexels();
+}
+
+SkinRect paintMirroredDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
+{
+    const BrushSettings &b = brushSettings;
+    if (kind == DabKind::none)
+        return noTexels();
+    if (usePattern)
+        return stampPatternMirrored(x, y, kind == DabKind::pen ? STAMP_DARKEN : STAMP_BRIGHTEN);
+    // A square of side s covers columns x - s/2 .. x - s/2 + s - 1; the mirror of that range is the square of
+    // the same side at W - x, less one for an odd side (whose square is centred).
+    const int32_t size = kind == DabKind::pen ? b.penSize : b.eraserSize;
+    const uint8_t *colour = kind == DabKind::pen ? b.penColor : b.eraserColor;
+    const int64_t mirrorX = int64_t{skinWidth} - x - (size & 1);
+    const int32_t at = static_cast<int32_t>(mirrorX < INT32_MIN ? INT32_MIN : mirrorX > INT32_MAX ? INT32_MAX : mirrorX);
+    return paintSquare(at, y, size, colour[0], colour[1], colour[2]);
 }
 
 bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed)

@@ -44,6 +44,10 @@ SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t gr
 // Returns the texels it changed (none for a square of size 0 or less).
 SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
 
+// The mirror image of paintDabAt(kind, x, y, usePattern) across the texture's vertical centre line: every texel
+// the dab paints at column X, this paints at column skinWidth - 1 - X, a pattern flipped left to right.
+SkinRect paintMirroredDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
+
 // One dab for a mouse message whose cursor lies over texel `at`. Returns false when the buttons say nothing is
 // painted (and nothing must follow); changed, when given, receives the texels the dab changed.
 bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed = nullptr);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "skin/model_layout.h"
 #include "skin/skin_store.h"
 
 std::vector<float> gridTriangles;
@@ -174,6 +175,7 @@ void drawGridLayer()
 {
     clearGrid(gridLayer, skinWidth, skinHeight);
     drawGridTriangles(gridTriangles.data(), gridTriangles.size() / 6, gridLayer, skinWidth, skinHeight);
+    layOutModelTriangles(gridTriangles.data(), gridTriangles.size() / 6);
 }
 
 void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target, int32_t width,

@@ -22,7 +22,8 @@ void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count);
 // inside it and nowhere else. `out` has room for 6 * count floats.
 int32_t readTexCoordTriangles(const TexCoordTriangle *const *table, int32_t first, int32_t count, float *out);
 
-// Fills gridLayer with white, then outlines gridTriangles into it at the texture's size.
+// Fills gridLayer with white, then outlines gridTriangles into it at the texture's size; the model's texture
+// layout (modelLayout) follows them too, since every change of the triangles or of the size passes here.
 void drawGridLayer();
 
 // Column (or row) of a texture coordinate on a texture `side` texels across: trunc(u * K * side) with K the

@@ -7,6 +7,7 @@
 #include "resources/resource.h"
 #include "shell/window_helpers.h"
 #include "skin/brush.h"
+#include "skin/bucket.h"
 #include "skin/grid.h"
 #include "skin/history.h"
 #include "skin/skin_refresh.h"
@@ -185,12 +186,30 @@ static void noteStrokeStep(HWND window, const StrokeStep &step)
         noteDab(step.changed, textureOnTheFly != 0);
 }
 
+// "Fill": a press with exactly one button fills from the texel under it (and from its mirror image with
+// "Mirror"), as one undo step; moves paint nothing.
+static void fillAtCursor(UINT message, WPARAM wParam, TexelPoint at, bool usePattern, bool mirror)
+{
+    const DabKind kind = dabKindFor(static_cast<uint32_t>(wParam));
+    if ((message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN) || kind == DabKind::none)
+        return;
+    finishStroke();
+    beginHistoryStep();
+    const TexelPoint seeds[2] = {at, mirroredTexel(at)};
+    const SkinRect changed = fillFromSeeds(kind, seeds, mirror ? 2 : 1, usePattern, 0);
+    if (endHistoryStep())
+        markTextureChanged();
+    updateUndoButtons();
+    noteDab(changed, textureOnTheFly != 0);
+}
+
 static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
     const StrokeEvent event = strokeEventFor(message);
     const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
+    const bool mirror = isChecked(IDC_MIRROR);
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
         SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
         // While the button is held the view keeps hearing the cursor beyond its edges, so it knows where a stroke
@@ -202,13 +221,21 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     // The mouse goes back once no button is held, whichever message says so first.
     if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == window)
         ReleaseCapture();
+    if (isChecked(IDC_FILL)) {
+        const TexelPoint at = texelUnder(cursor.x, cursor.y);
+        if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
+            penColorPicked();
+        else if (inside)
+            fillAtCursor(message, wParam, at, usePattern, mirror);
+        return;
+    }
     // While a button is held the system may go on sending the view the cursor's moves beyond its edges. The line
     // runs to the edge where the cursor left and breaks there; the stroke goes on where it comes back.
     if (!inside && event == StrokeEvent::move && dabKindFor(static_cast<uint32_t>(wParam)) != DabKind::none) {
         if (stroke.active && stroke.joined && lastInside && smooth) {
             const POINT edge = edgeOnTheWayOut(lastCursor, cursor);
             noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), texelUnder(edge.x, edge.y),
-                                                 usePattern, smooth));
+                                                 usePattern, smooth, mirror));
         }
         breakStrokeLine();
         lastInside = false;
@@ -217,7 +244,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const TexelPoint at = texelUnder(cursor.x, cursor.y);
     if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
         penColorPicked();
-    noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), at, usePattern, smooth));
+    noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), at, usePattern, smooth, mirror));
     lastCursor = cursor;
     lastInside = inside;
 }

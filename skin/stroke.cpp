@@ -51,13 +51,19 @@ void lineDabs(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t spacing, s
     out.push_back({x1, y1});
 }
 
-static SkinRect dabLine(int32_t x, int32_t y, bool usePattern)
+static SkinRect dabWithMirror(DabKind kind, int32_t x, int32_t y, bool usePattern, bool mirror)
+{
+    SkinRect changed = paintDabAt(kind, x, y, usePattern);
+    return mirror ? joinRects(changed, paintMirroredDabAt(kind, x, y, usePattern)) : changed;
+}
+
+static SkinRect dabLine(int32_t x, int32_t y, bool usePattern, bool mirror)
 {
     static std::vector<TexelPoint> dabs;
     lineDabs(stroke.lastX, stroke.lastY, x, y, dabSpacing(brushSide(stroke.kind, usePattern)), dabs);
     SkinRect changed = noTexels();
     for (const TexelPoint &p : dabs)
-        changed = joinRects(changed, paintDabAt(stroke.kind, p.x, p.y, usePattern));
+        changed = joinRects(changed, dabWithMirror(stroke.kind, p.x, p.y, usePattern, mirror));
     return changed;
 }
 
@@ -72,7 +78,8 @@ bool endStroke()
     return kept;
 }
 
-StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth)
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth,
+                         bool mirror)
 {
     StrokeStep step = {false, false, false, false, noTexels()};
     DabKind kind = dabKindFor(wParam);
@@ -88,9 +95,10 @@ StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool
         beginHistoryStep();
         stroke = Stroke{true, kind, true, x, y};
         step.began = true;
-        step.changed = paintDabAt(kind, x, y, usePattern);
+        step.changed = dabWithMirror(kind, x, y, usePattern, mirror);
     } else {
-        step.changed = smooth && stroke.joined ? dabLine(x, y, usePattern) : paintDabAt(kind, x, y, usePattern);
+        step.changed = smooth && stroke.joined ? dabLine(x, y, usePattern, mirror)
+                                               : dabWithMirror(kind, x, y, usePattern, mirror);
         stroke.lastX = x;
         stroke.lastY = y;
         stroke.joined = true;

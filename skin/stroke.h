@@ -34,9 +34,11 @@ void resetStroke();
 // whose wParam is exactly one button; it goes on while moves carry exactly that button, and ends at the
 // release or at the first message whose wParam is anything else. Each message paints as the whole-wParam rule
 // says; with smooth, a move lays dabs along the line from the last dab, one every dabSpacing texels. A stroke
-// is one undo step.
+// is one undo step. With mirror every dab is also painted at its mirror image across the texture's vertical
+// centre line, in the same step.
 // `at` is the texel under the cursor.
-StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth);
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth,
+                         bool mirror = false);
 
 // Ends the stroke under way, if any (its button was released where the view could not see it, or something
 // must not happen in the middle of a stroke). Returns whether an undo step was kept.

@@ -167,6 +167,16 @@ def texture_shown(view):
     return Image(right - left, len(rows), [view.rows[y][3 * left:3 * right] for y in range(rows[0], rows[-1] + 1)])
 
 
+def native_tool(name):
+    """A tool of the native build (build/native beside the Windows build, or PELTERINE_NATIVE_BUILD), such as
+    make_island_obj."""
+    folder = os.environ.get("PELTERINE_NATIVE_BUILD") or str(Path(Config.win_build).parent / "native")
+    path = Path(folder) / name
+    if not path.is_file():
+        raise HarnessError("missing %s: build the native build first" % path)
+    return path
+
+
 def unescape(field):
     """Undoes the driver's escaping of backslash, tab, CR and LF."""
     return re.sub(r"\\(.)", lambda m: {"n": "\n", "r": "\r", "t": "\t"}.get(m.group(1), m.group(1)), field)

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Starts Pelterine on a virtual display, saves a screenshot of its main window and closes it.
 
-With --demo the grid is shown and tinted strokes are painted first, on the flat texture and on the model (the
-picture in the README).
+With --demo the grid is shown and tinted strokes are painted first, on the flat texture and, mirrored, on the
+model (the picture in the README).
 """
 import argparse
 import subprocess
@@ -19,8 +19,10 @@ def paint_demo(session):
     session.click(ids.IDC_USE_COLOR)                      # tint the pattern brush with the pen colour
     for i in range(40):                      # a stroke around the four side faces of the box
         session.mouse("ldown", 8 + i * 6, 96 + (i % 8) * 2)
-    # A stroke painted on the model itself, with the spin waiting while the button is held.
+    # A stroke painted on the model itself, and mirrored through its plane x = 0, with the spin waiting while the
+    # button is held.
     session.click(ids.IDC_PAINT_ON_MODEL)
+    session.click(ids.IDC_MIRROR)
     session.activate()
     view = session.client_origin()["viewport"]
     session.mouse_move(view.x + 170, view.y + 330)

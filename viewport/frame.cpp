@@ -52,7 +52,7 @@ PluginFault renderFrame()
         advanceSpin();
     glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
-    PluginFault fault = paintOnModelFrame();
+    PluginFault fault = paintOnModelFrame(viewportWindow);
     // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.
     if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted)
         fault = drawPluginModel();

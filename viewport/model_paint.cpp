@@ -45,7 +45,15 @@ bool decodePickedTexel(const uint8_t rgb[3], int32_t width, int32_t height, int3
 
 void resetModelStroke()
 {
-    modelStroke = ModelStroke{false, DabKind::none, false, CursorPoint{0, 0}, false, 0, 0};
+    modelStroke = ModelStroke{false, DabKind::none, false, false, CursorPoint{0, 0},
+                              ProjectedStroke{false, 0, 0, FIRST_TEXEL_SIZE}};
+}
+
+static void beginModelStroke(bool left, bool control, bool fill, CursorPoint at)
+{
+    const bool picks = left && control;
+    modelStroke = ModelStroke{true, left ? DabKind::pen : DabKind::eraser, picks, fill && !picks, at,
+                              ProjectedStroke{false, 0, 0, modelStroke.dabs.size}};
 }
 
 // The frame of a stroke under way: the way the cursor went since the last sample, and the release.
@@ -55,10 +63,9 @@ static void continueModelStroke(const ModelPaintInput &in, bool smooth, ModelPai
     // while the cursor moved, whatever the frame saw first.
     bool held = modelStroke.kind == DabKind::pen ? in.left : in.right;
     bool moved = in.cursor.x != modelStroke.last.x || in.cursor.y != modelStroke.last.y;
-    if (moved && !modelStroke.picksColour) {
+    if (moved && !modelStroke.picksColour && !modelStroke.fills) {
         static std::vector<TexelPoint> along;
-        lineDabs(modelStroke.last.x, modelStroke.last.y, in.cursor.x, in.cursor.y,
-                 smooth ? MODEL_SAMPLE_SPACING : INT32_MAX, along);
+        lineDabs(modelStroke.last.x, modelStroke.last.y, in.cursor.x, in.cursor.y, smooth ? 1 : INT32_MAX, along);
         for (const TexelPoint &p : along)
             plan.samples.push_back(CursorPoint{p.x, p.y});
         modelStroke.last = in.cursor;
@@ -80,8 +87,7 @@ void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan
     if (in.pressed) {
         // The press message knows where the stroke began, even when the cursor has moved on since or the
         // button is already up again: the stroke then runs from there to the cursor in this one frame.
-        modelStroke = ModelStroke{true, in.pressLeft ? DabKind::pen : DabKind::eraser,
-                                  in.pressLeft && in.pressControl, in.press, false, 0, 0};
+        beginModelStroke(in.pressLeft, in.pressControl, in.fill, in.press);
         plan.began = true;
         plan.samples.push_back(in.press);
         continueModelStroke(in, smooth, plan);
@@ -89,19 +95,7 @@ void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan
     }
     if (!in.inside || in.left == in.right)
         return;
-    modelStroke = ModelStroke{true, in.left ? DabKind::pen : DabKind::eraser, in.left && in.control, in.cursor,
-                              false, 0, 0};
+    beginModelStroke(in.left, in.control, in.fill, in.cursor);
     plan.began = true;
     plan.samples.push_back(in.cursor);
-}
-
-bool spaceModelDab(int32_t column, int32_t row, int32_t spacing)
-{
-    int32_t dx = column - modelStroke.dabColumn, dy = row - modelStroke.dabRow;
-    if (modelStroke.dabbed && dx < spacing && -dx < spacing && dy < spacing && -dy < spacing)
-        return false;
-    modelStroke.dabbed = true;
-    modelStroke.dabColumn = column;
-    modelStroke.dabRow = row;
-    return true;
 }

@@ -6,6 +6,7 @@
 
 #include "skin/brush.h"
 #include "viewport/camera.h"
+#include "viewport/projected_brush.h"
 
 // The coordinate texture: texel (column, row) holds red = the column's low 8 bits, green = the row's low 8 bits,
 // and in blue the high 3 bits of each with two check bits on top, mixed with red and green; that tells every
@@ -34,16 +35,16 @@ struct ModelPaintInput {
     bool pressLeft;       // the left button (else the right)
     bool pressControl;
     CursorPoint press;
+    bool fill;            // "Fill" is checked: a stroke that starts now fills at its press and paints nothing more
 };
 
 struct ModelStroke {
     bool active;          // a painting button went down over the viewport and is still held
     DabKind kind;
     bool picksColour;     // it was a Ctrl + left click: it picks the pen colour and paints nothing
+    bool fills;           // it fills at its press and paints nothing more
     CursorPoint last;     // the last sampled position
-    bool dabbed;          // a dab has been laid, at texel (dabColumn, dabRow)
-    int32_t dabColumn;
-    int32_t dabRow;
+    ProjectedStroke dabs; // where its last dab went; the texel size found there outlives the stroke as a guess
 };
 
 extern ModelStroke modelStroke;
@@ -54,19 +55,13 @@ void resetModelStroke();
 struct ModelPaintPlan {
     bool began;           // a stroke began (an undo step opens unless it picks a colour)
     bool ended;           // the stroke ended (its button was released)
-    std::vector<CursorPoint> samples;   // viewport pixels whose texels get a dab, or whose colour is picked
+    std::vector<CursorPoint> samples;   // viewport pixels along the way, where dabs may go (placeProjectedDabs
+                                        // spaces them), or the press whose texel is picked or filled from
 };
-
-// Sampling every this many pixels of a smooth stroke makes a fast drag an unbroken line on the surface.
-enum : int32_t { MODEL_SAMPLE_SPACING = 2 };
 
 // A stroke begins when exactly one of the two buttons goes down over the viewport, or a press message came,
 // and lasts until that button is up. Its first frame samples the press (or the cursor) and the way from there
-// to the cursor; later frames, the one that sees the release included, sample only
-// when the cursor moved: the new position, and with smooth every MODEL_SAMPLE_SPACING pixels along the way.
+// to the cursor; later frames, the one that sees the release included, sample only when the cursor moved: the
+// new position, and with smooth every pixel along the way. A stroke that picks a colour or fills samples its
+// press alone.
 void planModelPaint(const ModelPaintInput &in, bool smooth, ModelPaintPlan &plan);
-
-// Whether the texel a smooth stroke's sample found gets a dab: the samples lie a couple of screen pixels apart,
-// often on the same texel, so dabs keep the flat view's spacing instead: none closer than `spacing` texels along
-// both axes to the last one. A pattern then darkens on the model as it does on the flat view.
-bool spaceModelDab(int32_t column, int32_t row, int32_t spacing);

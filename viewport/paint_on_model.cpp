@@ -1,27 +1,31 @@
-// Painting on the model: each frame, the texels under the cursor are found by drawing the model once more
-// through the plugin with a coordinate texture in place of the skin, and painted like dabs on the skin view.
+// Painting on the model: each frame, the texels under the brush's footprint are found by drawing the model once
+// more through the plugin with a coordinate texture in place of the skin, magnified around the frame's dabs, and
+// painted; with "Mirror" a second such pass of the mirrored model finds the dabs' mirror images.
 #include "viewport/paint_on_model.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <vector>
 
+#include "pattern/pattern_store.h"
 #include "pattern/pattern_view.h"
 #include "plugins/model_state.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
-#include "shell/client_origin.h"
 #include "shell/window_helpers.h"
+#include "skin/bleed.h"
 #include "skin/brush.h"
+#include "skin/bucket.h"
 #include "skin/history.h"
 #include "skin/skin_refresh.h"
 #include "skin/skin_store.h"
 #include "skin/skin_view.h"
 #include "skin/stroke.h"
 #include "skin/texture_upload.h"
-#include "viewport/plugin_draw.h"
-#include "viewport/camera.h"
 #include "viewport/model_paint.h"
+#include "viewport/plugin_draw.h"
+#include "viewport/projected_brush.h"
 
 static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
@@ -57,41 +61,57 @@ static void makeCoordinateTexture()
     coordinateHeight = skinHeight;
 }
 
-struct PickedTexel {
-    bool found;
-    int32_t column;
-    int32_t row;
-};
+// The viewport window of the frame under way.
+static HWND viewportWindow;
 
-// Draws the model with the coordinate texture, clipped by the scissor to the rectangle around the samples, and
-// reads that rectangle back: one extra draw a frame however many samples. The rectangle is cleared again for the
-// visible frame, and every piece of state the pass touches is put back.
-static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vector<PickedTexel> &picked)
+// The viewport's client size: the view the cursor is mapped into, and the back buffer a pass draws into.
+static void viewportSize(int32_t &width, int32_t &height)
 {
-    picked.assign(samples.size(), PickedTexel{false, 0, 0});
-    const int32_t viewWidth = viewportArea.width, viewHeight = viewportArea.height;
-    int32_t left = viewWidth, top = viewHeight, right = -1, bottom = -1;
-    for (const CursorPoint &p : samples) {
-        if (p.x < 0 || p.y < 0 || p.x >= viewWidth || p.y >= viewHeight)
-            continue;
-        left = p.x < left ? p.x : left;
-        right = p.x > right ? p.x : right;
-        top = p.y < top ? p.y : top;
-        bottom = p.y > bottom ? p.y : bottom;
-    }
-    if (right < left || !modelState.modelReady || !modelState.hasTexCoords || !pluginSlot.sk_draw)
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(viewportWindow, &client);
+    width = client.right;
+    height = client.bottom;
+}
+
+// The projection of the frame narrowed to the region (gluPickMatrix) and drawn into the bottom-left corner of
+// the back buffer at the region's scale, so the footprint's texels get samples even where they are smaller than
+// a screen pixel.
+static void projectRegion(const PickRegion &r)
+{
+    GLint view[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, view);
+    GLdouble frame[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, frame);
+    const double width = r.columns / r.scale, height = r.rows / r.scale;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    // GL counts rows from the bottom of the view, the region from its top.
+    gluPickMatrix(view[0] + r.left + width / 2, view[1] + view[3] - (r.top + height / 2), width, height, view);
+    glMultMatrixd(frame);
+    glMatrixMode(GL_MODELVIEW);
+    glViewport(0, 0, r.columns, r.rows);
+}
+
+// Draws the model with the coordinate texture over the region, mirrored through its plane x = 0 if asked, reads
+// the samples back and clears them again for the visible frame. Every piece of state it touches is put back.
+static PluginFault drawPickPass(const PickRegion &r, bool mirrored, PickGrid &grid)
+{
+    grid.region = r;
+    grid.textureWidth = skinWidth;
+    grid.texels.assign(static_cast<size_t>(r.columns) * static_cast<size_t>(r.rows), NO_TEXEL);
+    if (grid.texels.empty() || !modelState.modelReady || !modelState.hasTexCoords || !pluginSlot.sk_draw)
         return noPluginFault();
     if (!coordinateTexture || coordinateWidth != skinWidth || coordinateHeight != skinHeight)
         makeCoordinateTexture();
-    int32_t width = right - left + 1, height = bottom - top + 1;
-    int32_t glBottom = viewHeight - 1 - bottom;   // GL counts rows from the bottom
     static std::vector<uint8_t> pixels;
-    pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, 0);
+    pixels.assign(grid.texels.size() * 3, 0);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    projectRegion(r);
     glEnable(GL_SCISSOR_TEST);
-    glScissor(left, glBottom, width, height);
+    glScissor(0, 0, r.columns, r.rows);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_BLEND);
@@ -100,25 +120,58 @@ static PluginFault pickTexels(const std::vector<CursorPoint> &samples, std::vect
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, coordinateTexture);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+    if (mirrored) {
+        // The mirror image of the model in its own coordinates: at the cursor it shows the texels of the point
+        // whose mirror image lies under the cursor. A mirror turns faces over, so the front faces are swapped.
+        glPushMatrix();
+        glScalef(-1.0f, 1.0f, 1.0f);
+        glFrontFace(GL_CW);
+    }
     PluginFault fault = drawPluginModel();
-    bool drawn = !fault.faulted;
+    if (mirrored)
+        glPopMatrix();
+    const bool drawn = !fault.faulted;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     if (drawn)
-        glReadPixels(left, glBottom, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        glReadPixels(0, 0, r.columns, r.rows, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
     glPopClientAttrib();
     glPopAttrib();
     if (!drawn)
         return fault;   // nothing picked; the frame loop reports the plugin
 
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const CursorPoint &p = samples[i];
-        if (p.x < left || p.x > right || p.y < top || p.y > bottom)
-            continue;
-        size_t at = (static_cast<size_t>(bottom - p.y) * static_cast<size_t>(width) + static_cast<size_t>(p.x - left)) * 3;
-        picked[i].found = decodePickedTexel(&pixels[at], skinWidth, skinHeight, picked[i].column, picked[i].row);
+    for (int32_t j = 0; j < r.rows; ++j) {
+        const uint8_t *row = &pixels[static_cast<size_t>(r.rows - 1 - j) * static_cast<size_t>(r.columns) * 3];
+        int32_t *out = &grid.texels[static_cast<size_t>(j) * static_cast<size_t>(r.columns)];
+        for (int32_t i = 0; i < r.columns; ++i) {
+            int32_t column, texelRow;
+            if (decodePickedTexel(row + static_cast<size_t>(i) * 3, skinWidth, skinHeight, column, texelRow))
+                out[i] = texelRow * skinWidth + column;
+        }
     }
     return noPluginFault();
+}
+
+// The texel under one viewport pixel, and with mirrored the texel of its mirror image.
+static PluginFault pickTexelAt(CursorPoint at, bool mirrored, int32_t &texel)
+{
+    static PickGrid grid;
+    texel = NO_TEXEL;
+    int32_t width, height;
+    viewportSize(width, height);
+    if (at.x < 0 || at.y < 0 || at.x >= width || at.y >= height)
+        return noPluginFault();
+    PluginFault fault = drawPickPass(PickRegion{double(at.x), double(at.y), 1.0, 1, 1}, mirrored, grid);
+    texel = grid.texels.empty() ? NO_TEXEL : grid.texels[0];
+    return fault;
+}
+
+static TexelPoint texelPoint(int32_t texel)
+{
+    return TexelPoint{texel % skinWidth, texel / skinWidth};
 }
 
 static bool buttonDown(int key)
@@ -131,6 +184,95 @@ static void endModelStroke()
     if (!modelStroke.picksColour && endHistoryStep())
         markTextureChanged();
     updateUndoButtons();
+}
+
+static void refreshAfter(const SkinRect &changed)
+{
+    noteDab(changed, textureOnTheFly != 0);
+    refreshPaintedSkin();
+}
+
+static PluginFault pickColourOnModel(CursorPoint at)
+{
+    int32_t texel;
+    PluginFault fault = pickTexelAt(at, false, texel);
+    if (texel != NO_TEXEL) {
+        pickTexelColour(texel % skinWidth, texel / skinWidth);
+        penColorChanged();
+    }
+    return fault;
+}
+
+// A fill from the texel under the press, and with "Mirror" from its mirror image's too. A texel the pass found
+// may lie just outside its island's edge, so the island is looked for within the bleed's reach.
+static PluginFault fillOnModel(CursorPoint at)
+{
+    int32_t texel, mirror = NO_TEXEL;
+    PluginFault fault = pickTexelAt(at, false, texel);
+    if (!fault.faulted && texel != NO_TEXEL && isChecked(IDC_MIRROR))
+        fault = pickTexelAt(at, true, mirror);
+    if (fault.faulted || texel == NO_TEXEL)
+        return fault;
+    TexelPoint seeds[2] = {texelPoint(texel), texelPoint(mirror == NO_TEXEL ? texel : mirror)};
+    refreshAfter(fillFromSeeds(modelStroke.kind, seeds, mirror == NO_TEXEL ? 1 : 2, isChecked(IDC_USE_PATTERN),
+                               BLEED_REACH));
+    return fault;
+}
+
+// The brush's width and height in texels: the square pen or eraser, or the pattern.
+static void brushShape(bool usePattern, int32_t &width, int32_t &height)
+{
+    if (usePattern) {
+        width = patternWidth;
+        height = patternHeight;
+        return;
+    }
+    width = height = brushSide(modelStroke.kind, false);
+}
+
+// The frame's dabs: one pass over all their footprints (drawn again, once, when a footprint turned out larger
+// than the pass or its texels finer than its samples), the mirror pass of the same region, then the paint.
+static PluginFault paintDabsOnModel(const std::vector<CursorPoint> &points)
+{
+    const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
+    int32_t width, height, viewWidth, viewHeight;
+    brushShape(usePattern, width, height);
+    viewportSize(viewWidth, viewHeight);
+    static PickGrid grid, mirrorGrid;
+    static DabPlacement placed;
+    PickRegion region = planPickRegion(points, width, height, modelStroke.dabs.size, viewWidth, viewHeight,
+                                       viewWidth, viewHeight);
+    PluginFault fault = drawPickPass(region, false, grid);
+    if (fault.faulted)
+        return fault;
+    placeProjectedDabs(grid, points, smooth, width, height, viewWidth, viewHeight, modelStroke.dabs, placed);
+    if (placed.retry) {
+        const PickRegion better =
+            planPickRegion(points, width, height, placed.guess, viewWidth, viewHeight, viewWidth, viewHeight);
+        if (regionImproves(better, region)) {
+            region = better;
+            if ((fault = drawPickPass(region, false, grid)).faulted)
+                return fault;
+            placeProjectedDabs(grid, points, smooth, width, height, viewWidth, viewHeight, modelStroke.dabs, placed);
+        }
+    }
+    const bool mirror = isChecked(IDC_MIRROR);
+    if (mirror && !placed.dabs.empty() && (fault = drawPickPass(region, true, mirrorGrid)).faulted)
+        return fault;
+    modelStroke.dabs = placed.stroke;
+    static std::vector<FootprintTexel> texels;
+    SkinRect changed = noTexels();
+    for (const ProjectedDab &dab : placed.dabs) {
+        collectFootprintTexels(grid, dab, texels);
+        changed = joinRects(changed, paintFootprint(modelStroke.kind, usePattern, dab, texels));
+        if (mirror) {
+            collectFootprintTexels(mirrorGrid, dab, texels);
+            changed = joinRects(changed, paintFootprint(modelStroke.kind, usePattern, dab, texels));
+        }
+    }
+    if (!placed.dabs.empty())
+        refreshAfter(changed);
+    return fault;
 }
 
 // The first press since the last frame; a later press before that frame is the same gesture's other button.
@@ -149,8 +291,9 @@ void notePressOnModel(bool left, int32_t x, int32_t y, uint32_t wParam)
     pressPoint = CursorPoint{x, y};
 }
 
-PluginFault paintOnModelFrame()
+PluginFault paintOnModelFrame(HWND viewport)
 {
+    viewportWindow = viewport;
     bool pressed = pressPending;
     pressPending = false;
     if (!isChecked(IDC_PAINT_ON_MODEL)) {
@@ -162,12 +305,13 @@ PluginFault paintOnModelFrame()
     }
     POINT cursor = {0, 0};
     GetCursorPos(&cursor);
-    CursorPoint screen = {cursor.x, cursor.y};
-    ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL),
-                             cursorInViewport(screen, clientOriginX, clientOriginY),
-                             CursorPoint{cursor.x - clientOriginX - viewportArea.left,
-                                         cursor.y - clientOriginY - viewportArea.top},
-                             pressed, pressLeft, pressControl, pressPoint};
+    ScreenToClient(viewportWindow, &cursor);
+    int32_t width, height;
+    viewportSize(width, height);
+    const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < width && cursor.y < height;
+    ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL), inside,
+                             CursorPoint{cursor.x, cursor.y}, pressed, pressLeft, pressControl, pressPoint,
+                             isChecked(IDC_FILL)};
     static ModelPaintPlan plan;
     planModelPaint(input, isChecked(IDC_SMOOTH_STROKES), plan);
     if (plan.began) {
@@ -177,30 +321,12 @@ PluginFault paintOnModelFrame()
     }
     PluginFault fault = noPluginFault();
     if (!plan.samples.empty()) {
-        static std::vector<PickedTexel> picked;
-        fault = pickTexels(plan.samples, picked);
-        bool usePattern = isChecked(IDC_USE_PATTERN);
-        bool smooth = isChecked(IDC_SMOOTH_STROKES);
-        int32_t spacing = dabSpacing(brushSide(modelStroke.kind, usePattern));
-        SkinRect changed = noTexels();
-        bool dabbed = false;
-        for (const PickedTexel &t : picked) {
-            if (!t.found)
-                continue;
-            if (modelStroke.picksColour) {
-                pickTexelColour(t.column, t.row);
-                penColorChanged();
-                continue;
-            }
-            if (smooth && !spaceModelDab(t.column, t.row, spacing))
-                continue;
-            changed = joinRects(changed, paintDabAt(modelStroke.kind, t.column, t.row, usePattern));
-            dabbed = true;
-        }
-        if (dabbed) {
-            noteDab(changed, textureOnTheFly != 0);
-            refreshPaintedSkin();
-        }
+        if (modelStroke.picksColour)
+            fault = plan.began ? pickColourOnModel(plan.samples[0]) : noPluginFault();
+        else if (modelStroke.fills)
+            fault = plan.began ? fillOnModel(plan.samples[0]) : noPluginFault();
+        else
+            fault = paintDabsOnModel(plan.samples);
     }
     if (plan.ended)
         endModelStroke();

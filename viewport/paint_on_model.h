@@ -1,13 +1,15 @@
 // Painting on the model in the viewport, while "Paint on model" is checked.
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 
 #include "plugins/plugin_guard.h"
 
 // Runs before the visible frame is drawn, with the camera's matrix in place: polls the buttons, finds the
-// texels under the cursor and paints them, so the frame shows the paint. Returns the fault of a plugin that
-// faulted while the texels were being found.
-PluginFault paintOnModelFrame();
+// texels under the brush on the viewport window and paints them, so the frame shows the paint. Returns the
+// fault of a plugin that faulted while the texels were being found.
+PluginFault paintOnModelFrame(HWND viewport);
 
 // A painting button is held over the model: the spin waits meanwhile.
 bool paintingOnModel();

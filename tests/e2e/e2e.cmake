@@ -12,5 +12,6 @@ foreach(test_file ${E2E_TEST_FILES})
   endif()
   add_test(NAME e2e_${test_name}
     COMMAND ${Python3_EXECUTABLE} ${test_file} --win-build ${PELTERINE_WIN_BUILD} --source ${CMAKE_SOURCE_DIR})
-  set_tests_properties(e2e_${test_name} PROPERTIES RUN_SERIAL TRUE TIMEOUT ${test_timeout} LABELS e2e)
+  set_tests_properties(e2e_${test_name} PROPERTIES RUN_SERIAL TRUE TIMEOUT ${test_timeout} LABELS e2e
+                       ENVIRONMENT PELTERINE_NATIVE_BUILD=${CMAKE_BINARY_DIR})
 endforeach()

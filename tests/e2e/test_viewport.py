@@ -7,6 +7,7 @@ The camera polls the mouse once per frame and takes one step per frame in which 
 the distance. To count steps exactly, each cursor move is followed by waiting for the frame to change, so
 that exactly one frame sees each move. Frames are read from the screen."""
 
+import re
 import struct
 import subprocess
 import sys
@@ -25,6 +26,9 @@ LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
 UNDO = ids.IDC_UNDO
 REDO = ids.IDC_REDO
 PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
+MIRROR, FILL = ids.IDC_MIRROR, ids.IDC_FILL
+PLUGINS, MODEL_PATH, LOAD_MODEL = ids.IDC_PLUGINS, ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
+PEN_SIZE, PEN_SIZE_OK, COLORS = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK, ids.IDC_COLORS
 PEN, WHITE = (0, 119, 170), (255, 255, 255)
 # The default box's faces as cells of its unfolded cross (64-texel squares, column and row from the bottom), each
 # given a colour of its own so that the face in front can be told from a frame.
@@ -157,6 +161,18 @@ class CameraTestCase(harness.SessionTestCase):
             return time.monotonic() - since[0] >= settle
         return frames[-1] if wait_until(settled, harness.DEFAULT_TIMEOUT, 0.01) else None
 
+    def settled_skin(self, before, enough=lambda skin: True):
+        """Waits for the skin view to differ from `before` (a capture), to show `enough` and then to hold still
+        (frames paint on the model when they come); returns it."""
+        s = self.session
+        seen = [s.capture("skin")]
+
+        def settled():
+            seen.append(s.capture("skin"))
+            return Frame(seen[-1]) != Frame(before) and enough(seen[-1]) and Frame(seen[-1]) == Frame(seen[-2])
+        self.assertTrue(wait_until(settled, harness.DEFAULT_TIMEOUT, 0.05), "the texture did not change")
+        return seen[-1]
+
     def assert_spinning(self):
         first = self.read()
         self.changed_from(first, "waiting for the spin")
@@ -250,8 +266,7 @@ class Camera(CameraTestCase):
         s.mouse_down(LEFT)
         self.move_to(right, row)                 # one fast jump: smoothing fills in the surface between
         s.mouse_up(LEFT)
-        time.sleep(0.1)
-        skin = s.capture("skin")
+        skin = self.settled_skin(loaded.image, lambda skin: sum(1 for p in skin.pixels() if p == PEN) > 20)
         painted = {(x, 255 - y) for x in range(256) for y in range(256) if skin.get(x, y) == PEN}
         self.assertGreater(len(painted), 20, "the stroke painted the texture")
         self.assertEqual(set(), {(x, y) for x, y in painted if (x // 64, y // 64) != cell},
@@ -439,6 +454,203 @@ class Camera(CameraTestCase):
         # Only the edges move by a pixel or so: the faces are split into triangles differently.
         self.assertLess(quarter.differing_pixels(start), box[0] * box[1] // 200, "a quarter turn is not the start; "
                         + where)
+
+
+# ------------------------------------------------------------------ the projected brush on the gutter box
+
+# Each visible chart of the box gets a colour of its own (hues apart, so the lit faces can be told apart).
+CHART_COLOURS = {"front-left": (255, 0, 0), "front-right": (0, 200, 0), "back-right": (0, 0, 255),
+                 "back-left": (255, 200, 0), "side-right": (200, 0, 255), "top-left": (0, 200, 200),
+                 "top-right": (255, 120, 120), "bottom-left": (120, 60, 0), "bottom-right": (120, 120, 255),
+                 "side-left": (0, 100, 50)}
+
+
+def gutter_box(folder):
+    """Writes the gutter box (tools/island_models) to folder/box.obj; returns its charts from the text's
+    comments: name -> (left, bottom, right, top, visible), texels of a 256 x 256 texture."""
+    path = folder / "box.obj"
+    subprocess.run([str(harness.native_tool("make_island_obj")), "box", str(path)], check=True,
+                   timeout=harness.DEFAULT_TIMEOUT)
+    return {m[0]: (int(m[1]), int(m[2]), int(m[3]), int(m[4]), m[5] == "1")
+            for m in re.findall(r"^# chart (\S+) (\d+) (\d+) (\d+) (\d+) ([01])$", path.read_text(), re.M)}
+
+
+def bmp_256(colour_at):
+    """A 256 x 256 BMP whose texel (column, row from the bottom) is colour_at(column, row)."""
+    pixels = b"".join(bytes(c for x in range(256) for c in reversed(colour_at(x, y))) for y in range(256))
+    return (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, 256, 256, 1, 24, 0, 0, 0, 0, 0, 0) + pixels)
+
+
+def inside(rect, x, y):
+    return rect[0] <= x <= rect[2] and rect[1] <= y <= rect[3]
+
+
+class ProjectedBrush(CameraTestCase):
+    """The gutter box through obj.dll: ten islands with gutters of 2 to 6 texels, three never-visible patches in
+    them, symmetric about x = 0. Each chart is painted in its own colour, so a frame tells where each lies."""
+
+    def setUp(self):
+        super().setUp()
+        s = self.session
+        self.charts = gutter_box(s.work)
+        colour_of = {}
+        for name, rect in self.charts.items():
+            for y in range(rect[1], rect[3] + 1):
+                for x in range(rect[0], rect[2] + 1):
+                    colour_of[x, y] = CHART_COLOURS.get(name, WHITE)
+        (s.work / "charts.bmp").write_bytes(bmp_256(lambda x, y: colour_of.get((x, y), WHITE)))
+        (s.work / "white.bmp").write_bytes(bmp_256(lambda x, y: WHITE))
+        s.click(PLUGINS)
+        s.plugins_wait()
+        names, _ = s.plugins_list()
+        s.plugins_select(names.index("obj.dll"))
+        s.plugins_press(1)
+        s.set_text(MODEL_PATH, "box.obj")
+        s.click(LOAD_MODEL)
+        s.click(LOAD_TEXTURE)
+        s.open_choose(s.work / "charts.bmp")
+        self.assertEqual([], s.boxes())
+        s.click(USE_PATTERN)                     # the square pen, 5 texels
+        s.set_text(PEN_SIZE, "5")
+        s.click(PEN_SIZE_OK)
+        s.click(PAINT_ON_MODEL)
+        self.frame = self.pause_spin().image
+        self.loaded = s.capture("skin")
+
+    def chart_at(self, x, y):
+        """The chart whose colour a frame pixel shows (by hue: the light is grey), or None."""
+        colour = self.frame.get(x, y)
+        top = max(colour)
+        if top < 40:
+            return None
+        shade = [c / top for c in colour]
+        best = min(CHART_COLOURS, key=lambda n: sum(abs(a - b / max(CHART_COLOURS[n])) for a, b in
+                                                    zip(shade, CHART_COLOURS[n])))
+        near = sum(abs(a - b / max(CHART_COLOURS[best])) for a, b in zip(shade, CHART_COLOURS[best]))
+        return best if near < 0.12 else None
+
+    def on_screen(self, name):
+        """The frame's pixels that show a chart, (x, y) of the viewport."""
+        if not hasattr(self, "_shown"):
+            self._shown = {}
+            for y in range(self.frame.height):
+                for x in range(self.frame.width):
+                    self._shown.setdefault(self.chart_at(x, y), []).append((x, y))
+        return self._shown.get(name, [])
+
+    def painted(self, skin, before=None):
+        """Texels (column, row from the bottom) that differ between two captures of the skin view."""
+        before = before or self.loaded
+        return {(x, 255 - y) for y in range(256) for x in range(256) if skin.get(x, y) != before.get(x, y)}
+
+    def covered(self, x, y):
+        return any(inside(rect, x, y) for rect in self.charts.values())
+
+    def bleed_of(self, texels):
+        """The gutter texels (in no chart) within two texels of any of these along each axis."""
+        return {(x + dx, y + dy) for x, y in texels for dx in range(-2, 3) for dy in range(-2, 3)
+                if not self.covered(x + dx, y + dy)} - set(texels)
+
+    def test_a_dab_on_the_seam_paints_both_faces_up_to_it_and_never_a_hidden_patch(self):
+        # The top face is cut at x = 0 into two islands whose gutter holds a never-visible patch, 2 texels from
+        # each: a dab in texture space would reach it, the projected dab stops at the faces' edges.
+        s = self.session
+        left, right = self.on_screen("top-left"), set(self.on_screen("top-right"))
+        seam = [(x + dx // 2, y + dy // 2) for x, y in left for dx in range(-3, 4) for dy in range(-3, 4)
+                if (x + dx, y + dy) in right]
+        self.assertTrue(seam, "the top face's seam shows (frame %s)" % self.keep(Frame(self.frame), "frame"))
+        mx, my = sum(p[0] for p in seam) / len(seam), sum(p[1] for p in seam) / len(seam)
+        self.move_to(*min(seam, key=lambda p: (p[0] - mx) ** 2 + (p[1] - my) ** 2))
+        s.xdotool("click", LEFT)
+        painted = self.painted(self.settled_skin(self.loaded))
+        top_left, top_right = self.charts["top-left"], self.charts["top-right"]
+        on_left = {p for p in painted if inside(top_left, *p)}
+        on_right = {p for p in painted if inside(top_right, *p)}
+        self.assertTrue(any(x == top_left[2] for x, _ in on_left), "the left half is painted up to its edge")
+        self.assertTrue(any(x == top_right[0] for x, _ in on_right), "the right half is painted up to its edge")
+        self.assertEqual(set(), {p for p in painted - on_left - on_right if self.covered(*p)},
+                         "texels of other charts, the hidden patch between the halves among them")
+        self.assertEqual(self.bleed_of(on_left | on_right), painted - on_left - on_right, "the bleed")
+
+    def deepest(self, name):
+        """The frame pixel of a chart farthest from any other pixel along its row and its column."""
+        pixels = set(self.on_screen(name))
+
+        def reach(p, dx, dy):
+            n = 0
+            while (p[0] + (n + 1) * dx, p[1] + (n + 1) * dy) in pixels:
+                n += 1
+            return n
+        return max(pixels, key=lambda p: min(reach(p, 1, 0), reach(p, -1, 0), reach(p, 0, 1), reach(p, 0, -1)))
+
+    def test_a_mirrored_dab_paints_the_other_half_and_a_slanted_stroke_is_unbroken(self):
+        # With Mirror a dab inside one half of the top is painted at its mirror image through x = 0 too, inside
+        # the other half.
+        s = self.session
+        s.click(MIRROR)
+        self.move_to(*self.deepest("top-left"))
+        s.xdotool("click", LEFT)
+        skin = self.settled_skin(self.loaded)
+        top_left, top_right = self.charts["top-left"], self.charts["top-right"]
+        painted = self.painted(skin)
+        dab = {p for p in painted if inside(top_left, *p)}
+        mirror = {p for p in painted if inside(top_right, *p)}
+        # Column c of the left half and column left + right - c of the right half lie at x and -x on the model.
+        mirrored = {(top_left[0] + top_right[2] - x, y) for x, y in dab}
+        self.assertTrue(dab and dab == painted - mirror, "the dab lies inside the left half")
+        self.assertLessEqual(len(mirrored ^ mirror), 0.25 * len(dab), "the right half holds its mirror image "
+                             "(%r against %r)" % (sorted(mirror), sorted(mirrored)))
+        # The top face, seen from 20 degrees above, is foreshortened up the screen: dabs spaced on the screen
+        # alone would fall apart in the texture there. A stroke up across it is one piece on each half.
+        top = self.on_screen("top-left") + self.on_screen("top-right")
+        x = sorted(p[0] for p in top)[len(top) // 2]
+        column = sorted(y for px, y in top if px == x)
+        self.move_to(x, column[-1] - 6)
+        s.mouse_down(LEFT)
+        for y in range(column[-1] - 6, column[0] + 6, -2):
+            self.move_to(x, y)
+        s.mouse_up(LEFT)
+        painted = self.painted(self.settled_skin(skin, lambda now: len(self.painted(now, skin)) > 40), skin)
+        for half in (top_left, top_right):
+            stroke = {p for p in painted if inside(half, *p)}
+            piece, todo = set(), list(stroke)[:1]
+            while todo:
+                p = todo.pop()
+                if p in stroke and p not in piece:
+                    piece.add(p)
+                    todo += [(p[0] + dx, p[1] + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)]
+            self.assertEqual(stroke, piece, "the stroke is one piece on each half of the top")
+
+    def test_a_fill_paints_one_island_and_its_bleed_and_a_second_stops_at_the_paint(self):
+        s = self.session
+        half = self.on_screen("top-left")
+        cx, cy = sum(p[0] for p in half) / len(half), sum(p[1] for p in half) / len(half)
+        target = min(half, key=lambda p: (p[0] - cx) ** 2 + (p[1] - cy) ** 2)
+        s.click(LOAD_TEXTURE)
+        s.open_choose(s.work / "white.bmp")
+        fresh = s.capture("skin")
+        s.click(FILL)
+        self.move_to(*target)
+        s.xdotool("click", LEFT)
+        filled_skin = self.settled_skin(fresh)
+        filled = self.painted(filled_skin, fresh)
+        rect = self.charts["top-left"]
+        island = {(x, y) for x in range(rect[0], rect[2] + 1) for y in range(rect[1], rect[3] + 1)}
+        self.assertEqual(island | self.bleed_of(island), filled, "the island under the cursor and its bleed")
+        self.assertEqual({PEN}, {filled_skin.get(x, 255 - y) for x, y in filled})
+        # The eraser's white dab inside the filled part, then a fill in another colour inside that dab.
+        s.click(FILL)
+        s.xdotool("click", RIGHT)
+        erased_skin = self.settled_skin(filled_skin)
+        dab = self.painted(erased_skin, filled_skin)
+        self.assertTrue(dab and dab <= island)
+        s.click(COLORS)
+        s.color_choose(200, 30, 30)
+        s.click(FILL)
+        s.xdotool("click", LEFT)
+        second = self.painted(self.settled_skin(erased_skin), erased_skin)
+        self.assertEqual(dab, second, "the second fill stops at the paint around the white dab")
 
 
 if __name__ == "__main__":

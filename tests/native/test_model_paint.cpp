@@ -67,11 +67,11 @@ TEST(ModelPaintPlan, AStrokeSamplesItsPressThenOnlyMovesUntilItsButtonIsUp)
     planModelPaint(input(false, true, 100, 100), true, plan);
     EXPECT_TRUE(plan.samples.empty()) << "holding still paints no more";
     planModelPaint(input(false, true, 110, 100, false), true, plan);   // samples go on outside the viewport
-    ASSERT_EQ(5u, plan.samples.size());
-    EXPECT_TRUE(plan.samples[0].x == 102 && plan.samples[4].x == 110);
+    ASSERT_EQ(10u, plan.samples.size()) << "every pixel of the way";
+    EXPECT_TRUE(plan.samples[0].x == 101 && plan.samples[9].x == 110);
     planModelPaint(input(false, false, 114, 100), true, plan);
     EXPECT_TRUE(plan.ended && !modelStroke.active);
-    EXPECT_EQ(2u, plan.samples.size()) << "the move seen with the release is painted";
+    EXPECT_EQ(4u, plan.samples.size()) << "the move seen with the release is painted";
 }
 
 TEST(ModelPaintPlan, APressMessageStartsTheStrokeWhereTheButtonWentDown)
@@ -86,7 +86,7 @@ TEST(ModelPaintPlan, APressMessageStartsTheStrokeWhereTheButtonWentDown)
     planModelPaint(late, true, plan);
     EXPECT_TRUE(plan.began && plan.ended);
     EXPECT_EQ(DabKind::pen, modelStroke.kind);
-    ASSERT_EQ(21u, plan.samples.size());
+    ASSERT_EQ(41u, plan.samples.size());
     EXPECT_TRUE(plan.samples.front().x == 20 && plan.samples.back().x == 60);
 }
 
@@ -100,25 +100,19 @@ TEST(ModelPaintPlan, WithoutSmoothingEachFrameSamplesTheCursorOnly)
     EXPECT_TRUE(plan.samples[0].x == 200 && plan.samples[0].y == 300);
 }
 
-TEST(ModelPaintPlan, SmoothDabsKeepTheirSpacingInTexels)
+TEST(ModelPaintPlan, ControlClickPicksAndAFillFillsAtThePressAndPaintNothingMore)
 {
-    resetModelStroke();
-    const int32_t texels[][2] = {{10, 10}, {10, 10}, {13, 10}, {14, 10}, {14, 6}, {200, 40}};
-    std::vector<bool> dabbed;
-    for (const auto &t : texels)
-        dabbed.push_back(spaceModelDab(t[0], t[1], 4));
-    EXPECT_EQ((std::vector<bool>{true, false, false, true, true, true}), dabbed);
-}
-
-TEST(ModelPaintPlan, ControlClickPicksAtThePressAndPaintsNothingMore)
-{
-    resetModelStroke();
-    ModelPaintPlan plan;
-    planModelPaint(input(true, false, 50, 60, true, true), true, plan);
-    EXPECT_TRUE(plan.began && modelStroke.picksColour);
-    EXPECT_EQ(1u, plan.samples.size());
-    planModelPaint(input(true, false, 90, 60), true, plan);
-    EXPECT_TRUE(plan.samples.empty());
+    for (bool fill : {false, true}) {
+        resetModelStroke();
+        ModelPaintPlan plan;
+        ModelPaintInput press = input(true, false, 50, 60, true, !fill);
+        press.fill = fill;
+        planModelPaint(press, true, plan);
+        EXPECT_TRUE(plan.began && (fill ? modelStroke.fills : modelStroke.picksColour));
+        EXPECT_EQ(1u, plan.samples.size());
+        planModelPaint(input(true, false, 90, 60), true, plan);
+        EXPECT_TRUE(plan.samples.empty());
+    }
 }
 
 } // namespace

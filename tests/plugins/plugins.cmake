@@ -1,7 +1,7 @@
 # Test plugins for the end-to-end tests, built into test-plugins/; a test copies the ones it needs into
 # the plugins\ folder of its working folder. Target names carry a prefix; the DLL names do not.
 set(TEST_PLUGIN_DIR ${CMAKE_BINARY_DIR}/test-plugins)
-set(TEST_PLUGIN_NAMES noload_nodraw nodraw bare recorder example_quad)
+set(TEST_PLUGIN_NAMES noload_nodraw nodraw bare recorder example_quad frame_timer)
 
 add_custom_target(test_plugins)
 foreach(plugin ${TEST_PLUGIN_NAMES})
