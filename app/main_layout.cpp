@@ -29,11 +29,7 @@ static LayoutRole roleOf(HWND child)
     const int id = GetDlgCtrlID(child);
     if (id == IDC_MODEL_PATH || id == IDC_PLUGIN_NAME)
         return LayoutRole::stretch;
-    wchar_t className[16] = L"";
-    GetClassNameW(child, className, 16);
-    const bool groupBox = lstrcmpiW(className, L"Button") == 0 &&
-                          (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-    return groupBox ? LayoutRole::container : LayoutRole::control;
+    return isGroupBox(child) ? LayoutRole::container : LayoutRole::control;
 }
 
 void recordStartLayout(HWND window)
@@ -42,9 +38,7 @@ void recordStartLayout(HWND window)
     layoutChildren.clear();
     startItems.clear();
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r = {};
-        GetWindowRect(child, &r);
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&r), 2);
+        const RECT r = childRectInClient(window, child);
         const LayoutRole role = roleOf(child);
         layoutChildren.push_back(child);
         startItems.push_back({{r.left, r.top, r.right, r.bottom, role == LayoutRole::container}, role});

@@ -66,34 +66,13 @@ static bool overlaps(LONG a0, LONG a1, LONG b0, LONG b1)
     return a0 < b1 && b0 < a1;
 }
 
-static RECT rectInClient(HWND window, HWND child)
-{
-    RECT rect = {};
-    if (GetWindowRect(child, &rect))
-        MapWindowPoints(nullptr, window, reinterpret_cast<POINT *>(&rect), 2);
-    return rect;
-}
-
-static bool hasClass(HWND control, const char *name)
-{
-    char className[16] = "";
-    GetClassNameA(control, className, sizeof className);
-    return lstrcmpiA(className, name) == 0;
-}
-
-static LONG styleType(HWND control, LONG mask)
-{
-    return GetWindowLongA(control, GWL_STYLE) & mask;
-}
-
 static std::vector<PlacedControl> dialogControls(HWND window)
 {
     std::vector<PlacedControl> controls;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (child == viewportWindow || child == skinViewWindow || child == patternViewWindow)
             continue;
-        bool groupBox = hasClass(child, "Button") && styleType(child, BS_TYPEMASK) == BS_GROUPBOX;
-        controls.push_back({child, rectInClient(window, child), groupBox});
+        controls.push_back({child, childRectInClient(window, child), isGroupBox(child)});
     }
     return controls;
 }
@@ -127,11 +106,11 @@ static void clearView(std::vector<PlacedControl> &controls, const RECT &view)
 static void keepControlsClearOfViews(HWND window)
 {
     std::vector<PlacedControl> controls = dialogControls(window);
-    const RECT skin = rectInClient(window, skinViewWindow);
-    const RECT views[2] = {skin, rectInClient(window, patternViewWindow)};
+    const RECT skin = childRectInClient(window, skinViewWindow);
+    const RECT views[2] = {skin, childRectInClient(window, patternViewWindow)};
     for (const RECT &view : views)
         clearView(controls, view);
-    LONG lowest = rectInClient(window, viewportWindow).bottom;
+    LONG lowest = childRectInClient(window, viewportWindow).bottom;
     for (const RECT &view : views)
         lowest = std::max(lowest, view.bottom);
     for (const PlacedControl &control : controls)

@@ -58,12 +58,7 @@ void BM_DecodeBmp2048(benchmark::State &state)
 {
     static const std::vector<uint8_t> file = [] {
         const Picture picture = skinLikePicture();
-        std::vector<uint8_t> rgb(picture.pixels.size());
-        for (size_t i = 0; i < rgb.size(); i += 3) {
-            rgb[i] = picture.pixels[i + 2];
-            rgb[i + 1] = picture.pixels[i + 1];
-            rgb[i + 2] = picture.pixels[i];
-        }
+        const std::vector<uint8_t> rgb = swappedRedAndBlue(picture.pixels.data(), picture.pixels.size());
         BitmapHeader header;
         setupBitmapHeader(header, SIDE, SIDE);
         return encodeTexture(rgb.data(), header);

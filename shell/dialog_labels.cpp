@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/dialog_layout.h"
+#include "shell/window_helpers.h"
 
 static bool hasClass(HWND control, const char *name)
 {
@@ -18,11 +19,6 @@ static LONG styleType(HWND control, LONG mask)
     return GetWindowLongA(control, GWL_STYLE) & mask;
 }
 
-static bool isGroupBox(HWND control)
-{
-    return hasClass(control, "Button") && styleType(control, BS_TYPEMASK) == BS_GROUPBOX;
-}
-
 static bool isLeftAlignedText(HWND control)
 {
     LONG type = styleType(control, SS_TYPEMASK);
@@ -31,9 +27,7 @@ static bool isLeftAlignedText(HWND control)
 
 static LayoutBox boxInClient(HWND dialog, HWND child)
 {
-    RECT rect = {};
-    if (GetWindowRect(child, &rect))
-        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&rect), 2);
+    const RECT rect = childRectInClient(dialog, child);
     return {rect.left, rect.top, rect.right, rect.bottom, isGroupBox(child)};
 }
 

@@ -52,3 +52,18 @@ int windowDpi(HWND window)
     }
     return dpi > 0 ? static_cast<int>(dpi) : 96;
 }
+
+bool isGroupBox(HWND control)
+{
+    wchar_t className[16] = L"";
+    GetClassNameW(control, className, 16);
+    return lstrcmpiW(className, L"Button") == 0 && (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+RECT childRectInClient(HWND parent, HWND child)
+{
+    RECT rect = {};
+    if (GetWindowRect(child, &rect))
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&rect), 2);
+    return rect;
+}

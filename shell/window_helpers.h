@@ -17,6 +17,12 @@ POINT placeInMainWindow(int x, int y);
 
 bool isChecked(int controlId);
 
+// A group box: a button control of the group-box style, which frames others.
+bool isGroupBox(HWND control);
+
+// Where a child window lies in its parent's client area.
+RECT childRectInClient(HWND parent, HWND child);
+
 // The dots per inch a window is shown at: its monitor's where the system scales per monitor (Windows 10 1607 and
 // later), the system's otherwise; 96 is 100 %. The views' start sizes and the skin view's start zoom follow it.
 int windowDpi(HWND window);

@@ -484,3 +484,14 @@ std::vector<uint8_t> encodePattern(const PatternImage &image)
         std::memcpy(out.data() + BMP_HEADERS_BYTES + r * stride, image.pixels.data() + r * rowBytes, rowBytes);
     return out;
 }
+
+std::vector<uint8_t> swappedRedAndBlue(const uint8_t *pixels, size_t bytes)
+{
+    std::vector<uint8_t> out(bytes);
+    for (size_t i = 0; i + 2 < bytes; i += 3) {
+        out[i] = pixels[i + 2];
+        out[i + 1] = pixels[i + 1];
+        out[i + 2] = pixels[i];
+    }
+    return out;
+}

@@ -103,3 +103,6 @@ std::vector<uint8_t> encodePattern(const PatternImage &image);
 
 // Bytes of one pixel row in a 24-bit file: 3 * width rounded up to a multiple of 4.
 size_t bmpRowStride(size_t width);
+
+// The same pixels with the first and third byte of each exchanged: blue-green-red to red-green-blue and back.
+std::vector<uint8_t> swappedRedAndBlue(const uint8_t *pixels, size_t bytes);

@@ -424,13 +424,7 @@ std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, c
     Picture picture;
     picture.width = header.biWidth;
     picture.height = header.biHeight;
-    const size_t bytes = size_t(header.biWidth) * size_t(header.biHeight) * 3;
-    picture.pixels.resize(bytes);
-    for (size_t i = 0; i < bytes; i += 3) {
-        picture.pixels[i] = rgb[i + 2];
-        picture.pixels[i + 1] = rgb[i + 1];
-        picture.pixels[i + 2] = rgb[i];
-    }
+    picture.pixels = swappedRedAndBlue(rgb, size_t(header.biWidth) * size_t(header.biHeight) * 3);
     if (format == PictureFormat::Pcx && palette != nullptr)
         return encodePcx(picture, *palette);
     return encodePicture(format, picture);

@@ -245,7 +245,9 @@ class Camera(CameraTestCase):
                         "the box on screen spans %r; over a turn it spans at least %r and at most %r (%s)"
                         % (bounds[:4], inner, outer, "on-screen.ppm"))
 
-    def test_painting_on_the_model_lands_on_the_texel_under_the_cursor(self):
+    def paint_on_faces(self):
+        """The box wearing a texture of a colour a face, the square pen, "Paint on model" checked, the spin
+        paused; returns the paused frame."""
         s = self.session
         faces = s.work / "faces.bmp"
         faces.write_bytes(face_texture())
@@ -253,7 +255,11 @@ class Camera(CameraTestCase):
         s.open_choose(faces)
         s.click(USE_PATTERN)                     # the square pen
         s.click(PAINT_ON_MODEL)
-        frame = self.pause_spin().image
+        return self.pause_spin()
+
+    def test_painting_on_the_model_lands_on_the_texel_under_the_cursor(self):
+        s = self.session
+        frame = self.paint_on_faces().image
         loaded = Frame(s.capture("skin"))
         # The face under the middle of the view, and a stretch of the row through the middle of its picture.
         cell = face_of(frame.get(256, 256))
@@ -310,13 +316,7 @@ class Camera(CameraTestCase):
 
     def test_a_larger_window_gives_its_room_to_the_views_and_painting_on_the_model_follows(self):
         s = self.session
-        faces = s.work / "faces.bmp"
-        faces.write_bytes(face_texture())
-        s.click(LOAD_TEXTURE)
-        s.open_choose(faces)
-        s.click(USE_PATTERN)                     # the square pen
-        s.click(PAINT_ON_MODEL)
-        start_size = self.pause_spin().size()
+        start_size = self.paint_on_faces().size()
         before = s.client_origin()
         # Wider by 150 and taller by 250, as a drag of the border makes it (the screen is 1280 pixels wide).
         s.resize(before["main"].width + 150, before["main"].height + 250)

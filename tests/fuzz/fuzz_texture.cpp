@@ -145,12 +145,7 @@ void checkPlainPixels(const uint8_t *data, const Picture &picture)
 // Saved as the program saves it, the picture reads back unchanged, and the header alone is the file's start.
 void checkSaveRoundTrip(const Picture &picture)
 {
-    std::vector<uint8_t> rgb(picture.pixels.size());
-    for (size_t i = 0; i < rgb.size(); i += 3) {
-        rgb[i] = picture.pixels[i + 2];
-        rgb[i + 1] = picture.pixels[i + 1];
-        rgb[i + 2] = picture.pixels[i];
-    }
+    const std::vector<uint8_t> rgb = swappedRedAndBlue(picture.pixels.data(), picture.pixels.size());
     BitmapHeader header;
     setupBitmapHeader(header, picture.width, picture.height);
     const std::vector<uint8_t> file = encodeTexture(rgb.data(), header);
