@@ -205,12 +205,17 @@ class PluginsDialog(harness.SessionTestCase):
     def test_ok_switches_plugin_and_stops_drawing_until_a_model_is_loaded(self):
         s = self.start(plugins=["vmr.dll", "example_quad.dll"])
         self.wait_drawn(True)
+        s.click(ids.IDC_GRID)   # the box's grid on show
+        self.assertNotEqual({(255, 255, 255)}, set(s.capture("skin").colours()))
         self.open_dialog()
         s.plugins_select(0)
         s.plugins_press(OK)
         self.assertEqual([], s.boxes(), "example_quad.dll has every export")
         self.assertEqual("example_quad.dll", s.text(PLUGIN_NAME))
         self.wait_drawn(False)
+        # No model is loaded through the new plugin, so nothing of the old one's grid stays on show.
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
+        self.assertEqual({(255, 255, 255)}, set(s.capture("skin").colours()))
 
         s.click(LOAD)
         self.assertEqual([], s.boxes())
