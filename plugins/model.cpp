@@ -23,10 +23,13 @@
 
 PluginFault buildGrid()
 {
+    // The layer is white whatever follows: without these exports it stays so, and a plugin that faults below
+    // is dropped, which clears it too.
     gridTriangles.clear();
-    drawGridLayer();
-    if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab)
+    if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab) {
+        drawGridLayer();
         return noPluginFault();
+    }
     int count = 0;
     int flag = 0;
     TexCoordTriangle **table = nullptr;

@@ -166,11 +166,6 @@ static void appendTriangles(const TexCoordTriangle *const *table, int32_t count,
     }
 }
 
-void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count)
-{
-    appendTriangles(table, count, gridTriangles);
-}
-
 void drawGridLayer()
 {
     clearGrid(gridLayer, skinWidth, skinHeight);

@@ -12,12 +12,8 @@
 // screen at any zoom.
 extern std::vector<float> gridTriangles;
 
-// Copies count triangles of a plugin's table; triangles given by a null entry, or with a null corner or a
-// non-finite (NaN or infinite) coordinate, are left out. A null table or a count of 0 or less copies nothing.
-void copyGridTriangles(const TexCoordTriangle *const *table, int32_t count);
-
 // Reads the entries [first, first + count) of a plugin's table into `out`, six floats for each usable triangle
-// (the others are left out as copyGridTriangles leaves them out), and returns how many triangles it wrote. It
+// (the others are left out (a null entry, a null corner, a non-finite coordinate)), and returns how many triangles it wrote. It
 // calls and allocates nothing, so a guard can run it on the plugin's behalf: a bad pointer in the table faults
 // inside it and nowhere else. `out` has room for 6 * count floats.
 int32_t readTexCoordTriangles(const TexCoordTriangle *const *table, int32_t first, int32_t count, float *out);
@@ -41,6 +37,6 @@ void clearGrid(uint8_t *target, int32_t width, int32_t height);
 void drawGridTriangles(const float *triangles, size_t count, uint8_t *target, int32_t width, int32_t height);
 
 // Outlines count triangles of a plugin's table into a width x height layer, skipping the unusable ones as
-// copyGridTriangles does.
+// readTexCoordTriangles does.
 void drawGridTable(const TexCoordTriangle *const *table, int32_t count, uint8_t *target, int32_t width,
                    int32_t height);

@@ -402,24 +402,17 @@ CornerMapping mapCorners(const ViewMap &m)
                          m.anchorScreenY + (0.5 - m.anchorTexelY) * scale, z.num >= z.den};
 }
 
-// A screen pixel that shows the given texel column (row from the top), the one at the texel's centre.
+// A screen pixel that shows the given texel along one axis (a column, or a row from the top), the one at the
+// texel's centre: offset is the screen place of texel 0's centre, at() the axis's pixel-to-texel mapping.
 // Magnified, rounding must not push it into the neighbour's square; zoomed out, any pixel near the point serves.
-int64_t pixelShowingColumn(const ViewMap &m, const CornerMapping &cm, int64_t column)
+int64_t pixelShowing(const ViewMap &m, const CornerMapping &cm, double offset, int64_t (*at)(const ViewMap &, int32_t),
+                     int64_t texel)
 {
-    int64_t x = floorToInt(cm.columnOffset + static_cast<double>(column) * cm.scale);
-    if (!cm.magnified || x < -COORDINATE_LIMIT + 1 || x > COORDINATE_LIMIT - 1)
-        return x;
-    int64_t shown = columnAt(m, static_cast<int32_t>(x));
-    return shown > column ? x - 1 : shown < column ? x + 1 : x;
-}
-
-int64_t pixelShowingRow(const ViewMap &m, const CornerMapping &cm, int64_t fromTop)
-{
-    int64_t y = floorToInt(cm.rowOffset + static_cast<double>(fromTop) * cm.scale);
-    if (!cm.magnified || y < -COORDINATE_LIMIT + 1 || y > COORDINATE_LIMIT - 1)
-        return y;
-    int64_t shown = rowFromTopAt(m, static_cast<int32_t>(y));
-    return shown > fromTop ? y - 1 : shown < fromTop ? y + 1 : y;
+    int64_t pixel = floorToInt(offset + static_cast<double>(texel) * cm.scale);
+    if (!cm.magnified || pixel < -COORDINATE_LIMIT + 1 || pixel > COORDINATE_LIMIT - 1)
+        return pixel;
+    int64_t shown = at(m, static_cast<int32_t>(pixel));
+    return shown > texel ? pixel - 1 : shown < texel ? pixel + 1 : pixel;
 }
 
 // The texel columns and rows (from the top) whose corners may land in the area, as a quick test before a
@@ -466,8 +459,8 @@ void drawMappingGrid(const ViewMap &m, const GridPen &pen, const float *triangle
             continue;
         int64_t x[3], y[3];
         for (int c = 0; c < 3; ++c) {
-            x[c] = pixelShowingColumn(m, corners, column[c]);
-            y[c] = pixelShowingRow(m, corners, fromTop[c]);
+            x[c] = pixelShowing(m, corners, corners.columnOffset, columnAt, column[c]);
+            y[c] = pixelShowing(m, corners, corners.rowOffset, rowFromTopAt, fromTop[c]);
         }
         drawScreenLine(pen, x[0], y[0], x[1], y[1]);
         drawScreenLine(pen, x[1], y[1], x[2], y[2]);

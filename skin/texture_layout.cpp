@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -223,24 +222,6 @@ void numberIslands(size_t count, const std::vector<uint8_t> &usable, std::vector
 }
 
 } // namespace
-
-std::vector<UvTriangle> copyTexCoordTable(const TexCoordTriangle *const *table, int32_t count)
-{
-    std::vector<UvTriangle> out;
-    if (table == nullptr || count <= 0)
-        return out;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    out.resize(static_cast<size_t>(count));
-    for (size_t i = 0; i < out.size(); ++i) {
-        const TexCoordTriangle *t = table[i];
-        for (int c = 0; c < 3; ++c) {
-            const float *corner = t != nullptr ? t->corner[c] : nullptr;
-            out[i].u[c] = corner != nullptr ? corner[0] : nan;
-            out[i].v[c] = corner != nullptr ? corner[1] : nan;
-        }
-    }
-    return out;
-}
 
 bool isUsableTriangle(const UvTriangle &t)
 {

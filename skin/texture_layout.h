@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugins/plugin_api.h"
 
 // One triangle in texture space, corners in the plugin's order: corner i is (u[i], v[i]).
 struct UvTriangle {
@@ -36,10 +35,6 @@ struct TextureLayout {
     std::vector<uint32_t> islandTriangles;
     std::vector<uint8_t> covered;           // per texel: 1 when its centre lies in some triangle, else 0
 };
-
-// Copies a plugin's table: a null entry or null corner becomes a triangle of NaN corners (no island), so the
-// copy keeps the table's indices. A null table or a count of 0 or less gives no triangles.
-std::vector<UvTriangle> copyTexCoordTable(const TexCoordTriangle *const *table, int32_t count);
 
 // True when the triangle covers texels and can join an island (see NO_ISLAND).
 bool isUsableTriangle(const UvTriangle &t);

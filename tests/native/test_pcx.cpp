@@ -15,13 +15,13 @@ namespace {
 
 typedef std::vector<uint8_t> Bytes;
 
-struct PcxSpec {
+struct PcxShape {
     size_t width, height, planes, lineBytes, xmin;
 };
-const PcxSpec EIGHT_BIT = {5, 3, 1, 6, 0};
-const PcxSpec PLANES = {7, 4, 3, 8, 0};
+const PcxShape EIGHT_BIT = {5, 3, 1, 6, 0};
+const PcxShape PLANES = {7, 4, 3, 8, 0};
 
-Bytes headerOf(const PcxSpec &s)
+Bytes headerOf(const PcxShape &s)
 {
     Bytes h(128, 0);
     const size_t fields[][2] = {{4, s.xmin}, {8, s.xmin + s.width - 1}, {10, s.height - 1}, {66, s.lineBytes}};
@@ -55,7 +55,7 @@ PcxPalette testPalette()
 
 // The value of plane c at (x, y), y from the top; padding beyond the width that the reader must drop. Indices
 // of 0xC0 and above come often, so escaped single bytes are read too.
-uint8_t sampleAt(const PcxSpec &s, size_t x, size_t y, size_t c)
+uint8_t sampleAt(const PcxShape &s, size_t x, size_t y, size_t c)
 {
     if (x >= s.width)
         return 0xEE;
@@ -64,7 +64,7 @@ uint8_t sampleAt(const PcxSpec &s, size_t x, size_t y, size_t c)
     return uint8_t(c == 0 ? 40 * x + 1 : c == 1 ? 40 * x + 30 * y : 200 - 30 * y);
 }
 
-Bytes fileOf(const PcxSpec &s, const Bytes &coded)
+Bytes fileOf(const PcxShape &s, const Bytes &coded)
 {
     Bytes file = headerOf(s);
     file.insert(file.end(), coded.begin(), coded.end());
@@ -76,7 +76,7 @@ Bytes fileOf(const PcxSpec &s, const Bytes &coded)
     return file;
 }
 
-Bytes rawOf(const PcxSpec &s)
+Bytes rawOf(const PcxShape &s)
 {
     Bytes raw;
     for (size_t y = 0; y < s.height; ++y)
@@ -86,13 +86,13 @@ Bytes rawOf(const PcxSpec &s)
     return raw;
 }
 
-Bytes pcxFile(const PcxSpec &s)
+Bytes pcxFile(const PcxShape &s)
 {
     return fileOf(s, codeStream(rawOf(s)));
 }
 
-// The picture the spec must give: bottom row first, blue-green-red.
-Bytes expectedPixels(const PcxSpec &s)
+// The picture a file of that shape must give: bottom row first, blue-green-red.
+Bytes expectedPixels(const PcxShape &s)
 {
     const PcxPalette p = testPalette();
     Bytes bgr;
@@ -117,8 +117,8 @@ PcxError decode(const Bytes &file, PcxImage &image)
 
 TEST(Pcx, FilesOfEitherKindGiveTheirPixelsBottomRowFirstWithoutThePadding)
 {
-    const PcxSpec specs[] = {EIGHT_BIT, {1, 2, 1, 2, 0}, {5, 3, 1, 9, 300}, PLANES, {7, 2, 3, 12, 9}};
-    for (const PcxSpec &s : specs) {
+    const PcxShape shapes[] = {EIGHT_BIT, {1, 2, 1, 2, 0}, {5, 3, 1, 9, 300}, PLANES, {7, 2, 3, 12, 9}};
+    for (const PcxShape &s : shapes) {
         PcxImage image;
         ASSERT_EQ(PcxError::None, decode(pcxFile(s), image)) << s.width << " " << s.planes;
         EXPECT_EQ(int32_t(s.width), image.picture.width);
@@ -133,7 +133,7 @@ TEST(Pcx, FilesOfEitherKindGiveTheirPixelsBottomRowFirstWithoutThePadding)
 TEST(Pcx, RunsMayCrossLinesAndPlanesAndRunsOfNothingGiveNothing)
 {
     // 630 bytes of one value in ten runs of 63, each spanning lines and planes.
-    const PcxSpec s = {9, 21, 3, 10, 0};
+    const PcxShape s = {9, 21, 3, 10, 0};
     ASSERT_EQ(20u, codeStream(Bytes(630, 0x99)).size());
     PcxImage image;
     ASSERT_EQ(PcxError::None, decode(fileOf(s, codeStream(Bytes(630, 0x99))), image));
@@ -153,7 +153,7 @@ Bytes patched(Bytes file, size_t at, uint8_t value)
     return file;
 }
 
-Bytes withHeader(Bytes file, const PcxSpec &s)
+Bytes withHeader(Bytes file, const PcxShape &s)
 {
     const Bytes header = headerOf(s);
     std::copy(header.begin(), header.end(), file.begin());
@@ -386,7 +386,7 @@ TEST(Pcx, TexturesOfFewColoursSavedAsPcxLoadBackExactly)
 
 TEST(Pcx, TexturesFrom8BitFilesSaveWithTheirPaletteAnd24BitOnesAreNotWrittenBack)
 {
-    const PcxSpec s = {9, 8, 1, 10, 0};
+    const PcxShape s = {9, 8, 1, 10, 0};
     const Bytes file = pcxFile(s), planes = pcxFile(PLANES);
     Picture picture;
     TextureOrigin origin;

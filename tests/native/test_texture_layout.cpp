@@ -199,19 +199,13 @@ TEST(TextureLayoutIslands, IslandsUnderATexelAgreeWithTheirMasks)
         }
 }
 
-TEST(TextureLayout, PluginTableAndSizesOutOfRange)
+TEST(TextureLayout, UnusableTrianglesAndSizesOutOfRange)
 {
-    static const float a[2] = {0.1f, 0.1f}, b[2] = {0.9f, 0.1f}, c[2] = {0.1f, 0.9f};
-    TexCoordTriangle whole{{a, b, c}}, holed{{a, nullptr, c}};
-    const TexCoordTriangle *table[] = {&whole, nullptr, &holed, &whole};
-    std::vector<UvTriangle> t = copyTexCoordTable(table, 4);
-    ASSERT_EQ(t.size(), 4u);
-    EXPECT_EQ(t[3].u[1], 0.9f);
+    const UvTriangle whole = {{0.1f, 0.9f, 0.1f}, {0.1f, 0.1f, 0.9f}}, holed = {{0.1f, NaN, 0.1f}, {0.1f, NaN, 0.9f}};
+    const std::vector<UvTriangle> t = {whole, {{NaN, NaN, NaN}, {NaN, NaN, NaN}}, holed, whole};
     TextureLayout layout;
     buildTextureLayout(t.data(), t.size(), 16, 16, layout);
     EXPECT_EQ(layout.islandOfTriangle, (std::vector<int32_t>{0, NO_ISLAND, NO_ISLAND, 0}));
-    EXPECT_TRUE(copyTexCoordTable(nullptr, 3).empty());
-    EXPECT_TRUE(copyTexCoordTable(table, -1).empty());
     for (int32_t side : {0, -5, 65536 + 1}) {
         buildTextureLayout(t.data(), t.size(), side, 65536, layout);
         EXPECT_TRUE(layout.covered.empty() && layout.triangles.empty()) << side;
