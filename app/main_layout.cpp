@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "pattern/pattern_view.h"
+#include "skin/pattern_view.h"
 #include "resources/resource.h"
 #include "shell/window_helpers.h"
 #include "shell/window_layout.h"

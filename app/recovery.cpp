@@ -11,9 +11,9 @@
 #include "shell/message.h"
 #include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
-#include "skin/bmp.h"
-#include "skin/skin_store.h"
-#include "skin/stroke.h"
+#include "picture/bmp.h"
+#include "texture/skin_store.h"
+#include "paint/stroke.h"
 #include "skin/texture_files.h"
 #include "viewport/model_paint.h"
 

@@ -1,7 +1,7 @@
 // The config.cfg layout: 78 bytes of brush settings and custom colours, encoded and decoded on bytes.
 #include "app/settings.h"
 
-#include "skin/brush.h"
+#include "paint/brush.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "shell/message.h"
 #include "shell/whole_file.h"
 #include "shell/window_helpers.h"
-#include "skin/brush.h"
+#include "paint/brush.h"
 
 const char SETTINGS_FILE_NAME[] = "config.cfg";
 // The file is 78 bytes, and a longer one gives its first fields; only an absurd size is refused.

@@ -1,13 +1,13 @@
 // The frame loop's flag and the reset of every subsystem's program-wide state to its start value.
 #include "app/state.h"
 
-#include "pattern/pattern_store.h"
+#include "paint/pattern_store.h"
 #include "plugins/model_state.h"
 #include "shell/client_origin.h"
-#include "skin/brush.h"
-#include "skin/history.h"
-#include "skin/skin_refresh.h"
-#include "skin/stroke.h"
+#include "paint/brush.h"
+#include "texture/history.h"
+#include "texture/skin_refresh.h"
+#include "paint/stroke.h"
 #include "viewport/camera.h"
 #include "viewport/model_paint.h"
 

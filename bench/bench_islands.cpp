@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "skin/bleed.h"
-#include "skin/brush.h"
-#include "skin/bucket.h"
-#include "skin/fill.h"
-#include "skin/model_layout.h"
-#include "skin/skin_store.h"
-#include "skin/texture_layout.h"
+#include "paint/bleed.h"
+#include "paint/brush.h"
+#include "paint/bucket.h"
+#include "paint/fill.h"
+#include "uv/model_layout.h"
+#include "texture/skin_store.h"
+#include "uv/uv_layout.h"
 #include "tools/island_models.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "pattern/stamp.h"
-#include "skin/brush.h"
-#include "skin/grid.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/stamp.h"
+#include "paint/brush.h"
+#include "uv/grid.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/bmp.h"
-#include "skin/picture.h"
+#include "picture/bmp.h"
+#include "picture/picture.h"
 
 namespace {
 

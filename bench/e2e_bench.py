@@ -27,18 +27,11 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tools"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "tests" / "e2e"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 
-USE_PATTERN = ids.IDC_USE_PATTERN
-CLASSIC = ids.IDC_CLASSIC_TEXTURE
-MIPMAP = ids.IDC_MIPMAP_TEXTURE
-SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
-MODEL_PATH, LOAD = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
 MK_LBUTTON = 0x1
-PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
-MIRROR = ids.IDC_MIRROR
 MARKERS = [(250, 8 + 40 * i) for i in range(6)]   # far enough apart that no dab or stamp reaches another
 
 
@@ -85,11 +78,11 @@ def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
         if side != 256:
             new_texture(s, side, side)
         if not pattern:
-            s.click(USE_PATTERN)
+            s.click(ids.IDC_USE_PATTERN)
         if mipmap:
-            s.click(MIPMAP)
+            s.click(ids.IDC_MIPMAP_TEXTURE)
         try:
-            s.click(SMOOTH_STROKES)
+            s.click(ids.IDC_SMOOTH_STROKES)
         except harness.HarnessError:
             pass   # a build from before smoothing: one dab a message already
         time.sleep(0.5)
@@ -104,8 +97,8 @@ def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
 def frames_per_second(s, seconds=4.0):
     work = s.start("bench-frames", plugins=[], extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
     s.wait_main()
-    s.set_text(MODEL_PATH, "frames")
-    s.click(LOAD)
+    s.set_text(ids.IDC_MODEL_PATH, "frames")
+    s.click(ids.IDC_LOAD_MODEL)
     time.sleep(seconds)
     times = [int(m.group(1)) for m in re.finditer(r"^frame us=(\d+)", (work / "plugin_calls.log").read_text(), re.M)]
     times = times[len(times) // 4:]   # past the start
@@ -118,8 +111,8 @@ def frames_while_painting(s, side, seconds=3.0):
     work = s.start("bench-paint-frames", plugins=[],
                    extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
     s.wait_main()
-    s.set_text(MODEL_PATH, "frames")
-    s.click(LOAD)
+    s.set_text(ids.IDC_MODEL_PATH, "frames")
+    s.click(ids.IDC_LOAD_MODEL)
     new_texture(s, side, side)
     s.activate()
     view = s.client_origin()["skin"]
@@ -173,10 +166,10 @@ def picks_per_second(s, heavy, seconds=3.0, jump=300):
     heavy: the recorder's square of 100,352 triangles instead of one quad."""
     work = s.start("bench-picks", plugins=[], extra={"plugins/vmr.dll": s.win_build / "test-plugins" / "recorder.dll"})
     s.wait_main()
-    s.set_text(MODEL_PATH, "frames-heavy" if heavy else "frames")
-    s.click(LOAD)
-    s.click(USE_PATTERN)
-    s.click(PAINT_ON_MODEL)
+    s.set_text(ids.IDC_MODEL_PATH, "frames-heavy" if heavy else "frames")
+    s.click(ids.IDC_LOAD_MODEL)
+    s.click(ids.IDC_USE_PATTERN)
+    s.click(ids.IDC_PAINT_ON_MODEL)
     s.activate()
     view = s.client_origin()["viewport"]
     s.mouse_move(view.x + 256 - jump // 2, view.y + 256)
@@ -219,11 +212,11 @@ def painting_frames(s, sphere, mirror, seconds=5.0):
     if sphere:
         subprocess.run([str(harness.native_tool("make_island_obj")), "sphere", str(work / "sphere.obj")],
                        check=True, timeout=30)
-        s.set_text(MODEL_PATH, "sphere.obj")
-        s.click(LOAD)
-    s.click(PAINT_ON_MODEL)
+        s.set_text(ids.IDC_MODEL_PATH, "sphere.obj")
+        s.click(ids.IDC_LOAD_MODEL)
+    s.click(ids.IDC_PAINT_ON_MODEL)
     if mirror:
-        s.click(MIRROR)
+        s.click(ids.IDC_MIRROR)
     s.activate()
     view = s.client_origin()["viewport"]
     s.mouse_move(view.x + 256 + 80, view.y + 256)

@@ -25,7 +25,7 @@ add_executable(pelterine WIN32
   skin/skin_texture.cpp
   skin/new_texture_dialog.cpp
   skin/texture_files.cpp
-  pattern/pattern_view.cpp
+  skin/pattern_view.cpp
   viewport/viewport.cpp
   viewport/frame.cpp
   viewport/paint_on_model.cpp

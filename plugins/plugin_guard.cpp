@@ -6,7 +6,7 @@
 
 #include "plugins/model_filters.h"
 #include "shell/wide_paths.h"
-#include "skin/grid.h"
+#include "uv/grid.h"
 
 // One call through the guard: the function, up to two arguments passed in the first two argument registers
 // (every export takes at most two, each a pointer or an int), the result register, and the exception that

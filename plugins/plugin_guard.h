@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 // What a guarded call ran into: nothing, or a fault in the named function with the exception's code.
 struct PluginFault {

@@ -11,8 +11,8 @@
 #include "shell/frame_pacer.h"
 #include "shell/message.h"
 #include "shell/window_helpers.h"
-#include "skin/grid.h"
-#include "skin/skin_store.h"
+#include "uv/grid.h"
+#include "texture/skin_store.h"
 #include "skin/skin_view.h"
 
 PluginSlot pluginSlot;

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 #include "plugins/plugin_guard.h"
 
 struct PluginSlot {

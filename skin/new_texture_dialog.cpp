@@ -8,7 +8,7 @@
 #include "resources/resource.h"
 #include "shell/message.h"
 #include "shell/window_helpers.h"
-#include "skin/skin_store.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include "resources/resource.h"
 #include "shell/choosers.h"
 #include "shell/window_helpers.h"
-#include "skin/brush.h"
-#include "skin/history.h"
-#include "skin/skin_refresh.h"
-#include "skin/skin_store.h"
+#include "paint/brush.h"
+#include "texture/history.h"
+#include "texture/skin_refresh.h"
+#include "texture/skin_store.h"
 #include "skin/skin_view.h"
 
 // Puts back what undo or redo changed: the texture uploaded there and the view repainted; across a change of

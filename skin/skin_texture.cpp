@@ -10,9 +10,9 @@
 #include "resources/resource.h"
 #include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
-#include "skin/skin_refresh.h"
-#include "skin/skin_store.h"
-#include "skin/texture_upload.h"
+#include "texture/skin_refresh.h"
+#include "texture/skin_store.h"
+#include "texture/texture_upload.h"
 
 static GLuint skinTexture;
 

@@ -6,15 +6,15 @@
 
 #include "resources/resource.h"
 #include "shell/window_helpers.h"
-#include "skin/brush.h"
-#include "skin/bucket.h"
-#include "skin/grid.h"
-#include "skin/history.h"
-#include "skin/skin_refresh.h"
-#include "skin/skin_store.h"
+#include "paint/brush.h"
+#include "paint/bucket.h"
+#include "uv/grid.h"
+#include "texture/history.h"
+#include "texture/skin_refresh.h"
+#include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view_map.h"
-#include "skin/stroke.h"
+#include "paint/stroke.h"
 
 HWND skinViewWindow;
 HDC skinViewDC;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "skin/grid.h"
+#include "uv/grid.h"
 
 const ZoomRatio zoomSteps[ZOOM_STEP_COUNT] = {{1, 8}, {1, 4}, {1, 2},  {1, 1},  {2, 1},  {3, 1}, {4, 1},
                                              {6, 1}, {8, 1}, {12, 1}, {16, 1}, {24, 1}, {32, 1}};

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "skin/skin_store.h"
+#include "texture/skin_store.h"
 
 // Screen pixels per texel, num / den, kept as a ratio so that no step is ever rounded.
 struct ZoomRatio {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "skin/skin_store.h"
-#include "skin/texture_layout.h"
+#include "texture/skin_store.h"
+#include "uv/uv_layout.h"
 
 // A part of the layout: the texels (of a 256 x 256 texture) whose centres its triangles cover.
 struct IslandChart {

@@ -72,7 +72,7 @@ Writing a model plugin: docs\\plugins.md and plugins\\plugin_api.h.
 files = [(dist / "pelterine.exe", "pelterine.exe")]
 files += [(p, "plugins/" + p.name) for p in plugins]
 files += [(dist / name, name) for name in ("_test_boite_tex.vmr", "super_pattern_01.bmp")]
-files += [(root / "plugins" / "plugin_api.h", "plugins/plugin_api.h")]
+files += [(root / "plugins" / "plugin_api.h", "plugin-api/plugin_api.h")]
 files += [(root / "docs" / name, "docs/" + name)
           for name in ("plugins.md", "vmr-format.md", "obj-format.md", "md2-format.md")]
 texts = [("README.txt", readme), ("LICENSE.txt", (root / "LICENSE").read_text(encoding="utf-8"))]

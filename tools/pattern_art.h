@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 
 enum : int32_t { DEFAULT_PATTERN_SIDE = 32 };
 

@@ -2,7 +2,7 @@
 // texture that tells which texel of the skin lies under a pixel.
 #include "viewport/model_paint.h"
 
-#include "skin/stroke.h"
+#include "paint/stroke.h"
 
 ModelStroke modelStroke;
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/brush.h"
+#include "paint/brush.h"
 #include "viewport/camera.h"
 #include "viewport/projected_brush.h"
 

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "pattern/pattern_store.h"
-#include "pattern/stamp.h"
-#include "skin/bleed.h"
-#include "skin/model_layout.h"
+#include "paint/pattern_store.h"
+#include "paint/stamp.h"
+#include "paint/bleed.h"
+#include "uv/model_layout.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/brush.h"
-#include "skin/skin_store.h"
+#include "paint/brush.h"
+#include "texture/skin_store.h"
 #include "viewport/camera.h"
 
 constexpr int32_t NO_TEXEL = -1;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model-plugins/common/mesh.h"
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 // Draws the mesh in white, textured when it has texture coordinates, untextured otherwise. Leaves the
 // matrix mode, the texture binding, the enables, the current colour and the client arrays as it found them.

@@ -11,22 +11,14 @@ Plugins dialog."""
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 
 # main window
-LOAD = ids.IDC_LOAD_MODEL
-CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
-SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
-PLUGINS = ids.IDC_PLUGINS
-PLUGIN_NAME = ids.IDC_PLUGIN_NAME
-GRID = ids.IDC_GRID
 # Plugins dialog
 OK = 1
 CANCEL = 2
-INFO = ids.IDC_PLUGIN_INFO
 CRASHED_DESCRIBING = "this plugin crashed while describing itself"
 # Wine's loader catches a fault in DllMain itself and fails the load: the dialog then says what it says of any
 # library it cannot load, and the guard never sees the fault. A system that lets it through reaches the guard.
@@ -73,19 +65,19 @@ class PluginFaults(harness.SessionTestCase):
     def switch_plugin(self, name):
         """Chooses a plugin in the Plugins dialog (which asks it for its description) and presses OK."""
         s = self.session
-        s.click(PLUGINS)
+        s.click(ids.IDC_PLUGINS)
         s.plugins_wait()
         items, _ = s.plugins_list()
         s.plugins_select(items.index(name))
-        return s.plugins_text(INFO)
+        return s.plugins_text(ids.IDC_PLUGIN_INFO)
 
     def expect_fault(self, name, function):
         s = self.session
         s.expect_box("Plugin Error", "The plugin '%s' stopped working in %s and was unloaded." % (name, function),
                      icon="error", timeout=FRAME_TIMEOUT)
         self.assertTrue(s.running())
-        self.assertEqual("(no plugin)", s.text(PLUGIN_NAME))
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
 
     def trigger(self, function, kind, call):
         """Brings the plugin named for this row into the slot and makes the program call the function."""
@@ -99,13 +91,13 @@ class PluginFaults(harness.SessionTestCase):
             return
         self.assertEqual("Faulty test plugin\nFaults where its file name says.", info)
         s.plugins_press(OK)
-        self.assertEqual(name, s.text(PLUGIN_NAME))
-        s.click(CHOOSE_MODEL if function == "sk_filefilter" else LOAD)
+        self.assertEqual(name, s.text(ids.IDC_PLUGIN_NAME))
+        s.click(ids.IDC_CHOOSE_MODEL if function == "sk_filefilter" else ids.IDC_LOAD_MODEL)
         self.expect_fault(name, function)
 
     def save(self, path):
         s = self.session
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(path)
         return path.read_bytes()
 
@@ -114,7 +106,7 @@ class PluginFaults(harness.SessionTestCase):
         s = self.session
         self.switch_plugin("recorder.dll")
         s.plugins_press(OK)
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         log = work / "plugin_calls.log"
 
         def drawn():
@@ -144,9 +136,9 @@ class PluginFaults(harness.SessionTestCase):
         name = plugin_name("sk_load", "caught")
         self.switch_plugin(name)
         s.plugins_press(OK)
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertTrue(s.no_box_within(1.0))
-        self.assertEqual(name, s.text(PLUGIN_NAME))
+        self.assertEqual(name, s.text(ids.IDC_PLUGIN_NAME))
 
         # The plugins that faulted while drawing left matrices pushed, texturing off, culling on, no texture bound
         # and a primitive open: the next plugin finds the GL state as the first found it.
@@ -155,7 +147,7 @@ class PluginFaults(harness.SessionTestCase):
         # The shipped plugin still loads and draws; the texture painted before all this saves unchanged.
         self.switch_plugin("vmr.dll")
         s.plugins_press(OK)
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertTrue(wait_until(lambda: model_drawn(s.read_viewport()), FRAME_TIMEOUT, 0.2),
                         "the model is not drawn after the faults")
         self.assertEqual([], s.boxes())

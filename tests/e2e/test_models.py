@@ -16,9 +16,8 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SIDE, box_extent_over_a_turn, bright_bounds, f32, grid_pixels, to_view  # noqa: E402
 
@@ -32,13 +31,6 @@ MISSING_OPTIONAL = ("Some plugin functions wasn't found\n\n"
                     "    sk_getinfo\n    sk_gettexcoord\n    sk_freetexcoordtab\n    sk_info\n")
 DEFAULT_MODEL = "_test_boite_tex.vmr"
 
-MODEL_PATH = ids.IDC_MODEL_PATH
-LOAD = ids.IDC_LOAD_MODEL
-CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
-GRID = ids.IDC_GRID
-USE_PATTERN = ids.IDC_USE_PATTERN
-SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
-PLUGIN_NAME = ids.IDC_PLUGIN_NAME
 MK_LBUTTON, MK_RBUTTON = 1, 2
 
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
@@ -146,9 +138,9 @@ class DefaultPluginAndModel(ModelTestCase):
     def test_startup_loads_the_plugin_and_shows_the_lit_box(self):
         s = self.start_default()
         self.assertEqual([], s.boxes(), "start-up showed a message")
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
-        self.assertEqual(DEFAULT_MODEL, s.text(MODEL_PATH))
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
+        self.assertEqual(DEFAULT_MODEL, s.text(ids.IDC_MODEL_PATH))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         frame = s.read_viewport()
         where = "viewport frame: %s" % (s.work / "gl-viewport.ppm")
         last = min(frame.width, frame.height) - 1
@@ -179,20 +171,20 @@ class DefaultPluginAndModel(ModelTestCase):
             self.assertIn(pixel, expected)
         for pixel in [(30, 30), (200, 30), (100, 230), (255, 255)]:
             self.assertNotIn(pixel, expected)
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=expected)
-        s.click(GRID)
-        self.assertEqual(0, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"))
-        s.click(GRID)
+        s.click(ids.IDC_GRID)
         self.assert_view(s.capture("skin"), grid=expected)
 
     def test_paint_over_a_grid_line_shows_the_line_but_saves_the_paint(self):
         s = self.start_default()
-        s.click(USE_PATTERN)   # solid pen squares instead of the pattern brush
-        self.assertEqual(0, s.checked(USE_PATTERN))
-        s.click(GRID)
+        s.click(ids.IDC_USE_PATTERN)   # solid pen squares instead of the pattern brush
+        self.assertEqual(0, s.checked(ids.IDC_USE_PATTERN))
+        s.click(ids.IDC_GRID)
         # Texel column 100, row 127: on the grid line along the middle row of the cross.
         s.mouse("ldown", 100, 128, MK_LBUTTON)
         square = {(x, y) for x in (99, 100, 101) for y in (127, 128, 129)}
@@ -200,7 +192,7 @@ class DefaultPluginAndModel(ModelTestCase):
         self.assertTrue({(99, 128), (100, 128), (101, 128)} <= grid)
         self.assert_view(s.capture("skin"), grid=grid, paint=square)
         saved = s.work / "painted.bmp"
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(saved)
         self.assertTrue(wait_until(lambda: saved.is_file() and saved.stat().st_size == TEXTURE_FILE_SIZE,
                                    harness.DEFAULT_TIMEOUT), "no texture file written")
@@ -210,48 +202,48 @@ class DefaultPluginAndModel(ModelTestCase):
     def test_model_without_texture_coordinates_keeps_the_grid_unchecked(self):
         s = self.start_default()
         make_model(s.work / "plain box.vmr", "notex")
-        s.click(USE_PATTERN)
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
-        s.set_text(MODEL_PATH, "plain box.vmr")
-        s.click(LOAD)
+        s.click(ids.IDC_USE_PATTERN)
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
+        s.set_text(ids.IDC_MODEL_PATH, "plain box.vmr")
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
-        self.assertEqual(0, s.checked(GRID), "a model without texture coordinates unchecks the grid")
+        self.assertEqual(0, s.checked(ids.IDC_GRID), "a model without texture coordinates unchecks the grid")
         # The load composes the view before it repaints it: the old model's grid is gone at once.
         box_grid = to_view(grid_pixels(box_triangles()))
         self.assert_view(s.capture("skin"), what="the view right after the load")
-        s.click(GRID)
-        self.assertEqual(0, s.checked(GRID), "the grid cannot be checked without texture coordinates")
+        s.click(ids.IDC_GRID)
+        self.assertEqual(0, s.checked(ids.IDC_GRID), "the grid cannot be checked without texture coordinates")
         self.assert_view(s.capture("skin"))
         # The untextured box is still drawn.
         self.assertIsNotNone(bright_bounds(s.read_viewport()))
         # A model with coordinates makes the box work again, with its grid rebuilt.
-        s.set_text(MODEL_PATH, DEFAULT_MODEL)
-        s.click(LOAD)
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.set_text(ids.IDC_MODEL_PATH, DEFAULT_MODEL)
+        s.click(ids.IDC_LOAD_MODEL)
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=box_grid)
 
     def test_choose_model_loads_it_and_cancel_reports_it(self):
         s = self.start_default()
         model = make_model(s.work / "flat.vmr", "grid", "4")
-        s.click(CHOOSE_MODEL)
+        s.click(ids.IDC_CHOOSE_MODEL)
         self.assertEqual(["Vantrel Morvane (*.vmr)", "All files (*.*)"], s.open_filters(), "vmr.dll's own list")
         s.open_choose(model)
         self.assertEqual([], s.boxes())
-        self.assertEqual(harness.wine_path(model).lower(), s.text(MODEL_PATH).lower())
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        self.assertEqual(harness.wine_path(model).lower(), s.text(ids.IDC_MODEL_PATH).lower())
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         flat = to_view(grid_pixels(flat_grid_triangles(4)))
         self.assert_view(s.capture("skin"), grid=flat)
         # Cancelling the chooser reports it and changes nothing.
-        before = s.text(MODEL_PATH)
-        s.click(CHOOSE_MODEL)
+        before = s.text(ids.IDC_MODEL_PATH)
+        s.click(ids.IDC_CHOOSE_MODEL)
         s.open_cancel()
         s.expect_box(*NO_OPEN_BOX, icon="error")
         self.assertEqual([], s.boxes())
-        self.assertEqual(before, s.text(MODEL_PATH))
-        self.assertEqual(1, s.checked(GRID))
+        self.assertEqual(before, s.text(ids.IDC_MODEL_PATH))
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=flat)
 
 
@@ -265,13 +257,13 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.expect_box(*PLUGIN_FAILED, icon="error")
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
         s.wait_main()
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
         self.assertEqual([], s.boxes())
-        s.set_text(MODEL_PATH, "")
-        s.click(LOAD)
+        s.set_text(ids.IDC_MODEL_PATH, "")
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes(), "\"Load\" with an empty path must do nothing")
-        self.assertEqual("(no plugin)", s.text(PLUGIN_NAME))
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME))
         self.assertTrue(s.running())
 
     def test_plugin_without_sk_load_and_sk_draw(self):
@@ -281,9 +273,9 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
         s.wait_main()
         self.assertEqual([], s.boxes())
-        self.assertEqual("(no plugin)", s.text(PLUGIN_NAME))
-        s.click(GRID)
-        self.assertEqual(0, s.checked(GRID), "no model was loaded, so there are no texture coordinates")
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(0, s.checked(ids.IDC_GRID), "no model was loaded, so there are no texture coordinates")
         self.assert_gl_black()
 
     def test_plugin_without_sk_draw_loads_models_but_draws_nothing(self):
@@ -292,13 +284,13 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.expect_box(*PLUGIN_FAILED, icon="error")
         s.wait_main()
         self.assertEqual([], s.boxes(), "the model loads through sk_load without a message")
-        self.assertEqual("(no plugin)", s.text(PLUGIN_NAME))
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME))
         # The model was loaded: its texture coordinates, (0.5, 0.5), (1, 0.5), (0.5, 1), make the grid.
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=to_view(grid_pixels([((0.5, 0.5), (1.0, 0.5), (0.5, 1.0))])))
         self.assert_gl_black()
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
         self.assert_gl_black()
 
@@ -307,17 +299,17 @@ class WithoutAWorkingPlugin(ModelTestCase):
         s.expect_box("Warning", MISSING_OPTIONAL, icon="warning")
         s.wait_main()
         self.assertEqual([], s.boxes())
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
         # The first frames follow the box: on a busy machine the square may take a moment to show.
         self.assertIsNotNone(wait_until(lambda: bright_bounds(s.read_viewport()), harness.DEFAULT_TIMEOUT),
                              "the plugin's square is drawn")
-        s.click(GRID)
-        self.assertEqual(0, s.checked(GRID), "without sk_getinfo a model has no texture coordinates")
-        s.click(LOAD)
+        s.click(ids.IDC_GRID)
+        self.assertEqual(0, s.checked(ids.IDC_GRID), "without sk_getinfo a model has no texture coordinates")
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         # Without sk_filefilter the chooser offers .vmr files alone.
-        s.click(CHOOSE_MODEL)
+        s.click(ids.IDC_CHOOSE_MODEL)
         self.assertEqual(["Vantrel Morvane (*.vmr)"], s.open_filters())
         s.open_cancel()
         s.expect_box(*NO_OPEN_BOX, icon="error")
@@ -343,8 +335,8 @@ class PluginCalls(ModelTestCase):
         """Loads a model through "Load"; returns the calls it caused."""
         s = self.session
         start = len(self.log_lines())
-        s.set_text(MODEL_PATH, path)
-        s.click(LOAD)
+        s.set_text(ids.IDC_MODEL_PATH, path)
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
         calls = [c for c in self.calls_since(start) if not c.startswith("sk_draw matrix=")]
         return calls
@@ -373,7 +365,7 @@ class PluginCalls(ModelTestCase):
         s = self.start_with_plugin_as_vmr("recorder.dll")
         s.wait_main()
         self.assertEqual([], s.boxes())
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
         self.wait_for_draw(0)
         calls = self.calls_since(0)
         self.assertEqual(['sk_load path="%s"' % DEFAULT_MODEL,
@@ -388,14 +380,14 @@ class PluginCalls(ModelTestCase):
         self.assertEqual(['sk_load path="models\\My Model.vmr"', "sk_getinfo in=0,0 out=1,1",
                           "sk_getinfo in=0,0 out=1,1", "sk_gettexcoord table=2 count=1",
                           "sk_freetexcoordtab count=1 table=2"], self.load("models\\My Model.vmr"))
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=to_view(grid_pixels(FULL_TRIANGLE)))
 
         # Without texture coordinates there is no grid build, and the box is unchecked.
         start = len(self.log_lines())
         self.assertEqual(['sk_load path="notex.vmr"', "sk_getinfo in=0,0 out=1,0"], self.load("notex.vmr"))
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.wait_for_draw(start)
         self.assertNotIn("sk_info", self.log_lines(), "sk_info is only for the Plugins dialog")
 
@@ -403,17 +395,17 @@ class PluginCalls(ModelTestCase):
         s = self.start_with_plugin_as_vmr("recorder.dll")
         s.wait_main()
         self.wait_for_draw(0)
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         # Six entries: the full triangle, a null entry, a null corner, corners far outside, NaN corners,
         # and an infinite corner. Only the first one is a triangle of the texture.
         self.assertEqual(['sk_load path="broken.vmr"', "sk_getinfo in=0,0 out=6,1", "sk_getinfo in=0,0 out=6,1",
                           "sk_gettexcoord table=2 count=6", "sk_freetexcoordtab count=6 table=2"],
                          self.load("broken.vmr"))
         self.assertTrue(s.running())
-        s.click(GRID)
-        s.click(GRID)   # unchecked and checked again: recomposed and repainted with the new grid
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        s.click(ids.IDC_GRID)   # unchecked and checked again: recomposed and repainted with the new grid
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), grid=to_view(grid_pixels(FULL_TRIANGLE)),
                          what="the grid of the broken table (only its triangle (0, 0), (1, 0), (0, 1) is valid; "
                               "the others have a null entry, a null corner, corners far outside, NaN or "
@@ -423,16 +415,16 @@ class PluginCalls(ModelTestCase):
         self.assertEqual(['sk_load path="negcount.vmr"', "sk_getinfo in=0,0 out=-2,1",
                           "sk_getinfo in=0,0 out=-2,1", "sk_gettexcoord table=3 count=1",
                           "sk_freetexcoordtab count=-2 table=3"], self.load("negcount.vmr"))
-        s.click(GRID)
-        s.click(GRID)
+        s.click(ids.IDC_GRID)
+        s.click(ids.IDC_GRID)
         self.assert_view(s.capture("skin"))
         # A null table with a positive count is released as null and draws nothing.
         start = len(self.log_lines())
         self.assertEqual(['sk_load path="nulltable.vmr"', "sk_getinfo in=0,0 out=1,1", "sk_getinfo in=0,0 out=1,1",
                           "sk_gettexcoord table=null count=0", "sk_freetexcoordtab count=1 table=null"],
                          self.load("nulltable.vmr"))
-        s.click(GRID)
-        s.click(GRID)
+        s.click(ids.IDC_GRID)
+        s.click(ids.IDC_GRID)
         self.assert_view(s.capture("skin"))
         self.wait_for_draw(start)   # and the frames go on drawing the model
 

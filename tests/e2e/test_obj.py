@@ -13,23 +13,13 @@ import struct
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import (SHIPPED_PLUGINS, SIDE, box_extent_over_a_turn, bright_bounds, grid_pixels,  # noqa: E402
                     model_colour, to_view)
 from test_pictures import SAVE_QUESTION, asymmetric, png_file  # noqa: E402
 
-MODEL_PATH = ids.IDC_MODEL_PATH
-LOAD = ids.IDC_LOAD_MODEL
-CHOOSE_MODEL = ids.IDC_CHOOSE_MODEL
-PEN_SIZE = ids.IDC_PEN_SIZE
-PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
-GRID = ids.IDC_GRID
-USE_PATTERN = ids.IDC_USE_PATTERN
-PLUGINS = ids.IDC_PLUGINS
-PLUGIN_NAME = ids.IDC_PLUGIN_NAME
 OK, INFO_TEXT, CURRENT = 1, ids.IDC_PLUGIN_INFO, ids.IDC_CURRENT_PLUGIN   # Plugins dialog
 MK_LBUTTON = 1
 IDCANCEL, IDNO = 2, 7
@@ -213,8 +203,8 @@ class ModelPlugins(harness.SessionTestCase):
     def switch_plugin(self, dll):
         """Switches plugin through the Plugins dialog; the model is then gone."""
         s = self.session
-        current = s.text(PLUGIN_NAME)
-        s.click(PLUGINS)
+        current = s.text(ids.IDC_PLUGIN_NAME)
+        s.click(ids.IDC_PLUGINS)
         s.plugins_wait()
         names, selected = s.plugins_list()
         self.assertEqual((SHIPPED_PLUGINS, names.index(current)), (names, selected), "%s is current" % current)
@@ -223,15 +213,15 @@ class ModelPlugins(harness.SessionTestCase):
         self.assertEqual(current, s.plugins_text(CURRENT))
         s.plugins_press(OK)
         self.assertEqual([], s.boxes())
-        self.assertEqual(dll, s.text(PLUGIN_NAME))
+        self.assertEqual(dll, s.text(ids.IDC_PLUGIN_NAME))
         self.wait_colour("black")   # no model until one is loaded through the new plugin
         return s
 
     def load(self, path, refusal=None):
         """Loads a model through "Load"; a refused one must be reported with its path as the caption."""
         s = self.session
-        s.set_text(MODEL_PATH, path)
-        s.click(LOAD)
+        s.set_text(ids.IDC_MODEL_PATH, path)
+        s.click(ids.IDC_LOAD_MODEL)
         if refusal:
             s.expect_box(path, refusal, icon="error")
         self.assertEqual([], s.boxes(), "a model load shows no other message")
@@ -258,11 +248,11 @@ class ModelPlugins(harness.SessionTestCase):
     def paint_all(self):
         """Paints the whole texture in the pen colour with a pen wider than the texture."""
         s = self.session
-        if s.checked(USE_PATTERN):
-            s.click(USE_PATTERN)
-        self.assertEqual(0, s.checked(USE_PATTERN))
-        s.set_text(PEN_SIZE, "1000")
-        s.click(PEN_SIZE_OK)
+        if s.checked(ids.IDC_USE_PATTERN):
+            s.click(ids.IDC_USE_PATTERN)
+        self.assertEqual(0, s.checked(ids.IDC_USE_PATTERN))
+        s.set_text(ids.IDC_PEN_SIZE, "1000")
+        s.click(ids.IDC_PEN_SIZE_OK)
         s.mouse("ldown", 128, 128, MK_LBUTTON)
 
     def assert_texture(self, colour_of, what):
@@ -274,7 +264,7 @@ class ModelPlugins(harness.SessionTestCase):
 
     def test_cube_chosen_with_the_plugins_filter_fills_the_view_shows_its_grid_and_takes_paint(self):
         s = self.start_with_plugin("obj.dll")
-        s.click(CHOOSE_MODEL)
+        s.click(ids.IDC_CHOOSE_MODEL)
         self.assertEqual(["Wavefront OBJ (*.obj)", "All files (*.*)"], s.open_filters())
         s.open_choose(s.work / "cube.obj")
         self.assertEqual([], s.boxes())
@@ -296,9 +286,9 @@ class ModelPlugins(harness.SessionTestCase):
             self.assertIn(pixel, expected)
         for pixel in [(5, 5), (128, 128), (250, 250)]:
             self.assertNotIn(pixel, expected)
-        self.assertEqual(0, s.checked(GRID))
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), expected, WHITE)
 
         # The whole texture painted: the model turns blue, the grid stays on top in the view.
@@ -311,15 +301,15 @@ class ModelPlugins(harness.SessionTestCase):
         self.paint_all()
         self.load("cube.obj")
         self.wait_colour("blue")
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
 
         # Without texture coordinates (and without normals, which the plugin computes) the cube is drawn
         # lit but untextured, although the texture is painted blue, and the grid cannot be checked.
         self.load("plain cube.obj")
-        self.assertEqual(0, s.checked(GRID), "a model without texture coordinates unchecks the grid")
-        s.click(GRID)
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual(0, s.checked(ids.IDC_GRID), "a model without texture coordinates unchecks the grid")
+        s.click(ids.IDC_GRID)
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         frame = self.wait_colour("grey")
         self.assertIsNotNone(bright_bounds(frame))
 
@@ -327,7 +317,7 @@ class ModelPlugins(harness.SessionTestCase):
         # the model with nothing.
         self.load("broken.obj", "Unable to load model\nline 44: vertex index 9 is out of range")
         self.wait_colour("black")
-        self.assertEqual(0, s.checked(GRID))
+        self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.assertTrue(s.running())
 
         # A file over the size cap is refused although it starts with the whole cube (each wait for black
@@ -344,16 +334,16 @@ class ModelPlugins(harness.SessionTestCase):
         # And the plugin goes on loading good files.
         self.load("cube.obj")
         self.wait_colour("blue")
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_triangles())), PEN)
 
     def test_md2_cube_draws_textured_with_its_exact_grid(self):
         s = self.start_with_plugin("md2.dll")
         self.load("cube.md2")
         self.wait_colour("grey")
-        s.click(GRID)
-        self.assertEqual(1, s.checked(GRID))
+        s.click(ids.IDC_GRID)
+        self.assertEqual(1, s.checked(ids.IDC_GRID))
         self.assert_view(s.capture("skin"), to_view(grid_pixels(cube_md2_triangles())), WHITE)
         self.paint_all()
         self.wait_colour("blue")
@@ -385,13 +375,13 @@ class ModelPlugins(harness.SessionTestCase):
         (work / "cube.md2").write_bytes(cube_md2(["models/cube/cube_skin.pcx"]))
         self.paint_all()
         self.switch_plugin("md2.dll")
-        s.set_text(MODEL_PATH, "cube.md2")
-        s.click(LOAD)
+        s.set_text(ids.IDC_MODEL_PATH, "cube.md2")
+        s.click(ids.IDC_LOAD_MODEL)
         s.expect_box(*SAVE_QUESTION, button=IDCANCEL)
         self.assertEqual([], s.boxes())
         self.assert_texture(lambda x, y: PEN, "the painting kept by Cancel")
         self.wait_colour("blue")
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         s.expect_box(*SAVE_QUESTION, button=IDNO)
         self.assertEqual([], s.boxes())
         self.assert_texture(lambda x, y: SKIN_PALETTE[skin_index(x, y)], "the MD2's PCX skin")

@@ -12,17 +12,10 @@ import struct
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wine_path  # noqa: E402
 
-PEN_SIZE, PEN_SIZE_OK = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK
-COLORS = ids.IDC_COLORS
-USE_PATTERN = ids.IDC_USE_PATTERN
-LOAD_PATTERN = ids.IDC_LOAD_PATTERN
-USE_COLOR = ids.IDC_USE_COLOR
-SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
 SIDE = 256
 VIEW = 64
 WHITE = (255, 255, 255)
@@ -130,14 +123,14 @@ class PatternBrush(harness.SessionTestCase):
         work = s.start(self.work_name(), **stage)
         s.wait_main()
         self.assertEqual([], s.boxes())
-        s.click(SMOOTH_STROKES)
+        s.click(ids.IDC_SMOOTH_STROKES)
         return work
 
     def default_pattern(self):
         return rows_of(harness.read_bmp(self.session.dist / DEFAULT_PATTERN))
 
     def load_pattern(self, path):
-        self.session.click(LOAD_PATTERN)
+        self.session.click(ids.IDC_LOAD_PATTERN)
         self.session.open_choose(path)
 
     def write_and_load(self, name, rows):
@@ -178,7 +171,7 @@ class PatternBrush(harness.SessionTestCase):
         self.assertTrue(all(v < 64 for v in view.get(32, 32)), "the middle is dark: %s" % (view.get(32, 32),))
         self.assert_view_shows(default, "default pattern")
         # "Use Pattern" starts checked and "Use Color" unchecked: the left button stamps the plain pattern.
-        self.assertEqual((1, 0), (s.checked(USE_PATTERN), s.checked(USE_COLOR)))
+        self.assertEqual((1, 0), (s.checked(ids.IDC_USE_PATTERN), s.checked(ids.IDC_USE_COLOR)))
         s.mouse("ldown", 100, 100)
         model = Skin()
         model.stamp(default, 100, 100)
@@ -232,8 +225,8 @@ class PatternBrush(harness.SessionTestCase):
         self.assert_view_shows(PATTERN_8, "loaded 8 x 8 pattern")
         model = Skin()
 
-        s.click(USE_COLOR)
-        self.assertEqual(1, s.checked(USE_COLOR))
+        s.click(ids.IDC_USE_COLOR)
+        self.assertEqual(1, s.checked(ids.IDC_USE_COLOR))
         tinted = tint(PATTERN_8, PEN)
         self.assert_view_shows(tinted, "tinted pattern")
         s.mouse("ldown", 60, 60)
@@ -248,8 +241,8 @@ class PatternBrush(harness.SessionTestCase):
         self.assertEqual((255, 119, 170), shown.get(57, 63), "red tinted by the pen")
         self.assertEqual(WHITE, shown.get(56, 57), "white where the pattern is white")
 
-        s.click(USE_COLOR)
-        self.assertEqual(0, s.checked(USE_COLOR))
+        s.click(ids.IDC_USE_COLOR)
+        self.assertEqual(0, s.checked(ids.IDC_USE_COLOR))
         self.assert_view_shows(PATTERN_8, "untinted again")
         s.mouse("ldown", 180, 60)
         model.stamp(PATTERN_8, 180, 60)
@@ -257,9 +250,9 @@ class PatternBrush(harness.SessionTestCase):
         self.assertEqual(BLACK, s.capture("skin").get(180, 60))
 
         # A pattern loaded while "Use Color" is checked is shown and stamped plain.
-        s.click(USE_COLOR)
+        s.click(ids.IDC_USE_COLOR)
         self.write_and_load("p8-again.bmp", PATTERN_8)
-        self.assertEqual(1, s.checked(USE_COLOR))
+        self.assertEqual(1, s.checked(ids.IDC_USE_COLOR))
         self.assert_view_shows(PATTERN_8, "reloaded with Use Color checked")
         s.mouse("lmove", 60, 180)
         model.stamp(PATTERN_8, 60, 180)
@@ -274,14 +267,14 @@ class PatternBrush(harness.SessionTestCase):
         self.write_and_load("p8.bmp", PATTERN_8)
         model = Skin()
         # A dark square with the square pen first.
-        s.click(USE_PATTERN)
-        s.set_text(PEN_SIZE, "20")
-        s.click(PEN_SIZE_OK)
+        s.click(ids.IDC_USE_PATTERN)
+        s.set_text(ids.IDC_PEN_SIZE, "20")
+        s.click(ids.IDC_PEN_SIZE_OK)
         s.mouse("ldown", 100, 100)
         model.square(100, 100, 20, PEN)
         self.assert_skin(model, "pen square")
-        s.click(USE_PATTERN)
-        self.assertEqual(1, s.checked(USE_PATTERN))
+        s.click(ids.IDC_USE_PATTERN)
+        self.assertEqual(1, s.checked(ids.IDC_USE_PATTERN))
         s.mouse("rdown", 100, 100)
         model.stamp(PATTERN_8, 100, 100, brighten=True)
         self.assert_skin(model, "brightening stamp")
@@ -323,37 +316,37 @@ class PatternBrush(harness.SessionTestCase):
         s = self.session
         self.start()
         default = self.default_pattern()
-        self.assertEqual((1, 0, True), (s.checked(USE_PATTERN), s.checked(USE_COLOR), s.enabled(USE_COLOR)))
-        s.click(USE_COLOR)
+        self.assertEqual((1, 0, True), (s.checked(ids.IDC_USE_PATTERN), s.checked(ids.IDC_USE_COLOR), s.enabled(ids.IDC_USE_COLOR)))
+        s.click(ids.IDC_USE_COLOR)
         self.assert_view_shows(tint(default, PEN), "tinted with the default pen")
         red = (255, 0, 0)
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(*red)
         self.assert_view_shows(tint(default, red), "re-tinted red by Colors...")
 
-        s.click(USE_PATTERN)
-        self.assertEqual(0, s.checked(USE_PATTERN))
-        self.assertFalse(s.enabled(USE_COLOR), "Use Color follows Use Pattern")
-        self.assertEqual(1, s.checked(USE_COLOR), "disabling Use Color keeps its check")
+        s.click(ids.IDC_USE_PATTERN)
+        self.assertEqual(0, s.checked(ids.IDC_USE_PATTERN))
+        self.assertFalse(s.enabled(ids.IDC_USE_COLOR), "Use Color follows Use Pattern")
+        self.assertEqual(1, s.checked(ids.IDC_USE_COLOR), "disabling Use Color keeps its check")
         # Without "Use Pattern" a new colour leaves the brush as it is, and checking it again does not re-tint.
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(0, 255, 0)
-        s.click(USE_PATTERN)
-        self.assertEqual((1, 1, True), (s.checked(USE_PATTERN), s.checked(USE_COLOR), s.enabled(USE_COLOR)))
+        s.click(ids.IDC_USE_PATTERN)
+        self.assertEqual((1, 1, True), (s.checked(ids.IDC_USE_PATTERN), s.checked(ids.IDC_USE_COLOR), s.enabled(ids.IDC_USE_COLOR)))
         self.assert_view_shows(tint(default, red), "brush after Use Pattern off and on")
         s.mouse("ldown", 100, 100)
         model = Skin()
         model.stamp(tint(default, red), 100, 100)
         self.assert_skin(model, "stamp with the brush tinted red")
 
-        s.click(USE_COLOR)
+        s.click(ids.IDC_USE_COLOR)
         self.assert_view_shows(default, "Use Color off")
         # A colour chosen while "Use Color" is off tints nothing now, but the next tint uses it.
         blue = (0, 0, 255)
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(*blue)
         self.assert_view_shows(default, "colour chosen with Use Color off")
-        s.click(USE_COLOR)
+        s.click(ids.IDC_USE_COLOR)
         self.assert_view_shows(tint(default, blue), "Use Color on with the blue pen")
 
 

@@ -12,17 +12,10 @@ import sys
 import zlib
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wine_path  # noqa: E402
 
-SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
-LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
-USE_PATTERN = ids.IDC_USE_PATTERN
-LOAD_PATTERN = ids.IDC_LOAD_PATTERN
-SMOOTH_STROKES = ids.IDC_SMOOTH_STROKES
-PEN_SIZE, PEN_SIZE_OK = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK
 IDOK, IDYES, IDNO = 1, 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 DAMAGED = "Picture file is damaged or not supported"
@@ -76,12 +69,12 @@ class Pictures(harness.SessionTestCase):
         work = s.start(self.work_name())
         s.wait_main()
         self.assertEqual([], s.boxes())
-        s.click(USE_PATTERN)
-        s.click(SMOOTH_STROKES)
+        s.click(ids.IDC_USE_PATTERN)
+        s.click(ids.IDC_SMOOTH_STROKES)
         return work
 
     def load_texture(self, path, question=None):
-        self.session.click(LOAD_TEXTURE)
+        self.session.click(ids.IDC_LOAD_TEXTURE)
         if question is not None:
             self.session.expect_box(*SAVE_QUESTION, button=question)
         self.session.open_choose(path)
@@ -89,8 +82,8 @@ class Pictures(harness.SessionTestCase):
     def cover(self, size=1000):
         """Paints over the whole texture with the pen, so a load that changes nothing would show."""
         s = self.session
-        s.set_text(PEN_SIZE, str(size))
-        s.click(PEN_SIZE_OK)
+        s.set_text(ids.IDC_PEN_SIZE, str(size))
+        s.click(ids.IDC_PEN_SIZE_OK)
         s.mouse("ldown", 128, 128)
         self.assertEqual({PEN: SIDE * SIDE}, s.capture("skin").colours())
 
@@ -99,7 +92,7 @@ class Pictures(harness.SessionTestCase):
         work = self.start()
         path = work / "skin.png"
         path.write_bytes(png_file(SIDE, SIDE, asymmetric))
-        s.click(LOAD_TEXTURE)
+        s.click(ids.IDC_LOAD_TEXTURE)
         self.assertEqual(OPEN_TYPES, s.open_filters())
         s.open_choose(path)
         self.assertEqual([], s.boxes())
@@ -123,7 +116,7 @@ class Pictures(harness.SessionTestCase):
                 self.load_texture(work / name)
                 self.assertEqual([], s.boxes())
                 saved = work / (name + ".saved.bmp")
-                s.click(SAVE_TEXTURE)
+                s.click(ids.IDC_SAVE_TEXTURE)
                 s.save_choose(saved)
                 picture = harness.read_bmp(saved)
                 self.assertEqual((width, height), (picture.width, picture.height))
@@ -148,7 +141,7 @@ class Pictures(harness.SessionTestCase):
         self.load_texture(path, question=IDNO)
         s.expect_box(wine_path(path), question, button=IDYES)
         saved = work / "scaled.bmp"
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(saved)
         picture = harness.read_bmp(saved)
         self.assertEqual((2048, 8), (picture.width, picture.height))
@@ -162,8 +155,8 @@ class Pictures(harness.SessionTestCase):
     def test_new_texture_of_a_chosen_size_and_a_dab_at_4_pixels_a_texel(self):
         s = self.session
         work = self.start()
-        s.set_text(PEN_SIZE, "1")
-        s.click(PEN_SIZE_OK)
+        s.set_text(ids.IDC_PEN_SIZE, "1")
+        s.click(ids.IDC_PEN_SIZE_OK)
         s.click(ids.IDC_NEW_TEXTURE)
         s.dialog_set_text("New Texture", ids.IDC_NEW_WIDTH, "7")
         box = s.dialog_press("New Texture", IDOK)
@@ -176,7 +169,7 @@ class Pictures(harness.SessionTestCase):
         s.mouse("ldown", 41, 41)
         s.mouse("lup", 41, 41, 0)
         saved = work / "new.bmp"
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(saved)
         picture = harness.read_bmp(saved)
         self.assertEqual((64, 64), (picture.width, picture.height))
@@ -188,19 +181,19 @@ class Pictures(harness.SessionTestCase):
         s = self.session
         work = self.start()
         s.mouse("ldown", 20, 30)
-        s.set_text(PEN_SIZE, "12")
-        s.click(PEN_SIZE_OK)
+        s.set_text(ids.IDC_PEN_SIZE, "12")
+        s.click(ids.IDC_PEN_SIZE_OK)
         s.mouse("ldown", 200, 40)
-        s.click(USE_PATTERN)
+        s.click(ids.IDC_USE_PATTERN)
         s.mouse("ldown", 128, 200)
-        s.click(USE_PATTERN)
+        s.click(ids.IDC_USE_PATTERN)
         first = s.capture("skin")
         self.assertGreater(len(first.colours()), 3)
 
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         self.assertEqual(SAVE_TYPES, s.save_filters())
         s.save_choose(work / "saved.png")
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(work / "typed", file_type=3)   # no extension typed, TGA chosen: it gets ".tga"
         self.assertEqual([], s.boxes())
         self.assertEqual(PNG_SIGNATURE, (work / "saved.png").read_bytes()[:8])
@@ -231,7 +224,7 @@ class Pictures(harness.SessionTestCase):
         work = self.start()
         path = work / "pattern.png"
         path.write_bytes(png_file(32, 32, lambda x, y: (200, 40, 90)))
-        s.click(LOAD_PATTERN)
+        s.click(ids.IDC_LOAD_PATTERN)
         s.open_choose(path)
         self.assertEqual([], s.boxes())
         self.assertEqual({(200, 40, 90): 64 * 64}, s.capture("pattern").colours())

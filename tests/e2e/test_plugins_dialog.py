@@ -7,22 +7,15 @@ the viewport."""
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SHIPPED_PLUGINS as SHIPPED  # noqa: E402
 
 # main window
-LOAD = ids.IDC_LOAD_MODEL
-PLUGINS = ids.IDC_PLUGINS
-PLUGIN_NAME = ids.IDC_PLUGIN_NAME
 # Plugins dialog
 OK = 1
 CANCEL = 2
-INFO = ids.IDC_PLUGIN_INFO
-REFRESH = ids.IDC_REFRESH_PLUGINS
-CURRENT = ids.IDC_CURRENT_PLUGIN
 
 VMR_INFO = ("VMR model plugin (vmr.dll) 1.0\nLoads Vantrel Morvane models (*.vmr), format version 1:\n"
             "indexed triangles with normals and texture coordinates.")
@@ -51,7 +44,7 @@ class PluginsDialog(harness.SessionTestCase):
 
     def open_dialog(self):
         s = self.session
-        s.click(PLUGINS)
+        s.click(ids.IDC_PLUGINS)
         s.plugins_wait()
         return s
 
@@ -97,13 +90,13 @@ class PluginsDialog(harness.SessionTestCase):
             "plugins/readme.txt": b"not a plugin name",
         }
         s = self.start(plugins=False, extra=files)
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
         self.open_dialog()
-        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        self.assertEqual("vmr.dll", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
         expected = ["alpha.dll", "Mid.DLL", "noload_nodraw.dll", "notadll.dll", "VMR.DLL", "Zeta.dll"]
         self.assertEqual((expected, expected.index("VMR.DLL")), s.plugins_list(),
                          "sorted whatever the case, and the current plugin selected although its case differs")
-        self.assertEqual(VMR_INFO, s.plugins_text(INFO))
+        self.assertEqual(VMR_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
         # Under whatever font the dialog gets, its labels show whole ("Available plugins :" was "Available").
         labels = {c.text: c for c in harness.left_aligned_labels(s.controls("Plugins"))}
         for text in ("Current plugin :", "vmr.dll", "Available plugins :", "Plugin information :"):
@@ -117,26 +110,26 @@ class PluginsDialog(harness.SessionTestCase):
                            ("noload_nodraw.dll", NO_LOAD_NO_DRAW)):
             with self.subTest(entry=name):
                 s.plugins_select(expected.index(name))
-                self.assertEqual(info, s.plugins_text(INFO))
+                self.assertEqual(info, s.plugins_text(ids.IDC_PLUGIN_INFO))
         s.plugins_select(expected.index("Mid.DLL"))
-        missing_draw = s.plugins_text(INFO)
+        missing_draw = s.plugins_text(ids.IDC_PLUGIN_INFO)
         self.assertIn("'sk_draw'", missing_draw)
         self.assertNotIn("'sk_load'", missing_draw)
 
-        s.plugins_press(REFRESH)
+        s.plugins_press(ids.IDC_REFRESH_PLUGINS)
         self.assertEqual((expected, expected.index("VMR.DLL")), s.plugins_list(), "Refresh selects the current plugin")
-        self.assertEqual(VMR_INFO, s.plugins_text(INFO))
-        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        self.assertEqual(VMR_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
+        self.assertEqual("vmr.dll", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
 
         (s.work / "plugins" / "VMR.DLL").rename(s.work / "plugins" / "VMR.off")
-        s.plugins_press(REFRESH)
+        s.plugins_press(ids.IDC_REFRESH_PLUGINS)
         without = [name for name in expected if name != "VMR.DLL"]
         self.assertEqual((without, len(without) - 1), s.plugins_list(),
                          "without the current plugin's file the last entry stays selected")
-        self.assertEqual(NO_INFO, s.plugins_text(INFO))
+        self.assertEqual(NO_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
         s.plugins_press(CANCEL)
         self.assertEqual([], s.boxes())
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
 
     # ---- no plugin files, and OK with nothing selected
 
@@ -145,38 +138,38 @@ class PluginsDialog(harness.SessionTestCase):
         self.wait_drawn(True)
         self.open_dialog()
         self.assertEqual((SHIPPED, len(SHIPPED) - 1), s.plugins_list())
-        self.assertEqual(VMR_INFO, s.plugins_text(INFO))
+        self.assertEqual(VMR_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
 
         plugins, away = s.work / "plugins", s.work / "plugins-away"
         plugins.rename(away)                       # no plugins folder at all
-        s.plugins_press(REFRESH)
+        s.plugins_press(ids.IDC_REFRESH_PLUGINS)
         self.assertEqual(([], -1), s.plugins_list())
-        self.assertEqual(NO_PLUGINS, s.plugins_text(INFO))
+        self.assertEqual(NO_PLUGINS, s.plugins_text(ids.IDC_PLUGIN_INFO))
 
         away.rename(plugins)
-        s.plugins_press(REFRESH)
+        s.plugins_press(ids.IDC_REFRESH_PLUGINS)
         self.assertEqual((SHIPPED, len(SHIPPED) - 1), s.plugins_list())
-        self.assertEqual(VMR_INFO, s.plugins_text(INFO))
+        self.assertEqual(VMR_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
 
         plugins.rename(away)
         plugins.mkdir()                            # a plugins folder with no library in it
-        s.plugins_press(REFRESH)
+        s.plugins_press(ids.IDC_REFRESH_PLUGINS)
         self.assertEqual(([], -1), s.plugins_list())
-        self.assertEqual(NO_PLUGINS, s.plugins_text(INFO))
-        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        self.assertEqual(NO_PLUGINS, s.plugins_text(ids.IDC_PLUGIN_INFO))
+        self.assertEqual("vmr.dll", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
 
         s.plugins_press(OK)                        # nothing selected: unloads, loads nothing, says nothing
         self.assertEqual([], s.boxes())
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME), "the name stays after an unload")
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME), "the name stays after an unload")
         self.wait_drawn(False)
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
-        self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
 
         self.open_dialog()
-        self.assertEqual("(no plugin)", s.plugins_text(CURRENT))
+        self.assertEqual("(no plugin)", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
         self.assertEqual(([], -1), s.plugins_list())
-        self.assertEqual(NO_PLUGINS, s.plugins_text(INFO))
+        self.assertEqual(NO_PLUGINS, s.plugins_text(ids.IDC_PLUGIN_INFO))
         s.plugins_press(CANCEL)
 
     # ---- Cancel, the close box and OK
@@ -189,16 +182,16 @@ class PluginsDialog(harness.SessionTestCase):
                 self.open_dialog()
                 self.assertEqual((["example_quad.dll", "vmr.dll"], 1), s.plugins_list())
                 s.plugins_select(0)
-                self.assertEqual(QUAD_INFO, s.plugins_text(INFO))
+                self.assertEqual(QUAD_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
                 if how == "Cancel":
                     s.plugins_press(CANCEL)
                 else:
                     s.driver("plugins-close")
                 self.assertEqual([], s.boxes())
-                self.assertEqual("vmr.dll", s.text(PLUGIN_NAME))
+                self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
                 frame = self.assert_still_drawing(frame)
         self.open_dialog()
-        self.assertEqual("vmr.dll", s.plugins_text(CURRENT))
+        self.assertEqual("vmr.dll", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
         self.assertEqual((["example_quad.dll", "vmr.dll"], 1), s.plugins_list())
         s.plugins_press(CANCEL)
 
@@ -211,20 +204,20 @@ class PluginsDialog(harness.SessionTestCase):
         s.plugins_select(0)
         s.plugins_press(OK)
         self.assertEqual([], s.boxes(), "example_quad.dll has every export")
-        self.assertEqual("example_quad.dll", s.text(PLUGIN_NAME))
+        self.assertEqual("example_quad.dll", s.text(ids.IDC_PLUGIN_NAME))
         self.wait_drawn(False)
         # No model is loaded through the new plugin, so nothing of the old one's grid stays on show.
         self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.assertEqual({(255, 255, 255)}, set(s.capture("skin").colours()))
 
-        s.click(LOAD)
+        s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
         self.wait_drawn(True)
 
         self.open_dialog()
-        self.assertEqual("example_quad.dll", s.plugins_text(CURRENT))
+        self.assertEqual("example_quad.dll", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
         self.assertEqual((["example_quad.dll", "vmr.dll"], 0), s.plugins_list())
-        self.assertEqual(QUAD_INFO, s.plugins_text(INFO))
+        self.assertEqual(QUAD_INFO, s.plugins_text(ids.IDC_PLUGIN_INFO))
         s.plugins_press(CANCEL)
 
 

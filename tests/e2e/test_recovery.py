@@ -11,13 +11,11 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from test_skin import bmp_file, texture_bytes, pixels_equal  # noqa: E402
 
-USE_PATTERN, SAVE_TEXTURE, UNDO, REDO = ids.IDC_USE_PATTERN, ids.IDC_SAVE_TEXTURE, ids.IDC_UNDO, ids.IDC_REDO
 IDYES, IDNO = 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 AUTOSAVE, RECOVERED = "pelterine-autosave.bmp", "pelterine-recovered.bmp"
@@ -54,7 +52,7 @@ class Recovery(harness.SessionTestCase):
             for step in range(1, 12):
                 s.mouse("lmove", x + 6 * step, y - 3 * step)
             s.mouse("lup", x + 66, y - 33)
-        s.click(USE_PATTERN)   # now the square pen
+        s.click(ids.IDC_USE_PATTERN)   # now the square pen
         s.mouse("rdown", 200, 30)
         s.mouse("rup", 200, 30)
         s.mouse("ldown", 230, 240)
@@ -115,7 +113,7 @@ class Recovery(harness.SessionTestCase):
         self.answer_question(autosave, IDYES)
         s.wait_main()
         self.assertEqual(expected, self.shown_texture())
-        self.assertTrue(s.enabled(UNDO))
+        self.assertTrue(s.enabled(ids.IDC_UNDO))
         s.close()
         s.expect_box(*SAVE_QUESTION, button=IDNO)
         self.assertEqual(0, s.wait_exit())
@@ -135,12 +133,12 @@ class Recovery(harness.SessionTestCase):
         self.assertFalse((work / RECOVERED).exists())
         self.assertEqual(newer, (work / AUTOSAVE).read_bytes())   # it is the autosave of the texture now
 
-        s.click(UNDO)
+        s.click(ids.IDC_UNDO)
         self.assertEqual(WHITE_TEXTURE, self.shown_texture())
-        s.click(REDO)
+        s.click(ids.IDC_REDO)
         self.assertEqual(newer, self.shown_texture())
         # Not the current file: saving asks where, and a save leaves nothing to recover.
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(work / "kept.bmp")
         self.assertEqual(newer, (work / "kept.bmp").read_bytes())
         self.assertFalse((work / AUTOSAVE).exists())

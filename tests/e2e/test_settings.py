@@ -9,20 +9,11 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
 from expect import SHIPPED_PLUGINS  # noqa: E402
 
-PEN_SIZE = ids.IDC_PEN_SIZE
-PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
-ERASER_SIZE = ids.IDC_ERASER_SIZE
-ERASER_SIZE_OK = ids.IDC_ERASER_SIZE_OK
-COLORS = ids.IDC_COLORS
-PLUGINS = ids.IDC_PLUGINS
-LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
-SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
 CANCEL = 2
 
 UNREADABLE = ("Error loading configuration", "Unable to open config.cfg")
@@ -75,7 +66,7 @@ class SettingsFile(harness.SessionTestCase):
         return (s.work / "config.cfg").read_bytes()
 
     def sizes(self):
-        return self.session.text(PEN_SIZE), self.session.text(ERASER_SIZE)
+        return self.session.text(ids.IDC_PEN_SIZE), self.session.text(ids.IDC_ERASER_SIZE)
 
     # ---- a first run
 
@@ -97,21 +88,21 @@ class SettingsFile(harness.SessionTestCase):
     def test_colour_sizes_and_custom_colours_survive_a_restart(self):
         s = self.start_clean()
         custom, pen = (200, 10, 60), (5, 150, 250)
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(*custom, add=True)    # pen colour and custom slot 0
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(*pen)                 # a second pen colour, not added: slot 0 keeps the first
-        s.set_text(PEN_SIZE, "12")
-        s.click(PEN_SIZE_OK)
-        s.set_text(ERASER_SIZE, "21")
-        s.click(ERASER_SIZE_OK)
+        s.set_text(ids.IDC_PEN_SIZE, "12")
+        s.click(ids.IDC_PEN_SIZE_OK)
+        s.set_text(ids.IDC_ERASER_SIZE, "21")
+        s.click(ids.IDC_ERASER_SIZE_OK)
         saved = self.close_and_read()
         expected = settings(pen=pen, pen_size=12, eraser_size=21, custom={0: custom})
         self.assertEqual(expected, saved)
 
         s = self.start_clean(self.work_name() + "-again", extra={"config.cfg": saved})
         self.assertEqual(("12", "21"), self.sizes())
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         shown = wait_until(lambda: self.custom_swatch(0) == custom, harness.DEFAULT_TIMEOUT, 0.2)
         self.assertTrue(shown, "custom slot 0 of the chooser shows %r" % (self.custom_swatch(0),))
         for slot in (1, 8):
@@ -126,9 +117,9 @@ class SettingsFile(harness.SessionTestCase):
     def test_size_typed_without_its_ok_button_is_not_saved(self):
         s = self.start_clean(extra={"config.cfg": CUSTOMISED})
         self.assertEqual(("5", "9"), self.sizes())
-        s.set_text(PEN_SIZE, "40")
-        s.click(PEN_SIZE_OK)
-        s.set_text(ERASER_SIZE, "50")      # typed, never applied
+        s.set_text(ids.IDC_PEN_SIZE, "40")
+        s.click(ids.IDC_PEN_SIZE_OK)
+        s.set_text(ids.IDC_ERASER_SIZE, "50")      # typed, never applied
         saved = self.close_and_read()
         self.assertEqual(CUSTOMISED[:3] + struct.pack("<i", 40) + CUSTOMISED[7:], saved)
 
@@ -207,8 +198,8 @@ class SettingsFile(harness.SessionTestCase):
 
     def test_unwritable_folder_keeps_the_previous_file_intact(self):
         s = self.start_clean(extra={"config.cfg": CUSTOMISED})
-        s.set_text(PEN_SIZE, "33")
-        s.click(PEN_SIZE_OK)              # the write would change the file
+        s.set_text(ids.IDC_PEN_SIZE, "33")
+        s.click(ids.IDC_PEN_SIZE_OK)              # the write would change the file
         before = listing(s.work)
         locked = subprocess.run(["chattr", "+i", str(s.work)], capture_output=True, text=True)
         if locked.returncode != 0:
@@ -246,18 +237,18 @@ class SettingsFile(harness.SessionTestCase):
                                     "elsewhere/saved/keep.txt": b""})
         # Each chooser first opens the other folder, as a user browsing there does: that moves the process's
         # current folder, and only the program puts it back.
-        s.click(LOAD_TEXTURE)
+        s.click(ids.IDC_LOAD_TEXTURE)
         s.driver("open-browse", wine_path(s.work / "elsewhere" / "textures"))
         s.open_choose("solid.bmp")
         self.assertEqual([], s.boxes())
         self.assertEqual({colour: 256 * 256}, s.capture("skin").colours(), "the chosen texture was loaded")
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         s.driver("save-browse", wine_path(s.work / "elsewhere" / "saved"))
         s.save_choose("copy.bmp")
         self.assertTrue(wait_until((s.work / "elsewhere" / "saved" / "copy.bmp").is_file, harness.DEFAULT_TIMEOUT))
         self.assertEqual([], s.boxes())
 
-        s.click(PLUGINS)
+        s.click(ids.IDC_PLUGINS)
         s.plugins_wait()
         self.assertEqual((SHIPPED_PLUGINS, len(SHIPPED_PLUGINS) - 1), s.plugins_list(),
                          "plugins\\ is still found")

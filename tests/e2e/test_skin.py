@@ -11,22 +11,11 @@ import subprocess
 import sys
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until, wine_path  # noqa: E402
 from expect import model_colour  # noqa: E402
 
-TEXTURE_ON_THE_FLY, APPLY_TEXTURE = ids.IDC_TEXTURE_ON_THE_FLY, ids.IDC_APPLY_TEXTURE
-PEN_SIZE = ids.IDC_PEN_SIZE
-PEN_SIZE_OK = ids.IDC_PEN_SIZE_OK
-ERASER_SIZE = ids.IDC_ERASER_SIZE
-ERASER_SIZE_OK = ids.IDC_ERASER_SIZE_OK
-SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE
-LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
-USE_PATTERN = ids.IDC_USE_PATTERN
-COLORS = ids.IDC_COLORS
-MODEL_PATH, UNDO, REDO, SMOOTH_STROKES = ids.IDC_MODEL_PATH, ids.IDC_UNDO, ids.IDC_REDO, ids.IDC_SMOOTH_STROKES
 IDCANCEL, IDYES, IDNO = 2, 6, 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 
@@ -106,10 +95,10 @@ class SkinTexture(harness.SessionTestCase):
         work = s.start(self.work_name())
         s.wait_main()
         self.assertEqual([], s.boxes())
-        s.click(USE_PATTERN)
-        self.assertEqual(0, s.checked(USE_PATTERN))
+        s.click(ids.IDC_USE_PATTERN)
+        self.assertEqual(0, s.checked(ids.IDC_USE_PATTERN))
         if not smooth:
-            s.click(SMOOTH_STROKES)
+            s.click(ids.IDC_SMOOTH_STROKES)
         return work
 
     @staticmethod
@@ -124,12 +113,12 @@ class SkinTexture(harness.SessionTestCase):
                     subprocess.run(["umount", str(folder)], capture_output=True)
 
     def set_pen_size(self, size):
-        self.session.set_text(PEN_SIZE, str(size))
-        self.session.click(PEN_SIZE_OK)
+        self.session.set_text(ids.IDC_PEN_SIZE, str(size))
+        self.session.click(ids.IDC_PEN_SIZE_OK)
 
     def set_eraser_size(self, size):
-        self.session.set_text(ERASER_SIZE, str(size))
-        self.session.click(ERASER_SIZE_OK)
+        self.session.set_text(ids.IDC_ERASER_SIZE, str(size))
+        self.session.click(ids.IDC_ERASER_SIZE_OK)
 
     def assert_painted(self, expected, picture, what):
         got = painted(picture)
@@ -156,7 +145,7 @@ class SkinTexture(harness.SessionTestCase):
     def load_texture(self, path, question=None):
         """Loads through "Load Texture..."; question: the answer to "Save the changes to the texture?", which a
         changed texture brings up first (IDNO drops the changes)."""
-        self.session.click(LOAD_TEXTURE)
+        self.session.click(ids.IDC_LOAD_TEXTURE)
         if question is not None:
             self.session.expect_box(*SAVE_QUESTION, button=question)
         self.session.open_choose(path)
@@ -164,7 +153,7 @@ class SkinTexture(harness.SessionTestCase):
     def save_texture(self, path, replace=False):
         """Saves through "Save Texture..."; replace=True answers the chooser's overwrite prompt with Yes."""
         s = self.session
-        s.click(SAVE_TEXTURE)
+        s.click(ids.IDC_SAVE_TEXTURE)
         if not replace:
             s.save_choose(path)
             return
@@ -210,7 +199,7 @@ class SkinTexture(harness.SessionTestCase):
     def test_fast_real_drag_with_smooth_strokes_paints_an_unbroken_line(self):
         s = self.session
         self.start_square_pen(smooth=True)
-        self.assertEqual(1, s.checked(SMOOTH_STROKES), "smoothing is on at start")
+        self.assertEqual(1, s.checked(ids.IDC_SMOOTH_STROKES), "smoothing is on at start")
         s.activate()
         skin = s.client_origin()["skin"]
         self.addCleanup(self.release_real_input)
@@ -239,26 +228,26 @@ class SkinTexture(harness.SessionTestCase):
         row = [x for x in range(skin.width) if picture.get(x, 160) == PEN]
         self.assertEqual(list(range(239, 256)), [x for x in row if x > 128], "painted up to the right edge")
         self.assertEqual([], [x for x in row if 10 <= x <= 235], "a line where the cursor never was")
-        self.assertTrue(s.enabled(UNDO))
-        s.click(UNDO)
-        self.assertFalse(s.enabled(UNDO), "the two pieces were one undo step")
+        self.assertTrue(s.enabled(ids.IDC_UNDO))
+        s.click(ids.IDC_UNDO)
+        self.assertFalse(s.enabled(ids.IDC_UNDO), "the two pieces were one undo step")
 
     def test_undo_and_redo_by_buttons_and_by_real_keys(self):
         s = self.session
         self.start_square_pen()
         blank = s.capture("skin")
-        self.assertEqual((False, False), (s.enabled(UNDO), s.enabled(REDO)))
+        self.assertEqual((False, False), (s.enabled(ids.IDC_UNDO), s.enabled(ids.IDC_REDO)))
         s.mouse("ldown", 50, 50)
         s.mouse("lmove", 120, 80)
         s.mouse("lup", 120, 80, 0)
         stroke = s.capture("skin")
-        self.assertEqual((True, False), (s.enabled(UNDO), s.enabled(REDO)))
-        s.click(UNDO)
+        self.assertEqual((True, False), (s.enabled(ids.IDC_UNDO), s.enabled(ids.IDC_REDO)))
+        s.click(ids.IDC_UNDO)
         self.assertTrue(pixels_equal(blank, s.capture("skin")), "undo brings back the picture before the stroke")
-        self.assertEqual((False, True), (s.enabled(UNDO), s.enabled(REDO)))
-        s.click(REDO)
+        self.assertEqual((False, True), (s.enabled(ids.IDC_UNDO), s.enabled(ids.IDC_REDO)))
+        s.click(ids.IDC_REDO)
         self.assertTrue(pixels_equal(stroke, s.capture("skin")))
-        self.assertEqual((True, False), (s.enabled(UNDO), s.enabled(REDO)))
+        self.assertEqual((True, False), (s.enabled(ids.IDC_UNDO), s.enabled(ids.IDC_REDO)))
 
         # The press on the view took the focus out of the model box, so the keys act on the texture.
         s.activate()
@@ -267,26 +256,26 @@ class SkinTexture(harness.SessionTestCase):
             self.assertTrue(wait_until(lambda: pixels_equal(expected, s.capture("skin")), harness.DEFAULT_TIMEOUT),
                             "%s did not bring back the expected picture" % keys)
         # In a text box Ctrl+Z is the box's own undo.
-        box = [c for c in s.controls() if c.id == MODEL_PATH][0]
+        box = [c for c in s.controls() if c.id == ids.IDC_MODEL_PATH][0]
         origin = s.client_origin()["main"]
         s.xdotool("mousemove", "--sync", origin.x + box.left + 5, origin.y + box.top + 5, "click", "1")
-        self.assertEqual(MODEL_PATH, s.focus()[0])
+        self.assertEqual(ids.IDC_MODEL_PATH, s.focus()[0])
         s.key("ctrl+z")
         self.assertTrue(pixels_equal(stroke, s.capture("skin")))
-        self.assertTrue(s.enabled(UNDO))
+        self.assertTrue(s.enabled(ids.IDC_UNDO))
 
     def test_control_click_picks_the_colour_that_then_paints(self):
         s = self.session
         self.start_square_pen()
         s.mouse("ldown", 40, 40)
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         self.assertEqual(PEN, s.color_read(), "the colour chooser opens on the pen colour")
         s.color_choose(200, 10, 10)
         s.mouse("ldown", 120, 40)
         s.mouse("ldown", 40, 40, MK_LBUTTON | MK_CONTROL)
         s.mouse("ldown", 200, 40)
         # The picked colour is the one the chooser opens on, and OK without a change keeps it.
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         self.assertEqual(PEN, s.color_read())
         s.color_ok()
         s.mouse("ldown", 200, 80)
@@ -302,19 +291,19 @@ class SkinTexture(harness.SessionTestCase):
         self.addCleanup(self.release_real_input)
         skin = s.client_origin()["skin"]
         target = (skin.x + 230, skin.y + 230)   # on the texture, clear of the question and of the chooser
-        s.click_control(LOAD_TEXTURE)
+        s.click_control(ids.IDC_LOAD_TEXTURE)
         self.assertEqual(SAVE_QUESTION, s.wait_box()[:2])
         # Real clicks on the texture and on "Load Texture..." while the question is open, then a real click on
         # its "No": the question's answer is handled after them, so what they did is done once it closes.
         self.assert_clear_of_dialogs(target)
         s.click_at(*target)
-        s.click_control(LOAD_TEXTURE)
+        s.click_control(ids.IDC_LOAD_TEXTURE)
         s.click_control(IDNO, dialog=SAVE_QUESTION[0])
         self.assertTrue(wait_until(lambda: [d.caption for d in s.dialogs()] == ["Ouvrir"], harness.DEFAULT_TIMEOUT),
                         "after No only the open chooser is open: %r" % (s.dialogs(),))
         # "Colors..." cannot open over the chooser, nor can the chooser's Cancel leave anything open.
-        self.assert_clear_of_dialogs(self.control_centre(COLORS))
-        s.click_control(COLORS)
+        self.assert_clear_of_dialogs(self.control_centre(ids.IDC_COLORS))
+        s.click_control(ids.IDC_COLORS)
         s.click_control(IDCANCEL, dialog="Ouvrir")
         self.assertTrue(wait_until(lambda: s.dialogs() == [], harness.DEFAULT_TIMEOUT),
                         "still open: %r" % (s.dialogs(),))
@@ -343,7 +332,7 @@ class SkinTexture(harness.SessionTestCase):
         self.assertFalse((work / "config.cfg").exists(), "and writes no settings yet")
         # "Load Texture..." asks first; Yes with no file of its own goes through the save chooser.
         first = work / "first.bmp"
-        s.click(LOAD_TEXTURE)
+        s.click(ids.IDC_LOAD_TEXTURE)
         s.expect_box(*SAVE_QUESTION, button=IDYES)
         s.save_choose(first)
         s.open_cancel()
@@ -503,7 +492,7 @@ class SkinTexture(harness.SessionTestCase):
         s.mouse("ldown", 200, 40)
         self.set_pen_size(1)
         s.mouse("ldown", 255, 255)
-        s.click(USE_PATTERN)
+        s.click(ids.IDC_USE_PATTERN)
         s.mouse("ldown", 128, 200)
         first = s.capture("skin")
         self.assertGreater(len(first.colours()), 3)
@@ -513,7 +502,7 @@ class SkinTexture(harness.SessionTestCase):
         data = path.read_bytes()
         self.assertEqual(texture_bytes(first), data[54:], "the file holds what the view shows")
 
-        s.click(USE_PATTERN)
+        s.click(ids.IDC_USE_PATTERN)
         self.set_pen_size(1000)
         s.mouse("ldown", 10, 10)
         covered = s.capture("skin")
@@ -636,31 +625,31 @@ class SkinTexture(harness.SessionTestCase):
     def test_texture_on_the_fly_and_apply_texture(self):
         s = self.session
         self.start_square_pen()
-        self.assertEqual(1, s.checked(TEXTURE_ON_THE_FLY))
-        self.assertFalse(s.enabled(APPLY_TEXTURE))
-        s.click(TEXTURE_ON_THE_FLY)
-        self.assertEqual(0, s.checked(TEXTURE_ON_THE_FLY))
-        self.assertTrue(s.enabled(APPLY_TEXTURE))
-        s.click(TEXTURE_ON_THE_FLY)
-        self.assertEqual(1, s.checked(TEXTURE_ON_THE_FLY))
-        self.assertFalse(s.enabled(APPLY_TEXTURE))
+        self.assertEqual(1, s.checked(ids.IDC_TEXTURE_ON_THE_FLY))
+        self.assertFalse(s.enabled(ids.IDC_APPLY_TEXTURE))
+        s.click(ids.IDC_TEXTURE_ON_THE_FLY)
+        self.assertEqual(0, s.checked(ids.IDC_TEXTURE_ON_THE_FLY))
+        self.assertTrue(s.enabled(ids.IDC_APPLY_TEXTURE))
+        s.click(ids.IDC_TEXTURE_ON_THE_FLY)
+        self.assertEqual(1, s.checked(ids.IDC_TEXTURE_ON_THE_FLY))
+        self.assertFalse(s.enabled(ids.IDC_APPLY_TEXTURE))
 
         # The default box, loaded at start-up through vmr.dll, shows the white texture.
         self.wait_box_colour("grey")
         # Painting with the box unchecked changes the view at once but not the model.
-        s.click(TEXTURE_ON_THE_FLY)
+        s.click(ids.IDC_TEXTURE_ON_THE_FLY)
         self.set_pen_size(1000)
         s.mouse("ldown", 128, 128)
         self.assertEqual({PEN: SIDE * SIDE}, s.capture("skin").colours())
         for i, frame in enumerate(self.new_frames(3)):
             with self.subTest(frame=i):
                 self.assertEqual("grey", model_colour(frame), "the model changed before Apply Texture")
-        s.click(APPLY_TEXTURE)
+        s.click(ids.IDC_APPLY_TEXTURE)
         self.wait_box_colour("blue")
 
         # With the box checked, a dab reaches the model by itself.
-        s.click(TEXTURE_ON_THE_FLY)
-        self.assertFalse(s.enabled(APPLY_TEXTURE))
+        s.click(ids.IDC_TEXTURE_ON_THE_FLY)
+        self.assertFalse(s.enabled(ids.IDC_APPLY_TEXTURE))
         self.set_eraser_size(1000)
         s.mouse("rdown", 128, 128)
         self.assertEqual({WHITE: SIDE * SIDE}, s.capture("skin").colours())

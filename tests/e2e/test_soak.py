@@ -1,15 +1,13 @@
 #!/usr/bin/env python3
 # e2e-timeout: 300
-"""The short soak of tools/soak.py: a couple of hundred model loads and a few dozen plugin switches with the
+"""The short soak of tests/e2e/soak.py: a couple of hundred model loads and a few dozen plugin switches with the
 memory flat, a seeded monkey that answers every window for twenty seconds without a crash, and a final save
-that loads back byte-identical. The long run is `tools/soak.py --win-build build/win` (docs/testing.md)."""
+that loads back byte-identical. The long run is `tests/e2e/soak.py --win-build build/win` (docs/testing.md)."""
 
 import sys
 import unittest
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
 import soak  # noqa: E402
 

@@ -11,17 +11,14 @@ import sys
 import zipfile
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import SHIPPED_PLUGINS, model_colour  # noqa: E402
 
 PLUGIN_FAILED = ("Plugin Error", "Unable to load plugin 'vmr.dll'")
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
 DEFAULT_MODEL = "_test_boite_tex.vmr"
-MODEL_PATH, LOAD_BUTTON = ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
-PEN_SIZE, ERASER_SIZE = ids.IDC_PEN_SIZE, ids.IDC_ERASER_SIZE
 SETTINGS_SIZE = 78
 PEN, WHITE = (0, 119, 170), (255, 255, 255)
 
@@ -54,7 +51,7 @@ class StartupInEmptyFolder(harness.SessionTestCase):
 
     def test_controls_after_initialisation(self):
         s = self.start_empty()
-        texts = {MODEL_PATH: DEFAULT_MODEL, ids.IDC_PLUGIN_NAME: "(no plugin)", ids.IDC_PEN_SIZE: "3",
+        texts = {ids.IDC_MODEL_PATH: DEFAULT_MODEL, ids.IDC_PLUGIN_NAME: "(no plugin)", ids.IDC_PEN_SIZE: "3",
                  ids.IDC_ERASER_SIZE: "7"}
         for control, expected in texts.items():
             with self.subTest(control=control):
@@ -64,7 +61,7 @@ class StartupInEmptyFolder(harness.SessionTestCase):
         for control, expected in checks.items():
             with self.subTest(control=control):
                 self.assertEqual(expected, s.checked(control))
-        enabled = {ids.IDC_APPLY_TEXTURE: False, ids.IDC_USE_COLOR: True, LOAD_BUTTON: True}
+        enabled = {ids.IDC_APPLY_TEXTURE: False, ids.IDC_USE_COLOR: True, ids.IDC_LOAD_MODEL: True}
         for control, expected in enabled.items():
             with self.subTest(control=control):
                 self.assertEqual(expected, s.enabled(control))
@@ -95,23 +92,23 @@ class StartupInEmptyFolder(harness.SessionTestCase):
     def test_tab_does_nothing_and_enter_presses_the_button_beside_its_box(self):
         s = self.start_empty()
         s.activate()
-        self.assertTrue(wait_until(lambda: s.focus()[0] == MODEL_PATH, harness.DEFAULT_TIMEOUT),
+        self.assertTrue(wait_until(lambda: s.focus()[0] == ids.IDC_MODEL_PATH, harness.DEFAULT_TIMEOUT),
                         "focus starts in the model path, saw %r" % (s.focus(),))
         # A character typed after the key proves the key has been handled: if Tab had moved the focus, the
         # character would not land in 1005.
         s.key("End", "Tab")
         s.type_text("q")
-        typed = wait_until(lambda: s.text(MODEL_PATH).endswith("q") or s.boxes(), harness.DEFAULT_TIMEOUT)
+        typed = wait_until(lambda: s.text(ids.IDC_MODEL_PATH).endswith("q") or s.boxes(), harness.DEFAULT_TIMEOUT)
         self.assertTrue(typed, "Tab moved the focus to %r" % (s.focus(),))
-        self.assertEqual(MODEL_PATH, s.focus()[0])
+        self.assertEqual(ids.IDC_MODEL_PATH, s.focus()[0])
         # Enter in the model path is "Load": with no plugin, the load says so.
         s.key("BackSpace", "Return")
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
         self.assertEqual([], s.boxes(), "one load for one Enter")
-        self.assertEqual(DEFAULT_MODEL, s.text(MODEL_PATH))
+        self.assertEqual(DEFAULT_MODEL, s.text(ids.IDC_MODEL_PATH))
         # Enter in a size box is its "OK". The digit typed after Enter lands in the box once Enter has been
         # handled, and is not applied: config.cfg holds the size as it was when Enter was pressed.
-        for box, size in ((PEN_SIZE, "9"), (ERASER_SIZE, "12")):
+        for box, size in ((ids.IDC_PEN_SIZE, "9"), (ids.IDC_ERASER_SIZE, "12")):
             with self.subTest(box=box):
                 s.click_control(box)
                 self.assertTrue(wait_until(lambda: s.focus()[0] == box, harness.DEFAULT_TIMEOUT), s.focus())
@@ -208,7 +205,7 @@ class Release(harness.SessionTestCase):
             names = set(zf.namelist())
             zf.extractall(folder)
         expected = {"pelterine.exe", "_test_boite_tex.vmr", "super_pattern_01.bmp", "README.txt", "LICENSE.txt",
-                    "plugins/plugin_api.h", "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
+                    "plugin-api/plugin_api.h", "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
         self.assertEqual(set(), expected - names, "missing from the zip")
         self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8-sig"))
 
@@ -225,7 +222,7 @@ class Release(harness.SessionTestCase):
         s.click(ids.IDC_CHOOSE_MODEL)
         s.open_choose(folder / "_test_boite_tex.vmr")
         self.assertEqual([], s.boxes())
-        self.assertEqual(str(folder / "_test_boite_tex.vmr"), s.text(MODEL_PATH).replace("\\", "/").split(":", 1)[1])
+        self.assertEqual(str(folder / "_test_boite_tex.vmr"), s.text(ids.IDC_MODEL_PATH).replace("\\", "/").split(":", 1)[1])
 
         s.mouse("ldown", 40, 60)
         s.mouse("lup", 40, 60)

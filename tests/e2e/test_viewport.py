@@ -14,21 +14,12 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from expect import bluish, box_extent_over_a_turn, bright_bounds  # noqa: E402
 
 LEFT, MIDDLE, RIGHT = 1, 2, 3
-USE_PATTERN = ids.IDC_USE_PATTERN
-LOAD_TEXTURE = ids.IDC_LOAD_TEXTURE
-UNDO = ids.IDC_UNDO
-REDO = ids.IDC_REDO
-PAINT_ON_MODEL = ids.IDC_PAINT_ON_MODEL
-MIRROR, FILL = ids.IDC_MIRROR, ids.IDC_FILL
-PLUGINS, MODEL_PATH, LOAD_MODEL = ids.IDC_PLUGINS, ids.IDC_MODEL_PATH, ids.IDC_LOAD_MODEL
-PEN_SIZE, PEN_SIZE_OK, COLORS = ids.IDC_PEN_SIZE, ids.IDC_PEN_SIZE_OK, ids.IDC_COLORS
 PEN, WHITE = (0, 119, 170), (255, 255, 255)
 # The default box's faces as cells of its unfolded cross (64-texel squares, column and row from the bottom), each
 # given a colour of its own so that the face in front can be told from a frame.
@@ -251,10 +242,10 @@ class Camera(CameraTestCase):
         s = self.session
         faces = s.work / "faces.bmp"
         faces.write_bytes(face_texture())
-        s.click(LOAD_TEXTURE)
+        s.click(ids.IDC_LOAD_TEXTURE)
         s.open_choose(faces)
-        s.click(USE_PATTERN)                     # the square pen
-        s.click(PAINT_ON_MODEL)
+        s.click(ids.IDC_USE_PATTERN)                     # the square pen
+        s.click(ids.IDC_PAINT_ON_MODEL)
         return self.pause_spin()
 
     def test_painting_on_the_model_lands_on_the_texel_under_the_cursor(self):
@@ -280,9 +271,9 @@ class Camera(CameraTestCase):
         columns = {x for x, _ in painted}
         self.assertEqual(set(range(min(columns), max(columns) + 1)), columns, "the line on the face is unbroken")
         self.assertTrue(bluish(*self.read().image.get((left + right) // 2, row)), "the paint shows on the model")
-        s.click(UNDO)
+        s.click(ids.IDC_UNDO)
         self.assertEqual(loaded, Frame(s.capture("skin")), "the whole stroke is one undo step")
-        s.click(REDO)
+        s.click(ids.IDC_REDO)
         stroked = Frame(s.capture("skin"))
         # Over the background nothing is painted; the right button erases.
         self.move_to(4, 4)
@@ -305,7 +296,7 @@ class Camera(CameraTestCase):
         s.mouse("ldown", 250, 250, window="skin")
         self.assertEqual(FACE_COLOURS[cell], s.capture("skin").get(250, 250), "the picked colour paints")
         # Unchecked, the left drag pans as ever and paints nothing.
-        s.click(PAINT_ON_MODEL)
+        s.click(ids.IDC_PAINT_ON_MODEL)
         picked = Frame(s.capture("skin"))
         before = self.still()
         s.mouse_down(LEFT)
@@ -501,20 +492,20 @@ class ProjectedBrush(CameraTestCase):
                     colour_of[x, y] = CHART_COLOURS.get(name, WHITE)
         (s.work / "charts.bmp").write_bytes(bmp_256(lambda x, y: colour_of.get((x, y), WHITE)))
         (s.work / "white.bmp").write_bytes(bmp_256(lambda x, y: WHITE))
-        s.click(PLUGINS)
+        s.click(ids.IDC_PLUGINS)
         s.plugins_wait()
         names, _ = s.plugins_list()
         s.plugins_select(names.index("obj.dll"))
         s.plugins_press(1)
-        s.set_text(MODEL_PATH, "box.obj")
-        s.click(LOAD_MODEL)
-        s.click(LOAD_TEXTURE)
+        s.set_text(ids.IDC_MODEL_PATH, "box.obj")
+        s.click(ids.IDC_LOAD_MODEL)
+        s.click(ids.IDC_LOAD_TEXTURE)
         s.open_choose(s.work / "charts.bmp")
         self.assertEqual([], s.boxes())
-        s.click(USE_PATTERN)                     # the square pen, 5 texels
-        s.set_text(PEN_SIZE, "5")
-        s.click(PEN_SIZE_OK)
-        s.click(PAINT_ON_MODEL)
+        s.click(ids.IDC_USE_PATTERN)                     # the square pen, 5 texels
+        s.set_text(ids.IDC_PEN_SIZE, "5")
+        s.click(ids.IDC_PEN_SIZE_OK)
+        s.click(ids.IDC_PAINT_ON_MODEL)
         self.frame = self.pause_spin().image
         self.loaded = s.capture("skin")
 
@@ -588,7 +579,7 @@ class ProjectedBrush(CameraTestCase):
         # With Mirror a dab inside one half of the top is painted at its mirror image through x = 0 too, inside
         # the other half.
         s = self.session
-        s.click(MIRROR)
+        s.click(ids.IDC_MIRROR)
         self.move_to(*self.deepest("top-left"))
         s.xdotool("click", LEFT)
         skin = self.settled_skin(self.loaded)
@@ -627,10 +618,10 @@ class ProjectedBrush(CameraTestCase):
         half = self.on_screen("top-left")
         cx, cy = sum(p[0] for p in half) / len(half), sum(p[1] for p in half) / len(half)
         target = min(half, key=lambda p: (p[0] - cx) ** 2 + (p[1] - cy) ** 2)
-        s.click(LOAD_TEXTURE)
+        s.click(ids.IDC_LOAD_TEXTURE)
         s.open_choose(s.work / "white.bmp")
         fresh = s.capture("skin")
-        s.click(FILL)
+        s.click(ids.IDC_FILL)
         self.move_to(*target)
         s.xdotool("click", LEFT)
         filled_skin = self.settled_skin(fresh)
@@ -640,14 +631,14 @@ class ProjectedBrush(CameraTestCase):
         self.assertEqual(island | self.bleed_of(island), filled, "the island under the cursor and its bleed")
         self.assertEqual({PEN}, {filled_skin.get(x, 255 - y) for x, y in filled})
         # The eraser's white dab inside the filled part, then a fill in another colour inside that dab.
-        s.click(FILL)
+        s.click(ids.IDC_FILL)
         s.xdotool("click", RIGHT)
         erased_skin = self.settled_skin(filled_skin)
         dab = self.painted(erased_skin, filled_skin)
         self.assertTrue(dab and dab <= island)
-        s.click(COLORS)
+        s.click(ids.IDC_COLORS)
         s.color_choose(200, 30, 30)
-        s.click(FILL)
+        s.click(ids.IDC_FILL)
         s.xdotool("click", LEFT)
         second = self.painted(self.settled_skin(erased_skin), erased_skin)
         self.assertEqual(dab, second, "the second fill stops at the paint around the white dab")

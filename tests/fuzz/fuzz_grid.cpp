@@ -11,8 +11,8 @@
 #include <limits>
 #include <vector>
 
-#include "skin/grid.h"
-#include "skin/skin_store.h"
+#include "uv/grid.h"
+#include "texture/skin_store.h"
 #include "tests/fuzz/fuzz_common.h"
 
 #if defined(__has_feature)

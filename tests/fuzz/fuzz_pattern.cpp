@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "pattern/pattern_store.h"
-#include "skin/bmp.h"
+#include "paint/pattern_store.h"
+#include "picture/bmp.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "skin/pcx.h"
-#include "skin/picture.h"
+#include "picture/pcx.h"
+#include "picture/picture.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

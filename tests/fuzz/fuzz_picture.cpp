@@ -8,7 +8,7 @@
 #include <stb_image.h>
 #include <stb_image_write.h>
 
-#include "skin/picture.h"
+#include "picture/picture.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

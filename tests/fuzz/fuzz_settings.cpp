@@ -5,7 +5,7 @@
 
 #include "app/settings.h"
 #include "app/state.h"
-#include "skin/brush.h"
+#include "paint/brush.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "skin/bleed.h"
-#include "skin/texture_layout.h"
+#include "paint/bleed.h"
+#include "uv/uv_layout.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "skin/brush.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/brush.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "pattern/stamp.h"
-#include "skin/brush.h"
-#include "skin/bucket.h"
-#include "skin/grid.h"
-#include "skin/model_layout.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/stamp.h"
+#include "paint/brush.h"
+#include "paint/bucket.h"
+#include "uv/grid.h"
+#include "uv/model_layout.h"
+#include "texture/skin_store.h"
 #include "tools/island_models.h"
 
 namespace {

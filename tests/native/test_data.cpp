@@ -5,7 +5,7 @@
 #include <iterator>
 #include <vector>
 
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 #include "tools/pattern_art.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "skin/fill.h"
+#include "paint/fill.h"
 
 namespace {
 

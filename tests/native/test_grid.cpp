@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "skin/grid.h"
-#include "skin/skin_store.h"
+#include "uv/grid.h"
+#include "texture/skin_store.h"
 
 namespace {
 

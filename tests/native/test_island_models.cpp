@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "model-plugins/obj/obj_format.h"
-#include "skin/texture_layout.h"
+#include "uv/uv_layout.h"
 #include "tools/island_models.h"
 
 namespace {

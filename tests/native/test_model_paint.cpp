@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "skin/skin_store.h"
+#include "texture/skin_store.h"
 #include "viewport/model_paint.h"
 
 namespace {

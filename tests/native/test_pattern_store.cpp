@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
+#include "paint/pattern_store.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "skin/pcx.h"
-#include "skin/picture.h"
-#include "skin/skin_store.h"
+#include "picture/pcx.h"
+#include "picture/picture.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include <stb_image_write.h>
 
-#include "skin/picture.h"
-#include "skin/skin_store.h"
+#include "picture/picture.h"
+#include "texture/skin_store.h"
 
 namespace {
 

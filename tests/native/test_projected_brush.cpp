@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "pattern/stamp.h"
-#include "skin/model_layout.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/stamp.h"
+#include "uv/model_layout.h"
+#include "texture/skin_store.h"
 #include "viewport/projected_brush.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/recovery_rules.h"
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 
 namespace {
 

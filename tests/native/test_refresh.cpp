@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "skin/brush.h"
-#include "skin/skin_refresh.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/brush.h"
+#include "texture/skin_refresh.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "app/settings.h"
 #include "app/state.h"
-#include "skin/brush.h"
+#include "paint/brush.h"
 
 namespace {
 

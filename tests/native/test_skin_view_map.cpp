@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "skin/grid.h"
+#include "uv/grid.h"
 #include "skin/skin_view_map.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "pattern/stamp.h"
-#include "skin/brush.h"
-#include "skin/skin_store.h"
+#include "paint/pattern_store.h"
+#include "paint/stamp.h"
+#include "paint/brush.h"
+#include "texture/skin_store.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
+#include "paint/pattern_store.h"
 #include "plugins/model_state.h"
 #include "shell/client_origin.h"
-#include "skin/brush.h"
-#include "skin/skin_refresh.h"
-#include "skin/skin_store.h"
+#include "paint/brush.h"
+#include "texture/skin_refresh.h"
+#include "texture/skin_store.h"
 #include "viewport/camera.h"
 
 namespace {

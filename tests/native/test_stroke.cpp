@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "app/state.h"
-#include "pattern/pattern_store.h"
-#include "skin/brush.h"
-#include "skin/history.h"
-#include "skin/stroke.h"
+#include "paint/pattern_store.h"
+#include "paint/brush.h"
+#include "texture/history.h"
+#include "paint/stroke.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "skin/texture_layout.h"
+#include "uv/uv_layout.h"
 
 namespace {
 

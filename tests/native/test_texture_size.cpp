@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/state.h"
-#include "skin/brush.h"
-#include "skin/grid.h"
-#include "skin/history.h"
-#include "skin/skin_store.h"
-#include "skin/texture_upload.h"
+#include "paint/brush.h"
+#include "uv/grid.h"
+#include "texture/history.h"
+#include "texture/skin_store.h"
+#include "texture/texture_upload.h"
 
 namespace {
 

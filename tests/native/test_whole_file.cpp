@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "shell/whole_file.h"
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 
 namespace {
 

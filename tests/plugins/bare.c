@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <GL/gl.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 #include "test_quad.h"
 
 static int loaded;

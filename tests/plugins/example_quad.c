@@ -3,7 +3,7 @@
 #include <GL/gl.h>
 #include <stdlib.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 /* A 20 x 20 square facing the viewer, counter-clockwise, and its texture coordinates: the whole texture,
  * v = 0 at the texture's bottom row. */

@@ -23,7 +23,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 #include "test_quad.h"
 
 namespace {

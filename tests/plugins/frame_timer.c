@@ -12,7 +12,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 static HMODULE timed;
 static SkLoadFn timedLoad;

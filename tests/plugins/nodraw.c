@@ -1,6 +1,6 @@
 /* nodraw.dll: test plugin with sk_load and the four optional exports but no sk_draw. Its one texture
  * triangle, (0.5, 0.5), (1, 0.5), (0.5, 1), tells its grid apart from the other test plugins'. */
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 static int loaded;
 

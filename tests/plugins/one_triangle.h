@@ -4,7 +4,7 @@
 #ifndef ONE_TRIANGLE_H
 #define ONE_TRIANGLE_H
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 
 static const float oneTriangleCorners[3][2] = ONE_TRIANGLE_CORNERS;
 static TexCoordTriangle oneTriangle = {{oneTriangleCorners[0], oneTriangleCorners[1], oneTriangleCorners[2]}};

@@ -40,7 +40,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 #include "test_quad.h"
 
 enum { MAX_TABLES = 64 };

@@ -1,0 +1,106 @@
+// The skin view's mouse rule and the solid square brush.
+#include "paint/brush.h"
+
+#include <climits>
+#include <cstring>
+
+#include "paint/stamp.h"
+#include "texture/skin_store.h"
+
+BrushSettings brushSettings;
+
+void resetBrushSettings()
+{
+    BrushSettings &b = brushSettings;
+    b.penColor[0] = 0;
+    b.penColor[1] = 119;
+    b.penColor[2] = 170;
+    b.penSize = 3;
+    b.eraserColor[0] = b.eraserColor[1] = b.eraserColor[2] = 255;
+    b.eraserSize = 7;
+    std::memset(b.customColors, 0, sizeof b.customColors);
+}
+
+DabKind dabKindFor(uint32_t wParam)
+{
+    if (wParam == MOUSE_LBUTTON)
+        return DabKind::pen;
+    if (wParam == MOUSE_RBUTTON)
+        return DabKind::eraser;
+    return DabKind::none;
+}
+
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
+{
+    // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
+    // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
+    int64_t half = size / 2;
+    SkinRect r = clampedRect(int64_t{x} - half, int64_t{y} - half, size, size);
+    if (isEmptyRect(r))
+        return r;
+    for (int32_t py = r.bottom; py <= r.top; ++py) {
+        uint8_t *texel = skinBase + texelOffset(r.left, py);
+        for (int32_t px = r.left; px <= r.right; ++px, texel += 3) {
+            texel[0] = blue;
+            texel[1] = green;
+            texel[2] = red;
+        }
+    }
+    updateSkinCopies(r);
+    return r;
+}
+
+SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
+{
+    const BrushSettings &b = brushSettings;
+    if (kind == DabKind::pen)
+        return usePattern ? stampPattern(x, y, STAMP_DARKEN)
+                          : paintSquare(x, y, b.penSize, b.penColor[0], b.penColor[1], b.penColor[2]);
+    if (kind == DabKind::eraser)
+        return usePattern ? stampPattern(x, y, STAMP_BRIGHTEN)
+                          : paintSquare(x, y, b.eraserSize, b.eraserColor[0], b.eraserColor[1], b.eraserColor[2]);
+    return noTexels();
+}
+
+SkinRect paintMirroredDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
+{
+    const BrushSettings &b = brushSettings;
+    if (kind == DabKind::none)
+        return noTexels();
+    if (usePattern)
+        return stampPatternMirrored(x, y, kind == DabKind::pen ? STAMP_DARKEN : STAMP_BRIGHTEN);
+    // A square of side s covers columns x - s/2 .. x - s/2 + s - 1; the mirror of that range is the square of
+    // the same side at W - x, less one for an odd side (whose square is centred).
+    const int32_t size = kind == DabKind::pen ? b.penSize : b.eraserSize;
+    const uint8_t *colour = kind == DabKind::pen ? b.penColor : b.eraserColor;
+    const int64_t mirrorX = int64_t{skinWidth} - x - (size & 1);
+    const int32_t at = static_cast<int32_t>(mirrorX < INT32_MIN ? INT32_MIN : mirrorX > INT32_MAX ? INT32_MAX : mirrorX);
+    return paintSquare(at, y, size, colour[0], colour[1], colour[2]);
+}
+
+bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed)
+{
+    DabKind kind = dabKindFor(wParam);
+    if (kind == DabKind::none)
+        return false;
+    SkinRect r = paintDabAt(kind, at.x, at.y, usePattern);
+    if (changed)
+        *changed = r;
+    return true;
+}
+
+void pickTexelColour(int32_t x, int32_t y)
+{
+    const uint8_t *texel = skinBase + texelOffset(clampColumn(x), clampRow(y));
+    brushSettings.penColor[0] = texel[2];
+    brushSettings.penColor[1] = texel[1];
+    brushSettings.penColor[2] = texel[0];
+}
+
+bool pickPenColor(uint32_t wParam, TexelPoint at)
+{
+    if (wParam != (MOUSE_LBUTTON | MOUSE_CONTROL))
+        return false;
+    pickTexelColour(at.x, at.y);
+    return true;
+}
