@@ -86,7 +86,7 @@ void runFrameLoop()
             }
             continue;
         }
-        refreshPaintedSkin();
+        flushPaintedRefresh();
         autosaveIfDue();
         // Nothing moves and nothing changed: no frame at all until something does.
         const bool minimized = IsIconic(mainWindow) != FALSE;

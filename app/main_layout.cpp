@@ -25,7 +25,7 @@ static LayoutRole roleOf(HWND child)
     if (child == viewportWindow)
         return LayoutRole::viewport;
     if (child == skinViewWindow)
-        return LayoutRole::skinView;
+        return LayoutRole::skinShown;
     const int id = GetDlgCtrlID(child);
     if (id == IDC_MODEL_PATH || id == IDC_PLUGIN_NAME)
         return LayoutRole::stretch;

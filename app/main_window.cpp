@@ -21,6 +21,7 @@
 #include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "paint/brush.h"
+#include "paint/paint_options.h"
 #include "skin/skin_commands.h"
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
@@ -161,6 +162,23 @@ static void createViews(HWND window)
     fitSkinView();
 }
 
+// The option controls are read here, and only here, whenever a command may have changed one of them: the
+// painting code below reads the plain values.
+static void readPaintOptions(HWND window)
+{
+    const auto checked = [window](int id) { return IsDlgButtonChecked(window, id) == BST_CHECKED; };
+    paintOptions.usePattern = checked(IDC_USE_PATTERN);
+    paintOptions.useColor = checked(IDC_USE_COLOR);
+    paintOptions.smoothStrokes = checked(IDC_SMOOTH_STROKES);
+    paintOptions.paintOnModel = checked(IDC_PAINT_ON_MODEL);
+    paintOptions.mirror = checked(IDC_MIRROR);
+    paintOptions.fill = checked(IDC_FILL);
+    paintOptions.showGrid = checked(IDC_GRID);
+    paintOptions.textureOnTheFly = checked(IDC_TEXTURE_ON_THE_FLY);
+    paintOptions.classicUpload = checked(IDC_CLASSIC_TEXTURE);
+    paintOptions.mipmapUpload = checked(IDC_MIPMAP_TEXTURE);
+}
+
 static void initMainWindow(HWND window)
 {
     mainWindow = window;
@@ -190,13 +208,15 @@ static void initMainWindow(HWND window)
     readSettings();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
+    readPaintOptions(window);
 }
 
 static void runCommand(int id)
 {
     // A command acts on the texture as painted so far: what the last dabs left pending reaches the view and
-    // the GL texture first, under the settings they were painted with.
-    refreshPaintedSkin();
+    // the GL texture first, under the settings they were painted with; then the controls' new states count.
+    flushPaintedRefresh();
+    readPaintOptions(mainWindow);
     switch (id) {
     case IDC_CHOOSE_MODEL: chooseModelCommand(); break;
     case IDC_LOAD_MODEL: loadModelCommand(); break;
@@ -266,7 +286,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // written before the quit message is posted, since a pending quit message would end the message box
         // that reports a failed write before the user could see it. A changed texture is offered for saving
         // first; Cancel keeps the program open with nothing written.
-        refreshPaintedSkin();
+        flushPaintedRefresh();
         if (!offerToSaveTexture())
             return TRUE;
         removeAutosave();   // saved, unchanged, or "No": nothing left to recover

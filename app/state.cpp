@@ -1,6 +1,7 @@
 // The frame loop's flag and the reset of every subsystem's program-wide state to its start value.
 #include "app/state.h"
 
+#include "paint/paint_options.h"
 #include "paint/pattern_store.h"
 #include "plugins/model_state.h"
 #include "shell/client_origin.h"
@@ -18,6 +19,7 @@ void resetToDefaults()
     running = 0;
     resetClientOrigin();
     resetBrushSettings();
+    resetPaintOptions();
     resetSkinRefresh();
     resetModelState();
     resetCamera();

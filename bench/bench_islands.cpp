@@ -22,15 +22,15 @@ const IslandModel &sphere()
     return model;
 }
 
-TextureLayout sphereLayout(int32_t side)
+UvLayout sphereLayout(int32_t side)
 {
-    TextureLayout layout;
-    buildTextureLayout(sphere().triangles.data(), sphere().triangles.size(), side, side, layout);
+    UvLayout layout;
+    buildUvLayout(sphere().triangles.data(), sphere().triangles.size(), side, side, layout);
     return layout;
 }
 
 // The island that covers the most texels, and a texel of it (its first triangle's centroid).
-void largestIsland(const TextureLayout &layout, int32_t &island, int32_t &x, int32_t &y)
+void largestIsland(const UvLayout &layout, int32_t &island, int32_t &x, int32_t &y)
 {
     size_t most = 0;
     std::vector<uint8_t> mask;
@@ -52,9 +52,9 @@ void largestIsland(const TextureLayout &layout, int32_t &island, int32_t &x, int
 void BM_BuildTextureLayout(benchmark::State &state)
 {
     int32_t side = int32_t(state.range(0));
-    TextureLayout layout;
+    UvLayout layout;
     for (auto _ : state) {
-        buildTextureLayout(sphere().triangles.data(), sphere().triangles.size(), side, side, layout);
+        buildUvLayout(sphere().triangles.data(), sphere().triangles.size(), side, side, layout);
         benchmark::DoNotOptimize(layout.covered.data());
     }
     state.counters["triangles"] = double(sphere().triangles.size());
@@ -65,7 +65,7 @@ BENCHMARK(BM_BuildTextureLayout)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillise
 void BM_FillLargestIsland(benchmark::State &state)
 {
     int32_t side = int32_t(state.range(0));
-    TextureLayout layout = sphereLayout(side);
+    UvLayout layout = sphereLayout(side);
     int32_t island = 0, x = 0, y = 0;
     largestIsland(layout, island, x, y);
     std::vector<uint8_t> bgr(size_t(side) * size_t(side) * 3, 255), mask, filled;
@@ -97,7 +97,7 @@ BENCHMARK(BM_FillWholeTexture)->Unit(benchmark::kMillisecond);
 void BM_BleedAfterFill(benchmark::State &state)
 {
     int32_t side = int32_t(state.range(0));
-    TextureLayout layout = sphereLayout(side);
+    UvLayout layout = sphereLayout(side);
     int32_t island = 0, x = 0, y = 0;
     largestIsland(layout, island, x, y);
     std::vector<uint8_t> bgr(size_t(side) * size_t(side) * 3, 255), mask, filled;
@@ -116,7 +116,7 @@ BENCHMARK(BM_BleedAfterFill)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond
 // A 32 x 32 dab on the largest island's edge, given as a list, as painting on the model hands it over.
 void BM_BleedAfterDab(benchmark::State &state)
 {
-    TextureLayout layout = sphereLayout(1024);
+    UvLayout layout = sphereLayout(1024);
     int32_t island = 0, x = 0, y = 0;
     largestIsland(layout, island, x, y);
     const UvTriangle &t = layout.triangles[layout.islandTriangles[layout.islandStart[size_t(island)]]];
@@ -157,7 +157,7 @@ void BM_BucketFillLargestIsland(benchmark::State &state)
         SkinRect changed = fillFromSeeds(DabKind::pen, &seed, 1, false, 0);
         benchmark::DoNotOptimize(changed);
     }
-    modelLayout = TextureLayout();
+    modelLayout = UvLayout();
 }
 BENCHMARK(BM_BucketFillLargestIsland)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
 

@@ -27,6 +27,7 @@ add_executable(pelterine WIN32
   skin/texture_files.cpp
   skin/pattern_view.cpp
   viewport/viewport.cpp
+  viewport/gl_state.cpp
   viewport/frame.cpp
   viewport/paint_on_model.cpp
   viewport/plugin_draw.cpp

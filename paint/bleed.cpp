@@ -41,14 +41,14 @@ inline int32_t wrapIndex(int32_t i, int32_t side)
     return i;
 }
 
-size_t texelAt(const TextureLayout &layout, int32_t x, int32_t y)
+size_t texelAt(const UvLayout &layout, int32_t x, int32_t y)
 {
     return static_cast<size_t>(y) * static_cast<size_t>(layout.width) + static_cast<size_t>(x);
 }
 
 // Gives gutter texel (x, y) the colour of its nearest painted neighbour, if it has one; true when written.
 template <typename Painted>
-bool bleedTexel(const TextureLayout &layout, uint8_t *bgr, int32_t x, int32_t y, const Painted &painted)
+bool bleedTexel(const UvLayout &layout, uint8_t *bgr, int32_t x, int32_t y, const Painted &painted)
 {
     const Offset *o = nearestFirst();
     for (size_t k = 0; k < NEIGHBOUR_COUNT; ++k) {
@@ -61,7 +61,7 @@ bool bleedTexel(const TextureLayout &layout, uint8_t *bgr, int32_t x, int32_t y,
     return false;
 }
 
-SkinRect noRect(const TextureLayout &layout)
+SkinRect noRect(const UvLayout &layout)
 {
     return SkinRect{layout.width, layout.height, -1, -1};
 }
@@ -81,7 +81,7 @@ void reachRange(int32_t low, int32_t high, int32_t side, int32_t &first, int32_t
 
 } // namespace
 
-SkinRect bleedAroundTexels(const TextureLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count)
+SkinRect bleedAroundTexels(const UvLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count)
 {
     SkinRect changed = noRect(layout);
     if (layout.islandCount == 0 || layout.covered.empty())
@@ -120,7 +120,7 @@ SkinRect bleedAroundTexels(const TextureLayout &layout, uint8_t *bgr, const uint
     return changed;
 }
 
-SkinRect bleedAroundMask(const TextureLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect)
+SkinRect bleedAroundMask(const UvLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect)
 {
     SkinRect changed = noRect(layout);
     if (layout.islandCount == 0 || layout.covered.empty() || isEmptyRect(rect))

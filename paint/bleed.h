@@ -20,8 +20,8 @@ constexpr int32_t BLEED_REACH = 2;
 
 // For a list of painted texels (y * width + x; values past the texture are ignored), as a dab paints: work in
 // proportion to the list.
-SkinRect bleedAroundTexels(const TextureLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count);
+SkinRect bleedAroundTexels(const UvLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count);
 
 // For a mask of painted texels (one byte per texel, non-zero: painted) that are all inside rect, as a fill
 // leaves: work in proportion to the rectangle grown by BLEED_REACH.
-SkinRect bleedAroundMask(const TextureLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect);
+SkinRect bleedAroundMask(const UvLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect);

@@ -85,7 +85,7 @@ SkinRect stampedRect(int32_t x, int32_t y)
 
 } // namespace
 
-void restoreBrush()
+void untintBrush()
 {
     if (!patternPresent())
         return;

@@ -7,7 +7,7 @@
 enum : int32_t { STAMP_DARKEN = 0, STAMP_BRIGHTEN = 1 };
 
 // patternBrush := patternSource.
-void restoreBrush();
+void untintBrush();
 
 // patternBrush := the screen blend of patternSource with the pen colour (red, green, blue), colour with colour.
 void tintBrush(const uint8_t penColor[3]);
@@ -25,5 +25,5 @@ SkinRect stampPatternMirrored(int32_t x, int32_t y, int32_t mode);
 
 // Darkens (mode 0) or brightens (other modes) skinBase texel (x, y), which must lie on the texture, by pattern
 // pixel (column j, row i from the bottom), brought onto the pattern if it lies off it; nothing without a pattern.
-// The caller brings skinGL and skinView up to date.
+// The caller brings skinGL and skinShown up to date.
 void stampTexel(int32_t x, int32_t y, int32_t j, int32_t i, int32_t mode);

@@ -5,7 +5,25 @@
 #include <cstdint>
 #include <vector>
 
-#include "texture/skin_store.h"
+// Same layout as a Win32 BITMAPINFO with one colour entry (44 bytes), so GDI can take it as is.
+struct BitmapHeader {
+    uint32_t biSize;
+    int32_t biWidth;
+    int32_t biHeight;
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression;
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+    uint8_t colour[4];
+};
+static_assert(sizeof(BitmapHeader) == 44, "BitmapHeader must match BITMAPINFO");
+
+// Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
+void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
 
 enum : size_t { BMP_FILE_HEADER_BYTES = 14, BMP_INFO_HEADER_BYTES = 40 };
 

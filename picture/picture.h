@@ -8,7 +8,6 @@
 
 #include "picture/bmp.h"
 #include "picture/pcx.h"
-#include "texture/skin_store.h"
 
 enum class PictureFormat { Bmp, Png, Tga, Jpeg, Pcx };
 

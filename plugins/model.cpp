@@ -17,9 +17,11 @@
 #include "shell/window_helpers.h"
 #include "uv/grid.h"
 #include "texture/skin_store.h"
+#include "skin/skin_commands.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
+#include "paint/paint_options.h"
 
 PluginFault buildGrid()
 {
@@ -151,10 +153,10 @@ void loadModel(const char *path)
         // No triangles: nothing for the fill and the bleed to keep to, nor for a grid to show.
         gridTriangles.clear();
         drawGridLayer();
-        CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+        uncheckGrid();
     }
-    refreshSkinView();
-    repaintSkinView();
+    composeSkinShown(paintOptions.showGrid);
+    redrawSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
     loadModelTexture(path, namedTexture);
 }

@@ -13,7 +13,9 @@
 #include "shell/window_helpers.h"
 #include "uv/grid.h"
 #include "texture/skin_store.h"
+#include "skin/skin_commands.h"
 #include "skin/skin_view.h"
+#include "paint/paint_options.h"
 
 PluginSlot pluginSlot;
 
@@ -103,9 +105,9 @@ void forgetModel()
     requestViewportFrame();   // the viewport shows no model from the next frame
     gridTriangles.clear();
     drawGridLayer();
-    CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
-    refreshSkinView();
-    repaintSkinView();
+    uncheckGrid();
+    composeSkinShown(paintOptions.showGrid);
+    redrawSkinView();
 }
 
 void abandonPlugin()

@@ -33,11 +33,6 @@ POINT placeInMainWindow(int x, int y)
     return {place.x, place.y};
 }
 
-bool isChecked(int controlId)
-{
-    return IsDlgButtonChecked(mainWindow, controlId) == BST_CHECKED;
-}
-
 int windowDpi(HWND window)
 {
     // Looked up rather than linked: the program also runs on systems that lack it.

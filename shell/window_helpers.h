@@ -15,7 +15,6 @@ HWND createChildWindow(const char *className, int x, int y, int width, int heigh
 // dialog's font as Windows draws it ("MS Shell Dlg" 8 pt); under that font it is (x, y) itself.
 POINT placeInMainWindow(int x, int y);
 
-bool isChecked(int controlId);
 
 // A group box: a button control of the group-box style, which frames others.
 bool isGroupBox(HWND control);

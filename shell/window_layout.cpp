@@ -18,7 +18,7 @@ Landmarks findLandmarks(const std::vector<LayoutItem> &items)
 {
     Landmarks marks = {INT32_MAX, INT32_MAX, LayoutBox{0, 0, 0, 0, false}, false};
     for (const LayoutItem &item : items) {
-        if (item.role != LayoutRole::skinView)
+        if (item.role != LayoutRole::skinShown)
             continue;
         marks = {item.start.right, item.start.bottom, item.start, true};
         break;
@@ -76,7 +76,7 @@ Shift shiftOf(const std::vector<LayoutItem> &items, size_t index, const Landmark
     switch (item.role) {
     case LayoutRole::viewport:
         return {0, 0, growth.viewport, growth.height};
-    case LayoutRole::skinView:
+    case LayoutRole::skinShown:
         return {growth.viewport, 0, growth.width, growth.height};
     case LayoutRole::container: {
         const int32_t bottom = marks.hasSkin && holds(box, marks.skin) ? growth.height : 0;

@@ -9,7 +9,7 @@
 // What an item is, for the way it follows the window's growth.
 enum class LayoutRole : uint8_t {
     viewport,    // keeps its top-left corner; takes all of the extra height and as much of the extra width
-    skinView,    // takes the rest of the extra width and all of the extra height
+    skinShown,    // takes the rest of the extra width and all of the extra height
     container,   // a group box: stretches with the items it frames
     stretch,     // a text box or label that takes the extra width of its row
     control,     // keeps its size and moves with the views

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "resources/resource.h"
 #include "shell/message.h"
@@ -49,8 +50,9 @@ INT_PTR CALLBACK newTextureDialogProc(HWND dialog, UINT message, WPARAM wParam, 
             ChosenSize *chosen = reinterpret_cast<ChosenSize *>(GetWindowLongPtrA(dialog, DWLP_USER));
             if (!readSideBox(dialog, IDC_NEW_WIDTH, chosen->width) ||
                 !readSideBox(dialog, IDC_NEW_HEIGHT, chosen->height)) {
-                askUserOwnedBy(dialog, "Width and height must be whole numbers from 8 to 2048", "New Texture",
-                               MB_OK | MB_ICONERROR);
+                const std::string text = "Width and height must be whole numbers from " +
+                                         std::to_string(TEXTURE_MIN_SIDE) + " to " + std::to_string(TEXTURE_MAX_SIDE);
+                askUserOwnedBy(dialog, text.c_str(), "New Texture", MB_OK | MB_ICONERROR);
                 return TRUE;
             }
             EndDialog(dialog, IDOK);

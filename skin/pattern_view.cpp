@@ -15,6 +15,7 @@
 #include "paint/brush.h"
 #include "picture/picture.h"
 #include "picture/bmp.h"
+#include "paint/paint_options.h"
 
 HWND patternViewWindow;
 HDC patternViewDC;
@@ -106,7 +107,7 @@ void loadPatternCommand()
 
 void penColorChanged()
 {
-    if (isChecked(IDC_USE_PATTERN) && isChecked(IDC_USE_COLOR)) {
+    if (paintOptions.usePattern && paintOptions.useColor) {
         tintBrush(brushSettings.penColor);
         repaintPatternView();
     }
@@ -114,14 +115,14 @@ void penColorChanged()
 
 void usePatternCommand()
 {
-    EnableWindow(GetDlgItem(mainWindow, IDC_USE_COLOR), isChecked(IDC_USE_PATTERN) ? TRUE : FALSE);
+    EnableWindow(GetDlgItem(mainWindow, IDC_USE_COLOR), paintOptions.usePattern ? TRUE : FALSE);
 }
 
 void useColorCommand()
 {
-    if (isChecked(IDC_USE_COLOR))
+    if (paintOptions.useColor)
         tintBrush(brushSettings.penColor);
     else
-        restoreBrush();
+        untintBrush();
     repaintPatternView();
 }

@@ -12,6 +12,7 @@
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
 #include "skin/skin_view.h"
+#include "paint/paint_options.h"
 
 // Puts back what undo or redo changed: the texture uploaded there and the view repainted; across a change of
 // size, everything that depends on the size follows first.
@@ -26,7 +27,7 @@ static void showHistoryChange(const SkinRect &changed, int32_t widthBefore, int3
         return;
     }
     noteDab(changed, true);
-    refreshPaintedSkin();
+    flushPaintedRefresh();
 }
 
 void undoCommand()
@@ -45,9 +46,7 @@ void redoCommand()
 
 void textureOnTheFlyCommand()
 {
-    bool onTheFly = isChecked(IDC_TEXTURE_ON_THE_FLY);
-    EnableWindow(GetDlgItem(mainWindow, IDC_APPLY_TEXTURE), onTheFly ? FALSE : TRUE);
-    textureOnTheFly = onTheFly ? 1 : 0;
+    EnableWindow(GetDlgItem(mainWindow, IDC_APPLY_TEXTURE), paintOptions.textureOnTheFly ? FALSE : TRUE);
 }
 
 void applyPenSizeCommand()
@@ -60,14 +59,20 @@ void applyEraserSizeCommand()
     brushSettings.eraserSize = static_cast<int32_t>(GetDlgItemInt(mainWindow, IDC_ERASER_SIZE, nullptr, FALSE));
 }
 
+void uncheckGrid()
+{
+    CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+    paintOptions.showGrid = false;
+}
+
 void gridCommand(bool modelHasTexCoords)
 {
     if (!modelHasTexCoords) {
-        CheckDlgButton(mainWindow, IDC_GRID, BST_UNCHECKED);
+        uncheckGrid();
         return;
     }
-    refreshSkinView();
-    repaintSkinView();
+    composeSkinShown(paintOptions.showGrid);
+    redrawSkinView();
 }
 
 bool colorsCommand()

@@ -8,6 +8,8 @@ void redoCommand();
 void textureOnTheFlyCommand();
 // The grid can be shown only over a model with texture coordinates; otherwise the box is unchecked again.
 void gridCommand(bool modelHasTexCoords);
+// Unchecks the grid box, for a model that has no texture coordinates or is gone.
+void uncheckGrid();
 void applyPenSizeCommand();
 void applyEraserSizeCommand();
 // Runs the colour chooser on the pen colour; true when the pen colour was changed.

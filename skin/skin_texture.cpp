@@ -13,6 +13,7 @@
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
 #include "texture/texture_upload.h"
+#include "paint/paint_options.h"
 
 static GLuint skinTexture;
 
@@ -24,16 +25,6 @@ static bool upperLevelsStale;
 static std::vector<uint8_t> scaledCopy;
 static int32_t copyWidth;
 static int32_t copyHeight;
-
-int32_t skinTextureWidth()
-{
-    return copyWidth;
-}
-
-int32_t skinTextureHeight()
-{
-    return copyHeight;
-}
 
 static bool usesCopy()
 {
@@ -78,7 +69,7 @@ static void setMinFilter(GLint filter)
 void uploadTexture()
 {
     // The two buttons are tested independently; exactly one of them is checked in practice.
-    if (isChecked(IDC_CLASSIC_TEXTURE)) {
+    if (paintOptions.classicUpload) {
         setMinFilter(GL_LINEAR);
         unpackTight();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyWidth, copyHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
@@ -87,7 +78,7 @@ void uploadTexture()
         requestViewportFrame();
         upperLevelsStale = true;
     }
-    if (isChecked(IDC_MIPMAP_TEXTURE)) {
+    if (paintOptions.mipmapUpload) {
         setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
         rebuildMipmaps();
     }
@@ -95,7 +86,7 @@ void uploadTexture()
 
 void uploadPaintedRows(int32_t first, int32_t count)
 {
-    if (isChecked(IDC_CLASSIC_TEXTURE)) {
+    if (paintOptions.classicUpload) {
         setMinFilter(GL_LINEAR);
         int32_t copyFirst = first, copyCount = count;
         if (usesCopy() && count > 0)
@@ -110,7 +101,7 @@ void uploadPaintedRows(int32_t first, int32_t count)
         noteTextureUploaded();
         requestViewportFrame();
     }
-    if (isChecked(IDC_MIPMAP_TEXTURE)) {
+    if (paintOptions.mipmapUpload) {
         setMinFilter(GL_LINEAR_MIPMAP_LINEAR);
         if (count > 0 || upperLevelsStale)
             rebuildMipmaps();

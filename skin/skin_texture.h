@@ -16,7 +16,3 @@ void rebuildMipmaps();
 void uploadPaintedRows(int32_t first, int32_t count);
 // The texture changed size: the texture object takes the new size and every level is rebuilt.
 void resizeSkinTexture();
-
-// The size of the texture object: the texture's sides, or the next powers of two.
-int32_t skinTextureWidth();
-int32_t skinTextureHeight();

@@ -15,6 +15,7 @@
 #include "skin/skin_texture.h"
 #include "skin/skin_view_map.h"
 #include "paint/stroke.h"
+#include "paint/paint_options.h"
 
 HWND skinViewWindow;
 HDC skinViewDC;
@@ -31,24 +32,19 @@ void setPenColorPickedHandler(void (*handler)())
     penColorPicked = handler;
 }
 
-void repaintSkinView()
+void redrawSkinView()
 {
     SendMessageA(skinViewWindow, WM_PAINT, 0, 0);
 }
 
-void refreshSkinView()
-{
-    recomposeSkinView(isChecked(IDC_GRID));
-}
-
 // Composes the pixels of one rectangle of the view and draws them. At one screen pixel per texel the view shows
-// skinView as it is; at other zooms the painting with the grid drawn one screen pixel wide from the triangles.
+// skinShown as it is; at other zooms the painting with the grid drawn one screen pixel wide from the triangles.
 static void showViewRect(const ViewRect &area)
 {
     if (area.right <= area.left || area.bottom <= area.top || screenPixels.empty())
         return;
     const bool grid = skinGridShown && !gridTriangles.empty();
-    const ViewSource source = {skinBase, skinView, grid ? gridTriangles.data() : nullptr,
+    const ViewSource source = {skinBase, skinShown, grid ? gridTriangles.data() : nullptr,
                                grid ? gridTriangles.size() / 6 : 0};
     composeView(viewMap, source, area, screenPixels.data());
     // The rows of the rectangle, as a top-down DIB of their own.
@@ -86,24 +82,24 @@ static void sizeScreenPixels()
 void fitSkinView()
 {
     viewMap = makeViewMap(skinWidth, skinHeight, viewMap.viewWidth, viewMap.viewHeight);
-    repaintSkinView();
+    redrawSkinView();
 }
 
 void showSkinViewActualSize()
 {
     showActualSize(viewMap);
-    repaintSkinView();
+    redrawSkinView();
 }
 
 void showResizedTexture()
 {
     drawGridLayer();
     resizeSkinTexture();
-    refreshSkinView();
+    composeSkinShown(paintOptions.showGrid);
     fitSkinView();
 }
 
-void refreshPaintedSkin()
+void flushPaintedRefresh()
 {
     if (!pendingRefresh.repaint && !pendingRefresh.upload)
         return;
@@ -183,7 +179,7 @@ static void noteStrokeStep(HWND window, const StrokeStep &step)
     if (stroke.active)
         trackLeave(window);
     if (step.painted)
-        noteDab(step.changed, textureOnTheFly != 0);
+        noteDab(step.changed, paintOptions.textureOnTheFly);
 }
 
 // "Fill": a press with exactly one button fills from the texel under it (and from its mirror image with
@@ -200,7 +196,7 @@ static void fillAtCursor(UINT message, WPARAM wParam, TexelPoint at, bool usePat
     if (endHistoryStep())
         markTextureChanged();
     updateUndoButtons();
-    noteDab(changed, textureOnTheFly != 0);
+    noteDab(changed, paintOptions.textureOnTheFly);
 }
 
 static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -208,8 +204,8 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
     const StrokeEvent event = strokeEventFor(message);
-    const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
-    const bool mirror = isChecked(IDC_MIRROR);
+    const bool usePattern = paintOptions.usePattern, smooth = paintOptions.smoothStrokes;
+    const bool mirror = paintOptions.mirror;
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
         SetFocus(window);   // out of the text boxes, so the shortcuts act on the texture
         // While the button is held the view keeps hearing the cursor beyond its edges, so it knows where a stroke
@@ -221,7 +217,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     // The mouse goes back once no button is held, whichever message says so first.
     if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == window)
         ReleaseCapture();
-    if (isChecked(IDC_FILL)) {
+    if (paintOptions.fill) {
         const TexelPoint at = texelUnder(cursor.x, cursor.y);
         if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
             penColorPicked();
@@ -267,7 +263,7 @@ static bool panWithMiddleButton(HWND window, UINT message, WPARAM wParam, LPARAM
             return false;
         panView(viewMap, cursor.x - panFrom.x, cursor.y - panFrom.y);
         panFrom = cursor;
-        repaintSkinView();
+        redrawSkinView();
         return true;
     case WM_MBUTTONUP:
         if (panning) {
@@ -295,7 +291,7 @@ bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta)
     for (; rest <= -WHEEL_DELTA; rest += WHEEL_DELTA)
         zoomed = zoomViewAt(viewMap, cursor.x, cursor.y, -1) || zoomed;
     if (zoomed)
-        repaintSkinView();
+        redrawSkinView();
     return true;
 }
 
@@ -312,7 +308,7 @@ static void requestRefresh(HWND window)
         return;
     refreshRequested = PostMessageA(window, WM_REFRESH_PAINTED, 0, 0) != FALSE;
     if (!refreshRequested)
-        refreshPaintedSkin();
+        flushPaintedRefresh();
 }
 
 static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -324,7 +320,7 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
     case WM_SIZE:
         if (!screenPixels.empty()) {
             sizeScreenPixels();
-            repaintSkinView();
+            redrawSkinView();
         }
         break;
     case WM_MOUSELEAVE:
@@ -342,7 +338,7 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         return 0;
     case WM_REFRESH_PAINTED:
         refreshRequested = false;
-        refreshPaintedSkin();
+        flushPaintedRefresh();
         return 0;
     default:
         if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {

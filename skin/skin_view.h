@@ -13,8 +13,8 @@ void createSkinView(int x, int y);
 // Called after a Ctrl + left click in the view made another colour the pen colour: what follows the pen colour
 // (a tinted pattern brush) is the caller's.
 void setPenColorPickedHandler(void (*handler)());
-void repaintSkinView();
-void refreshSkinView();   // recompose with the grid box's state
+// Draws the whole view again from the buffers as they are.
+void redrawSkinView();
 // The texture changed size (a load, a new texture, an undo across either): the grid layer, the GL texture and
 // the view follow, and the view shows the whole texture.
 void showResizedTexture();
@@ -26,7 +26,7 @@ void showSkinViewActualSize();
 // zooms one step a notch about the cursor and returns true; elsewhere it does nothing and returns false.
 bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta);
 // Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
-void refreshPaintedSkin();
+void flushPaintedRefresh();
 
 // Ends a stroke whose release the view did not see, and keeps it as an undo step.
 void finishStroke();

@@ -20,6 +20,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
+#include "paint/paint_options.h"
 
 // The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
 // question save. Empty after a load that must not be written back over its file: a JPEG, a scaled picture,
@@ -103,7 +104,7 @@ static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
     if (resized) {
         showResizedTexture();
     } else {
-        refreshSkinView();
+        composeSkinShown(paintOptions.showGrid);
         fitSkinView();
         rebuildMipmaps();
     }

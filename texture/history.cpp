@@ -183,11 +183,6 @@ bool endHistoryStep()
     return true;
 }
 
-bool historyStepOpen()
-{
-    return stepOpen;
-}
-
 bool canUndo()
 {
     return undoable > 0;

@@ -19,12 +19,11 @@ void beginHistoryStep();
 // could have been redone. A step that changed nothing is not kept; returns whether one was.
 bool endHistoryStep();
 
-bool historyStepOpen();
 bool canUndo();
 bool canRedo();
 
 // Puts the texture back as it was before the last step (or after the next one, for redo), its size included,
-// with skinGL and skinView brought up to date; returns the texels that changed, for the caller to refresh (all
+// with skinGL and skinShown brought up to date; returns the texels that changed, for the caller to refresh (all
 // of them when the size changed: the caller then sets up what depends on the size again). Nothing happens when
 // there is nothing to undo (redo).
 SkinRect undoStep();

@@ -3,11 +3,8 @@
 
 PendingRefresh pendingRefresh = {noTexels(), noTexels(), false, false};
 
-int32_t textureOnTheFly;
-
 void resetSkinRefresh()
 {
-    textureOnTheFly = 1;
     pendingRefresh = PendingRefresh{noTexels(), noTexels(), false, false};
 }
 

@@ -8,7 +8,7 @@
 // that follows (upload, view repaint) waits until no further mouse message is queued, so a burst of them is
 // refreshed once and only where it painted.
 struct PendingRefresh {
-    SkinRect view;      // skinView texels painted since the view was last drawn
+    SkinRect view;      // skinShown texels painted since the view was last drawn
     SkinRect texture;   // skinGL texels the GL texture's level 0 has not received yet
     bool repaint;       // a dab asked for the view to be redrawn
     bool upload;        // a dab asked for the texture to be uploaded ("Texture on the fly")
@@ -16,10 +16,7 @@ struct PendingRefresh {
 
 extern PendingRefresh pendingRefresh;
 
-// "Texture on the fly": painting reaches the GL texture as it happens, not only with "Apply Texture".
-extern int32_t textureOnTheFly;
-
-// Empties the record (nothing is waiting) and turns "Texture on the fly" on.
+// Empties the record: nothing is waiting.
 void resetSkinRefresh();
 
 // Records a dab that passed the button rule and changed these texels (possibly none).
@@ -30,7 +27,7 @@ void noteTextureUploaded();
 
 // What the shell has to do for one refresh.
 struct RefreshWork {
-    SkinRect view;      // skinView texels to draw again (none: nothing to draw)
+    SkinRect view;      // skinShown texels to draw again (none: nothing to draw)
     bool upload;        // send rows [firstRow, firstRow + rowCount) of skinGL to the texture's level 0
     int32_t firstRow;
     int32_t rowCount;   // 0 when level 0 already holds every row

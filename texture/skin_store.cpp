@@ -6,7 +6,7 @@
 #include <vector>
 
 uint8_t *skinGL;
-uint8_t *skinView;
+uint8_t *skinShown;
 uint8_t *skinBase;
 uint8_t *gridLayer;
 BitmapHeader skinHeader;
@@ -25,19 +25,9 @@ void markTextureChanged()
     ++textureChangeCount;
 }
 
-void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height)
-{
-    std::memset(&header, 0, sizeof header);
-    header.biSize = 40;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-}
-
 bool resizeSkinStore(int32_t width, int32_t height)
 {
-    if (width < SKIN_MIN_SIDE || width > SKIN_MAX_SIDE || height < SKIN_MIN_SIDE || height > SKIN_MAX_SIDE)
+    if (width < TEXTURE_MIN_SIDE || width > TEXTURE_MAX_SIDE || height < TEXTURE_MIN_SIDE || height > TEXTURE_MAX_SIDE)
         return false;
     const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * 3;
     std::vector<uint8_t> storage;
@@ -48,8 +38,8 @@ bool resizeSkinStore(int32_t width, int32_t height)
     }
     skinStorage.swap(storage);
     skinGL = skinStorage.data();
-    skinView = skinGL + bytes;
-    skinBase = skinView + bytes;
+    skinShown = skinGL + bytes;
+    skinBase = skinShown + bytes;
     gridLayer = skinBase + bytes;
     skinWidth = width;
     skinHeight = height;
@@ -67,12 +57,12 @@ bool readTextureSide(const char *text, int32_t &side)
     int digits = 0;
     for (; *text >= '0' && *text <= '9'; ++text, ++digits) {
         value = value * 10 + (*text - '0');
-        if (value > SKIN_MAX_SIDE)
+        if (value > TEXTURE_MAX_SIDE)
             return false;
     }
     while (*text == ' ')
         ++text;
-    if (digits == 0 || *text != '\0' || value < SKIN_MIN_SIDE)
+    if (digits == 0 || *text != '\0' || value < TEXTURE_MIN_SIDE)
         return false;
     side = static_cast<int32_t>(value);
     return true;
@@ -133,9 +123,9 @@ void overlayGridRect(const SkinRect &area)
             for (size_t i = at, end = texelOffset(last, y); i <= end; i += 3) {
                 const uint8_t *g = gridLayer + i;
                 if (g[0] != 255 || g[1] != 255 || g[2] != 255) {
-                    skinView[i] = g[0];
-                    skinView[i + 1] = g[1];
-                    skinView[i + 2] = g[2];
+                    skinShown[i] = g[0];
+                    skinShown[i + 1] = g[1];
+                    skinShown[i + 2] = g[2];
                 }
             }
         }
@@ -147,12 +137,12 @@ void overlayGrid()
     overlayGridRect(allTexels());
 }
 
-void recomposeSkinView(bool gridShown)
+void composeSkinShown(bool gridShown)
 {
-    recomposeSkinViewRect(allTexels(), gridShown);
+    composeSkinShownRect(allTexels(), gridShown);
 }
 
-void recomposeSkinViewRect(const SkinRect &area, bool gridShown)
+void composeSkinShownRect(const SkinRect &area, bool gridShown)
 {
     skinGridShown = gridShown;
     const SkinRect r = clipToSkin(area);
@@ -160,7 +150,7 @@ void recomposeSkinViewRect(const SkinRect &area, bool gridShown)
         return;
     const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
     for (int32_t y = r.bottom; y <= r.top; ++y)
-        std::memcpy(skinView + texelOffset(r.left, y), skinBase + texelOffset(r.left, y), rowBytes);
+        std::memcpy(skinShown + texelOffset(r.left, y), skinBase + texelOffset(r.left, y), rowBytes);
     if (gridShown)
         overlayGridRect(r);
 }
@@ -181,7 +171,7 @@ void updateSkinCopies(const SkinRect &area)
             gl[i + 2] = base[i];
         }
     }
-    recomposeSkinViewRect(r, skinGridShown);
+    composeSkinShownRect(r, skinGridShown);
 }
 
 bool replaceTexture(int32_t width, int32_t height, const uint8_t *bgr)

@@ -3,41 +3,24 @@
 #include <cstddef>
 #include <cstdint>
 
-// A texture is W x H texels, each side from SKIN_MIN_SIDE to SKIN_MAX_SIDE; the program starts with a white
-// SKIN_START_SIDE x SKIN_START_SIDE one.
-enum : int32_t { SKIN_MIN_SIDE = 8, SKIN_MAX_SIDE = 2048, SKIN_START_SIDE = 256 };
-// The start texture's side, texels and bytes.
-enum : int32_t { SKIN_SIDE = SKIN_START_SIDE };
-enum : size_t { SKIN_PIXELS = size_t{SKIN_START_SIDE} * SKIN_START_SIDE, SKIN_BYTES = SKIN_PIXELS * 3 };
+#include "picture/picture.h"
 
-// Same layout as a Win32 BITMAPINFO with one colour entry (44 bytes), so GDI can take it as is.
-struct BitmapHeader {
-    uint32_t biSize;
-    int32_t biWidth;
-    int32_t biHeight;
-    uint16_t biPlanes;
-    uint16_t biBitCount;
-    uint32_t biCompression;
-    uint32_t biSizeImage;
-    int32_t biXPelsPerMeter;
-    int32_t biYPelsPerMeter;
-    uint32_t biClrUsed;
-    uint32_t biClrImportant;
-    uint8_t colour[4];
-};
-static_assert(sizeof(BitmapHeader) == 44, "BitmapHeader must match BITMAPINFO");
+// A texture is W x H texels, each side from TEXTURE_MIN_SIDE to TEXTURE_MAX_SIDE; the program starts with a
+// white SKIN_START_SIDE x SKIN_START_SIDE one.
+enum : int32_t { SKIN_START_SIDE = 256 };
+
 
 // skinGL is red, green, blue (what OpenGL reads); the others blue, green, red (what GDI and files hold).
 // Rows are bottom-up and exactly 3 * skinWidth bytes: texel (x, y) starts at byte (y * skinWidth + x) * 3.
 // The buffers belong to the store and are replaced when the texture changes size.
 extern uint8_t *skinGL;
-extern uint8_t *skinView;
+extern uint8_t *skinShown;
 extern uint8_t *skinBase;
 extern uint8_t *gridLayer;
 extern BitmapHeader skinHeader;
 extern int32_t skinWidth;
 extern int32_t skinHeight;
-// Whether skinView shows the grid over the painting (box "Mapping Coordinate grid" at the last recomposition).
+// Whether skinShown shows the grid over the painting (box "Mapping Coordinate grid" at the last recomposition).
 extern bool skinGridShown;
 
 // The texture differs from the file last loaded or saved; 0 at start. textureChangeCount grows with every
@@ -105,35 +88,32 @@ SkinRect clipToSkin(const SkinRect &r);
 // empty when width or height is 0 or less.
 SkinRect clampedRect(int64_t x0, int64_t y0, int64_t width, int64_t height);
 
-// Sets biSize 40, the given size, one plane, 24 bits, BI_RGB; every other byte zero.
-void setupBitmapHeader(BitmapHeader &header, int32_t width, int32_t height);
-
 // Makes the texture width x height texels, all four buffers white (no grid), and sets up skinHeader. False,
-// with nothing changed, when a side is outside SKIN_MIN_SIDE..SKIN_MAX_SIDE or memory runs out.
+// with nothing changed, when a side is outside TEXTURE_MIN_SIDE..TEXTURE_MAX_SIDE or memory runs out.
 bool resizeSkinStore(int32_t width, int32_t height);
 
-// A side typed for a new texture: a whole number from SKIN_MIN_SIDE to SKIN_MAX_SIDE, spaces around it allowed.
+// A side typed for a new texture: a whole number from TEXTURE_MIN_SIDE to TEXTURE_MAX_SIDE, spaces around it allowed.
 bool readTextureSide(const char *text, int32_t &side);
 
 // The start: a white SKIN_START_SIDE square texture, counted as unchanged.
 void initSkinStore();
 
 // The one way painted texels reach the other two buffers: after a writer (a brush, a stamp, a fill, the
-// history, a load) has changed skinBase within r, skinGL gets the same colours red-green-blue and skinView the
+// history, a load) has changed skinBase within r, skinGL gets the same colours red-green-blue and skinShown the
 // painting with the grid laid back over it when it is shown.
 void updateSkinCopies(const SkinRect &r);
 
-// Lays every non-white gridLayer pixel over skinView; only exactly 255, 255, 255 is transparent.
+// Lays every non-white gridLayer pixel over skinShown; only exactly 255, 255, 255 is transparent.
 void overlayGrid();
 
 // The same within one rectangle.
 void overlayGridRect(const SkinRect &r);
 
-// skinView := skinBase, then the grid over it when the grid is shown (which the store remembers).
-void recomposeSkinView(bool gridShown);
+// skinShown := skinBase, then the grid over it when the grid is shown (which the store remembers).
+void composeSkinShown(bool gridShown);
 
 // The same within one rectangle.
-void recomposeSkinViewRect(const SkinRect &r, bool gridShown);
+void composeSkinShownRect(const SkinRect &r, bool gridShown);
 
 // Replaces the texture with width x height blue-green-red texels (rows of exactly 3 * width bytes) as read
 // from a file, resizing the store when the size differs (the grid layer is then white). False, with nothing

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Checks the program's include graph: layers that depend one way, no two source files that include each
-other's headers, and a header named after every source file. Prints what breaks a rule; exit 1 if anything.
+"""Checks the program's include graph: layers that depend one way, no circle of source files that include
+one another's headers, and a header named after every source file. Prints what breaks a rule; exit 1 if anything.
 
 A unit is a source file with its header (paint/brush.cpp + paint/brush.h). Unit A depends on unit B when A's
 source or header includes B's header."""
@@ -18,6 +18,38 @@ NO_HEADER = {"app/main.cpp", "picture/stb_codecs.cpp"}
 
 def includes(path):
     return re.findall(r'^#include "([^"]+)"', path.read_text(errors="replace"), re.M)
+
+
+def unit_cycles(deps):
+    """Each group of units that reach one another through their includes (Tarjan's strongly connected
+    components), as one path around it."""
+    index, low, stack, on_stack, cycles = {}, {}, [], set(), []
+
+    def visit(unit):
+        index[unit] = low[unit] = len(index)
+        stack.append(unit)
+        on_stack.add(unit)
+        for other in sorted(deps.get(unit, ())):
+            if other not in index:
+                visit(other)
+                low[unit] = min(low[unit], low[other])
+            elif other in on_stack:
+                low[unit] = min(low[unit], index[other])
+        if low[unit] == index[unit]:
+            group = []
+            while True:
+                member = stack.pop()
+                on_stack.discard(member)
+                group.append(member)
+                if member == unit:
+                    break
+            if len(group) > 1:
+                cycles.append(sorted(group))
+
+    for unit in sorted(deps):
+        if unit not in index:
+            visit(unit)
+    return cycles
 
 
 def main():
@@ -44,10 +76,8 @@ def main():
                 problems.append("%s includes %s: %s is above %s" % (unit, inc, target, folder))
     deps = {u: {i.rsplit(".", 1)[0] for i in incs if i.rsplit(".", 1)[0] in units and i.rsplit(".", 1)[0] != u}
             for u, incs in units.items()}
-    for a in sorted(deps):
-        for b in sorted(deps[a]):
-            if a < b and a in deps.get(b, ()):
-                problems.append("%s and %s depend on each other" % (a, b))
+    for cycle in unit_cycles(deps):
+        problems.append("these depend on each other in a circle: %s" % " -> ".join(cycle + cycle[:1]))
     for p in problems:
         print(p)
     return 1 if problems else 0

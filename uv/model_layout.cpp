@@ -3,7 +3,7 @@
 
 #include "texture/skin_store.h"
 
-TextureLayout modelLayout;
+UvLayout modelLayout;
 
 void layOutModelTriangles(const float *triangles, size_t count)
 {
@@ -12,10 +12,10 @@ void layOutModelTriangles(const float *triangles, size_t count)
         const float *t = triangles + i * 6;
         copy[i] = UvTriangle{{t[0], t[2], t[4]}, {t[1], t[3], t[5]}};
     }
-    buildTextureLayout(copy.data(), copy.size(), skinWidth, skinHeight, modelLayout);
+    buildUvLayout(copy.data(), copy.size(), skinWidth, skinHeight, modelLayout);
 }
 
-std::vector<int32_t> islandsNearTexel(const TextureLayout &layout, int32_t x, int32_t y, int32_t reach)
+std::vector<int32_t> islandsNearTexel(const UvLayout &layout, int32_t x, int32_t y, int32_t reach)
 {
     if (layout.covered.empty() || x < 0 || y < 0 || x >= layout.width || y >= layout.height)
         return {};

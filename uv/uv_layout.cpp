@@ -194,7 +194,7 @@ void joinSharedEdges(const UvTriangle *triangles, size_t count, const std::vecto
 // islandOfTriangle from the joined sets, numbered in the order of each island's first triangle; then the
 // triangles of each island, in their own order.
 void numberIslands(size_t count, const std::vector<uint8_t> &usable, std::vector<uint32_t> &parent,
-                   TextureLayout &layout)
+                   UvLayout &layout)
 {
     std::vector<int32_t> islandOfRoot(count, NO_ISLAND);
     layout.islandOfTriangle.assign(count, NO_ISLAND);
@@ -235,7 +235,7 @@ bool isUsableTriangle(const UvTriangle &t)
     return area != 0.0;
 }
 
-void buildIslands(const UvTriangle *triangles, size_t count, TextureLayout &layout)
+void buildIslands(const UvTriangle *triangles, size_t count, UvLayout &layout)
 {
     count = std::min(count, LAYOUT_MAX_TRIANGLES);
     std::vector<uint8_t> usable(count);
@@ -248,10 +248,10 @@ void buildIslands(const UvTriangle *triangles, size_t count, TextureLayout &layo
     numberIslands(count, usable, parent, layout);
 }
 
-void buildTextureLayout(const UvTriangle *triangles, size_t count, int32_t width, int32_t height,
-                        TextureLayout &layout)
+void buildUvLayout(const UvTriangle *triangles, size_t count, int32_t width, int32_t height,
+                        UvLayout &layout)
 {
-    layout = TextureLayout();
+    layout = UvLayout();
     if (!sizeUsable(width, height))
         return;
     layout.width = width;
@@ -278,7 +278,7 @@ bool triangleCoversTexel(const UvTriangle &t, int32_t width, int32_t height, int
     return bx <= r.x1 && by <= r.y1 && centreInside(r, static_cast<double>(bx) + 0.5, static_cast<double>(by) + 0.5);
 }
 
-std::vector<int32_t> islandsAtTexel(const TextureLayout &layout, int32_t x, int32_t y)
+std::vector<int32_t> islandsAtTexel(const UvLayout &layout, int32_t x, int32_t y)
 {
     std::vector<int32_t> found;
     for (size_t t = 0; t < layout.triangles.size(); ++t) {
@@ -292,7 +292,7 @@ std::vector<int32_t> islandsAtTexel(const TextureLayout &layout, int32_t x, int3
     return found;
 }
 
-void maskIslands(const TextureLayout &layout, const int32_t *islands, size_t count, std::vector<uint8_t> &mask)
+void maskIslands(const UvLayout &layout, const int32_t *islands, size_t count, std::vector<uint8_t> &mask)
 {
     mask.assign(texelCount(layout.width, layout.height), 0);
     if (mask.empty())

@@ -24,7 +24,7 @@ constexpr size_t LAYOUT_MAX_TRIANGLES = size_t{1} << 28;
 // Texel (x, y) is byte (y * width + x) * 3 of a blue-green-red texture, and entry y * width + x of every
 // per-texel mask here. A texel's centre is ((x + 0.5) / width, (y + 0.5) / height); coordinates repeat, as
 // GL_REPEAT draws them.
-struct TextureLayout {
+struct UvLayout {
     int32_t width = 0;
     int32_t height = 0;
     std::vector<UvTriangle> triangles;
@@ -43,12 +43,12 @@ bool isUsableTriangle(const UvTriangle &t);
 // equal texture coordinates in either direction (a single shared corner joins nothing). Islands are numbered in
 // the order of their first triangle. Fills islandOfTriangle (an entry per triangle), islandCount, islandStart
 // and islandTriangles; leaves the rest of the layout alone.
-void buildIslands(const UvTriangle *triangles, size_t count, TextureLayout &layout);
+void buildIslands(const UvTriangle *triangles, size_t count, UvLayout &layout);
 
 // The whole layout for a width x height texture: the islands and the coverage mask. Sides of 0 or less, or a
 // texture of more than UINT32_MAX texels, give an empty layout of no size.
-void buildTextureLayout(const UvTriangle *triangles, size_t count, int32_t width, int32_t height,
-                        TextureLayout &layout);
+void buildUvLayout(const UvTriangle *triangles, size_t count, int32_t width, int32_t height,
+                        UvLayout &layout);
 
 // Whether the centre of texel (x, y) lies in the triangle, on its edges included, for a width x height texture:
 // exactly the test the coverage mask was built with. A triangle reaching over more than one repeat of the
@@ -57,8 +57,8 @@ bool triangleCoversTexel(const UvTriangle &t, int32_t width, int32_t height, int
 
 // The islands that cover texel (x, y), in increasing order, none repeated (several where islands overlap in
 // texture space, as mirrored halves of a model do). Empty off the texture. Tests every triangle once.
-std::vector<int32_t> islandsAtTexel(const TextureLayout &layout, int32_t x, int32_t y);
+std::vector<int32_t> islandsAtTexel(const UvLayout &layout, int32_t x, int32_t y);
 
 // mask := one byte per texel, 1 where the texel's centre lies in a triangle of one of the given islands, else 0.
 // Island numbers out of range are ignored. Costs one clear of the mask plus the islands' bounding boxes.
-void maskIslands(const TextureLayout &layout, const int32_t *islands, size_t count, std::vector<uint8_t> &mask);
+void maskIslands(const UvLayout &layout, const int32_t *islands, size_t count, std::vector<uint8_t> &mask);

@@ -14,6 +14,7 @@
 #include "viewport/paint_on_model.h"
 #include "viewport/plugin_draw.h"
 #include "viewport/viewport.h"
+#include "paint/paint_options.h"
 
 static int32_t keyState(int key)
 {
@@ -31,7 +32,7 @@ static void pollCameraInput()
     sample.left = sample.right = sample.middle = 0;
     if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
         // While painting on the model the left and right buttons paint: they neither pan nor zoom.
-        if (!isChecked(IDC_PAINT_ON_MODEL)) {
+        if (!paintOptions.paintOnModel) {
             sample.left = keyState(VK_LBUTTON);
             sample.right = keyState(VK_RBUTTON);
         }

@@ -26,6 +26,7 @@
 #include "viewport/model_paint.h"
 #include "viewport/plugin_draw.h"
 #include "viewport/projected_brush.h"
+#include "paint/paint_options.h"
 
 static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
@@ -188,8 +189,8 @@ static void endModelStroke()
 
 static void refreshAfter(const SkinRect &changed)
 {
-    noteDab(changed, textureOnTheFly != 0);
-    refreshPaintedSkin();
+    noteDab(changed, paintOptions.textureOnTheFly);
+    flushPaintedRefresh();
 }
 
 static PluginFault pickColourOnModel(CursorPoint at)
@@ -209,12 +210,12 @@ static PluginFault fillOnModel(CursorPoint at)
 {
     int32_t texel, mirror = NO_TEXEL;
     PluginFault fault = pickTexelAt(at, false, texel);
-    if (!fault.faulted && texel != NO_TEXEL && isChecked(IDC_MIRROR))
+    if (!fault.faulted && texel != NO_TEXEL && paintOptions.mirror)
         fault = pickTexelAt(at, true, mirror);
     if (fault.faulted || texel == NO_TEXEL)
         return fault;
     TexelPoint seeds[2] = {texelPoint(texel), texelPoint(mirror == NO_TEXEL ? texel : mirror)};
-    refreshAfter(fillFromSeeds(modelStroke.kind, seeds, mirror == NO_TEXEL ? 1 : 2, isChecked(IDC_USE_PATTERN),
+    refreshAfter(fillFromSeeds(modelStroke.kind, seeds, mirror == NO_TEXEL ? 1 : 2, paintOptions.usePattern,
                                BLEED_REACH));
     return fault;
 }
@@ -234,7 +235,7 @@ static void brushShape(bool usePattern, int32_t &width, int32_t &height)
 // than the pass or its texels finer than its samples), the mirror pass of the same region, then the paint.
 static PluginFault paintDabsOnModel(const std::vector<CursorPoint> &points)
 {
-    const bool usePattern = isChecked(IDC_USE_PATTERN), smooth = isChecked(IDC_SMOOTH_STROKES);
+    const bool usePattern = paintOptions.usePattern, smooth = paintOptions.smoothStrokes;
     int32_t width, height, viewWidth, viewHeight;
     brushShape(usePattern, width, height);
     viewportSize(viewWidth, viewHeight);
@@ -256,7 +257,7 @@ static PluginFault paintDabsOnModel(const std::vector<CursorPoint> &points)
             placeProjectedDabs(grid, points, smooth, width, height, viewWidth, viewHeight, modelStroke.dabs, placed);
         }
     }
-    const bool mirror = isChecked(IDC_MIRROR);
+    const bool mirror = paintOptions.mirror;
     if (mirror && !placed.dabs.empty() && (fault = drawPickPass(region, true, mirrorGrid)).faulted)
         return fault;
     modelStroke.dabs = placed.stroke;
@@ -296,7 +297,7 @@ PluginFault paintOnModelFrame(HWND viewport)
     viewportWindow = viewport;
     bool pressed = pressPending;
     pressPending = false;
-    if (!isChecked(IDC_PAINT_ON_MODEL)) {
+    if (!paintOptions.paintOnModel) {
         if (modelStroke.active) {
             modelStroke.active = false;
             endModelStroke();
@@ -311,9 +312,9 @@ PluginFault paintOnModelFrame(HWND viewport)
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < width && cursor.y < height;
     ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL), inside,
                              CursorPoint{cursor.x, cursor.y}, pressed, pressLeft, pressControl, pressPoint,
-                             isChecked(IDC_FILL)};
+                             paintOptions.fill};
     static ModelPaintPlan plan;
-    planModelPaint(input, isChecked(IDC_SMOOTH_STROKES), plan);
+    planModelPaint(input, paintOptions.smoothStrokes, plan);
     if (plan.began) {
         finishStroke();
         if (!modelStroke.picksColour)

@@ -5,7 +5,7 @@
 
 #include "plugins/plugin_slot.h"
 #include "skin/skin_texture.h"
-#include "viewport/viewport.h"
+#include "viewport/gl_state.h"
 
 struct StackDepths {
     GLint attributes, clientAttributes, modelview, projection, texture;

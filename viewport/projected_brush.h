@@ -92,7 +92,7 @@ void collectFootprintTexels(const PickGrid &grid, const ProjectedDab &dab, std::
 // Paints a dab's texels into skinBase: the pen's or the eraser's colour, or with usePattern the pattern laid over
 // the footprint at the dab's texel size, each texel darkened (pen) or brightened (eraser) once by the pattern
 // pixel over its mean point, as the flat view's stamp does it. The gutter of modelLayout around them then takes
-// their colour (bleedAroundTexels); skinGL and skinView follow. Returns the texels changed.
+// their colour (bleedAroundTexels); skinGL and skinShown follow. Returns the texels changed.
 SkinRect paintFootprint(DabKind kind, bool usePattern, const ProjectedDab &dab,
                         const std::vector<FootprintTexel> &texels);
 

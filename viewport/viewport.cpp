@@ -1,4 +1,4 @@
-// The viewport window: pixel format, the one rendering context, the fixed GL state and the projection.
+// The viewport window: pixel format, the one rendering context, and how a frame reaches the screen.
 #include "viewport/viewport.h"
 
 #include <GL/gl.h>
@@ -12,7 +12,9 @@
 #include "shell/window_helpers.h"
 #include "viewport/camera.h"
 #include "viewport/gl_extensions.h"
+#include "viewport/gl_state.h"
 #include "viewport/paint_on_model.h"
+#include "paint/paint_options.h"
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -167,44 +169,6 @@ static void paintLastFrame(HWND window)
     EndPaint(window, &paint);
 }
 
-static void setupRenderingState()
-{
-    const GLfloat greyAmbient[4] = {0.5f, 0.5f, 0.5f, 0.5f};
-    const GLfloat greyDiffuse[4] = {0.5f, 0.5f, 0.5f, 0.5f};
-    // w = 0: a directional light from the upper right on the viewer's side, fixed in eye space because the
-    // modelview matrix is still the identity here.
-    const GLfloat lightDirection[4] = {1.0f, 1.0f, 1.0f, 0.0f};
-
-    glEnable(GL_DEPTH_TEST);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glEnable(GL_BLEND);
-    glShadeModel(GL_SMOOTH);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_COLOR_MATERIAL);
-    glMaterialfv(GL_FRONT, GL_AMBIENT, greyAmbient);
-    glMaterialfv(GL_FRONT, GL_DIFFUSE, greyDiffuse);
-    glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
-    glLightfv(GL_LIGHT0, GL_AMBIENT, greyAmbient);
-    glLightfv(GL_LIGHT0, GL_DIFFUSE, greyDiffuse);
-    glLightfv(GL_LIGHT0, GL_POSITION, lightDirection);
-    glEnable(GL_LIGHT0);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-}
-
-// The viewport draws at its real size, with the projection following its aspect ratio: at the start size,
-// 512 x 512 at 96 DPI, a 45-degree perspective with an aspect ratio of 1.
-static void setupProjection()
-{
-    glViewport(0, 0, viewportArea.width, viewportArea.height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    const Perspective perspective = viewportPerspective(viewportArea.width, viewportArea.height);
-    gluPerspective(perspective.fieldOfViewY, perspective.aspect, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 // The camera moves only while a button is held over the viewport (or was pressed there and not yet seen up), so
 // a press, a release, or a move with a button down brings frames back; a bare move over it changes nothing.
 static void noteViewportMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -218,12 +182,6 @@ static void noteViewportMouse(HWND window, UINT message, WPARAM wParam, LPARAM l
         notePressAt(CursorPoint{press.x, press.y});
     }
     requestViewportFrame();
-}
-
-void restoreRenderingState()
-{
-    setupRenderingState();
-    setupProjection();
 }
 
 static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -262,7 +220,7 @@ static LRESULT CALLBACK viewportWindowProc(HWND window, UINT message, WPARAM wPa
         paintLastFrame(window);
         return 0;
     case WM_SETCURSOR:
-        if (LOWORD(lParam) != HTCLIENT || !isChecked(IDC_PAINT_ON_MODEL))
+        if (LOWORD(lParam) != HTCLIENT || !paintOptions.paintOnModel)
             break;
         SetCursor(LoadCursor(nullptr, IDC_CROSS));   // painting on the model aims at a point
         return TRUE;

@@ -10,9 +10,6 @@ extern HGLRC renderingContext;
 // current for the rest of the run. It draws at whatever size the main window's layout gives it.
 void createViewport(int x, int y, int width, int height);
 
-// The fixed GL state and the projection the viewport sets up at its creation, set again.
-void restoreRenderingState();
-
 // Ends a frame: swaps the buffers, or under a Wine that cannot show OpenGL in a child window, copies the
 // frame onto the viewport itself.
 void presentFrame();

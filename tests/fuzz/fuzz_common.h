@@ -50,6 +50,14 @@ inline void writeSeeds(int argc, char **argv, const FuzzSeeds &seeds)
     }
 }
 
+// Defines the fuzzer's start: the seeds that make_seeds() returns are written into the corpus folder.
+#define FUZZ_SEEDS(make_seeds)                                                                         \
+    extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)                                       \
+    {                                                                                                  \
+        writeSeeds(*argc, *argv, make_seeds());                                                        \
+        return 0;                                                                                      \
+    }
+
 inline uint32_t readLe32(const uint8_t *p)
 {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -84,4 +92,16 @@ FUZZ_HARNESS inline void fillRandom(uint8_t *bytes, size_t count, uint32_t seed)
     uint32_t state = seed | 1u;
     for (size_t i = 0; i < count; ++i)
         bytes[i] = static_cast<uint8_t>(nextRandom(state) >> 24);
+}
+
+// Four random seeds of unit, 2 * unit, 3 * unit and 4 * unit bytes, for fuzzers that read any bytes as steps.
+inline FuzzSeeds randomSeeds(size_t unit, uint32_t salt)
+{
+    FuzzSeeds seeds;
+    for (uint32_t s = 1; s <= 4; ++s) {
+        std::vector<uint8_t> bytes(unit * s);
+        fillRandom(bytes.data(), bytes.size(), salt * s);
+        seeds.push_back(bytes);
+    }
+    return seeds;
 }

@@ -14,6 +14,7 @@
 #include "uv/grid.h"
 #include "texture/skin_store.h"
 #include "tests/fuzz/fuzz_common.h"
+#include "tests/native/start_texture.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -194,18 +195,13 @@ FUZZ_HARNESS void checkLayer(const std::vector<Segment> &segments, const uint8_t
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+// Any bytes make a table; a few fixed ones give the first runs triangles to start from.
+FuzzSeeds gridSeeds()
 {
-    // Any bytes make a table; a few fixed ones give the first runs triangles to start from.
-    FuzzSeeds seeds;
-    for (uint32_t s = 1; s <= 4; ++s) {
-        std::vector<uint8_t> bytes(48 * s);
-        fillRandom(bytes.data(), bytes.size(), 0x9E3779B9u * s);
-        seeds.push_back(bytes);
-    }
-    writeSeeds(*argc, *argv, seeds);
-    return 0;
+    return randomSeeds(48, 0x9E3779B9u);
 }
+
+FUZZ_SEEDS(gridSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

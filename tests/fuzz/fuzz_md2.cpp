@@ -9,6 +9,7 @@
 #include "tests/fuzz/fuzz_common.h"
 #include "tests/fuzz/fuzz_mesh.h"
 #include "tools/md2_models.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -60,11 +61,7 @@ FUZZ_HARNESS void checkAccepted(const uint8_t *data, const Mesh &mesh)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, md2Seeds());
-    return 0;
-}
+FUZZ_SEEDS(md2Seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -143,11 +143,7 @@ FUZZ_HARNESS void checkCrLf(const uint8_t *data, size_t size, const ObjStatus &s
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, objSeeds());
-    return 0;
-}
+FUZZ_SEEDS(objSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

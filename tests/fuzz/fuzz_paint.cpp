@@ -12,6 +12,7 @@
 #include "paint/brush.h"
 #include "texture/skin_store.h"
 #include "tests/fuzz/fuzz_common.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -29,20 +30,20 @@ SkinCopy before, expected, fast;
 FUZZ_HARNESS void saveSkin(SkinCopy &copy)
 {
     std::memcpy(copy.gl, skinGL, SKIN_BYTES);
-    std::memcpy(copy.view, skinView, SKIN_BYTES);
+    std::memcpy(copy.view, skinShown, SKIN_BYTES);
     std::memcpy(copy.base, skinBase, SKIN_BYTES);
 }
 
 FUZZ_HARNESS void loadSkin(const SkinCopy &copy)
 {
     std::memcpy(skinGL, copy.gl, SKIN_BYTES);
-    std::memcpy(skinView, copy.view, SKIN_BYTES);
+    std::memcpy(skinShown, copy.view, SKIN_BYTES);
     std::memcpy(skinBase, copy.base, SKIN_BYTES);
 }
 
 FUZZ_HARNESS bool skinEquals(const SkinCopy &copy)
 {
-    return std::memcmp(skinGL, copy.gl, SKIN_BYTES) == 0 && std::memcmp(skinView, copy.view, SKIN_BYTES) == 0 &&
+    return std::memcmp(skinGL, copy.gl, SKIN_BYTES) == 0 && std::memcmp(skinShown, copy.view, SKIN_BYTES) == 0 &&
            std::memcmp(skinBase, copy.base, SKIN_BYTES) == 0;
 }
 
@@ -178,7 +179,7 @@ void startSkin(FuzzedDataProvider &fdp)
     initPatternStore();
     int fill = fdp.ConsumeIntegralInRange<int>(0, 3);
     size_t at = fdp.ConsumeIntegral<uint16_t>();
-    for (uint8_t *buffer : {skinGL, skinView, skinBase}) {
+    for (uint8_t *buffer : {skinGL, skinShown, skinBase}) {
         if (fill == 0)
             std::memcpy(buffer, noise + at, SKIN_BYTES);
         else
@@ -189,17 +190,12 @@ void startSkin(FuzzedDataProvider &fdp)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+FuzzSeeds paintSeeds()
 {
-    FuzzSeeds seeds;
-    for (uint32_t s = 1; s <= 4; ++s) {
-        std::vector<uint8_t> bytes(64 * s);
-        fillRandom(bytes.data(), bytes.size(), 0x85EBCA6Bu * s);
-        seeds.push_back(bytes);
-    }
-    writeSeeds(*argc, *argv, seeds);
-    return 0;
+    return randomSeeds(64, 0x85EBCA6Bu);
 }
+
+FUZZ_SEEDS(paintSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -215,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             brushSettings.penColor[2] = fdp.ConsumeIntegral<uint8_t>();
             tintBrush(brushSettings.penColor);
             break;
-        case 3: restoreBrush(); break;
+        case 3: untintBrush(); break;
         case 4: checkStamp(fdp); break;
         default: checkDab(fdp); break;
         }

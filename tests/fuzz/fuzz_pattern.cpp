@@ -110,11 +110,7 @@ void checkReloadAndInstall(const PatternImage &image)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, patternSeeds());
-    return 0;
-}
+FUZZ_SEEDS(patternSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -68,11 +68,7 @@ FUZZ_HARNESS void checkWrittenBack(const Picture &picture, const PcxPalette &pal
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, pcxSeeds());
-    return 0;
-}
+FUZZ_SEEDS(pcxSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -72,11 +72,7 @@ void checkPattern(const uint8_t *data, size_t size)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, pictureSeeds());
-    return 0;
-}
+FUZZ_SEEDS(pictureSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -45,11 +45,7 @@ FuzzSeeds settingsSeeds()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, settingsSeeds());
-    return 0;
-}
+FUZZ_SEEDS(settingsSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

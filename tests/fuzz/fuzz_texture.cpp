@@ -162,11 +162,7 @@ void checkSaveRoundTrip(const Picture &picture)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, textureSeeds());
-    return 0;
-}
+FUZZ_SEEDS(textureSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -35,11 +35,7 @@ FuzzSeeds vmrSeeds()
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
-{
-    writeSeeds(*argc, *argv, vmrSeeds());
-    return 0;
-}
+FUZZ_SEEDS(vmrSeeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

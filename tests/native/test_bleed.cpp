@@ -16,7 +16,7 @@ UvTriangle tri(float u0, float v0, float u1, float v1, float u2, float v2)
 
 // Two rectangular islands on texel boundaries of a 29 x 17 texture: columns 4..10 and 12..18, rows 3..12, with
 // a gutter of one column between them.
-TextureLayout twoIslands()
+UvLayout twoIslands()
 {
     const float w = 29, h = 17;
     std::vector<UvTriangle> t;
@@ -25,8 +25,8 @@ TextureLayout twoIslands()
         t.push_back(tri(l, b, r, b, r, top));
         t.push_back(tri(l, b, r, top, l, top));
     }
-    TextureLayout layout;
-    buildTextureLayout(t.data(), t.size(), 29, 17, layout);
+    UvLayout layout;
+    buildUvLayout(t.data(), t.size(), 29, 17, layout);
     return layout;
 }
 
@@ -43,7 +43,7 @@ struct Texture {
 
 TEST(Bleed, FillsTheGutterTwoTexelsFromAPaintedIslandAndNoMore)
 {
-    TextureLayout layout = twoIslands();
+    UvLayout layout = twoIslands();
     Texture t{29, 17, std::vector<uint8_t>(29 * 17 * 3, 255)};
     std::vector<uint8_t> painted(29 * 17, 0);
     for (int32_t y = 3; y <= 12; ++y)
@@ -63,7 +63,7 @@ TEST(Bleed, FillsTheGutterTwoTexelsFromAPaintedIslandAndNoMore)
 
 TEST(Bleed, TakesTheNearestPaintedColourTiesBelowThenLeft)
 {
-    TextureLayout layout = twoIslands();
+    UvLayout layout = twoIslands();
     Texture t{29, 17, std::vector<uint8_t>(29 * 17 * 3, 255)};
     // Painted texels: two in the gutter's row 0 (uncovered, so they keep their own colour) and one island texel.
     t.set(10, 3, 1, 0, 0);
@@ -90,9 +90,9 @@ TEST(Bleed, TakesTheNearestPaintedColourTiesBelowThenLeft)
 
 TEST(Bleed, NoIslandsNoBleed)
 {
-    TextureLayout layout;
+    UvLayout layout;
     std::vector<UvTriangle> flat = {tri(0, 0, 0.5f, 0.5f, 1, 1)};
-    buildTextureLayout(flat.data(), flat.size(), 8, 8, layout);
+    buildUvLayout(flat.data(), flat.size(), 8, 8, layout);
     std::vector<uint8_t> bgr(8 * 8 * 3, 255), painted(64, 0);
     bgr[0] = 0;
     painted[0] = 1;
@@ -103,7 +103,7 @@ TEST(Bleed, NoIslandsNoBleed)
 }
 
 // The rule itself, texel by texel over the whole texture, searching the 5 x 5 square with wrap.
-std::vector<uint8_t> referenceBleed(const TextureLayout &layout, std::vector<uint8_t> bgr,
+std::vector<uint8_t> referenceBleed(const UvLayout &layout, std::vector<uint8_t> bgr,
                                     const std::vector<uint8_t> &painted)
 {
     const int32_t w = layout.width, h = layout.height;
@@ -138,8 +138,8 @@ TEST(Bleed, ListAndMaskMatchTheRuleOnRandomLayouts)
             float u = coordinate(rng), v = coordinate(rng);
             t.push_back(tri(u, v, u + 0.3f, v + coordinate(rng) / 4, u + coordinate(rng) / 4, v + 0.3f));
         }
-        TextureLayout layout;
-        buildTextureLayout(t.data(), t.size(), w, h, layout);
+        UvLayout layout;
+        buildUvLayout(t.data(), t.size(), w, h, layout);
         std::vector<uint8_t> bgr(size_t(w) * h * 3), painted(size_t(w) * h, 0);
         for (uint8_t &b : bgr)
             b = uint8_t(byte(rng));

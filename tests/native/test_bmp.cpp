@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "picture/bmp.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

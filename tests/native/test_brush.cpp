@@ -8,6 +8,7 @@
 #include "paint/pattern_store.h"
 #include "paint/brush.h"
 #include "texture/skin_store.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void expectOnlyRect(int c0, int c1, int r0, int r1, Rgb colour)
             const size_t at = (static_cast<size_t>(y) * 256 + x) * 3;
             const uint8_t bgr[3] = {want.b, want.g, want.r};
             const uint8_t rgb[3] = {want.r, want.g, want.b};
-            if (std::memcmp(skinBase + at, bgr, 3) != 0 || std::memcmp(skinView + at, bgr, 3) != 0 ||
+            if (std::memcmp(skinBase + at, bgr, 3) != 0 || std::memcmp(skinShown + at, bgr, 3) != 0 ||
                 std::memcmp(skinGL + at, rgb, 3) != 0) {
                 ADD_FAILURE() << "texel (" << x << ", " << y << ") " << (inside ? "inside" : "outside")
                               << " the expected rectangle holds the wrong colour";
@@ -55,7 +56,7 @@ void expectOnlyRect(int c0, int c1, int r0, int r1, Rgb colour)
 bool textureIsWhite()
 {
     for (size_t i = 0; i < SKIN_BYTES; ++i)
-        if (skinBase[i] != 255 || skinView[i] != 255 || skinGL[i] != 255)
+        if (skinBase[i] != 255 || skinShown[i] != 255 || skinGL[i] != 255)
             return false;
     return true;
 }

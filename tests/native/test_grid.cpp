@@ -11,6 +11,7 @@
 
 #include "uv/grid.h"
 #include "texture/skin_store.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

@@ -42,8 +42,8 @@ TEST(IslandModels, SphereIsSixIslandsAsObjReadsIt)
     IslandModel sphere = makeIslandSphere(32);
     ASSERT_EQ(sphere.triangles.size(), 12288u);
     EXPECT_TRUE(sameTriangles(readObjTriangles(sphere.obj), sphere.triangles));
-    TextureLayout layout;
-    buildTextureLayout(sphere.triangles.data(), sphere.triangles.size(), 256, 256, layout);
+    UvLayout layout;
+    buildUvLayout(sphere.triangles.data(), sphere.triangles.size(), 256, 256, layout);
     ASSERT_EQ(layout.islandCount, 6);
     for (int32_t i = 0; i < 6; ++i)
         EXPECT_EQ(layout.islandStart[i + 1] - layout.islandStart[i], 2048u);
@@ -53,8 +53,8 @@ TEST(IslandModels, GutterBoxChartsAreExactlyItsIslands)
 {
     IslandModel box = makeGutterBox();
     EXPECT_TRUE(sameTriangles(readObjTriangles(box.obj), box.triangles));
-    TextureLayout layout;
-    buildTextureLayout(box.triangles.data(), box.triangles.size(), 256, 256, layout);
+    UvLayout layout;
+    buildUvLayout(box.triangles.data(), box.triangles.size(), 256, 256, layout);
     ASSERT_EQ(layout.islandCount, 13);
     ASSERT_EQ(box.charts.size(), 13u);
     std::vector<uint8_t> union_(65536, 0), mask;

@@ -11,6 +11,7 @@
 #include "model-plugins/vmr/vmr_format.h"
 #include "tests/native/byte_fields.h"
 #include "tools/md2_models.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "picture/pcx.h"
 #include "picture/picture.h"
 #include "texture/skin_store.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

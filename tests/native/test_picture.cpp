@@ -13,6 +13,7 @@
 
 #include "picture/picture.h"
 #include "texture/skin_store.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -144,9 +145,9 @@ TEST(Picture, TextureSavedInEachFormatLoadsBackIdentical)
         EXPECT_TRUE(picture.exact);
         ASSERT_EQ(picture.pixels, bgr);
         replaceTexture(256, 256, picture.pixels.data());
-        recomposeSkinView(false);
+        composeSkinShown(false);
         EXPECT_EQ(Bytes(skinBase, skinBase + SKIN_BYTES), bgr);
-        EXPECT_EQ(Bytes(skinView, skinView + SKIN_BYTES), bgr);
+        EXPECT_EQ(Bytes(skinShown, skinShown + SKIN_BYTES), bgr);
         for (size_t i = 0; i < SKIN_BYTES; i += 3)
             ASSERT_TRUE(skinGL[i] == bgr[i + 2] && skinGL[i + 1] == bgr[i + 1] && skinGL[i + 2] == bgr[i]) << i;
     }

@@ -102,7 +102,7 @@ protected:
     void TearDown() override
     {
         resetPatternStore();
-        modelLayout = TextureLayout();
+        modelLayout = UvLayout();
     }
 };
 

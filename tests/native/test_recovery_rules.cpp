@@ -4,6 +4,7 @@
 
 #include "app/recovery_rules.h"
 #include "picture/bmp.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

@@ -39,7 +39,7 @@ void prepare(uint32_t seed, bool grid)
         for (int32_t x = 0; x < skinWidth; ++x)
             gridLayer[texelOffset(x, row) + line % 3] = 0;
     }
-    recomposeSkinView(grid);
+    composeSkinShown(grid);
     const int32_t sides[] = {2, 4, 32, 64, 256};
     PatternImage pattern{sides[rng() % 5], sides[rng() % 5], {}};
     for (int32_t i = 0; i < pattern.width * pattern.height * 3; ++i)
@@ -71,7 +71,7 @@ std::vector<uint8_t> whole(const uint8_t *buffer)
 
 Outcome snapshot(const std::vector<uint8_t> &level0)
 {
-    return {whole(skinGL), whole(skinBase), whole(skinView), level0};
+    return {whole(skinGL), whole(skinBase), whole(skinShown), level0};
 }
 
 // Every dab followed by the whole grid overlay and, on the fly, a whole upload of level 0.
@@ -132,7 +132,7 @@ TEST(SkinRefresh, OnceABatchGivesTheSameBuffersAndLevelZeroAsEveryDab)
         resetPatternStore();
         ASSERT_TRUE(each.gl == batched.gl) << "skinGL, seed " << seed;
         ASSERT_TRUE(each.base == batched.base) << "skinBase, seed " << seed;
-        ASSERT_TRUE(each.view == batched.view) << "skinView, seed " << seed;
+        ASSERT_TRUE(each.view == batched.view) << "skinShown, seed " << seed;
         ASSERT_TRUE(each.level0 == batched.level0) << "uploaded level 0, seed " << seed;
     }
 }

@@ -7,6 +7,7 @@
 
 #include "uv/grid.h"
 #include "skin/skin_view_map.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

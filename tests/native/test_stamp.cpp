@@ -12,6 +12,7 @@
 #include "paint/stamp.h"
 #include "paint/brush.h"
 #include "texture/skin_store.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -49,9 +50,9 @@ void setPixel(PatternImage &image, int32_t j, int32_t i, uint8_t b, uint8_t g, u
 void setTexel(int x, int y, uint8_t r, uint8_t g, uint8_t b)
 {
     size_t at = (static_cast<size_t>(y) * 256 + x) * 3;
-    skinBase[at] = skinView[at] = b;
-    skinBase[at + 1] = skinView[at + 1] = g;
-    skinBase[at + 2] = skinView[at + 2] = r;
+    skinBase[at] = skinShown[at] = b;
+    skinBase[at + 1] = skinShown[at + 1] = g;
+    skinBase[at + 2] = skinShown[at + 2] = r;
     skinGL[at] = r;
     skinGL[at + 1] = g;
     skinGL[at + 2] = b;
@@ -62,10 +63,10 @@ const uint8_t *glTexel(int x, int y)
     return skinGL + (static_cast<size_t>(y) * 256 + x) * 3;
 }
 
-// skinView equals skinBase, and skinGL holds the same colours with red and blue exchanged.
+// skinShown equals skinBase, and skinGL holds the same colours with red and blue exchanged.
 bool buffersAgree()
 {
-    if (std::memcmp(skinView, skinBase, SKIN_BYTES) != 0)
+    if (std::memcmp(skinShown, skinBase, SKIN_BYTES) != 0)
         return false;
     for (size_t i = 0; i < SKIN_BYTES; i += 3)
         if (skinGL[i] != skinBase[i + 2] || skinGL[i + 1] != skinBase[i + 1] || skinGL[i + 2] != skinBase[i])
@@ -123,7 +124,7 @@ TEST_F(StampTest, BlackPenKeepsThePatternWhitePenWhitensIt)
     tintBrush(brushSettings.penColor);
     for (int i = 0; i < 72; ++i)
         EXPECT_EQ(patternBrush[i], 255) << i;
-    restoreBrush();
+    untintBrush();
     EXPECT_EQ(std::memcmp(patternBrush, image.pixels.data(), 72), 0);
 }
 
@@ -205,7 +206,7 @@ TEST_F(StampTest, CornerTexelReceives33By33Amounts)
                 setPixel(image, j, i, 254, 254, 254);
     ASSERT_TRUE(installPattern(image));
     std::memset(skinBase, 0, SKIN_BYTES);
-    std::memset(skinView, 0, SKIN_BYTES);
+    std::memset(skinShown, 0, SKIN_BYTES);
     std::memset(skinGL, 0, SKIN_BYTES);
     stampPattern(0, 0, STAMP_BRIGHTEN);
 
@@ -273,7 +274,7 @@ TEST_F(StampTest, RandomStampsKeepTheBuffersInStep)
         skinGL[i + 1] = skinBase[i + 1];
         skinGL[i + 2] = skinBase[i];
     }
-    std::memcpy(skinView, skinBase, SKIN_BYTES);
+    std::memcpy(skinShown, skinBase, SKIN_BYTES);
     const int32_t sides[] = {2, 4, 6, 16, 64, 130, 256};
     const int32_t far[] = {INT32_MIN, -70000, -1, 0, 255, 256, 65535, INT32_MAX};
     std::uniform_int_distribution<int> pick(0, 6), pickFar(0, 7), pos(-200, 455);
@@ -312,7 +313,7 @@ TEST_F(StampTest, FastStampMatchesThePlainOneOnRandomInputs)
         int32_t x = round % 2 ? edges[pickEdge(rng)] : anywhere(rng);
         int32_t y = round % 3 ? edges[pickEdge(rng)] : anywhere(rng);
         int32_t mode = round % 5 == 0 ? -3 : (round % 2 ? STAMP_DARKEN : STAMP_BRIGHTEN);
-        uint8_t *buffers[3] = {skinView, skinBase, skinGL};
+        uint8_t *buffers[3] = {skinShown, skinBase, skinGL};
         for (int b = 0; b < 3; ++b)
             std::memcpy(buffers[b], start.data() + b * bytes, bytes);
         stampPatternReference(x, y, mode);
@@ -330,7 +331,7 @@ TEST_F(StampTest, FastStampMatchesThePlainOneOnRandomInputs)
 TEST_F(StampTest, NothingHappensWithoutBuffers)
 {
     resetPatternStore();
-    restoreBrush();
+    untintBrush();
     tintBrush(brushSettings.penColor);
     stampPattern(100, 100, STAMP_DARKEN);
     stampPattern(100, 100, STAMP_BRIGHTEN);

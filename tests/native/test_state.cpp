@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/state.h"
+#include "paint/paint_options.h"
 #include "paint/pattern_store.h"
 #include "plugins/model_state.h"
 #include "shell/client_origin.h"
@@ -13,6 +14,7 @@
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
 #include "viewport/camera.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 
@@ -25,7 +27,8 @@ TEST(ResetToDefaults, EveryItemTakesItsStartValue)
     brushSettings.penSize = brushSettings.eraserSize = 99;
     brushSettings.eraserColor[0] = brushSettings.eraserColor[1] = brushSettings.eraserColor[2] = 9;
     brushSettings.customColors[15] = 0x123456;
-    textureOnTheFly = 0;
+    paintOptions = PaintOptions{};
+    paintOptions.mirror = paintOptions.fill = paintOptions.showGrid = true;
     modelState.modelReady = modelState.hasTexCoords = 1;
     camera = Camera{1, 2, 3, 4, 5, 6, 1};
     viewportInput.cursor = CursorPoint{5, 5};
@@ -46,7 +49,10 @@ TEST(ResetToDefaults, EveryItemTakesItsStartValue)
     EXPECT_EQ(7, brushSettings.eraserSize);
     for (ColorRef c : brushSettings.customColors)
         EXPECT_EQ(0u, c);
-    EXPECT_EQ(1, textureOnTheFly);
+    EXPECT_TRUE(paintOptions.usePattern && paintOptions.smoothStrokes && paintOptions.textureOnTheFly &&
+                paintOptions.classicUpload);
+    EXPECT_FALSE(paintOptions.useColor || paintOptions.paintOnModel || paintOptions.mirror || paintOptions.fill ||
+                 paintOptions.showGrid || paintOptions.mipmapUpload);
     EXPECT_EQ(0, modelState.modelReady);
     EXPECT_EQ(0, modelState.hasTexCoords);
     EXPECT_EQ(-50.0f, camera.distance);
@@ -105,7 +111,7 @@ protected:
 
 TEST_F(SkinStore, StartsWhiteWithTheBlitHeader)
 {
-    for (const uint8_t *buffer : {skinGL, skinView, skinBase, gridLayer})
+    for (const uint8_t *buffer : {skinGL, skinShown, skinBase, gridLayer})
         for (size_t i = 0; i < SKIN_BYTES; ++i)
             ASSERT_EQ(255, buffer[i]);
     EXPECT_EQ(256, skinWidth);
@@ -121,16 +127,16 @@ TEST_F(SkinStore, StartsWhiteWithTheBlitHeader)
 
 TEST_F(SkinStore, OnlyExactWhiteInTheGridIsTransparent)
 {
-    setPixel(skinView, 3, 4, 10, 20, 30);
-    setPixel(skinView, 5, 6, 10, 20, 30);
+    setPixel(skinShown, 3, 4, 10, 20, 30);
+    setPixel(skinShown, 5, 6, 10, 20, 30);
     setPixel(gridLayer, 5, 6, 254, 255, 255);   // however pale, grid
     setPixel(gridLayer, 7, 8, 255, 255, 254);
     setPixel(gridLayer, 9, 10, 0, 0, 0);
     overlayGrid();
-    EXPECT_TRUE(pixelIs(skinView, 3, 4, 10, 20, 30));   // white grid pixel: picture kept
-    EXPECT_TRUE(pixelIs(skinView, 5, 6, 254, 255, 255));
-    EXPECT_TRUE(pixelIs(skinView, 7, 8, 255, 255, 254));
-    EXPECT_TRUE(pixelIs(skinView, 9, 10, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(skinShown, 3, 4, 10, 20, 30));   // white grid pixel: picture kept
+    EXPECT_TRUE(pixelIs(skinShown, 5, 6, 254, 255, 255));
+    EXPECT_TRUE(pixelIs(skinShown, 7, 8, 255, 255, 254));
+    EXPECT_TRUE(pixelIs(skinShown, 9, 10, 0, 0, 0));
 }
 
 TEST_F(SkinStore, OverlayMatchesThePixelByPixelRuleOnRandomGrids)
@@ -140,35 +146,35 @@ TEST_F(SkinStore, OverlayMatchesThePixelByPixelRuleOnRandomGrids)
     for (int round = 0; round < 40; ++round) {
         std::uniform_int_distribution<int> byte(0, 255);
         for (size_t i = 0; i < SKIN_BYTES; ++i)
-            skinView[i] = static_cast<uint8_t>(byte(random));
+            skinShown[i] = static_cast<uint8_t>(byte(random));
         std::memset(gridLayer, 255, SKIN_BYTES);
         int marks = round % 4 == 0 ? 60000 : 1 + round * 37;
         std::uniform_int_distribution<size_t> where(0, SKIN_BYTES - 1);
         for (int m = 0; m < marks; ++m)
             gridLayer[where(random)] = static_cast<uint8_t>(byte(random) % 255);   // never 255: a real mark
-        std::vector<uint8_t> expected(skinView, skinView + SKIN_BYTES);
+        std::vector<uint8_t> expected(skinShown, skinShown + SKIN_BYTES);
         for (size_t i = 0; i < SKIN_BYTES; i += 3)
             if (gridLayer[i] != 255 || gridLayer[i + 1] != 255 || gridLayer[i + 2] != 255)
                 std::memcpy(&expected[i], gridLayer + i, 3);
         overlayGrid();
-        ASSERT_EQ(0, std::memcmp(expected.data(), skinView, SKIN_BYTES)) << "round " << round;
+        ASSERT_EQ(0, std::memcmp(expected.data(), skinShown, SKIN_BYTES)) << "round " << round;
     }
 }
 
 TEST_F(SkinStore, RecomposeCopiesTheBaseAndLaysTheGridOnlyWhenShown)
 {
     setPixel(skinBase, 1, 2, 1, 2, 3);
-    setPixel(skinView, 200, 200, 0, 0, 0);      // stale view content must go
+    setPixel(skinShown, 200, 200, 0, 0, 0);      // stale view content must go
     setPixel(gridLayer, 1, 2, 0, 0, 0);
     setPixel(gridLayer, 4, 4, 0, 0, 0);
 
-    recomposeSkinView(false);
-    EXPECT_EQ(0, std::memcmp(skinView, skinBase, SKIN_BYTES));
+    composeSkinShown(false);
+    EXPECT_EQ(0, std::memcmp(skinShown, skinBase, SKIN_BYTES));
 
-    recomposeSkinView(true);
-    EXPECT_TRUE(pixelIs(skinView, 1, 2, 0, 0, 0));
-    EXPECT_TRUE(pixelIs(skinView, 4, 4, 0, 0, 0));
-    EXPECT_TRUE(pixelIs(skinView, 200, 200, 255, 255, 255));
+    composeSkinShown(true);
+    EXPECT_TRUE(pixelIs(skinShown, 1, 2, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(skinShown, 4, 4, 0, 0, 0));
+    EXPECT_TRUE(pixelIs(skinShown, 200, 200, 255, 255, 255));
     EXPECT_TRUE(pixelIs(skinBase, 1, 2, 1, 2, 3));   // the base never holds the grid
 }
 
@@ -211,17 +217,17 @@ TEST_F(SkinStore, ResizingGivesWhiteBuffersOfTheNewSizeOrChangesNothing)
     ASSERT_TRUE(resizeSkinStore(301, 8));
     EXPECT_EQ(301, skinHeader.biWidth);
     EXPECT_EQ(8, skinHeader.biHeight);
-    for (const uint8_t *buffer : {skinGL, skinView, skinBase, gridLayer})
+    for (const uint8_t *buffer : {skinGL, skinShown, skinBase, gridLayer})
         for (size_t i = 0; i < skinByteCount(); ++i)
             ASSERT_EQ(255, buffer[i]);
     // Rows are 903 bytes, with nothing between them: the last texel is the last three bytes.
     skinBase[skinByteCount() - 3] = 1;   // blue of texel (300, 7)
     gridLayer[texelOffset(300, 6)] = 0;
-    recomposeSkinView(true);
+    composeSkinShown(true);
     updateSkinCopies(SkinRect{300, 6, 300, 7});
     EXPECT_EQ(1, skinGL[texelOffset(300, 7) + 2]);
-    EXPECT_EQ(1, skinView[texelOffset(300, 7)]);
-    EXPECT_EQ(0, skinView[texelOffset(300, 6)]) << "the grid is laid back over what a writer changed";
+    EXPECT_EQ(1, skinShown[texelOffset(300, 7)]);
+    EXPECT_EQ(0, skinShown[texelOffset(300, 6)]) << "the grid is laid back over what a writer changed";
     std::vector<uint8_t> picture(static_cast<size_t>(9) * 10 * 3, 7);
     ASSERT_TRUE(replaceTexture(9, 10, picture.data()));
     EXPECT_EQ(9, skinWidth);

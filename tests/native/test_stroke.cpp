@@ -10,6 +10,7 @@
 #include "paint/brush.h"
 #include "texture/history.h"
 #include "paint/stroke.h"
+#include "tests/native/start_texture.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-const LayoutRole V = LayoutRole::viewport, S = LayoutRole::skinView, G = LayoutRole::container,
+const LayoutRole V = LayoutRole::viewport, S = LayoutRole::skinShown, G = LayoutRole::container,
                  W = LayoutRole::stretch, C = LayoutRole::control;
 
 LayoutItem item(LayoutRole role, int32_t l, int32_t t, int32_t r, int32_t b)

@@ -43,7 +43,7 @@ TEST(TextureLayoutIslands, JoinOnlyThroughWholeSharedEdges)
          {tri(0.6f, 0.6f, 0.9f, 0.6f, 0.9f, 0.9f), a, tri(0.9f, 0.6f, 0.9f, 0.9f, 1, 1)}, {0, 1, 0}},
     };
     for (const Case &c : cases) {
-        TextureLayout layout;
+        UvLayout layout;
         buildIslands(c.triangles.data(), c.triangles.size(), layout);
         EXPECT_EQ(layout.islandOfTriangle, c.islands) << c.what;
     }
@@ -53,8 +53,8 @@ TEST(TextureLayoutIslands, ListsEachIslandsTriangles)
 {
     std::vector<UvTriangle> t = {tri(0.6f, 0.6f, 0.9f, 0.6f, 0.9f, 0.9f), tri(0, 0, 0, 0, 0, 0),
                                  tri(0.1f, 0.1f, 0.5f, 0.1f, 0.1f, 0.5f), tri(0.9f, 0.6f, 0.9f, 0.9f, 1, 1)};
-    TextureLayout layout;
-    buildTextureLayout(t.data(), t.size(), 40, 30, layout);
+    UvLayout layout;
+    buildUvLayout(t.data(), t.size(), 40, 30, layout);
     EXPECT_EQ(layout.islandCount, 2);
     EXPECT_EQ(layout.islandStart, (std::vector<uint32_t>{0, 2, 3}));
     EXPECT_EQ(layout.islandTriangles, (std::vector<uint32_t>{0, 3, 2}));
@@ -108,8 +108,8 @@ TEST(TextureLayoutCoverage, MatchesExactCentreTestWithWrapAtOddSizes)
             t.push_back(tri(u * unit, v * unit, (u + step(rng) * scale) * unit, (v + step(rng) * scale) * unit,
                             (u + step(rng) * scale) * unit, v * unit));
         }
-        TextureLayout layout;
-        buildTextureLayout(t.data(), t.size(), w, h, layout);
+        UvLayout layout;
+        buildUvLayout(t.data(), t.size(), w, h, layout);
         ASSERT_EQ(layout.covered, referenceCoverage(t, w, h)) << "round " << round;
         for (int32_t y = 0; y < h; y += 3)
             for (int32_t x = 0; x < w; x += 2) {
@@ -138,8 +138,8 @@ TEST(TextureLayoutCoverage, SharedEdgeLeavesNoHole)
         auto v = [&](double y) { return float(y / h); };
         std::vector<UvTriangle> t = {tri(u(ax), v(ay), u(bx), v(by), u(cx), v(cy)),
                                      tri(u(ax), v(ay), u(cx), v(cy), u(dx), v(dy))};
-        TextureLayout layout;
-        buildTextureLayout(t.data(), t.size(), w, h, layout);
+        UvLayout layout;
+        buildUvLayout(t.data(), t.size(), w, h, layout);
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x) {
                 double along = ((x + 0.5 - ax) * (cx - ax) + (y + 0.5 - ay) * (cy - ay)) / (length * length);
@@ -155,14 +155,14 @@ TEST(TextureLayoutCoverage, WrapsRepeatsAndCapsHugeTriangles)
     const int32_t w = 24, h = 10;
     std::vector<UvTriangle> straddling = {tri(-0.25f, 0.5f, 0.25f, 0.0f, 0.25f, 1.0f)};
     std::vector<UvTriangle> shifted = {tri(2.75f, -2.5f, 3.25f, -3.0f, 3.25f, -2.0f)};
-    TextureLayout a, b;
-    buildTextureLayout(straddling.data(), 1, w, h, a);
-    buildTextureLayout(shifted.data(), 1, w, h, b);
+    UvLayout a, b;
+    buildUvLayout(straddling.data(), 1, w, h, a);
+    buildUvLayout(shifted.data(), 1, w, h, b);
     EXPECT_EQ(a.covered, b.covered);
     EXPECT_TRUE(a.covered[5 * w + 0] && a.covered[5 * w + w - 1] && a.covered[5 * w + 5]);
     EXPECT_FALSE(a.covered[5 * w + 12]);
     std::vector<UvTriangle> huge = {tri(-40, -40, 90, -40, -40, 90)};
-    buildTextureLayout(huge.data(), 1, w, h, a);
+    buildUvLayout(huge.data(), 1, w, h, a);
     EXPECT_EQ(a.covered, std::vector<uint8_t>(size_t(w) * h, 1));
 }
 
@@ -173,8 +173,8 @@ TEST(TextureLayoutIslands, IslandsUnderATexelAgreeWithTheirMasks)
     std::vector<UvTriangle> t = {tri(0.1f, 0.1f, 0.3f, 0.1f, 0.3f, 0.9f), tri(0.1f, 0.1f, 0.3f, 0.9f, 0.1f, 0.9f),
                                  tri(0.2f, 0.1f, 0.4f, 0.1f, 0.2f, 0.9f), tri(0.6f, 0.2f, 0.9f, 0.2f, 0.9f, 0.5f),
                                  tri(0.2f, 0.2f, 0.2f, 0.2f, 0.5f, 0.5f)};
-    TextureLayout layout;
-    buildTextureLayout(t.data(), t.size(), w, h, layout);
+    UvLayout layout;
+    buildUvLayout(t.data(), t.size(), w, h, layout);
     ASSERT_EQ(layout.islandCount, 3);
     EXPECT_EQ(islandsAtTexel(layout, 9, 10), (std::vector<int32_t>{0, 1}));
     EXPECT_EQ(islandsAtTexel(layout, 5, 10), (std::vector<int32_t>{0}));
@@ -199,15 +199,15 @@ TEST(TextureLayoutIslands, IslandsUnderATexelAgreeWithTheirMasks)
         }
 }
 
-TEST(TextureLayout, UnusableTrianglesAndSizesOutOfRange)
+TEST(UvLayout, UnusableTrianglesAndSizesOutOfRange)
 {
     const UvTriangle whole = {{0.1f, 0.9f, 0.1f}, {0.1f, 0.1f, 0.9f}}, holed = {{0.1f, NaN, 0.1f}, {0.1f, NaN, 0.9f}};
     const std::vector<UvTriangle> t = {whole, {{NaN, NaN, NaN}, {NaN, NaN, NaN}}, holed, whole};
-    TextureLayout layout;
-    buildTextureLayout(t.data(), t.size(), 16, 16, layout);
+    UvLayout layout;
+    buildUvLayout(t.data(), t.size(), 16, 16, layout);
     EXPECT_EQ(layout.islandOfTriangle, (std::vector<int32_t>{0, NO_ISLAND, NO_ISLAND, 0}));
     for (int32_t side : {0, -5, 65536 + 1}) {
-        buildTextureLayout(t.data(), t.size(), side, 65536, layout);
+        buildUvLayout(t.data(), t.size(), side, 65536, layout);
         EXPECT_TRUE(layout.covered.empty() && layout.triangles.empty()) << side;
     }
 }
