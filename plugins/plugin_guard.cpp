@@ -393,6 +393,14 @@ PluginFault guardInfo(SkInfoFn info, std::string &text)
     return fault;
 }
 
+PluginFault guardTextExport(const char *function, SkInfoFn textExport, const char *&text)
+{
+    uintptr_t result = 0;
+    const PluginFault fault = callGuarded(function, entryOf(textExport), 0, 0, &result);
+    text = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    return fault;
+}
+
 struct TableRead {
     const TexCoordTriangle *const *table;
     int32_t first;

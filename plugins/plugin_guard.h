@@ -46,6 +46,9 @@ PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path);
 // Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
 // ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
 PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);
+// One call of an export that returns a text (sk_info, sk_filefilter, ...), the pointer as it came, uncopied: for
+// a caller that inspects the plugin's memory itself. `function` names the export in the fault.
+PluginFault guardTextExport(const char *function, SkInfoFn textExport, const char *&text);
 // LoadLibrary (of the file `path` names in the working folder) and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);
 PluginFault guardFreeLibrary(HMODULE module);
