@@ -189,7 +189,9 @@ void chooseModelCommand()
         return;
     }
     if (!path) {
-        showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
+        // Cancel is the user's choice, not an error: only a chooser that could not open is reported.
+        if (lastFileChooserFailed())
+            showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;
     }
     setDialogItemText(mainWindow, IDC_MODEL_PATH, path);
