@@ -28,6 +28,10 @@ constexpr PluginFault noPluginFault()
     return PluginFault{false, nullptr, 0};
 }
 
+// True while a call into a plugin is on the stack. A plugin that pumps messages then runs the program's
+// handlers inside its call: no command may call the plugin again or unload it until the call returns.
+bool pluginCallUnderway();
+
 // Each runs one call into a plugin's function (which must not be null) and returns the fault, if any.
 PluginFault guardLoad(SkLoadFn load, const char *path);
 PluginFault guardGetInfo(SkGetInfoFn getInfo, int *triangleCount, int *hasTexCoords);
@@ -40,6 +44,10 @@ PluginFault guardDraw(SkDrawFn draw);
 // empty copy.
 PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters);
 PluginFault guardInfo(SkInfoFn info, std::string &text);
+// The most bytes of sk_loaderror's text that are read, its closing NUL included; a longer text is cut there.
+enum : size_t { PLUGIN_LOAD_ERROR_MAX_BYTES = 1024 };
+// Why the last sk_load refused its file, copied under the guard: empty for null or an empty text (accepted).
+PluginFault guardLoadError(SkLoadErrorFn loadError, std::string &reason);
 // The picture sk_texturefile names, copied under the guard likewise: empty for null, for an empty text, and for
 // one without its NUL within PLUGIN_TEXTURE_PATH_MAX_BYTES (a cut path would name another file).
 PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path);
