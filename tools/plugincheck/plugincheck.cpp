@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "plugins/library_file.h"
+#include "plugins/library_problem.h"
 #include "plugins/plugin_guard.h"
-#include "shell/whole_file.h"
 #include "tools/plugincheck/plugin_rules.h"
 
 namespace {
@@ -287,22 +286,6 @@ bool absolutePath(const std::string &path)
     return (path.size() > 1 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
 
-// Why the library would not load: its kind, or a DLL it needs that cannot be found. "" when neither explains it.
-std::string whyNotLoaded(const char *path)
-{
-    std::vector<uint8_t> bytes;
-    if (readWholeFile(path, bytes, size_t(512) << 20) != FileRead::read)
-        return "the file cannot be read";
-    const LibraryFile library = inspectLibraryFile(bytes.data(), bytes.size());
-    std::string problem = libraryKindProblem(library);
-    for (const std::string &needed : library.imports) {
-        char found[MAX_PATH];
-        if (problem.empty() && !SearchPathA(nullptr, needed.c_str(), nullptr, MAX_PATH, found, nullptr))
-            problem = "it needs " + needed + ", which is missing";
-    }
-    return problem;
-}
-
 int report(const std::vector<Finding> &findings)
 {
     bool breach = false;
@@ -327,7 +310,7 @@ int main(int argc, char **argv)
     HMODULE module = nullptr;
     const PluginFault loadFault = guardLoadLibrary(path, module);
     if (loadFault.faulted || !module) {
-        const std::string why = loadFault.faulted ? "its DllMain faulted" : whyNotLoaded(path);
+        const std::string why = loadFault.faulted ? "its DllMain faulted" : libraryLoadProblem(path);
         return report({{true, "", "the library cannot be loaded" + (why.empty() ? "" : ": " + why)}});
     }
     PluginObservation seen;
