@@ -21,7 +21,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "plugins/plugin_api.h"
+#include "plugin-api/plugin_api.h"
 #include "test_quad.h"
 
 static char kind[32];
