@@ -250,30 +250,36 @@ void checkGlState(Findings &f, const PluginObservation &seen)
 
 } // namespace
 
+static bool isContractName(const std::string &name)
+{
+    for (int i = 0; i < CONTRACT_EXPORT_COUNT; ++i)
+        if (name == CONTRACT_EXPORTS[i])
+            return true;
+    return false;
+}
+
+// The plain name inside the decorations of the compilers a plugin is built with: GCC's C++ names
+// ("_Z7sk_loadPKc": the length, then the name), MSVC's C++ names ("?sk_load@@YAHPEBD@Z"), and __stdcall or
+// 32-bit C names ("sk_load@4", "_sk_load").
 std::string decoratedContractName(const std::string &exportName)
 {
-    for (int i = 0; i < CONTRACT_EXPORT_COUNT; ++i) {
-        const std::string name = CONTRACT_EXPORTS[i];
-        if (exportName == name)
-            return "";
+    if (isContractName(exportName))
+        return "";
+    std::string name;
+    size_t at = exportName.find("_Z");
+    if (at <= 1) {
+        size_t digits = at + 2, length = 0;
+        while (digits < exportName.size() && exportName[digits] >= '0' && exportName[digits] <= '9')
+            length = length * 10 + size_t(exportName[digits++] - '0');
+        name = exportName.substr(digits, length);
+    } else if (!exportName.empty() && exportName[0] == '?') {
+        name = exportName.substr(1, exportName.find('@') - 1);
+    } else {
+        name = exportName.substr(0, exportName.find('@'));
+        if (!name.empty() && name[0] == '_')
+            name.erase(0, 1);
     }
-    // The longest contract name found inside wins: sk_loaderror's decorations also hold "sk_load".
-    std::string best;
-    for (int i = 0; i < CONTRACT_EXPORT_COUNT; ++i) {
-        const std::string name = CONTRACT_EXPORTS[i];
-        const size_t at = exportName.find(name);
-        if (at == std::string::npos || name.size() <= best.size())
-            continue;
-        // The name must stand on its own: not followed by more letters of an identifier (sk_loadfoo).
-        const size_t end = at + name.size();
-        const char next = end < exportName.size() ? exportName[end] : '\0';
-        const bool identifierGoesOn = (next >= 'a' && next <= 'z') || next == '_';
-        const char before = at > 0 ? exportName[at - 1] : '\0';
-        const bool decorationBefore = at == 0 || before == '_' || before == '?' || (before >= '0' && before <= '9');
-        if (!identifierGoesOn && decorationBefore)
-            best = name;
-    }
-    return best;
+    return isContractName(name) ? name : "";
 }
 
 std::vector<Finding> checkPlugin(const PluginObservation &seen)
@@ -282,6 +288,8 @@ std::vector<Finding> checkPlugin(const PluginObservation &seen)
     checkExports(f, seen);
     bool refused = false;
     checkLoad(f, seen, refused);
+    if (seen.load.faulted)   // the program drops a plugin that faults: nothing after that call counts
+        return f.list;
     const bool loaded = seen.load.called && !seen.load.faulted && !refused;
     checkTable(f, seen, loaded);
     checkTexts(f, seen, loaded);
