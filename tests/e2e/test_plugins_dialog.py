@@ -21,7 +21,7 @@ VMR_INFO = ("VMR model plugin (vmr.dll) 1.0\nLoads Vantrel Morvane models (*.vmr
             "indexed triangles with normals and texture coordinates.")
 QUAD_INFO = "Example quad plugin\nOne textured square; reads no file."
 NO_INFO = "there is no information about this plugin"
-NOT_A_LIBRARY = "unable to load this plugin, it may be cancerous"
+NOT_A_LIBRARY = "unable to load this plugin, it may be cancerous\nit is not a DLL at all"
 NO_LOAD_NO_DRAW = "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions"
 NO_PLUGINS = "there is no plugins"
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
