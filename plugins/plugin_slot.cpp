@@ -64,10 +64,11 @@ bool pluginFileChanged()
            (CompareFileTime(&time, &pluginSlot.fileTime) != 0 || size != pluginSlot.fileSize);
 }
 
-// The label names the plugin models load through, or says there is none: never a name left from before.
-static void showSlotName()
+// The label names the plugin that loaded, or says there is none: never a name left from before. A library
+// refused for a missing export is none, though a model may still reach its sk_load.
+static void showSlotName(bool loaded)
 {
-    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, pluginSlot.sk_load && pluginSlot.name ? pluginSlot.name : "(no plugin)");
+    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, loaded && pluginSlot.name ? pluginSlot.name : "(no plugin)");
 }
 
 static int loadLibraryIntoSlot(const char *fileName)
@@ -113,7 +114,7 @@ static int loadLibraryIntoSlot(const char *fileName)
 int loadPlugin(const char *fileName)
 {
     const int loaded = loadLibraryIntoSlot(fileName);
-    showSlotName();
+    showSlotName(loaded != 0);
     return loaded;
 }
 
@@ -151,7 +152,7 @@ void abandonPlugin()
 {
     emptySlot();
     forgetModel();
-    showSlotName();
+    showSlotName(false);
 }
 
 void reportPluginFault(const PluginFault &fault)

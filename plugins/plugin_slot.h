@@ -34,8 +34,8 @@ template <typename Fn> Fn findExport(HMODULE module, const char *name)
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// Loads plugins\<fileName> into the slot; 1 when it can draw. Control 1034 then names the plugin the slot really
-// holds: this one when its sk_load was found, otherwise "(no plugin)".
+// Loads plugins\<fileName> into the slot; 1 when it can draw. Control 1034 then names it, or says "(no plugin)"
+// when it did not load.
 int loadPlugin(const char *fileName);
 void unloadPlugin();
 // True when the library file of the slot's plugin changed on disk (another write time or size) since it was
