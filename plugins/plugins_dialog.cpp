@@ -92,7 +92,6 @@ static void showPluginInformation(HWND dialog)
         return;
     }
     SkInfoFn info = findExport<SkInfoFn>(library, "sk_info");
-    SkFileFilterFn fileFilter = findExport<SkFileFilterFn>(library, "sk_filefilter");
     bool hasLoad = GetProcAddress(library, "sk_load") != nullptr;
     bool hasDraw = GetProcAddress(library, "sk_draw") != nullptr;
     std::string text;
@@ -102,15 +101,16 @@ static void showPluginInformation(HWND dialog)
     }
     if (!info)
         text = "there is no information about this plugin";
-    // A filter list the chooser would not use is named here, where its author looks.
-    std::string filters;
-    if (fileFilter && guardFileFilter(fileFilter, filters).faulted) {
-        describeCrash(dialog);
-        return;
+    // The current plugin's filter list, when the chooser would not use it, is named here, where its author looks.
+    // Only the current one's: the export is asked only of the plugin models load through, as "..." asks it.
+    PluginFault filterFault = noPluginFault();
+    if (pluginSlot.name && pluginSlot.sk_filefilter && sameNameIgnoringCase(name.c_str(), pluginSlot.name)) {
+        std::string filters;
+        filterFault = guardFileFilter(pluginSlot.sk_filefilter, filters);
+        filters.resize(PLUGIN_FILTERS_MAX_BYTES, '\0');
+        if (const char *fault = filterFault.faulted ? nullptr : filterListFault(filters.c_str()))
+            text += std::string("\n\nIts file filter (sk_filefilter) is not used: ") + fault + ".";
     }
-    filters.resize(PLUGIN_FILTERS_MAX_BYTES, '\0');
-    if (const char *fault = fileFilter ? filterListFault(filters.c_str()) : nullptr)
-        text += std::string("\n\nIts file filter (sk_filefilter) is not used: ") + fault + ".";
     SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text.c_str());
     if (!hasLoad && hasDraw)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_load' plugin function");
@@ -120,6 +120,7 @@ static void showPluginInformation(HWND dialog)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions");
     if (guardFreeLibrary(library).faulted)
         describeCrash(dialog);
+    reportPluginFault(filterFault);   // the current plugin is dropped, as when "..." meets the fault
 }
 
 static void selectCurrentPlugin(HWND dialog)
