@@ -211,8 +211,19 @@ static void initMainWindow(HWND window)
     readPaintOptions(window);
 }
 
+// The commands that call the plugin or unload it. While a call into the plugin is on the stack (its own
+// message box pumps the program's messages), they would run inside that call: they wait for it to return.
+static bool commandCallsPlugin(int id)
+{
+    return id == IDC_CHOOSE_MODEL || id == IDC_LOAD_MODEL || id == IDC_PLUGINS;
+}
+
 static void runCommand(int id)
 {
+    if (commandCallsPlugin(id) && pluginCallUnderway()) {
+        MessageBeep(MB_ICONWARNING);
+        return;
+    }
     // A command acts on the texture as painted so far: what the last dabs left pending reaches the view and
     // the GL texture first, under the settings they were painted with; then the controls' new states count.
     flushPaintedRefresh();
@@ -222,7 +233,7 @@ static void runCommand(int id)
     case IDC_LOAD_MODEL: loadModelCommand(); break;
     case IDC_TEXTURE_ON_THE_FLY: textureOnTheFlyCommand(); break;
     case IDC_APPLY_TEXTURE: uploadTexture(); break;
-    case IDC_GRID: gridCommand(modelState.hasTexCoords != 0); break;
+    case IDC_GRID: gridCommand(modelHasGrid()); break;
     case IDC_PLUGINS: openPluginsDialog(); break;
     case IDC_PEN_SIZE_OK: applyPenSizeCommand(); break;
     case IDC_ERASER_SIZE_OK: applyEraserSizeCommand(); break;

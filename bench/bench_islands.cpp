@@ -49,7 +49,7 @@ void largestIsland(const UvLayout &layout, int32_t &island, int32_t &x, int32_t 
     y = int32_t((t.v[0] + t.v[1] + t.v[2]) / 3 * float(layout.height));
 }
 
-void BM_BuildTextureLayout(benchmark::State &state)
+void BM_BuildUvLayout(benchmark::State &state)
 {
     int32_t side = int32_t(state.range(0));
     UvLayout layout;
@@ -59,7 +59,7 @@ void BM_BuildTextureLayout(benchmark::State &state)
     }
     state.counters["triangles"] = double(sphere().triangles.size());
 }
-BENCHMARK(BM_BuildTextureLayout)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildUvLayout)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 // What a click with the bucket costs before painting: the islands under the texel, their mask, the region.
 void BM_FillLargestIsland(benchmark::State &state)

@@ -35,6 +35,7 @@ add_executable(pelterine WIN32
   plugins/plugin_guard.cpp
   plugins/model.cpp
   plugins/plugins_dialog.cpp
+  plugins/library_problem.cpp
   resources/pelterine.rc
 )
 target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 winmm ${STATIC_RUNTIME})
@@ -60,7 +61,8 @@ endif()
 function(add_model_plugin name out_dir)
   add_library(${name} MODULE ${ARGN})
   set_target_properties(${name} PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${out_dir})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  # The kit's files include the contract header and each other by their bare names, as in the release's sdk\.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/plugin-api ${CMAKE_SOURCE_DIR}/sdk)
   target_compile_definitions(${name} PRIVATE PELTERINE_PLUGIN_BUILD)
   target_link_libraries(${name} PRIVATE opengl32 ${STATIC_RUNTIME})
 endfunction()
@@ -70,12 +72,27 @@ endfunction()
 function(add_shipped_plugin name format_library)
   set(folder ${CMAKE_SOURCE_DIR}/model-plugins)
   add_model_plugin(${name} ${DIST_DIR}/plugins
-    ${folder}/${name}/${name}_plugin.cpp ${folder}/common/mesh_plugin.cpp ${folder}/${name}/${name}.def)
+    ${folder}/${name}/${name}_plugin.cpp ${folder}/common/mesh_plugin.cpp ${CMAKE_SOURCE_DIR}/sdk/sk_mesh.c
+    ${folder}/${name}/${name}.def)
   target_link_libraries(${name} PRIVATE ${format_library} mesh_builder)
   if(MINGW)
     target_compile_options(${name} PRIVATE -Wall -Wextra)
   endif()
 endfunction()
+
+# The plugin authors' checker, shipped in the release's sdk\ folder: a console program.
+add_executable(plugincheck tools/plugincheck/plugincheck.cpp plugins/plugin_guard.cpp plugins/library_problem.cpp
+  shell/wide_paths.cpp)
+target_link_libraries(plugincheck PRIVATE plugin_rules pelterine_core opengl32 glu32 gdi32 user32 ${STATIC_RUNTIME})
+if(MINGW)
+  target_compile_options(plugincheck PRIVATE -Wall -Wextra)
+endif()
+set_target_properties(plugincheck PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/sdk)
+
+# The kit's example plugin, built here too so that a change to the contract or the helper that breaks it shows at
+# once; the end-to-end tests build it again from the release zip, as an author would.
+add_model_plugin(ply_example ${CMAKE_BINARY_DIR}/test-plugins ${CMAKE_SOURCE_DIR}/sdk/example/ply_example.c
+                 ${CMAKE_SOURCE_DIR}/sdk/sk_mesh.c ${CMAKE_SOURCE_DIR}/sdk/example/ply_example.def)
 
 include(model-plugins/vmr/plugin.cmake OPTIONAL)
 include(model-plugins/obj/plugin.cmake OPTIONAL)

@@ -126,7 +126,7 @@ struct ChannelBits {
 };
 
 // How the pixels of a texture file are laid out, worked out from its headers.
-struct UvLayout {
+struct BmpPixelLayout {
     size_t width;
     size_t rows;
     bool topDown;
@@ -165,7 +165,7 @@ const char *checkTextureFields(const BmpFields &f)
 
 // A palette of biClrUsed entries (2^bits when 0; entries past 2^bits can never be named, so they need not
 // be there), right after the info header, each entry blue, green, red and a byte that is not used.
-const char *readPalette(const uint8_t *data, size_t size, const BmpFields &f, UvLayout &layout)
+const char *readPalette(const uint8_t *data, size_t size, const BmpFields &f, BmpPixelLayout &layout)
 {
     if (f.biSize < BMP_INFO_HEADER_BYTES)
         return MSG_PICTURE_DAMAGED;
@@ -196,7 +196,7 @@ bool readChannel(uint32_t mask, unsigned bits, ChannelBits &channel)
 
 // Without bit fields a 16-bit pixel is 5-5-5 with the top bit unused and a 32-bit one blue, green, red and
 // an unused byte, which some writers fill with junk: it is not alpha.
-const char *readMasks(const uint8_t *data, size_t size, const BmpFields &f, UvLayout &layout)
+const char *readMasks(const uint8_t *data, size_t size, const BmpFields &f, BmpPixelLayout &layout)
 {
     uint32_t masks[4] = {0x7C00u, 0x03E0u, 0x001Fu, 0};
     if (f.biCompression == BI_RGB && layout.bits == 32) {
@@ -217,7 +217,7 @@ const char *readMasks(const uint8_t *data, size_t size, const BmpFields &f, UvLa
 }
 
 // Everything but the pixels themselves: the rows, the palette or the masks, and that the rows are there.
-const char *readTextureLayout(const uint8_t *data, size_t size, const BmpFields &f, UvLayout &layout)
+const char *readPixelLayout(const uint8_t *data, size_t size, const BmpFields &f, BmpPixelLayout &layout)
 {
     layout.width = static_cast<size_t>(f.biWidth);
     layout.topDown = f.biHeight < 0;
@@ -237,7 +237,7 @@ const char *readTextureLayout(const uint8_t *data, size_t size, const BmpFields 
 
 // Blue, green, red of each index of a palette row, the first pixel in a byte's high bits; false at an index
 // past the palette.
-bool readIndexedRow(const uint8_t *src, const UvLayout &layout, uint8_t *dst)
+bool readIndexedRow(const uint8_t *src, const BmpPixelLayout &layout, uint8_t *dst)
 {
     const unsigned bits = layout.bits;
     const unsigned perByte = 8 / bits;
@@ -267,7 +267,7 @@ uint8_t channelValue(uint32_t pixel, const ChannelBits &channel)
 }
 
 // Writers that have no alpha often leave an alpha mask with every alpha 0: such a file is opaque, not clear.
-bool anyAlpha(const uint8_t *src, const UvLayout &layout)
+bool anyAlpha(const uint8_t *src, const BmpPixelLayout &layout)
 {
     const ChannelBits &alpha = layout.channels[3];
     if (alpha.mask == 0)
@@ -282,7 +282,7 @@ bool anyAlpha(const uint8_t *src, const UvLayout &layout)
 
 // Blue, green, red of each 16- or 32-bit pixel of a row, over white when alpha counts; `opaque` is cleared
 // at the first pixel that was not fully opaque.
-void readMaskedRow(const uint8_t *src, const UvLayout &layout, bool alpha, bool &opaque, uint8_t *dst)
+void readMaskedRow(const uint8_t *src, const BmpPixelLayout &layout, bool alpha, bool &opaque, uint8_t *dst)
 {
     const unsigned bytes = layout.bits / 8;
     const ChannelBits *channels = layout.channels;
@@ -301,7 +301,7 @@ void readMaskedRow(const uint8_t *src, const UvLayout &layout, bool alpha, bool 
 }
 
 // The rows, bottom row first; false at a palette index past the palette.
-bool readTexturePixels(const uint8_t *src, const UvLayout &layout, Picture &picture)
+bool readTexturePixels(const uint8_t *src, const BmpPixelLayout &layout, Picture &picture)
 {
     const size_t rowBytes = layout.width * 3;
     const bool alpha = layout.bits >= 16 && anyAlpha(src, layout);
@@ -385,8 +385,8 @@ const char *parseTexture(const uint8_t *data, size_t size, Picture &picture)
         return MSG_TEXTURE_TRUNCATED;
     if (const char *message = checkTextureFields(f))
         return message;
-    UvLayout layout{};
-    if (const char *message = readTextureLayout(data, size, f, layout))
+    BmpPixelLayout layout{};
+    if (const char *message = readPixelLayout(data, size, f, layout))
         return message;
     Picture read;
     read.width = f.biWidth;

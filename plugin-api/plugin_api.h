@@ -3,9 +3,12 @@
  * A plugin is a DLL in the plugins\ folder under Pelterine's working folder. Pelterine finds the exports by
  * name (GetProcAddress) and calls them on its one thread, one at a time, with the C calling convention.
  * sk_load and sk_draw are required; sk_getinfo, sk_gettexcoord, sk_freetexcoordtab and sk_info are optional,
- * and the program warns when one of those four is missing; sk_filefilter and sk_texturefile are optional
- * without a warning.
+ * and the program warns when one of those four is missing; sk_loaderror, sk_filefilter and sk_texturefile are
+ * optional without a warning.
  * Results marked "ignored" are never read.
+ *
+ * Pelterine is a 64-bit (x86-64) Windows program: the DLL must be a 64-bit Windows DLL (x86_64-w64-mingw32-gcc,
+ * or MSVC's x64 tools); a 32-bit one cannot be loaded into it.
  */
 #ifndef PELTERINE_PLUGIN_API_H
 #define PELTERINE_PLUGIN_API_H
@@ -22,8 +25,8 @@ typedef struct TexCoordTriangle {
 } TexCoordTriangle;
 
 /* A plugin built with PELTERINE_PLUGIN_BUILD defined marks its functions SK_EXPORT; the names must come
- * out undecorated (check with objdump -p or dumpbin /exports; a .def file makes sure). docs/plugins.md has
- * the whole contract and an example. */
+ * out undecorated (check with objdump -p or dumpbin /exports, or plugincheck.exe; a .def file makes sure).
+ * docs/plugins.md has the whole contract, and sdk/example a complete plugin. */
 #if defined(_WIN32) && defined(PELTERINE_PLUGIN_BUILD)
 #define SK_EXPORT __declspec(dllexport)
 #else
@@ -58,6 +61,26 @@ typedef const char *(*SkFileFilterFn)(void);
  * within them; a longer one is not used. After a load that failed, or before any, return null or an empty
  * text. */
 typedef const char *(*SkTextureFileFn)(void);
+/* Why the last sk_load refused its file, asked right after every sk_load: null or an empty text when the model
+ * loaded, otherwise the reason in plain words with the line or record to blame ("line 12: vertex index 40 is
+ * out of range"). The program copies it at once (at most 1024 bytes, NUL included) and shows it itself with the
+ * model's path as caption; a plugin shows no message box of its own. Without this export every sk_load counts
+ * as a success. */
+typedef const char *(*SkLoadErrorFn)(void);
+
+/* The exports, declared for the plugin's own build: extern "C" and exported, so that a C++ plugin gets the
+ * plain names the program looks up, and a misspelt name or a wrong signature is a compile error. */
+#if defined(PELTERINE_PLUGIN_BUILD)
+SK_EXPORT int sk_load(const char *path);
+SK_EXPORT const char *sk_loaderror(void);
+SK_EXPORT int sk_draw(void);
+SK_EXPORT int sk_getinfo(int *triangleCount, int *hasTexCoords);
+SK_EXPORT TexCoordTriangle **sk_gettexcoord(void);
+SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
+SK_EXPORT const char *sk_info(void);
+SK_EXPORT const char *sk_filefilter(void);
+SK_EXPORT const char *sk_texturefile(void);
+#endif
 
 #ifdef __cplusplus
 }

@@ -23,6 +23,26 @@
 #include "skin/texture_files.h"
 #include "paint/paint_options.h"
 
+// A table that breaks the contract in a way the program can see is named once while the plugin stays loaded,
+// with the export to blame; the triangles it could use are drawn all the same.
+static void warnAboutTable(int count, bool tableNull, size_t usable)
+{
+    std::string text;
+    const std::string name = pluginSlot.name ? pluginSlot.name : "";
+    if (tableNull && count > 0 && !pluginSlot.warnedNoTable) {
+        pluginSlot.warnedNoTable = true;
+        text = "The plugin '" + name + "' breaks the plugin contract: its sk_gettexcoord returned no table for the " +
+               std::to_string(count) + " triangles its sk_getinfo reports.\n\nThe mapping grid stays empty.";
+    } else if (!tableNull && count > 0 && usable < size_t(count) && !pluginSlot.warnedBadEntries) {
+        pluginSlot.warnedBadEntries = true;
+        text = "The plugin '" + name + "' breaks the plugin contract: " + std::to_string(size_t(count) - usable) +
+               " of the " + std::to_string(count) + " entries of the table its sk_gettexcoord returned are null "
+               "or have a null corner or a coordinate that is not a number.\n\nThe mapping grid leaves them out.";
+    }
+    if (!text.empty())
+        showMessage(text.c_str(), "Warning", MB_ICONWARNING);
+}
+
 PluginFault buildGrid()
 {
     // The layer is white whatever follows: without these exports it stays so, and a plugin that faults below
@@ -44,7 +64,10 @@ PluginFault buildGrid()
     if (fault.faulted)
         return fault;
     drawGridLayer();
-    return guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
+    fault = guardFreeTexCoordTab(pluginSlot.sk_freetexcoordtab, count, table);
+    if (!fault.faulted)
+        warnAboutTable(count, table == nullptr, gridTriangles.size() / 6);
+    return fault;
 }
 
 // Plugins hand over paths in the ANSI code page, the text sk_load received the model's path in; the program keeps
@@ -103,30 +126,93 @@ static void loadModelTexture(const char *modelPath, const std::string &namedText
     }
 }
 
+// Why the plugin refused the file sk_load was just given ("" when it took it, or cannot say).
+static PluginFault readLoadError(std::string &reason)
+{
+    reason.clear();
+    if (!pluginSlot.sk_loaderror)
+        return noPluginFault();
+    return guardLoadError(pluginSlot.sk_loaderror, reason);
+}
+
+enum class ModelLoad { loaded, refused, failed };
+
+// Why a model is loaded: the user's load brings the model's picture and, when refused, the model shown before;
+// the same model again after its plugin was rebuilt shows a refusal but keeps the texture; the model shown before
+// a refusal, put back, is taken as it comes.
+enum class LoadPurpose { user, reload, restore };
+
+static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose);
+
+static void showRefusal(const char *path, const std::string &reason)
+{
+    const std::string text = "Unable to load model\n" + reason;
+    askUserOwnedBy(mainWindow, text.c_str(), path, MB_OK | MB_ICONERROR);
+}
+
+// The plugin refused the file and holds no model now: the model shown before is loaded again (without its picture,
+// which the texture already is or was painted over), its path goes back into the box, and the reason is shown,
+// owned by the main window with the refused path as caption. Nothing else: no picture, no save question.
+static void refuseModel(const char *path, const std::string &reason, const std::string &shownBefore)
+{
+    modelState.shownPath.clear();
+    setDialogItemText(mainWindow, IDC_MODEL_PATH, shownBefore.c_str());
+    if (shownBefore.empty() || loadModelThroughPlugin(shownBefore.c_str(), LoadPurpose::restore) != ModelLoad::loaded) {
+        // Nothing to go back to (or it is refused now too): no model, no grid of one.
+        modelState.hasTexCoords = 0;
+        setDialogItemText(mainWindow, IDC_MODEL_PATH, "");
+        gridTriangles.clear();
+        drawGridLayer();
+        uncheckGrid();
+        composeSkinShown(paintOptions.showGrid);
+        redrawSkinView();
+    }
+    showRefusal(path, reason);
+}
+
 void loadModel(const char *path)
 {
     if (!path || !path[0])
         return;
+    loadModelThroughPlugin(path, LoadPurpose::user);
+}
+
+static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
+{
+    const std::string shownBefore = modelState.shownPath;
     modelState.modelReady = 0;
     requestViewportFrame();
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
-        return;
+        return ModelLoad::failed;
     }
     // The plugin takes 8-bit text in the ANSI code page; a path that has no such form cannot reach it.
     std::string pluginPath;
     if (!pluginPathText(path, pluginPath)) {
         showMessage("The model's path cannot be passed to the plugin", path, MB_ICONERROR);
-        return;
+        return ModelLoad::failed;
     }
     // A plugin that faults is abandoned on the spot; the texture and the rest are left as they are.
     PluginFault fault = guardLoad(pluginSlot.sk_load, pluginPath.c_str());
+    std::string reason;
+    if (!fault.faulted)
+        fault = readLoadError(reason);
+    if (!fault.faulted && !reason.empty()) {
+        if (purpose == LoadPurpose::user)
+            refuseModel(path, reason, shownBefore);
+        else if (purpose == LoadPurpose::reload) {
+            modelState.shownPath.clear();
+            setDialogItemText(mainWindow, IDC_MODEL_PATH, "");
+            showRefusal(path, reason);
+        }
+        return ModelLoad::refused;
+    }
     std::string namedTexture;
     if (!fault.faulted)
         fault = readNamedTexture(namedTexture);
     if (fault.faulted) {
         reportPluginFault(fault);
-        return;
+        return ModelLoad::failed;
     }
     modelState.hasTexCoords = 0;
     if (pluginSlot.sk_getinfo) {
@@ -135,11 +221,12 @@ void loadModel(const char *path)
         fault = guardGetInfo(pluginSlot.sk_getinfo, &count, &flag);
         if (fault.faulted) {
             reportPluginFault(fault);
-            return;
+            return ModelLoad::failed;
         }
         modelState.hasTexCoords = flag;
     }
     modelState.modelReady = 1;
+    modelState.shownPath = path;
     rebuildMipmaps();
     // The new grid is built and composed before the view is repainted, so the view never shows the previous
     // model's triangles over the new one.
@@ -147,9 +234,11 @@ void loadModel(const char *path)
         fault = buildGrid();
         if (fault.faulted) {
             reportPluginFault(fault);
-            return;
+            return ModelLoad::failed;
         }
-    } else {
+    }
+    // A grid with no triangle (no table, or none usable) is no grid to show: the box stays unchecked.
+    if (!modelState.hasTexCoords || gridTriangles.empty()) {
         // No triangles: nothing for the fill and the bleed to keep to, nor for a grid to show.
         gridTriangles.clear();
         drawGridLayer();
@@ -158,7 +247,15 @@ void loadModel(const char *path)
     composeSkinShown(paintOptions.showGrid);
     redrawSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
-    loadModelTexture(path, namedTexture);
+    if (purpose == LoadPurpose::user)
+        loadModelTexture(path, namedTexture);
+    return ModelLoad::loaded;
+}
+
+void reloadModel(const char *path)
+{
+    if (path && path[0])
+        loadModelThroughPlugin(path, LoadPurpose::reload);
 }
 
 void loadModelCommand()
@@ -191,10 +288,17 @@ void chooseModelCommand()
         return;
     }
     if (!path) {
-        showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
+        // Cancel is the user's choice, not an error: only a chooser that could not open is reported.
+        if (lastFileChooserFailed())
+            showMessage("Unable to initialise open box", "Error", MB_ICONERROR);
         return;
     }
     setDialogItemText(mainWindow, IDC_MODEL_PATH, path);
     loadModel(path);
     std::free(path);
+}
+
+bool modelHasGrid()
+{
+    return modelState.hasTexCoords != 0 && !gridTriangles.empty();
 }

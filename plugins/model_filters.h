@@ -12,3 +12,6 @@ enum : size_t { MODEL_FILTERS_BYTES = PLUGIN_FILTERS_MAX_BYTES + 21 };
 // the text is null or no such list: it must end in a double NUL within PLUGIN_FILTERS_MAX_BYTES and hold an
 // even number, at least two, of non-empty strings. Reads nothing beyond that bound.
 bool composeModelFilters(const char *pluginFilters, char (&out)[MODEL_FILTERS_BYTES]);
+// Why a plugin's list is not used, in words for its author ("an odd number of strings: ..."), or nullptr when
+// composeModelFilters takes it. Reads nothing beyond PLUGIN_FILTERS_MAX_BYTES.
+const char *filterListFault(const char *pluginFilters);

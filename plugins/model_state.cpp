@@ -5,5 +5,5 @@ ModelState modelState;
 
 void resetModelState()
 {
-    modelState = ModelState{0, 0};
+    modelState = ModelState{0, 0, std::string()};
 }

@@ -254,6 +254,15 @@ static void armStackGuard()
     VirtualProtect(reinterpret_cast<void *>(guard), page, PAGE_READWRITE | PAGE_GUARD, &previous);
 }
 
+// Calls into a plugin on the stack now: a plugin that pumps messages (a message box of its own) lets the
+// program's commands run inside its call.
+static int callsUnderway;
+
+bool pluginCallUnderway()
+{
+    return callsUnderway > 0;
+}
+
 static PluginFault callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second,
                                uintptr_t *result, bool readsForPlugin = false)
 {
@@ -263,7 +272,10 @@ static PluginFault callGuarded(const char *function, const void *entry, uintptr_
         armed = true;
     }
     GuardedCall call = {entry, first, second, 0, 0, readsForPlugin};
-    if (guardPluginCall(&call) == 0) {
+    ++callsUnderway;
+    const int faulted = guardPluginCall(&call);
+    --callsUnderway;
+    if (faulted == 0) {
         if (result)
             *result = call.result;
         return noPluginFault();
@@ -369,6 +381,19 @@ PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path)
     return fault;
 }
 
+PluginFault guardLoadError(SkLoadErrorFn loadError, std::string &reason)
+{
+    uintptr_t result = 0;
+    reason.clear();
+    PluginFault fault = callGuarded("sk_loaderror", entryOf(loadError), 0, 0, &result);
+    if (!fault.faulted) {
+        fault = copyPluginText("sk_loaderror", reinterpret_cast<const char *>(result), false,
+                               PLUGIN_LOAD_ERROR_MAX_BYTES, reason);
+        reason.resize(std::strlen(reason.c_str()));   // cut at the limit: a refusal is a refusal however long
+    }
+    return fault;
+}
+
 PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters)
 {
     uintptr_t result = 0;
@@ -390,6 +415,14 @@ PluginFault guardInfo(SkInfoFn info, std::string &text)
         fault = copyPluginText("sk_info", reinterpret_cast<const char *>(result), false, PLUGIN_INFO_MAX_BYTES, text);
         text.resize(std::strlen(text.c_str()));   // cut at the limit: no NUL of its own was reached
     }
+    return fault;
+}
+
+PluginFault guardTextExport(const char *function, SkInfoFn textExport, const char *&text)
+{
+    uintptr_t result = 0;
+    const PluginFault fault = callGuarded(function, entryOf(textExport), 0, 0, &result);
+    text = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
     return fault;
 }
 

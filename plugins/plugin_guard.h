@@ -28,6 +28,10 @@ constexpr PluginFault noPluginFault()
     return PluginFault{false, nullptr, 0};
 }
 
+// True while a call into a plugin is on the stack. A plugin that pumps messages then runs the program's
+// handlers inside its call: no command may call the plugin again or unload it until the call returns.
+bool pluginCallUnderway();
+
 // Each runs one call into a plugin's function (which must not be null) and returns the fault, if any.
 PluginFault guardLoad(SkLoadFn load, const char *path);
 PluginFault guardGetInfo(SkGetInfoFn getInfo, int *triangleCount, int *hasTexCoords);
@@ -40,12 +44,19 @@ PluginFault guardDraw(SkDrawFn draw);
 // empty copy.
 PluginFault guardFileFilter(SkFileFilterFn fileFilter, std::string &filters);
 PluginFault guardInfo(SkInfoFn info, std::string &text);
+// The most bytes of sk_loaderror's text that are read, its closing NUL included; a longer text is cut there.
+enum : size_t { PLUGIN_LOAD_ERROR_MAX_BYTES = 1024 };
+// Why the last sk_load refused its file, copied under the guard: empty for null or an empty text (accepted).
+PluginFault guardLoadError(SkLoadErrorFn loadError, std::string &reason);
 // The picture sk_texturefile names, copied under the guard likewise: empty for null, for an empty text, and for
 // one without its NUL within PLUGIN_TEXTURE_PATH_MAX_BYTES (a cut path would name another file).
 PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path);
 // Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
 // ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
 PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);
+// One call of an export that returns a text (sk_info, sk_filefilter, ...), the pointer as it came, uncopied: for
+// a caller that inspects the plugin's memory itself. `function` names the export in the fault.
+PluginFault guardTextExport(const char *function, SkInfoFn textExport, const char *&text);
 // LoadLibrary (of the file `path` names in the working folder) and FreeLibrary, which run the library's DllMain.
 PluginFault guardLoadLibrary(const char *path, HMODULE &module);
 PluginFault guardFreeLibrary(HMODULE module);

@@ -10,6 +10,7 @@
 #include "resources/resource.h"
 #include "shell/frame_pacer.h"
 #include "shell/message.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "uv/grid.h"
 #include "texture/skin_store.h"
@@ -42,7 +43,37 @@ static void warnMissingExports(bool getInfo, bool getTexCoord, bool freeTable, b
     showMessage(text, "Warning", MB_ICONWARNING);
 }
 
-int loadPlugin(const char *fileName)
+// The file as it is on disk now; false when it cannot be read.
+static bool libraryFileState(const char *path, FILETIME &time, uint64_t &size)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wideFullPath(path).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    time = data.ftLastWriteTime;
+    size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool pluginFileChanged()
+{
+    if (!pluginSlot.module || !pluginSlot.name)
+        return false;
+    char path[256];
+    pluginPath(pluginSlot.name, path);
+    FILETIME time;
+    uint64_t size = 0;
+    return libraryFileState(path, time, size) &&
+           (CompareFileTime(&time, &pluginSlot.fileTime) != 0 || size != pluginSlot.fileSize);
+}
+
+// The label names the plugin that loaded, or says there is none: never a name left from before. A library
+// refused for a missing export is none, though a model may still reach its sk_load.
+static void showSlotName(bool loaded)
+{
+    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, loaded && pluginSlot.name ? pluginSlot.name : "(no plugin)");
+}
+
+static int loadLibraryIntoSlot(const char *fileName)
 {
     if (!fileName)
         return 0;
@@ -57,6 +88,7 @@ int loadPlugin(const char *fileName)
     if (!pluginSlot.module)
         return 0;
     replaceSlotName(fileName);
+    libraryFileState(path, pluginSlot.fileTime, pluginSlot.fileSize);
 
     HMODULE module = pluginSlot.module;
     pluginSlot.sk_load = findExport<SkLoadFn>(module, "sk_load");
@@ -70,6 +102,7 @@ int loadPlugin(const char *fileName)
     bool hasInfo = GetProcAddress(module, "sk_info") != nullptr;
     pluginSlot.sk_filefilter = findExport<SkFileFilterFn>(module, "sk_filefilter");
     pluginSlot.sk_texturefile = findExport<SkTextureFileFn>(module, "sk_texturefile");
+    pluginSlot.sk_loaderror = findExport<SkLoadErrorFn>(module, "sk_loaderror");
     pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
     if (!pluginSlot.sk_draw) {
         showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);
@@ -77,8 +110,14 @@ int loadPlugin(const char *fileName)
     }
     if (!pluginSlot.sk_getinfo || !pluginSlot.sk_gettexcoord || !pluginSlot.sk_freetexcoordtab || !hasInfo)
         warnMissingExports(pluginSlot.sk_getinfo, pluginSlot.sk_gettexcoord, pluginSlot.sk_freetexcoordtab, hasInfo);
-    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, pluginSlot.name ? pluginSlot.name : fileName);
     return 1;
+}
+
+int loadPlugin(const char *fileName)
+{
+    const int loaded = loadLibraryIntoSlot(fileName);
+    showSlotName(loaded != 0);
+    return loaded;
 }
 
 static void emptySlot()
@@ -102,6 +141,7 @@ void unloadPlugin()
 void forgetModel()
 {
     resetModelState();
+    setDialogItemText(mainWindow, IDC_MODEL_PATH, "");   // no path of a model that is not loaded
     requestViewportFrame();   // the viewport shows no model from the next frame
     gridTriangles.clear();
     drawGridLayer();
@@ -114,7 +154,7 @@ void abandonPlugin()
 {
     emptySlot();
     forgetModel();
-    SetDlgItemTextA(mainWindow, IDC_PLUGIN_NAME, "(no plugin)");
+    showSlotName(false);
 }
 
 void reportPluginFault(const PluginFault &fault)

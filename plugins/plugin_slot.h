@@ -2,6 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+#include <string>
+
 #include "plugin-api/plugin_api.h"
 #include "plugins/plugin_guard.h"
 
@@ -15,6 +18,11 @@ struct PluginSlot {
     SkDrawFn sk_draw;
     SkFileFilterFn sk_filefilter;  // optional without a warning: "..." then offers .vmr files
     SkTextureFileFn sk_texturefile; // optional without a warning: models then bring only a picture named after them
+    SkLoadErrorFn sk_loaderror;     // optional without a warning: without it every sk_load counts as a success
+    FILETIME fileTime;              // the library file's last write when it was loaded, for "Refresh"
+    uint64_t fileSize;
+    bool warnedNoTable;             // its table breaches are named once while it stays loaded
+    bool warnedBadEntries;
 };
 
 extern PluginSlot pluginSlot;
@@ -26,8 +34,13 @@ template <typename Fn> Fn findExport(HMODULE module, const char *name)
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
+// Loads plugins\<fileName> into the slot; 1 when it can draw. Control 1034 then names it, or says "(no plugin)"
+// when it did not load.
 int loadPlugin(const char *fileName);
 void unloadPlugin();
+// True when the library file of the slot's plugin changed on disk (another write time or size) since it was
+// loaded: an author rebuilt it.
+bool pluginFileChanged();
 // No model is loaded any more (the plugin was switched or dropped): the model is not drawn, and the grid, which
 // showed that model's triangles, is cleared and its box unchecked. The texture is not touched.
 void forgetModel();

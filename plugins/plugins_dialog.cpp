@@ -5,11 +5,15 @@
 #include <cstring>
 #include <string>
 
+#include "plugins/library_problem.h"
+#include "plugins/model.h"
+#include "plugins/model_filters.h"
 #include "plugins/model_state.h"
 #include "plugins/plugin_guard.h"
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/dialog_labels.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 
 static LRESULT sendToList(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -79,7 +83,12 @@ static void showPluginInformation(HWND dialog)
         return;
     }
     if (!library) {
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "unable to load this plugin, it may be cancerous");
+        // The specified words, then why, when the file says: a missing DLL it needs, not a 64-bit DLL, no DLL.
+        std::string text = "unable to load this plugin, it may be cancerous";
+        const std::string why = libraryLoadProblem(path);
+        if (!why.empty())
+            text += "\n" + why;
+        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text.c_str());
         return;
     }
     SkInfoFn info = findExport<SkInfoFn>(library, "sk_info");
@@ -90,10 +99,19 @@ static void showPluginInformation(HWND dialog)
         describeCrash(dialog);   // the library stays mapped: it may not survive its own detach
         return;
     }
-    if (info)
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text.c_str());
-    else
-        SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "there is no information about this plugin");
+    if (!info)
+        text = "there is no information about this plugin";
+    // The current plugin's filter list, when the chooser would not use it, is named here, where its author looks.
+    // Only the current one's: the export is asked only of the plugin models load through, as "..." asks it.
+    PluginFault filterFault = noPluginFault();
+    if (pluginSlot.name && pluginSlot.sk_filefilter && sameNameIgnoringCase(name.c_str(), pluginSlot.name)) {
+        std::string filters;
+        filterFault = guardFileFilter(pluginSlot.sk_filefilter, filters);
+        filters.resize(PLUGIN_FILTERS_MAX_BYTES, '\0');
+        if (const char *fault = filterFault.faulted ? nullptr : filterListFault(filters.c_str()))
+            text += std::string("\n\nIts file filter (sk_filefilter) is not used: ") + fault + ".";
+    }
+    SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, text.c_str());
     if (!hasLoad && hasDraw)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find 'sk_load' plugin function");
     if (!hasDraw && hasLoad)
@@ -102,6 +120,7 @@ static void showPluginInformation(HWND dialog)
         SetDlgItemTextA(dialog, IDC_PLUGIN_INFO, "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions");
     if (guardFreeLibrary(library).faulted)
         describeCrash(dialog);
+    reportPluginFault(filterFault);   // the current plugin is dropped, as when "..." meets the fault
 }
 
 static void selectCurrentPlugin(HWND dialog)
@@ -134,6 +153,23 @@ static void listPlugins(HWND dialog)
     showPluginInformation(dialog);
 }
 
+// An author rebuilt the current plugin: the new file is loaded in its place, and the model shown is loaded
+// again through it (without its picture: the texture is the user's).
+static void reloadChangedPlugin()
+{
+    if (!pluginFileChanged())
+        return;
+    const std::string name = pluginSlot.name;
+    const std::string model = modelState.shownPath;
+    forgetModel();
+    unloadPlugin();
+    loadPlugin(name.c_str());
+    if (!model.empty() && pluginSlot.sk_load) {
+        setDialogItemText(mainWindow, IDC_MODEL_PATH, model.c_str());
+        reloadModel(model.c_str());
+    }
+}
+
 static void switchToSelectedPlugin(HWND dialog)
 {
     std::string name;
@@ -146,6 +182,10 @@ static void switchToSelectedPlugin(HWND dialog)
 
 static INT_PTR CALLBACK pluginsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
+    // A plugin describing itself may pump messages (a box of its own): nothing here may load, call or unload a
+    // plugin inside that call.
+    if (message == WM_COMMAND && pluginCallUnderway())
+        return FALSE;
     switch (message) {
     case WM_INITDIALOG:
         SetDlgItemTextA(dialog, IDC_CURRENT_PLUGIN, pluginSlot.name ? pluginSlot.name : "(no plugin)");
@@ -162,6 +202,7 @@ static INT_PTR CALLBACK pluginsDialogProc(HWND dialog, UINT message, WPARAM wPar
             EndDialog(dialog, 0);
             break;
         case IDC_REFRESH_PLUGINS:
+            reloadChangedPlugin();
             listPlugins(dialog);
             break;
         case IDC_PLUGIN_LIST:

@@ -63,6 +63,13 @@ static void buildFilter(char (&filter)[256], const char *text, const char *patte
     std::memcpy(filter + textLength + 1, pattern, patternLength);
 }
 
+static DWORD lastChooserError;
+
+bool lastFileChooserFailed()
+{
+    return lastChooserError != 0;
+}
+
 // Runs the open or the save chooser with a path buffer that starts empty; a copy of the chosen path in UTF-8, or
 // nullptr when the user cancels or the chooser fails. The wide chooser, so a file of any name can be chosen.
 static char *runFileChooser(bool save, const char *filters, const wchar_t *title, const char *defaultExtension,
@@ -84,6 +91,8 @@ static char *runFileChooser(bool save, const char *filters, const wchar_t *title
 
     SavedFolder folder = saveCurrentFolder();
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+    // Read at once: the next common dialog call resets it. Zero after a Cancel.
+    lastChooserError = chosen ? 0 : CommDlgExtendedError();
     restoreCurrentFolder(folder);
     return chosen ? copyPath(utf8Path(path)) : nullptr;
 }

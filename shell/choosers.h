@@ -9,6 +9,9 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern);
 char *chooseOpenPathFrom(const char *filters);
 // The save chooser with a whole filter list; defaultExtension is without its dot ("bmp").
 char *chooseSavePath(const char *filters, const char *defaultExtension);
+// After an open or save chooser returned nullptr: true when it failed (CommDlgExtendedError had a code), false
+// when the user cancelled it.
+bool lastFileChooserFailed();
 // The colour chooser, opening on `color`; it edits the 16 custom colour slots in place. True when the user
 // confirmed, and `color` is then the colour chosen.
 bool chooseColor(COLORREF &color, COLORREF customColors[16]);

@@ -5,19 +5,22 @@
 #   _test_boite_tex.vmr, super_pattern_01.bmp    the default model and pattern
 #   README.txt                       how to run it and the "Using it" of README.md, as plain text
 #   LICENSE.txt                      the licence
-#   plugins\plugin_api.h, docs\*.md  for plugin authors: the contract, docs/plugins.md and the formats it links to
+#   sdk\                             for plugin authors: the contract header, the mesh helper, the example plugin
+#                                    (builds with one command there), plugincheck.exe
+#   docs\*.md                        docs/plugins.md and the formats it links to
 # The version is the project's, written by the build into build/win/pelterine-version.txt.
-# Usage: tools/package.sh [windows build folder]
+# Usage: tools/package.sh [windows build folder] [output folder, by default the build folder's parent]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 win_build=$(cd "${1:-$root/build/win}" && pwd)
-python3 - "$root" "$win_build" <<'PYTHON'
+out_dir=$(cd "${2:-$win_build/..}" && pwd)
+python3 - "$root" "$win_build" "$out_dir" <<'PYTHON'
 import re
 import sys
 import zipfile
 from pathlib import Path
 
-root, win_build = Path(sys.argv[1]), Path(sys.argv[2])
+root, win_build, out_dir = Path(sys.argv[1]), Path(sys.argv[2]), Path(sys.argv[3])
 dist = win_build / "dist"
 version = (win_build / "pelterine-version.txt").read_text().strip()
 if not re.fullmatch(r"\d+\.\d+\.\d+", version):
@@ -66,24 +69,29 @@ Using it
 --------
 %s
 
-Writing a model plugin: docs\\plugins.md and plugins\\plugin_api.h.
+Writing a model plugin: docs\\plugins.md and the kit in sdk\\.
 """ % (version, "=" * len("Pelterine " + version), plain(section(readme_md, "Using it")))
 
 files = [(dist / "pelterine.exe", "pelterine.exe")]
 files += [(p, "plugins/" + p.name) for p in plugins]
 files += [(dist / name, name) for name in ("_test_boite_tex.vmr", "super_pattern_01.bmp")]
-files += [(root / "plugins" / "plugin_api.h", "plugin-api/plugin_api.h")]
+files += [(root / "plugin-api" / "plugin_api.h", "sdk/plugin_api.h"), (win_build / "sdk" / "plugincheck.exe", "sdk/plugincheck.exe")]
+files += [(root / "sdk" / name, "sdk/" + name) for name in ("sk_mesh.h", "sk_mesh.c")]
+files += [(root / "sdk" / "example" / name, "sdk/example/" + name)
+          for name in ("ply_example.c", "ply_example.def", "build.sh", "CMakeLists.txt", "cube.ply")]
 files += [(root / "docs" / name, "docs/" + name)
           for name in ("plugins.md", "vmr-format.md", "obj-format.md", "md2-format.md")]
 texts = [("README.txt", readme), ("LICENSE.txt", (root / "LICENSE").read_text(encoding="utf-8"))]
 
-target = win_build.parent / ("pelterine-%s-win64.zip" % version)
+target = out_dir / ("pelterine-%s-win64.zip" % version)
 partial = target.with_suffix(".zip.part")
 with zipfile.ZipFile(partial, "w", zipfile.ZIP_DEFLATED) as zf:
     for source, name in files:
         if not source.is_file():
             sys.exit("package.sh: missing %s" % source)
         zf.write(source, name)
+        if name.endswith(".sh"):   # runnable as it is once unpacked on Linux
+            zf.getinfo(name).external_attr = (0o100755 << 16)
     for name, text in texts:
         # Windows line ends and a byte-order mark, so Notepad of any age shows the lines and the "×" as they are.
         zf.writestr(name, text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8-sig"))

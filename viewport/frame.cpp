@@ -44,6 +44,7 @@ static void pollCameraInput()
 
 PluginFault renderFrame()
 {
+    setFrameState();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     pollCameraInput();
@@ -55,8 +56,10 @@ PluginFault renderFrame()
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
     PluginFault fault = paintOnModelFrame(viewportWindow);
     // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.
-    if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted)
+    if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted) {
         fault = drawPluginModel();
+        setFrameState();
+    }
     presentFrame();
     noteViewportStill(!viewportMoving());
     return fault;

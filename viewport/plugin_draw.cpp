@@ -66,10 +66,39 @@ static void restoreAfterPluginFault(const StackDepths &before)
     glDepthFunc(GL_LESS);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glLoadIdentity();          // the light's direction is given in eye space, not under the camera
     restoreRenderingState();   // leaves the modelview matrix current
     bindSkinTexture();
     for (int n = 0; n < 32 && glGetError() != GL_NO_ERROR; ++n) {   // the calls above that had nothing to end
     }
+}
+
+// Whatever a plugin left behind (a matrix mode, a texture unbound or scaled, arrays on, its own enables) ends
+// here, before every frame and after every plugin's drawing, so it never reaches another frame or plugin, nor
+// the uploads between frames, which find the skin texture bound.
+void setFrameState()
+{
+    for (GLint n = integerState(GL_ATTRIB_STACK_DEPTH); n > 0; --n)
+        glPopAttrib();
+    for (GLint n = integerState(GL_CLIENT_ATTRIB_STACK_DEPTH); n > 0; --n)
+        glPopClientAttrib();
+    popMatrices(GL_TEXTURE, GL_TEXTURE_STACK_DEPTH, 1);
+    glLoadIdentity();
+    popMatrices(GL_PROJECTION, GL_PROJECTION_STACK_DEPTH, 1);
+    popMatrices(GL_MODELVIEW, GL_MODELVIEW_STACK_DEPTH, 1);
+    for (GLenum capability : capabilitiesOff)
+        glDisable(capability);
+    for (GLenum array : clientArrays)
+        glDisableClientState(array);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glFrontFace(GL_CCW);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LESS);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    glLoadIdentity();          // the light's direction is given in eye space
+    restoreRenderingState();   // the program's enables, light, projection; leaves the modelview matrix current
+    bindSkinTexture();
 }
 
 PluginFault drawPluginModel()

@@ -7,3 +7,7 @@
 // half-set is put back (matrix stacks, attribute stacks, enabled states, client arrays, the skin texture) and
 // the fault is returned.
 PluginFault drawPluginModel();
+// Sets the GL state a frame relies on, whatever a plugin left: the modelview matrix current and nothing pushed,
+// the identity texture matrix, the program's enables on and the others off, no client array, the skin texture
+// bound with the default environment. Run before every frame and after the plugin's drawing.
+void setFrameState();

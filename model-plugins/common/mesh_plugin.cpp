@@ -1,5 +1,5 @@
-// The Win32/GL side the shipped model plugins share: file reading and refusal reports, vertex-array drawing,
-// the coordinate table, the texture file's name.
+// The Win32/GL side the shipped model plugins share: file reading and the reasons for refusals, drawing and the
+// coordinate table through the kit's mesh helper, the texture file's name.
 #include <windows.h>
 #include <GL/gl.h>
 
@@ -12,12 +12,9 @@
 #include "model-plugins/common/mesh_builder.h"
 #include "model-plugins/common/mesh_plugin.h"
 #include "model-plugins/common/model_paths.h"
+#include "sk_mesh.h"
 
 namespace {
-
-// Corner for models without texture coordinates: every corner of their table points here, so a caller
-// that asks anyway gets triangles that all collapse onto one texel.
-const float NO_TEXCOORD[2] = {0.0f, 0.0f};
 
 // The program reads at most this many bytes of sk_texturefile's text: a longer path would name another file.
 const size_t TEXTURE_PATH_MAX_BYTES = 1024;
@@ -45,15 +42,15 @@ FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &
     return result;
 }
 
-// The message for a model file that cannot be used, or an empty text when mesh holds its model and texture
-// the picture it names.
+// Why a model file cannot be used, for sk_loaderror, or an empty text when mesh holds its model and texture the
+// picture it names.
 std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
     switch (readModelFile(path, modelFileLimit(), bytes)) {
     case FileRead::NotOpened:
-        return "Unable to open model file";
+        return "the file cannot be opened";
     case FileRead::TooLarge:
         reason = "the file is larger than " + std::to_string(modelFileLimit() >> 20) + " MiB";
         break;
@@ -64,14 +61,20 @@ std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
         reason = decodeModelFile(path, bytes, mesh, texture);
         break;
     }
-    return reason.empty() ? reason : "Unable to load model\n" + reason;
+    return reason;
 }
 
-// The program cannot learn that a load failed, so the plugin tells the user itself, as the program tells of
-// its own failures: no owner window, the file's path as the caption.
-void reportRefusal(const char *path, const char *text)
+// The kit's view of a mesh: the same arrays, no copy.
+SkMesh meshView(const Mesh &mesh)
 {
-    MessageBoxA(nullptr, text, path, MB_OK | MB_ICONERROR);
+    SkMesh view;
+    view.positions = const_cast<float *>(mesh.positions.data());
+    view.normals = const_cast<float *>(mesh.normals.data());
+    view.texCoords = mesh.hasTexCoords ? const_cast<float *>(mesh.texCoords.data()) : nullptr;
+    view.indices = const_cast<unsigned *>(reinterpret_cast<const unsigned *>(mesh.indices.data()));
+    view.vertexCount = int(meshVertexCount(mesh));
+    view.triangleCount = int(meshTriangleCount(mesh));
+    return view;
 }
 
 // A file, not a folder: a candidate that names a folder is no picture.
@@ -105,66 +108,21 @@ std::string fitUnlessRefused(const char *reason, Mesh &mesh)
     return reason;
 }
 
-// White, so that the texture shows its own colours under the lighting (GL_COLOR_MATERIAL makes the
-// current colour the material). The enable flags and the current colour are restored by the attribute stack.
 void drawMesh(const Mesh &mesh)
 {
-    GLsizei corners = GLsizei(mesh.indices.size());
-    glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_NORMAL_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, mesh.positions.data());
-    glNormalPointer(GL_FLOAT, 0, mesh.normals.data());
-    if (mesh.hasTexCoords) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, 0, mesh.texCoords.data());
-    } else {
-        glDisable(GL_TEXTURE_2D);
-    }
-    glDrawElements(GL_TRIANGLES, corners, GL_UNSIGNED_INT, mesh.indices.data());
-    if (mesh.hasTexCoords)
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_NORMAL_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glPopAttrib();
+    const SkMesh view = meshView(mesh);
+    sk_mesh_draw(&view);
 }
 
-// One block holds the pointer array followed by the records, so the table is released with one free.
 TexCoordTriangle **buildTexCoordTable(const Mesh &mesh)
 {
-    size_t count = meshTriangleCount(mesh);
-    if (count == 0)
-        return nullptr;
-    void *block = std::malloc(count * (sizeof(TexCoordTriangle *) + sizeof(TexCoordTriangle)));
-    if (block == nullptr)
-        return nullptr;
-    TexCoordTriangle **table = static_cast<TexCoordTriangle **>(block);
-    TexCoordTriangle *records = reinterpret_cast<TexCoordTriangle *>(table + count);
-    for (size_t t = 0; t < count; ++t) {
-        for (int k = 0; k < 3; ++k) {
-            size_t vertex = mesh.indices[t * 3 + k];
-            records[t].corner[k] = mesh.hasTexCoords ? &mesh.texCoords[vertex * 2] : NO_TEXCOORD;
-        }
-        table[t] = &records[t];
-    }
-    return table;
+    const SkMesh view = meshView(mesh);
+    return sk_mesh_build_table(&view);
 }
 
 void freeTexCoordTable(TexCoordTriangle **table)
 {
-    std::free(table);
-}
-
-extern "C" {
-SK_EXPORT int sk_load(const char *path);
-SK_EXPORT int sk_draw(void);
-SK_EXPORT int sk_getinfo(int *triangleCount, int *hasTexCoords);
-SK_EXPORT TexCoordTriangle **sk_gettexcoord(void);
-SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
-SK_EXPORT const char *sk_info(void);
-SK_EXPORT const char *sk_filefilter(void);
-SK_EXPORT const char *sk_texturefile(void);
+    sk_mesh_free_table(table);
 }
 
 // The exports must keep the exact types the program casts GetProcAddress results to.
@@ -176,41 +134,50 @@ static_assert(std::is_same<decltype(&sk_freetexcoordtab), SkFreeTexCoordTabFn>::
 static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
 static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
 static_assert(std::is_same<decltype(&sk_texturefile), SkTextureFileFn>::value, "sk_texturefile");
+static_assert(std::is_same<decltype(&sk_loaderror), SkLoadErrorFn>::value, "sk_loaderror");
+static_assert(sizeof(unsigned) == sizeof(uint32_t), "the kit's indices are the mesh's");
 
 namespace {
 
-// The model in use and the picture it names; both empty when none is loaded or the last load failed.
+// The model in use and the picture it names; both empty when none is loaded or the last load failed, and then
+// why it failed.
 Mesh loadedMesh;
 std::string loadedTexture;
+std::string loadError;
 
 } // namespace
 
 extern "C" {
 
 // A new load replaces the model; a file that cannot be read or is refused leaves none (nothing drawn, no
-// texture coordinates), and the user is told why.
+// texture coordinates), and sk_loaderror says why.
 int sk_load(const char *path)
 {
     loadedMesh = Mesh();
     loadedTexture.clear();
-    if (path == nullptr)
+    loadError.clear();
+    if (path == nullptr) {
+        loadError = "no file was named";
         return 0;
+    }
     try {
-        std::string refusal = loadMesh(path, loadedMesh, loadedTexture);
-        if (refusal.empty()) {
+        loadError = loadMesh(path, loadedMesh, loadedTexture);
+        if (loadError.empty()) {
             if (loadedTexture.size() >= TEXTURE_PATH_MAX_BYTES)
                 loadedTexture.clear();
             return 1;
         }
-        loadedMesh = Mesh();
-        loadedTexture.clear();
-        reportRefusal(path, refusal.c_str());
     } catch (const std::bad_alloc &) {
-        loadedMesh = Mesh();
-        loadedTexture.clear();
-        reportRefusal(path, "Unable to load model\nnot enough memory to read the model");
+        loadError = "not enough memory to read the model";
     }
+    loadedMesh = Mesh();
+    loadedTexture.clear();
     return 0;
+}
+
+const char *sk_loaderror(void)
+{
+    return loadError.c_str();
 }
 
 int sk_draw(void)

@@ -92,8 +92,17 @@ class PluginFaults(harness.SessionTestCase):
         self.assertEqual("Faulty test plugin\nFaults where its file name says.", info)
         s.plugins_press(OK)
         self.assertEqual(name, s.text(ids.IDC_PLUGIN_NAME))
-        s.click(ids.IDC_CHOOSE_MODEL if function == "sk_filefilter" else ids.IDC_LOAD_MODEL)
+        if function == "sk_filefilter":
+            s.click(ids.IDC_CHOOSE_MODEL)
+        else:
+            self.load_model()
         self.expect_fault(name, function)
+
+    def load_model(self):
+        """Loads the default box through the current plugin (a switch leaves the model box empty)."""
+        s = self.session
+        s.set_text(ids.IDC_MODEL_PATH, "_test_boite_tex.vmr")
+        s.click(ids.IDC_LOAD_MODEL)
 
     def save(self, path):
         s = self.session
@@ -106,7 +115,7 @@ class PluginFaults(harness.SessionTestCase):
         s = self.session
         self.switch_plugin("recorder.dll")
         s.plugins_press(OK)
-        s.click(ids.IDC_LOAD_MODEL)
+        self.load_model()
         log = work / "plugin_calls.log"
 
         def drawn():
@@ -136,7 +145,7 @@ class PluginFaults(harness.SessionTestCase):
         name = plugin_name("sk_load", "caught")
         self.switch_plugin(name)
         s.plugins_press(OK)
-        s.click(ids.IDC_LOAD_MODEL)
+        self.load_model()
         self.assertTrue(s.no_box_within(1.0))
         self.assertEqual(name, s.text(ids.IDC_PLUGIN_NAME))
 
@@ -147,7 +156,7 @@ class PluginFaults(harness.SessionTestCase):
         # The shipped plugin still loads and draws; the texture painted before all this saves unchanged.
         self.switch_plugin("vmr.dll")
         s.plugins_press(OK)
-        s.click(ids.IDC_LOAD_MODEL)
+        self.load_model()
         self.assertTrue(wait_until(lambda: model_drawn(s.read_viewport()), FRAME_TIMEOUT, 0.2),
                         "the model is not drawn after the faults")
         self.assertEqual([], s.boxes())

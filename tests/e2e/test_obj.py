@@ -4,7 +4,7 @@ chosen in the Plugins dialog, makes the "..." chooser offer .obj files, loads a 
 of side 3, quads of v/vt/vn corners, CR LF line ends) and draws it where the default box stands; its texture
 coordinates make exactly the expected mapping grid; paint reaches the model; a model without texture
 coordinates is drawn untextured without a grid, and a refused file (a bad index, one byte over the size cap,
-a missing file) is reported and leaves nothing drawn. md2.dll loads a generated Quake II cube whose corners
+a missing file) is reported and the model shown before comes back. md2.dll loads a generated Quake II cube whose corners
 each have three texture coordinates, draws it textured and gives exactly its grid. Models bring their pictures:
 the default box one named after it at start-up, an OBJ the PNG its material names, an MD2 the PCX skin it names
 (after the save question, whose Cancel keeps the texture), and Ctrl+S writes that PCX back with its palette."""
@@ -313,23 +313,25 @@ class ModelPlugins(harness.SessionTestCase):
         frame = self.wait_colour("grey")
         self.assertIsNotNone(bright_bounds(frame))
 
-        # A refused file (the first face, on line 44, names a ninth corner of eight) is reported and replaces
-        # the model with nothing.
+        # A refused file (the first face, on line 44, names a ninth corner of eight) is reported, and the model
+        # shown before (the plain cube) is loaded again, its path back in the box.
         self.load("broken.obj", "Unable to load model\nline 44: vertex index 9 is out of range")
-        self.wait_colour("black")
+        self.assertEqual("plain cube.obj", s.text(ids.IDC_MODEL_PATH))
+        self.wait_colour("grey")
         self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.assertTrue(s.running())
 
-        # A file over the size cap is refused although it starts with the whole cube (each wait for black
-        # follows a blue model, so an old frame cannot pass for the refusal).
+        # A file over the size cap is refused although it starts with the whole cube, and a missing one; the
+        # textured cube stays (each refusal follows the grey cube, so an old frame cannot pass for the cube kept).
         self.load("cube.obj")
         self.wait_colour("blue")
         self.load("huge.obj", "Unable to load model\nthe file is larger than 256 MiB")
-        self.wait_colour("black")
-        self.load("cube.obj")
-        self.wait_colour("blue")
-        self.load("missing.obj", "Unable to open model file")
-        self.wait_colour("black")
+        self.assertEqual("cube.obj", s.text(ids.IDC_MODEL_PATH))
+        self.load("plain cube.obj")
+        self.wait_colour("grey")
+        self.load("missing.obj", "Unable to load model\nthe file cannot be opened")
+        self.wait_colour("grey")
+        self.assertEqual("plain cube.obj", s.text(ids.IDC_MODEL_PATH))
 
         # And the plugin goes on loading good files.
         self.load("cube.obj")

@@ -21,7 +21,7 @@ VMR_INFO = ("VMR model plugin (vmr.dll) 1.0\nLoads Vantrel Morvane models (*.vmr
             "indexed triangles with normals and texture coordinates.")
 QUAD_INFO = "Example quad plugin\nOne textured square; reads no file."
 NO_INFO = "there is no information about this plugin"
-NOT_A_LIBRARY = "unable to load this plugin, it may be cancerous"
+NOT_A_LIBRARY = "unable to load this plugin, it may be cancerous\nit is not a DLL at all"
 NO_LOAD_NO_DRAW = "Error : unable to find\n'sk_load'\n'sk_draw'\nplugin functions"
 NO_PLUGINS = "there is no plugins"
 NO_PLUGIN_FOR_MODEL = ("Error", "Unable to load object, there is no plugin loaded")
@@ -160,11 +160,13 @@ class PluginsDialog(harness.SessionTestCase):
 
         s.plugins_press(OK)                        # nothing selected: unloads, loads nothing, says nothing
         self.assertEqual([], s.boxes())
-        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME), "the name stays after an unload")
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME), "no name of a plugin that is not loaded")
+        self.assertEqual("", s.text(ids.IDC_MODEL_PATH), "nor of its model")
         self.wait_drawn(False)
+        s.set_text(ids.IDC_MODEL_PATH, "_test_boite_tex.vmr")
         s.click(ids.IDC_LOAD_MODEL)
         s.expect_box(*NO_PLUGIN_FOR_MODEL, icon="error")
-        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
+        self.assertEqual("(no plugin)", s.text(ids.IDC_PLUGIN_NAME))
 
         self.open_dialog()
         self.assertEqual("(no plugin)", s.plugins_text(ids.IDC_CURRENT_PLUGIN))
@@ -209,7 +211,9 @@ class PluginsDialog(harness.SessionTestCase):
         # No model is loaded through the new plugin, so nothing of the old one's grid stays on show.
         self.assertEqual(0, s.checked(ids.IDC_GRID))
         self.assertEqual({(255, 255, 255)}, set(s.capture("skin").colours()))
+        self.assertEqual("", s.text(ids.IDC_MODEL_PATH), "no path of the old plugin's model")
 
+        s.set_text(ids.IDC_MODEL_PATH, "any name")
         s.click(ids.IDC_LOAD_MODEL)
         self.assertEqual([], s.boxes())
         self.wait_drawn(True)

@@ -205,7 +205,8 @@ class Release(harness.SessionTestCase):
             names = set(zf.namelist())
             zf.extractall(folder)
         expected = {"pelterine.exe", "_test_boite_tex.vmr", "super_pattern_01.bmp", "README.txt", "LICENSE.txt",
-                    "plugin-api/plugin_api.h", "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
+                    "sdk/plugin_api.h", "sdk/sk_mesh.c", "sdk/plugincheck.exe", "sdk/example/build.sh",
+                    "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
         self.assertEqual(set(), expected - names, "missing from the zip")
         self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8-sig"))
 

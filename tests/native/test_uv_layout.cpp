@@ -18,7 +18,7 @@ UvTriangle tri(float u0, float v0, float u1, float v1, float u2, float v2)
 
 const float NaN = std::numeric_limits<float>::quiet_NaN();
 
-TEST(TextureLayoutIslands, JoinOnlyThroughWholeSharedEdges)
+TEST(UvLayoutIslands, JoinOnlyThroughWholeSharedEdges)
 {
     struct Case {
         const char *what;
@@ -49,7 +49,7 @@ TEST(TextureLayoutIslands, JoinOnlyThroughWholeSharedEdges)
     }
 }
 
-TEST(TextureLayoutIslands, ListsEachIslandsTriangles)
+TEST(UvLayoutIslands, ListsEachIslandsTriangles)
 {
     std::vector<UvTriangle> t = {tri(0.6f, 0.6f, 0.9f, 0.6f, 0.9f, 0.9f), tri(0, 0, 0, 0, 0, 0),
                                  tri(0.1f, 0.1f, 0.5f, 0.1f, 0.1f, 0.5f), tri(0.9f, 0.6f, 0.9f, 0.9f, 1, 1)};
@@ -93,7 +93,7 @@ std::vector<uint8_t> referenceCoverage(const std::vector<UvTriangle> &t, int32_t
     return mask;
 }
 
-TEST(TextureLayoutCoverage, MatchesExactCentreTestWithWrapAtOddSizes)
+TEST(UvLayoutCoverage, MatchesExactCentreTestWithWrapAtOddSizes)
 {
     // Odd sizes, and 16 x 8 with corners on a grid of half texels, where many centres lie exactly on edges.
     std::mt19937 rng(19);
@@ -121,7 +121,7 @@ TEST(TextureLayoutCoverage, MatchesExactCentreTestWithWrapAtOddSizes)
     }
 }
 
-TEST(TextureLayoutCoverage, SharedEdgeLeavesNoHole)
+TEST(UvLayoutCoverage, SharedEdgeLeavesNoHole)
 {
     // Quads split along a diagonal through texel centres: every centre on or near the diagonal is covered,
     // whichever triangle claims it.
@@ -150,7 +150,7 @@ TEST(TextureLayoutCoverage, SharedEdgeLeavesNoHole)
     }
 }
 
-TEST(TextureLayoutCoverage, WrapsRepeatsAndCapsHugeTriangles)
+TEST(UvLayoutCoverage, WrapsRepeatsAndCapsHugeTriangles)
 {
     const int32_t w = 24, h = 10;
     std::vector<UvTriangle> straddling = {tri(-0.25f, 0.5f, 0.25f, 0.0f, 0.25f, 1.0f)};
@@ -166,7 +166,7 @@ TEST(TextureLayoutCoverage, WrapsRepeatsAndCapsHugeTriangles)
     EXPECT_EQ(a.covered, std::vector<uint8_t>(size_t(w) * h, 1));
 }
 
-TEST(TextureLayoutIslands, IslandsUnderATexelAgreeWithTheirMasks)
+TEST(UvLayoutIslands, IslandsUnderATexelAgreeWithTheirMasks)
 {
     // Two mirrored halves overlapping on columns 8..11, a third island apart, a gutter, and a degenerate one.
     const int32_t w = 40, h = 30;

@@ -1,7 +1,7 @@
 # Test plugins for the end-to-end tests, built into test-plugins/; a test copies the ones it needs into
 # the plugins\ folder of its working folder. Target names carry a prefix; the DLL names do not.
 set(TEST_PLUGIN_DIR ${CMAKE_BINARY_DIR}/test-plugins)
-set(TEST_PLUGIN_NAMES noload_nodraw nodraw bare recorder example_quad frame_timer)
+set(TEST_PLUGIN_NAMES noload_nodraw nodraw bare recorder example_quad frame_timer breach)
 
 add_custom_target(test_plugins)
 foreach(plugin ${TEST_PLUGIN_NAMES})
@@ -23,3 +23,8 @@ if(MINGW)
   target_compile_options(testplugin_faulty PRIVATE -Wall -Wextra)
 endif()
 add_dependencies(test_plugins testplugin_faulty)
+
+# A C++ plugin whose exports come out decorated: what the contract header's prototypes prevent.
+add_model_plugin(testplugin_mangled ${TEST_PLUGIN_DIR} ${CMAKE_CURRENT_LIST_DIR}/mangled.cpp)
+set_target_properties(testplugin_mangled PROPERTIES OUTPUT_NAME mangled)
+add_dependencies(test_plugins testplugin_mangled)
