@@ -19,7 +19,7 @@ function(sanitize target)
   endif()
 endfunction()
 sanitize(pelterine_core)
-foreach(reader model_common vmr_format mesh_builder obj_format md2_format)
+foreach(reader model_common vmr_format mesh_builder obj_format md2_format gltf_format)
   sanitize(${reader})
 endforeach()
 
@@ -30,8 +30,8 @@ include(GoogleTest)
 set(NATIVE_TEST_PATTERN "*.cpp" CACHE STRING "Which tests/native files to build (a glob)")
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/${NATIVE_TEST_PATTERN})
 add_executable(native_tests ${NATIVE_TEST_SOURCES} tools/pattern_art.cpp tools/vmr_meshes.cpp tools/md2_models.cpp
-                            tools/island_models.cpp)
-target_link_libraries(native_tests PRIVATE pelterine_core vmr_format obj_format md2_format GTest::gtest
+                            tools/island_models.cpp tools/gltf_models.cpp)
+target_link_libraries(native_tests PRIVATE pelterine_core vmr_format obj_format md2_format gltf_format GTest::gtest
                                            GTest::gtest_main)
 target_compile_definitions(native_tests PRIVATE PELTERINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 sanitize(native_tests)

@@ -1,10 +1,11 @@
 // The Win32/GL side the shipped model plugins share: file reading and refusal reports, vertex-array drawing,
-// the coordinate table, the texture file's name.
+// the coordinate table, the texture file's name or bytes, and the poses of a model that moves.
 #include <windows.h>
 #include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -21,6 +22,8 @@ const float NO_TEXCOORD[2] = {0.0f, 0.0f};
 
 // The program reads at most this many bytes of sk_texturefile's text: a longer path would name another file.
 const size_t TEXTURE_PATH_MAX_BYTES = 1024;
+// Nor more than this of a frame's name, its NUL included.
+const size_t FRAME_NAME_MAX_BYTES = 64;
 
 enum class FileRead { Read, NotOpened, TooLarge, Failed };
 
@@ -47,7 +50,7 @@ FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &
 
 // The message for a model file that cannot be used, or an empty text when mesh holds its model and texture
 // the picture it names.
-std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
+std::string loadMesh(const char *path, Mesh &mesh, ModelPicture &picture)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -61,7 +64,7 @@ std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
         reason = "the file could not be read to its end";
         break;
     case FileRead::Read:
-        reason = decodeModelFile(path, bytes, mesh, texture);
+        reason = decodeModelFile(path, bytes, mesh, picture);
         break;
     }
     return reason.empty() ? reason : "Unable to load model\n" + reason;
@@ -165,6 +168,10 @@ SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table);
 SK_EXPORT const char *sk_info(void);
 SK_EXPORT const char *sk_filefilter(void);
 SK_EXPORT const char *sk_texturefile(void);
+SK_EXPORT int sk_framecount(void);
+SK_EXPORT void sk_setframe(float frame);
+SK_EXPORT const char *sk_framename(int frame);
+SK_EXPORT int sk_texturebytes(const unsigned char **data, int *size);
 }
 
 // The exports must keep the exact types the program casts GetProcAddress results to.
@@ -176,12 +183,22 @@ static_assert(std::is_same<decltype(&sk_freetexcoordtab), SkFreeTexCoordTabFn>::
 static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
 static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
 static_assert(std::is_same<decltype(&sk_texturefile), SkTextureFileFn>::value, "sk_texturefile");
+static_assert(std::is_same<decltype(&sk_framecount), SkFrameCountFn>::value, "sk_framecount");
+static_assert(std::is_same<decltype(&sk_setframe), SkSetFrameFn>::value, "sk_setframe");
+static_assert(std::is_same<decltype(&sk_framename), SkFrameNameFn>::value, "sk_framename");
+static_assert(std::is_same<decltype(&sk_texturebytes), SkTextureBytesFn>::value, "sk_texturebytes");
 
 namespace {
 
-// The model in use and the picture it names; both empty when none is loaded or the last load failed.
+// The model in use and the picture it is painted with; both empty when none is loaded or the last load failed.
 Mesh loadedMesh;
-std::string loadedTexture;
+ModelPicture loadedPicture;
+
+void forgetMesh()
+{
+    loadedMesh = Mesh();
+    loadedPicture = ModelPicture();
+}
 
 } // namespace
 
@@ -191,23 +208,21 @@ extern "C" {
 // texture coordinates), and the user is told why.
 int sk_load(const char *path)
 {
-    loadedMesh = Mesh();
-    loadedTexture.clear();
+    forgetMesh();
     if (path == nullptr)
         return 0;
     try {
-        std::string refusal = loadMesh(path, loadedMesh, loadedTexture);
+        std::string refusal = loadMesh(path, loadedMesh, loadedPicture);
         if (refusal.empty()) {
-            if (loadedTexture.size() >= TEXTURE_PATH_MAX_BYTES)
-                loadedTexture.clear();
+            if (loadedPicture.file.size() >= TEXTURE_PATH_MAX_BYTES)
+                loadedPicture.file.clear();
+            blendMeshPose(loadedMesh, 0.0f);
             return 1;
         }
-        loadedMesh = Mesh();
-        loadedTexture.clear();
+        forgetMesh();
         reportRefusal(path, refusal.c_str());
     } catch (const std::bad_alloc &) {
-        loadedMesh = Mesh();
-        loadedTexture.clear();
+        forgetMesh();
         reportRefusal(path, "Unable to load model\nnot enough memory to read the model");
     }
     return 0;
@@ -254,7 +269,41 @@ const char *sk_filefilter(void)
 
 const char *sk_texturefile(void)
 {
-    return loadedTexture.c_str();
+    return loadedPicture.file.c_str();
+}
+
+int sk_texturebytes(const unsigned char **data, int *size)
+{
+    const std::vector<uint8_t> &bytes = loadedPicture.bytes;
+    const bool has = !bytes.empty() && bytes.size() <= size_t(INT32_MAX);
+    if (data != nullptr)
+        *data = has ? bytes.data() : nullptr;
+    if (size != nullptr)
+        *size = has ? int(bytes.size()) : 0;
+    return has ? 1 : 0;
+}
+
+int sk_framecount(void)
+{
+    return loadedMesh.indices.empty() ? 0 : int(meshPoseCount(loadedMesh));
+}
+
+void sk_setframe(float frame)
+{
+    blendMeshPose(loadedMesh, frame);
+}
+
+const char *sk_framename(int frame)
+{
+    static char name[FRAME_NAME_MAX_BYTES];
+    name[0] = '\0';
+    if (frame >= 0 && size_t(frame) < loadedMesh.poseNames.size()) {
+        const std::string &text = loadedMesh.poseNames[size_t(frame)];
+        const size_t length = text.size() < sizeof name ? text.size() : sizeof name - 1;
+        std::memcpy(name, text.data(), length);
+        name[length] = '\0';
+    }
+    return name;
 }
 
 } // extern "C"
