@@ -15,6 +15,7 @@ add_executable(pelterine WIN32
   shell/window_helpers.cpp
   app/main.cpp
   app/frame_loop.cpp
+  app/animation_controls.cpp
   app/main_layout.cpp
   app/main_window.cpp
   app/recovery.cpp

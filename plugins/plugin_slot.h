@@ -15,6 +15,10 @@ struct PluginSlot {
     SkDrawFn sk_draw;
     SkFileFilterFn sk_filefilter;  // optional without a warning: "..." then offers .vmr files
     SkTextureFileFn sk_texturefile; // optional without a warning: models then bring only a picture named after them
+    SkFrameCountFn sk_framecount;   // these three optional without a warning: without them every model is still
+    SkSetFrameFn sk_setframe;
+    SkFrameNameFn sk_framename;     // optional on its own: frames without names make one sequence
+    SkTextureBytesFn sk_texturebytes; // optional without a warning: no picture held in a model file
 };
 
 extern PluginSlot pluginSlot;

@@ -9,6 +9,8 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern);
 char *chooseOpenPathFrom(const char *filters);
 // The save chooser with a whole filter list; defaultExtension is without its dot ("bmp").
 char *chooseSavePath(const char *filters, const char *defaultExtension);
+// The same, proposing the file `proposed` (a UTF-8 path; its name in the box, its folder shown); empty: none.
+char *chooseSavePathFrom(const char *filters, const char *defaultExtension, const char *proposed);
 // The colour chooser, opening on `color`; it edits the 16 custom colour slots in place. True when the user
 // confirmed, and `color` is then the colour chosen.
 bool chooseColor(COLORREF &color, COLORREF customColors[16]);
