@@ -2,7 +2,8 @@
 """End-to-end checks of models that move and of glTF models on the real pelterine.exe under Wine: an MD2 model of
 several frames shows Play, the trackbar and its sequences under the viewport, moves while it plays with the spin
 paused and stands still when paused, and the trackbar moves it; a .glb box brings the picture it holds, which
-Ctrl+S proposes to save beside it. A still model shows none of these controls."""
+Ctrl+S proposes to save beside it. A still model shows none of these controls. A plugin that faults in the new
+exports, or hands over a frame name or picture bytes that lead nowhere, is reported and dropped."""
 
 import json
 import struct
@@ -175,6 +176,30 @@ class MovingModels(harness.SessionTestCase):
         names = [c.text for c in s.controls("Enregistrer sous") if c.text.endswith(".png")]
         self.assertIn("box_basecolor.png", names)
         s.driver("save-cancel")
+
+    def test_faults_in_the_frame_and_picture_exports_are_reported_and_the_plugin_dropped(self):
+        s = self.session
+        faulty = s.win_build / "test-plugins" / "faulty.dll"
+        rows = [("sk_framecount", "divzero"), ("sk_framename", "badpointer"), ("sk_texturebytes", "badpointer"),
+                ("sk_setframe", "null")]
+        names = ["fault-%s-%s.dll" % row for row in rows]
+        s.start(self.work_name(), extra={"plugins/" + name: faulty for name in names})
+        s.wait_main()
+        for (function, _), name in zip(rows, names):
+            with self.subTest(function=function):
+                s.click(PLUGINS)
+                s.plugins_wait()
+                listed, _ = s.plugins_list()
+                s.plugins_select(listed.index(name))
+                s.plugins_press(OK)
+                s.click(LOAD)
+                if function == "sk_setframe":
+                    self.assertTrue(self.visible(PLAY), "two frames: the controls show")
+                    s.click(PLAY)
+                s.expect_box("Plugin Error", "The plugin '%s' stopped working in %s and was unloaded."
+                             % (name, function), icon="error", timeout=FRAME_TIMEOUT)
+                self.assertEqual("(no plugin)", s.text(PLUGIN_NAME))
+                self.assertTrue(wait_until(lambda: not self.visible(PLAY), FRAME_TIMEOUT), "the controls go")
 
 
 if __name__ == "__main__":
