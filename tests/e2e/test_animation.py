@@ -7,13 +7,10 @@ exports, or hands over a frame name or picture bytes that lead nowhere, is repor
 
 import json
 import struct
-import sys
 import time
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 from test_pictures import png_file  # noqa: E402
 
