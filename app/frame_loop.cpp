@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "app/animation_controls.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -88,6 +89,7 @@ void runFrameLoop()
         }
         flushPaintedRefresh();
         autosaveIfDue();
+        followAnimation();
         // Nothing moves and nothing changed: no frame at all until something does.
         const bool minimized = IsIconic(mainWindow) != FALSE;
         if (!minimized && !frameDue(false))

@@ -29,6 +29,12 @@ static LayoutRole roleOf(HWND child)
     const int id = GetDlgCtrlID(child);
     if (id == IDC_MODEL_PATH || id == IDC_PLUGIN_NAME)
         return LayoutRole::stretch;
+    if (id == IDC_PLAY)
+        return LayoutRole::belowViewport;
+    if (id == IDC_FRAME_TRACKBAR)
+        return LayoutRole::belowViewportStretch;
+    if (id == IDC_SEQUENCE)
+        return LayoutRole::belowViewportEnd;
     return isGroupBox(child) ? LayoutRole::container : LayoutRole::control;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/animation_controls.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
 #include "app/settings_file.h"
@@ -189,6 +190,7 @@ static void initMainWindow(HWND window)
     const POINT patternPlace = placeInMainWindow(patternViewPlace.x, patternViewPlace.y);
     createPatternView(patternPlace.x, patternPlace.y);
     widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
+    createAnimationControls(window);
     keepControlsClearOfViews(window);
     recordStartLayout(window);
     readClientOrigin(window);
@@ -252,6 +254,8 @@ static void runCommand(int id)
     case IDM_SAVE: saveTextureToCurrentFile(); break;
     case IDM_FIT_VIEW: fitSkinView(); break;
     case IDM_ACTUAL_SIZE: showSkinViewActualSize(); break;
+    case IDC_PLAY: playPauseCommand(); break;
+    case IDC_SEQUENCE: sequenceCommand(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
     // A command that saved the texture leaves the autosave unneeded: recovery drops it now, not a frame later.
@@ -267,6 +271,11 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         // The notification code is not looked at: every notification of a control runs its command.
         runCommand(LOWORD(wParam));
+        return TRUE;
+    case WM_HSCROLL:
+        // The frame trackbar, dragged or stepped with the keys.
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, IDC_FRAME_TRACKBAR))
+            frameTrackbarCommand();
         return TRUE;
     case WM_MOVE:
         decodeClientOrigin(static_cast<uint32_t>(lParam), clientOriginX, clientOriginY);

@@ -14,6 +14,8 @@
   a circle for a few seconds), on the default box and on the island sphere of 12,288 triangles
   (tools/make_island_obj), with and without "Mirror": the frame_timer test plugin hands every call on to the
   shipped plugin and logs the time of every draw, the visible frames and the pick passes alike.
+- frames a second while an MD2 model of 80 frames and 12,800 triangles plays, paused and while a stroke paints on
+  it (the same frame_timer plugin handing on to md2.dll).
 
 Run by hand, not by ./test.sh: the figures depend on the machine and on what else it runs."""
 
@@ -234,7 +236,66 @@ def painting_frames(s, sphere, mirror, seconds=5.0):
     return (len(draws) - passes) / span, passes / span
 
 
+def waving_grid_md2(side=80, frames=80):
+    """An MD2 grid of side x side quads (2 x side^2 triangles) whose height waves from frame to frame, frames named
+    wave1, wave2, ..."""
+    import struct
+    row = side + 1
+    st = b"".join(struct.pack("<2h", 3 * i, 3 * j) for j in range(row) for i in range(row))
+    tris = b""
+    for j in range(side):
+        for i in range(side):
+            a = j * row + i
+            tris += struct.pack("<6H", a, a + row + 1, a + 1, a, a + row + 1, a + 1)
+            tris += struct.pack("<6H", a, a + row, a + row + 1, a, a + row, a + row + 1)
+    body = b""
+    for f in range(frames):
+        body += struct.pack("<6f16s", 0.1, 0.1, 0.1, 0, 0, 0, b"wave%d" % (f + 1)) + b"".join(
+            bytes([3 * i, 3 * j, int(127 + 120 * math.sin((i + j + f * 4) / 9.0)), 0])
+            for j in range(row) for i in range(row))
+    offsets = [68, 68 + len(st), 68 + len(st) + len(tris)]
+    end = offsets[2] + len(body)
+    header = struct.pack("<4s16i", b"IDP2", 8, 256, 256, 40 + 4 * row * row, 0, row * row, row * row,
+                         2 * side * side, 0, frames, 68, offsets[0], offsets[1], offsets[2], end, end)
+    return header + st + tris + body
+
+
+def playing_frames(s, paint, seconds=5.0):
+    """(frames, pick passes) a second while the waving grid plays, with a stroke painting on it or not."""
+    timer = s.win_build / "test-plugins" / "frame_timer.dll"
+    extra = {"plugins/vmr.dll": timer, "timed/vmr.dll": s.dist / "plugins" / "vmr.dll",
+             "timed/md2.dll": s.dist / "plugins" / "md2.dll", "wave.md2": waving_grid_md2()}
+    work = s.start("bench-playing", plugins=[], extra=extra)
+    s.wait_main()
+    s.set_text(MODEL_PATH, "wave.md2")
+    s.click(LOAD)
+    s.click(ids.IDC_PLAY)
+    if paint:
+        s.click(PAINT_ON_MODEL)
+    s.activate()
+    view = s.client_origin()["viewport"]
+    s.mouse_move(view.x + 256 + 80, view.y + 256)
+    time.sleep(1.0)
+    log = work / "frame_times.log"
+    idle = log.read_text().splitlines()
+    skin = re.match(r"frame us=\d+ texture=(\d+)", idle[-1]).group(1)   # no pass draws before painting
+    if paint:
+        s.mouse_down(1)
+        s.xdotool(*circle_args(seconds, 80))
+        s.mouse_up(1)
+    else:
+        time.sleep(seconds)
+    draws = [(int(m.group(1)), m.group(2)) for m in re.finditer(
+        r"^frame us=(\d+) texture=(\d+)", "\n".join(log.read_text().splitlines()[len(idle):]), re.M)]
+    passes = sum(1 for _, t in draws if t != skin)
+    span = (draws[-1][0] - draws[0][0]) / 1e6
+    return (len(draws) - passes) / span, passes / span
+
+
 def print_painting_frames(s):
+    for paint in (False, True):
+        print("an 80-frame MD2 of 12,800 triangles playing%s: %.0f frames and %.0f pick passes a second" % (
+            (" under a stroke" if paint else "",) + playing_frames(s, paint)))
     for sphere in (False, True):
         for mirror in (False, True):
             frames, passes = painting_frames(s, sphere, mirror)

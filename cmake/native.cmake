@@ -19,7 +19,7 @@ function(sanitize target)
   endif()
 endfunction()
 sanitize(pelterine_core)
-foreach(reader model_common vmr_format mesh_builder obj_format md2_format plugin_rules)
+foreach(reader model_common vmr_format mesh_builder obj_format md2_format gltf_format plugin_rules)
   sanitize(${reader})
 endforeach()
 
@@ -30,8 +30,9 @@ include(GoogleTest)
 set(NATIVE_TEST_PATTERN "*.cpp" CACHE STRING "Which tests/native files to build (a glob)")
 file(GLOB NATIVE_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/${NATIVE_TEST_PATTERN})
 add_executable(native_tests ${NATIVE_TEST_SOURCES} tools/pattern_art.cpp tools/vmr_meshes.cpp tools/md2_models.cpp
-                            tools/island_models.cpp)
-target_link_libraries(native_tests PRIVATE pelterine_core vmr_format obj_format md2_format plugin_rules GTest::gtest
+                            tools/island_models.cpp tools/gltf_models.cpp)
+target_link_libraries(native_tests PRIVATE pelterine_core vmr_format obj_format md2_format gltf_format plugin_rules
+                                           GTest::gtest
                                            GTest::gtest_main)
 target_compile_definitions(native_tests PRIVATE PELTERINE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 sanitize(native_tests)
@@ -53,17 +54,20 @@ sanitize(make_island_obj)
 find_package(benchmark QUIET)
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
 if(benchmark_FOUND AND BENCH_SOURCES)
-  foreach(library pelterine_core model_common vmr_format mesh_builder obj_format)
+  foreach(library pelterine_core model_common vmr_format mesh_builder obj_format md2_format gltf_format)
     get_target_property(sources ${library} SOURCES)
     add_library(${library}_fast STATIC ${sources})
     target_include_directories(${library}_fast PUBLIC ${CMAKE_SOURCE_DIR})
     target_include_directories(${library}_fast SYSTEM PUBLIC ${STB_INCLUDE_DIR})
     target_compile_options(${library}_fast PRIVATE -O2)
   endforeach()
-  add_executable(benchmarks ${BENCH_SOURCES} tools/island_models.cpp)
+  target_include_directories(gltf_format_fast SYSTEM PUBLIC ${GLTF_INCLUDE_DIR})
+  target_compile_definitions(gltf_format_fast PUBLIC $<TARGET_PROPERTY:gltf_format,INTERFACE_COMPILE_DEFINITIONS>)
+  add_executable(benchmarks ${BENCH_SOURCES} tools/island_models.cpp tools/md2_models.cpp tools/gltf_models.cpp)
   target_compile_options(benchmarks PRIVATE -O2)
-  target_link_libraries(benchmarks PRIVATE pelterine_core_fast obj_format_fast mesh_builder_fast vmr_format_fast
-                                           model_common_fast benchmark::benchmark benchmark::benchmark_main)
+  target_link_libraries(benchmarks PRIVATE pelterine_core_fast obj_format_fast md2_format_fast gltf_format_fast
+                                           mesh_builder_fast vmr_format_fast model_common_fast benchmark::benchmark
+                                           benchmark::benchmark_main)
 endif()
 
 set(PELTERINE_WIN_BUILD "" CACHE PATH "Build folder of the Windows build, for the end-to-end tests")

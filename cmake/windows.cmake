@@ -15,6 +15,7 @@ add_executable(pelterine WIN32
   shell/window_helpers.cpp
   app/main.cpp
   app/frame_loop.cpp
+  app/animation_controls.cpp
   app/main_layout.cpp
   app/main_window.cpp
   app/recovery.cpp
@@ -97,6 +98,7 @@ add_model_plugin(ply_example ${CMAKE_BINARY_DIR}/test-plugins ${CMAKE_SOURCE_DIR
 include(model-plugins/vmr/plugin.cmake OPTIONAL)
 include(model-plugins/obj/plugin.cmake OPTIONAL)
 include(model-plugins/md2/plugin.cmake OPTIONAL)
+include(model-plugins/gltf/plugin.cmake OPTIONAL)
 include(tests/plugins/plugins.cmake OPTIONAL)
 include(tests/driver/driver.cmake OPTIONAL)
 include(data/data.cmake OPTIONAL)

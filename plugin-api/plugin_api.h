@@ -82,6 +82,29 @@ SK_EXPORT const char *sk_filefilter(void);
 SK_EXPORT const char *sk_texturefile(void);
 #endif
 
+/* Models that move, and pictures held inside a model file: optional, without a warning. */
+/* How many poses (frames) the loaded model has; 1 or less for a still model, or when none is loaded. */
+typedef int (*SkFrameCountFn)(void);
+/* The pose sk_draw draws from now on: frame 0 to sk_framecount() - 1; a fraction between two frames is their
+ * linear blend (2.25: a quarter of the way from frame 2 to frame 3). Values outside the frames are clamped.
+ * Frame 0 after each sk_load. Called whenever the pose on show changes, for a model of more than one frame. */
+typedef void (*SkSetFrameFn)(float frame);
+/* A frame's name ("run3"), NUL-terminated, or null or "" for none; copied at once, at most 64 bytes with the
+ * NUL (a longer name is cut). Frames of one sequence share a name up to a closing number ("run1" .. "run6"). */
+typedef const char *(*SkFrameNameFn)(int frame);
+/* The picture the model is painted with when the model file holds it itself (a picture embedded in a glTF
+ * file): sets *data to its bytes as a picture file holds them (PNG, JPEG, BMP, TGA, ...) and *size to their
+ * count, and returns non-zero; returns 0 with *data null when there is none. Asked after sk_texturefile named no
+ * picture. The program copies the bytes at once (at most its picture file limit) and decodes them as a file. */
+typedef int (*SkTextureBytesFn)(const unsigned char **data, int *size);
+
+#if defined(PELTERINE_PLUGIN_BUILD)
+SK_EXPORT int sk_framecount(void);
+SK_EXPORT void sk_setframe(float frame);
+SK_EXPORT const char *sk_framename(int frame);
+SK_EXPORT int sk_texturebytes(const unsigned char **data, int *size);
+#endif
+
 #ifdef __cplusplus
 }
 #endif

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "plugins/model_filters.h"
 #include "plugins/model_state.h"
@@ -15,9 +16,10 @@
 #include "shell/message.h"
 #include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
-#include "uv/grid.h"
+#include "picture/bmp.h"
 #include "texture/skin_store.h"
 #include "skin/skin_commands.h"
+#include "uv/grid.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
@@ -98,6 +100,40 @@ static PluginFault readNamedTexture(std::string &named)
     return fault;
 }
 
+// The picture the model file holds, when the plugin named no file: copied under the guard, at most as large as a
+// picture file may be. A larger one is reported as such a file would be.
+static PluginFault readEmbeddedTexture(const char *modelPath, std::vector<uint8_t> &bytes)
+{
+    bytes.clear();
+    if (!pluginSlot.sk_texturebytes)
+        return noPluginFault();
+    bool tooLarge = false;
+    const PluginFault fault = guardTextureBytes(pluginSlot.sk_texturebytes, MAX_PICTURE_FILE_BYTES, bytes, tooLarge);
+    if (!fault.faulted && tooLarge)
+        showMessage(MSG_PICTURE_TOO_LARGE, embeddedTextureSavePath(modelPath).c_str(), MB_ICONERROR);
+    return fault;
+}
+
+// The frames of a model that moves, with their names. A plugin that cannot set the pose has none to show.
+static PluginFault readModelFrames()
+{
+    modelState.frameCount = 0;
+    modelState.frameNames.clear();
+    if (!pluginSlot.sk_framecount || !pluginSlot.sk_setframe)
+        return noPluginFault();
+    int count = 0;
+    PluginFault fault = guardFrameCount(pluginSlot.sk_framecount, count);
+    if (fault.faulted || count < 2)
+        return fault;
+    modelState.frameCount = count < MODEL_MAX_FRAMES ? count : MODEL_MAX_FRAMES;
+    if (!pluginSlot.sk_framename)
+        return fault;
+    modelState.frameNames.resize(size_t(modelState.frameCount));
+    for (int f = 0; f < modelState.frameCount && !fault.faulted; ++f)
+        fault = guardFrameName(pluginSlot.sk_framename, f, modelState.frameNames[size_t(f)]);
+    return fault;
+}
+
 // A file, not a folder: a folder named like a picture is none.
 static bool isExistingFile(const std::string &path)
 {
@@ -114,9 +150,16 @@ static std::string fullPathOf(const std::string &path)
 }
 
 // The first of the model's pictures that exists is loaded as "Load Texture..." loads one, after the save
-// question; Cancel keeps the texture. Missing pictures are passed over in silence: most models have none.
-static void loadModelTexture(const char *modelPath, const std::string &namedTexture)
+// question; Cancel keeps the texture. Missing pictures are passed over in silence: most models have none. A
+// picture the model file holds comes before the pictures named after the model.
+static void loadModelTexture(const char *modelPath, const std::string &namedTexture,
+                             const std::vector<uint8_t> &embedded)
 {
+    if (namedTexture.empty() && !embedded.empty()) {
+        if (offerToSaveTexture())
+            loadTextureFromBytes(fullPathOf(embeddedTextureSavePath(modelPath)).c_str(), embedded);
+        return;
+    }
     for (const std::string &candidate : modelTextureCandidates(modelPath, namedTexture)) {
         if (!isExistingFile(candidate))
             continue;
@@ -181,6 +224,9 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
 {
     const std::string shownBefore = modelState.shownPath;
     modelState.modelReady = 0;
+    modelState.frameCount = 0;
+    modelState.frameNames.clear();
+    ++modelState.generation;
     requestViewportFrame();
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
@@ -208,8 +254,13 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
         return ModelLoad::refused;
     }
     std::string namedTexture;
+    std::vector<uint8_t> embeddedTexture;
     if (!fault.faulted)
         fault = readNamedTexture(namedTexture);
+    if (!fault.faulted && namedTexture.empty())
+        fault = readEmbeddedTexture(path, embeddedTexture);
+    if (!fault.faulted)
+        fault = readModelFrames();
     if (fault.faulted) {
         reportPluginFault(fault);
         return ModelLoad::failed;
@@ -227,6 +278,7 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
     }
     modelState.modelReady = 1;
     modelState.shownPath = path;
+    ++modelState.generation;   // the frames are known: the animation controls follow
     rebuildMipmaps();
     // The new grid is built and composed before the view is repainted, so the view never shows the previous
     // model's triangles over the new one.
@@ -248,7 +300,7 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
     redrawSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
     if (purpose == LoadPurpose::user)
-        loadModelTexture(path, namedTexture);
+        loadModelTexture(path, namedTexture, embeddedTexture);
     return ModelLoad::loaded;
 }
 

@@ -5,5 +5,7 @@ ModelState modelState;
 
 void resetModelState()
 {
-    modelState = ModelState{0, 0, std::string()};
+    const uint32_t generation = modelState.generation;
+    modelState = ModelState();
+    modelState.generation = generation + 1;
 }

@@ -64,3 +64,8 @@ std::vector<std::string> modelTextureCandidates(const std::string &modelPath, co
         candidates.push_back(folder + base + extension);
     return candidates;
 }
+
+std::string embeddedTextureSavePath(const std::string &modelPath)
+{
+    return folderOfModel(modelPath) + baseNameOf(modelPath) + "_basecolor.png";
+}

@@ -18,3 +18,8 @@ std::string joinToFolder(const std::string &folder, const std::string &name);
 // (relative to the model's folder, or absolute) when it named one; otherwise the model file's own name without
 // its extension, in its folder, as .png, .tga, .bmp, .pcx, .jpg and .jpeg. None for a path without a file name.
 std::vector<std::string> modelTextureCandidates(const std::string &modelPath, const std::string &namedTexture);
+
+// Where a picture the model file holds is proposed to be saved, having no file of its own: the model file's name
+// without its extension and with "_basecolor.png", in the model's folder ("models\box.glb" gives
+// "models\box_basecolor.png").
+std::string embeddedTextureSavePath(const std::string &modelPath);

@@ -9,8 +9,8 @@
 #include "uv/grid.h"
 
 // One call through the guard: the function, up to two arguments passed in the first two argument registers
-// (every export takes at most two, each a pointer or an int), the result register, and the exception that
-// ended the call when it faulted. The offsets are known to the trampoline below.
+// (every export takes at most two, each a pointer, an int or a float), the result register, and the exception
+// that ended the call when it faulted. The offsets are known to the trampoline below.
 struct GuardedCall {
     const void *function;
     uintptr_t first;
@@ -20,6 +20,8 @@ struct GuardedCall {
     // The function is the program's own, reading what a plugin returned on the plugin's behalf: a fault in it is
     // a bad pointer of the plugin's, not a fault of the program.
     bool readsForPlugin;
+    // The first argument is a float, its bits in the low half of `first` (sk_setframe).
+    bool floatFirst;
 };
 
 // C++ exceptions of GCC's runtime travel as structured exceptions with these codes ("GCC" plus a kind).
@@ -38,7 +40,15 @@ static int faultFilter(GuardedCall *call, DWORD code)
 extern "C" int guardPluginCall(GuardedCall *call)
 {
     typedef uintptr_t (*TwoArguments)(uintptr_t, uintptr_t);
+    typedef void (*FloatArgument)(float);
     __try {
+        if (call->floatFirst) {
+            float value;
+            uint32_t bits = static_cast<uint32_t>(call->first);
+            std::memcpy(&value, &bits, sizeof value);
+            reinterpret_cast<FloatArgument>(const_cast<void *>(call->function))(value);
+            return 0;
+        }
         call->result = reinterpret_cast<TwoArguments>(const_cast<void *>(call->function))(call->first, call->second);
         return 0;
     } __except (faultFilter(call, GetExceptionCode())) {
@@ -52,7 +62,9 @@ extern "C" int guardPluginCall(GuardedCall *call)
 // (.seh_handler ... @except), so the system asks it about every exception raised below it that no deeper frame
 // handled. It keeps every callee-saved register, xmm6-xmm15 and the floating-point control words in its frame,
 // calls the function, and returns 0 with the result stored; after a fault the handler makes it continue at
-// guardRecovered with its own stack pointer, which puts the control words back and returns 1.
+// guardRecovered with its own stack pointer, which puts the control words back and returns 1. Each argument goes
+// in both its integer and its float register, as for a variadic call, so a float argument arrives where the
+// callee looks for it.
 extern "C" int guardPluginCall(GuardedCall *call);
 extern "C" void guardRecovered();
 
@@ -112,6 +124,8 @@ guardPluginCall:
     movq %rcx, %rax
     movq 8(%rax), %rcx
     movq 16(%rax), %rdx
+    movq %rcx, %xmm0
+    movq %rdx, %xmm1
     callq *(%rax)
     movq 192(%rsp), %rcx
     movq %rax, 24(%rcx)
@@ -264,14 +278,14 @@ bool pluginCallUnderway()
 }
 
 static PluginFault callGuarded(const char *function, const void *entry, uintptr_t first, uintptr_t second,
-                               uintptr_t *result, bool readsForPlugin = false)
+                               uintptr_t *result, bool readsForPlugin = false, bool floatFirst = false)
 {
     static bool armed;
     if (!armed) {
         armStackGuard();
         armed = true;
     }
-    GuardedCall call = {entry, first, second, 0, 0, readsForPlugin};
+    GuardedCall call = {entry, first, second, 0, 0, readsForPlugin, floatFirst};
     ++callsUnderway;
     const int faulted = guardPluginCall(&call);
     --callsUnderway;
@@ -323,6 +337,21 @@ PluginFault guardFreeTexCoordTab(SkFreeTexCoordTabFn freeTable, int triangleCoun
 PluginFault guardDraw(SkDrawFn draw)
 {
     return callGuarded("sk_draw", entryOf(draw), 0, 0, nullptr);
+}
+
+PluginFault guardFrameCount(SkFrameCountFn frameCount, int &count)
+{
+    uintptr_t result = 0;
+    const PluginFault fault = callGuarded("sk_framecount", entryOf(frameCount), 0, 0, &result);
+    count = fault.faulted ? 0 : static_cast<int>(static_cast<uint32_t>(result)); // an int in the low half
+    return fault;
+}
+
+PluginFault guardSetFrame(SkSetFrameFn setFrame, float frame)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &frame, sizeof bits);
+    return callGuarded("sk_setframe", entryOf(setFrame), bits, 0, nullptr, false, true);
 }
 
 // ---- What a plugin returned, read on its behalf
@@ -423,6 +452,58 @@ PluginFault guardTextExport(const char *function, SkInfoFn textExport, const cha
     uintptr_t result = 0;
     const PluginFault fault = callGuarded(function, entryOf(textExport), 0, 0, &result);
     text = fault.faulted ? nullptr : reinterpret_cast<const char *>(result);
+    return fault;
+}
+
+PluginFault guardFrameName(SkFrameNameFn frameName, int frame, std::string &name)
+{
+    uintptr_t result = 0;
+    name.clear();
+    PluginFault fault = callGuarded("sk_framename", entryOf(frameName), static_cast<uint32_t>(frame), 0, &result);
+    if (!fault.faulted) {
+        fault = copyPluginText("sk_framename", reinterpret_cast<const char *>(result), false,
+                               PLUGIN_FRAME_NAME_MAX_BYTES, name);
+        name.resize(std::strlen(name.c_str()));   // cut at the limit: no NUL of its own was reached
+        if (name.size() == PLUGIN_FRAME_NAME_MAX_BYTES)
+            name.pop_back();
+    }
+    return fault;
+}
+
+struct BytesRead {
+    const unsigned char *from;
+    unsigned char *to;
+    size_t count;
+};
+
+static uintptr_t readPluginBytes(uintptr_t job, uintptr_t)
+{
+    const BytesRead *read = reinterpret_cast<const BytesRead *>(job);
+    std::memcpy(read->to, read->from, read->count);
+    return 0;
+}
+
+PluginFault guardTextureBytes(SkTextureBytesFn textureBytes, size_t maxBytes, std::vector<uint8_t> &bytes,
+                              bool &tooLarge)
+{
+    bytes.clear();
+    tooLarge = false;
+    const unsigned char *data = nullptr;
+    int size = 0;
+    uintptr_t result = 0;
+    PluginFault fault = callGuarded("sk_texturebytes", entryOf(textureBytes), word(&data), word(&size), &result);
+    if (fault.faulted || static_cast<uint32_t>(result) == 0 || !data || size <= 0)
+        return fault;
+    if (static_cast<size_t>(size) > maxBytes) {
+        tooLarge = true;
+        return fault;
+    }
+    // Copied at once, in the plugin's name: a pointer that leads nowhere, or not as far as it says, is its fault.
+    std::vector<uint8_t> copy(static_cast<size_t>(size));
+    BytesRead read = {data, copy.data(), copy.size()};
+    fault = callGuarded("sk_texturebytes", entryOf(&readPluginBytes), word(&read), 0, nullptr, true);
+    if (!fault.faulted)
+        bytes.swap(copy);
     return fault;
 }
 

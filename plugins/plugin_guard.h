@@ -22,6 +22,8 @@ struct PluginFault {
 enum : size_t { PLUGIN_INFO_MAX_BYTES = 4096 };
 // The most bytes of sk_texturefile's text that are read, its closing NUL included; a longer text is not used.
 enum : size_t { PLUGIN_TEXTURE_PATH_MAX_BYTES = 1024 };
+// The most bytes of a frame's name that are read, its closing NUL included; a longer name is cut.
+enum : size_t { PLUGIN_FRAME_NAME_MAX_BYTES = 64 };
 
 constexpr PluginFault noPluginFault()
 {
@@ -51,6 +53,15 @@ PluginFault guardLoadError(SkLoadErrorFn loadError, std::string &reason);
 // The picture sk_texturefile names, copied under the guard likewise: empty for null, for an empty text, and for
 // one without its NUL within PLUGIN_TEXTURE_PATH_MAX_BYTES (a cut path would name another file).
 PluginFault guardTextureFile(SkTextureFileFn textureFile, std::string &path);
+// The exports of a model that moves: the frame count (0 after a fault), the pose to draw, and a frame's name
+// copied under the guard (at most PLUGIN_FRAME_NAME_MAX_BYTES - 1 characters; empty for null).
+PluginFault guardFrameCount(SkFrameCountFn frameCount, int &count);
+PluginFault guardSetFrame(SkSetFrameFn setFrame, float frame);
+PluginFault guardFrameName(SkFrameNameFn frameName, int frame, std::string &name);
+// The picture a model file holds, its bytes copied under the guard: empty when the plugin hands none over, and
+// when it hands over more than maxBytes (tooLarge is then set and nothing is read).
+PluginFault guardTextureBytes(SkTextureBytesFn textureBytes, size_t maxBytes, std::vector<uint8_t> &bytes,
+                              bool &tooLarge);
 // Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
 // ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
 PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);

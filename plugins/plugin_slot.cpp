@@ -103,6 +103,10 @@ static int loadLibraryIntoSlot(const char *fileName)
     pluginSlot.sk_filefilter = findExport<SkFileFilterFn>(module, "sk_filefilter");
     pluginSlot.sk_texturefile = findExport<SkTextureFileFn>(module, "sk_texturefile");
     pluginSlot.sk_loaderror = findExport<SkLoadErrorFn>(module, "sk_loaderror");
+    pluginSlot.sk_framecount = findExport<SkFrameCountFn>(module, "sk_framecount");
+    pluginSlot.sk_setframe = findExport<SkSetFrameFn>(module, "sk_setframe");
+    pluginSlot.sk_framename = findExport<SkFrameNameFn>(module, "sk_framename");
+    pluginSlot.sk_texturebytes = findExport<SkTextureBytesFn>(module, "sk_texturebytes");
     pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
     if (!pluginSlot.sk_draw) {
         showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);

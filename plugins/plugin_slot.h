@@ -23,6 +23,10 @@ struct PluginSlot {
     uint64_t fileSize;
     bool warnedNoTable;             // its table breaches are named once while it stays loaded
     bool warnedBadEntries;
+    SkFrameCountFn sk_framecount;   // these three optional without a warning: without them every model is still
+    SkSetFrameFn sk_setframe;
+    SkFrameNameFn sk_framename;     // optional on its own: frames without names make one sequence
+    SkTextureBytesFn sk_texturebytes; // optional without a warning: no picture held in a model file
 };
 
 extern PluginSlot pluginSlot;

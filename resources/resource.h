@@ -39,6 +39,10 @@
 #define IDC_MIRROR 1044
 #define IDC_FILL 1045
 #define IDC_NEW_TEXTURE 1046
+// Under the viewport, for a model that moves: created by the program, shown only for a model of several frames.
+#define IDC_PLAY 1080
+#define IDC_FRAME_TRACKBAR 1081
+#define IDC_SEQUENCE 1082
 
 // Keyboard shortcuts of the main window without a control of their own
 #define IDM_SAVE 1050

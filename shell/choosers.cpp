@@ -3,6 +3,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -70,12 +71,22 @@ bool lastFileChooserFailed()
     return lastChooserError != 0;
 }
 
-// Runs the open or the save chooser with a path buffer that starts empty; a copy of the chosen path in UTF-8, or
-// nullptr when the user cancels or the chooser fails. The wide chooser, so a file of any name can be chosen.
+// Runs the open or the save chooser with a path buffer that starts empty, or with the file name of `proposed`
+// (UTF-8) in its folder; a copy of the chosen path in UTF-8, or nullptr when the user cancels or the chooser
+// fails. The wide chooser, so a file of any name can be chosen.
 static char *runFileChooser(bool save, const char *filters, const wchar_t *title, const char *defaultExtension,
-                            DWORD flags)
+                            DWORD flags, const char *proposed = nullptr)
 {
     wchar_t path[1024] = L"";
+    std::wstring folder;
+    if (proposed && *proposed) {
+        const std::wstring wide = widePath(proposed);
+        const size_t slash = wide.find_last_of(L"\\/");
+        const std::wstring name = slash == std::wstring::npos ? wide : wide.substr(slash + 1);
+        folder = slash == std::wstring::npos ? std::wstring() : wide.substr(0, slash + 1);
+        if (name.size() < sizeof path / sizeof *path)
+            std::copy(name.begin(), name.end(), path);
+    }
     const std::wstring wideFilterList = wideFilters(filters);
     const std::wstring extension = defaultExtension ? widePath(defaultExtension) : std::wstring();
     OPENFILENAMEW ofn = {};
@@ -87,13 +98,14 @@ static char *runFileChooser(bool save, const char *filters, const wchar_t *title
     ofn.nMaxFile = sizeof path / sizeof *path;
     ofn.lpstrTitle = title;
     ofn.lpstrDefExt = defaultExtension ? extension.c_str() : nullptr;
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.Flags = flags;
 
-    SavedFolder folder = saveCurrentFolder();
+    SavedFolder saved = saveCurrentFolder();
     BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
     // Read at once: the next common dialog call resets it. Zero after a Cancel.
     lastChooserError = chosen ? 0 : CommDlgExtendedError();
-    restoreCurrentFolder(folder);
+    restoreCurrentFolder(saved);
     return chosen ? copyPath(utf8Path(path)) : nullptr;
 }
 
@@ -108,6 +120,12 @@ char *chooseOpenPath(const char *filterText, const char *filterPattern)
     char filter[256];
     buildFilter(filter, filterText, filterPattern);
     return chooseOpenPathFrom(filter);
+}
+
+char *chooseSavePathFrom(const char *filters, const char *defaultExtension, const char *proposed)
+{
+    return runFileChooser(true, filters, L"Enregistrer sous", defaultExtension,
+                          OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_LONGNAMES, proposed);
 }
 
 char *chooseSavePath(const char *filters, const char *defaultExtension)

@@ -12,6 +12,8 @@ char *chooseSavePath(const char *filters, const char *defaultExtension);
 // After an open or save chooser returned nullptr: true when it failed (CommDlgExtendedError had a code), false
 // when the user cancelled it.
 bool lastFileChooserFailed();
+// The same, proposing the file `proposed` (a UTF-8 path; its name in the box, its folder shown); empty: none.
+char *chooseSavePathFrom(const char *filters, const char *defaultExtension, const char *proposed);
 // The colour chooser, opening on `color`; it edits the 16 custom colour slots in place. True when the user
 // confirmed, and `color` is then the colour chosen.
 bool chooseColor(COLORREF &color, COLORREF customColors[16]);

@@ -88,6 +88,12 @@ Shift shiftOf(const std::vector<LayoutItem> &items, size_t index, const Landmark
         const int32_t right = rowFollowsWindow(items, index, marks) ? growth.width : across;
         return {across, down, right, down};
     }
+    case LayoutRole::belowViewport:
+        return {0, growth.height, 0, growth.height};
+    case LayoutRole::belowViewportStretch:
+        return {0, growth.height, growth.viewport, growth.height};
+    case LayoutRole::belowViewportEnd:
+        return {growth.viewport, growth.height, growth.viewport, growth.height};
     case LayoutRole::control:
         break;
     }

@@ -13,6 +13,10 @@ enum class LayoutRole : uint8_t {
     container,   // a group box: stretches with the items it frames
     stretch,     // a text box or label that takes the extra width of its row
     control,     // keeps its size and moves with the views
+    // The strip under the viewport moves down with the viewport's bottom edge:
+    belowViewport,        // keeps its left edge and its size
+    belowViewportStretch, // takes the viewport's extra width
+    belowViewportEnd,     // moves right with the viewport's right edge
 };
 
 struct LayoutItem {

@@ -29,6 +29,10 @@ static std::string currentTextureFile;
 
 static PictureFormat currentTextureFormat = PictureFormat::Bmp;
 
+// For a texture with no file of its own that came with a model (a picture held in the model file): the path the
+// save chooser proposes. Empty otherwise.
+static std::string proposedTextureFile;
+
 // The palette of the 8-bit PCX the texture was last loaded from. A PCX save maps the texels onto it, so those the
 // user did not paint come back exactly and the file keeps the colours it was drawn with. Not kept after loading
 // any other file or making a new texture: a palette is then built from the texture.
@@ -72,17 +76,12 @@ static bool fitPicture(Picture &picture, const char *path)
     return true;
 }
 
-// Reads, checks and puts in a texture file as one undo step, refreshing the view and the GL texture; shows the
-// refusal when the file is not acceptable. The origin tells whether saving back in its format loses nothing
-// (not a JPEG, not scaled, nothing dropped, not a 24-bit PCX) and holds an 8-bit PCX's palette.
-static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
+// Checks and puts in a picture file's bytes as one undo step, refreshing the view and the GL texture; shows the
+// refusal, with the path as caption, when the file is not acceptable. The origin tells whether saving back in its
+// format loses nothing (not a JPEG, not scaled, nothing dropped, not a 24-bit PCX) and holds an 8-bit PCX's
+// palette.
+static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t> &file, TextureOrigin &origin)
 {
-    std::vector<uint8_t> file;
-    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
-    if (read == FileRead::tooLarge)
-        showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
-    if (read != FileRead::read)
-        return false;
     Picture picture;
     if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture, origin)) {
         showMessage(refusal, path, MB_ICONERROR);
@@ -112,6 +111,15 @@ static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
     return true;
 }
 
+static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
+{
+    std::vector<uint8_t> file;
+    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
+    if (read == FileRead::tooLarge)
+        showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
+    return read == FileRead::read && replaceTextureFromBytes(path, file, origin);
+}
+
 int loadTexture(const char *path)
 {
     TextureOrigin origin;
@@ -119,12 +127,29 @@ int loadTexture(const char *path)
         return 0;
     textureChanged = 0;
     keepTexturePalette(origin);
+    proposedTextureFile.clear();
     if (origin.writesBack) {
         currentTextureFile = path;
         currentTextureFormat = origin.format;
     } else {
         currentTextureFile.clear();
     }
+    return 1;
+}
+
+int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes)
+{
+    TextureOrigin origin;
+    if (bytes.size() > MAX_PICTURE_FILE_BYTES) {
+        showMessage(MSG_PICTURE_TOO_LARGE, savePath, MB_ICONERROR);
+        return 0;
+    }
+    if (!replaceTextureFromBytes(savePath, bytes, origin))
+        return 0;
+    textureChanged = 0;
+    keepTexturePalette(origin);
+    currentTextureFile.clear();
+    proposedTextureFile = savePath;
     return 1;
 }
 
@@ -148,13 +173,14 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     }
     currentTextureFile = path;
     currentTextureFormat = format;
+    proposedTextureFile.clear();
     textureChanged = 0;
     return true;
 }
 
 static bool saveTextureThroughChooser()
 {
-    char *path = chooseSavePath(PICTURE_SAVE_FILTERS, "bmp");
+    char *path = chooseSavePathFrom(PICTURE_SAVE_FILTERS, "bmp", proposedTextureFile.c_str());
     if (!path)
         return false;
     bool saved = saveTextureReporting(path, savedFormatOf(path));
@@ -221,6 +247,7 @@ void newTextureCommand()
     showResizedTexture();
     // A new texture has no file yet: Ctrl+S asks where to save it, and there is nothing to lose until it is painted.
     currentTextureFile.clear();
+    proposedTextureFile.clear();
     keepTexturePalette(TextureOrigin());
     textureChanged = 0;
 }

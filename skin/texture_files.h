@@ -1,6 +1,8 @@
 // Loading the texture from a picture file and saving it, the commands that do it, and the question before work
 // is lost.
 #pragma once
+#include <cstdint>
+#include <vector>
 
 // Writes the texture as PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (with the palette of the
 // 8-bit PCX it was loaded from, if it was), BMP otherwise; 1 on success.
@@ -8,6 +10,10 @@ int saveTexture(const char *path);
 // Replaces the texture with a BMP, PNG, TGA, JPEG or PCX file, asking before a picture of another size is
 // scaled; reports its own refusals. 1 when the texture was replaced.
 int loadTexture(const char *path);
+// Replaces the texture with a picture a model file holds (its bytes as a picture file holds them), as
+// loadTexture does a file; the texture then has no file of its own, and Ctrl+S opens the save chooser with
+// savePath proposed (UTF-8). savePath is also the caption of a refusal. 1 when the texture was replaced.
+int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes);
 // Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
 // as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
 bool loadRecoveredTexture(const char *path);

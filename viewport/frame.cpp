@@ -7,9 +7,11 @@
 #include "plugins/plugin_slot.h"
 #include "resources/resource.h"
 #include "shell/client_origin.h"
+#include "shell/frame_clock.h"
 #include "shell/frame_pacer.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_view.h"
+#include "viewport/animation.h"
 #include "viewport/camera.h"
 #include "viewport/paint_on_model.h"
 #include "viewport/plugin_draw.h"
@@ -42,6 +44,19 @@ static void pollCameraInput()
     applyCameraInput(sample, clientOriginX, clientOriginY);
 }
 
+// The pose of a model that moves, handed to the plugin before anything draws the frame, so that the pick pass
+// of painting on the model and the visible frame draw the same pose. Told only when it changes.
+static PluginFault poseModel()
+{
+    if (!modelState.modelReady || !pluginSlot.sk_setframe || !animationAvailable(animation))
+        return noPluginFault();
+    const float pose = advanceAnimation(animation, nowMicros());
+    if (pose == animation.shown)
+        return noPluginFault();
+    animation.shown = pose;
+    return guardSetFrame(pluginSlot.sk_setframe, pose);
+}
+
 PluginFault renderFrame()
 {
     setFrameState();
@@ -54,7 +69,9 @@ PluginFault renderFrame()
         advanceSpin();
     glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
-    PluginFault fault = paintOnModelFrame(viewportWindow);
+    PluginFault fault = poseModel();
+    if (!fault.faulted)
+        fault = paintOnModelFrame(viewportWindow);
     // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.
     if (modelState.modelReady && pluginSlot.sk_draw && !fault.faulted) {
         fault = drawPluginModel();
@@ -67,7 +84,7 @@ PluginFault renderFrame()
 
 bool viewportMoving()
 {
-    return cameraMoving() || paintingOnModel();
+    return cameraMoving() || paintingOnModel() || animation.playing;
 }
 
 static void resumeSpinByKey()

@@ -9,8 +9,8 @@
 // it once the frame is out of the way, never from inside GL drawing.
 PluginFault renderFrame();
 
-// True while the viewport needs frames of its own accord: the model spins, a button that moves the camera is held,
-// or a stroke is being painted on the model. Otherwise frames are drawn only when asked for.
+// True while the viewport needs frames of its own accord: the model spins or plays its frames, a button that moves
+// the camera is held, or a stroke is being painted on the model. Otherwise frames are drawn only when asked for.
 bool viewportMoving();
 
 // While no frames are drawn nothing polls the keys, yet F5 resumes the spin whichever window has the focus:

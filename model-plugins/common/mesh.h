@@ -2,6 +2,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Caps on every mesh: the triangle count goes to the program as an int, and a bad count in a file must not ask
@@ -19,7 +20,20 @@ struct Mesh {
     std::vector<float> texCoords;  // u, v per vertex when hasTexCoords, otherwise empty
     std::vector<uint32_t> indices; // three per triangle, counter-clockwise seen from outside
     bool hasTexCoords = false;
+    // The poses of a model that moves, one after the other, each as many vertices as the mesh: positions and
+    // unit normals, x, y, z per vertex, and a name per pose ("run3"). Empty for a still model, whose one pose is
+    // the arrays above; for a moving one, the arrays above hold the pose drawn next (blendMeshPose).
+    std::vector<float> posePositions;
+    std::vector<float> poseNormals;
+    std::vector<std::string> poseNames;
 };
 
 size_t meshVertexCount(const Mesh &mesh);
 size_t meshTriangleCount(const Mesh &mesh);
+// The poses the mesh holds: at least 1 (a still mesh is its own pose).
+size_t meshPoseCount(const Mesh &mesh);
+
+// Sets the drawn arrays to pose `pose`: a fraction between two poses is their linear blend, vertex by vertex,
+// normals blended and made unit length again. Clamped to the poses there are (not a number: pose 0). Nothing
+// for a still mesh.
+void blendMeshPose(Mesh &mesh, float pose);

@@ -67,20 +67,22 @@ double largestCoordinate(const std::vector<float> &values)
 
 // Per position, the sum of the normals of the triangles around it, each as long as twice the
 // triangle's area, so large faces weigh more than slivers. Coordinates are divided by the largest one
-// first, so the sums stay small whatever the model's units.
-std::vector<float> smoothNormals(const MeshBuilder &b)
+// first, so the sums stay small whatever the model's units. `positions` holds x, y, z per position, corners the
+// position of each mesh vertex at every third entry, indices three mesh vertices per triangle.
+std::vector<float> smoothNormals(const std::vector<float> &positions, const std::vector<uint32_t> &corners,
+                                 const std::vector<uint32_t> &indices)
 {
-    std::vector<float> sum(b.positions.size(), 0.0f);
-    double unit = largestCoordinate(b.positions);
+    std::vector<float> sum(positions.size(), 0.0f);
+    double unit = largestCoordinate(positions);
     if (!(unit > 0.0))
         return sum;
-    for (size_t t = 0; t < b.indices.size(); t += 3) {
+    for (size_t t = 0; t < indices.size(); t += 3) {
         size_t at[3];
         double p[3][3];
         for (int k = 0; k < 3; ++k) {
-            at[k] = size_t(b.corners[size_t(b.indices[t + k]) * 3]) * 3;
+            at[k] = size_t(corners[size_t(indices[t + k]) * 3]) * 3;
             for (int i = 0; i < 3; ++i)
-                p[k][i] = b.positions[at[k] + i] / unit;
+                p[k][i] = positions[at[k] + i] / unit;
         }
         double e[2][3];
         for (int i = 0; i < 3; ++i) {
@@ -96,6 +98,16 @@ std::vector<float> smoothNormals(const MeshBuilder &b)
     return sum;
 }
 
+// The unit normal of a vertex from its position's sum, (0, 0, 1) when that has no length.
+void setSmoothNormal(const float *sum, float *out)
+{
+    if (!normalise(sum[0], sum[1], sum[2], out)) {
+        out[0] = 0.0f;
+        out[1] = 0.0f;
+        out[2] = 1.0f;
+    }
+}
+
 void setNormals(const MeshBuilder &b, Mesh &mesh)
 {
     size_t count = b.corners.size() / 3;
@@ -108,16 +120,9 @@ void setNormals(const MeshBuilder &b, Mesh &mesh)
     }
     if (missing.empty())
         return;
-    std::vector<float> smooth = smoothNormals(b);
-    for (uint32_t v : missing) {
-        const float *s = &smooth[size_t(b.corners[size_t(v) * 3]) * 3];
-        float *out = &mesh.normals[size_t(v) * 3];
-        if (!normalise(s[0], s[1], s[2], out)) {
-            out[0] = 0.0f;
-            out[1] = 0.0f;
-            out[2] = 1.0f;
-        }
-    }
+    std::vector<float> smooth = smoothNormals(b.positions, b.corners, b.indices);
+    for (uint32_t v : missing)
+        setSmoothNormal(&smooth[size_t(b.corners[size_t(v) * 3]) * 3], &mesh.normals[size_t(v) * 3]);
 }
 
 } // namespace
@@ -175,6 +180,20 @@ void buildMesh(MeshBuilder &b, Mesh &mesh)
     mesh.indices = std::move(b.indices);
 }
 
+void addMeshPose(const MeshBuilder &b, const std::vector<float> &positions, Mesh &mesh)
+{
+    const size_t count = b.corners.size() / 3;
+    const std::vector<float> smooth = smoothNormals(positions, b.corners, mesh.indices);
+    const size_t start = mesh.posePositions.size();
+    mesh.posePositions.resize(start + count * 3);
+    mesh.poseNormals.resize(start + count * 3);
+    for (size_t v = 0; v < count; ++v) {
+        const size_t at = size_t(b.corners[v * 3]) * 3;
+        std::copy(&positions[at], &positions[at] + 3, &mesh.posePositions[start + v * 3]);
+        setSmoothNormal(&smooth[at], &mesh.poseNormals[start + v * 3]);
+    }
+}
+
 void fitMeshInCube(Mesh &mesh, float side)
 {
     size_t count = mesh.positions.size() / 3;
@@ -191,10 +210,12 @@ void fitMeshInCube(Mesh &mesh, float side)
     }
     double extent = std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
     double scale = extent > 0.0 ? side / extent : 1.0;
-    for (size_t v = 0; v < count; ++v) {
-        for (int i = 0; i < 3; ++i) {
-            double centred = mesh.positions[v * 3 + i] - (low[i] + high[i]) / 2;
-            mesh.positions[v * 3 + i] = static_cast<float>(centred * scale);
+    // Every pose moves with the drawn one, so a moving model keeps its place from pose to pose.
+    for (std::vector<float> *coordinates : {&mesh.positions, &mesh.posePositions}) {
+        float *p = coordinates->data();
+        for (size_t c = 0; c < coordinates->size(); ++c) {
+            double centred = p[c] - (low[c % 3] + high[c % 3]) / 2;
+            p[c] = static_cast<float>(centred * scale);
         }
     }
 }

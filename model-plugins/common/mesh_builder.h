@@ -39,9 +39,14 @@ bool addMeshTriangle(MeshBuilder &b, uint32_t v0, uint32_t v1, uint32_t v2);
 // Triangles are taken to wind counter-clockwise seen from outside.
 void buildMesh(MeshBuilder &b, Mesh &mesh);
 
+// After buildMesh, for a model that moves: appends a pose to mesh.posePositions and poseNormals, its positions
+// given per builder position as b.positions holds them (the same count), its normals the smooth ones of those
+// positions. Call once per pose, in order.
+void addMeshPose(const MeshBuilder &b, const std::vector<float> &positions, Mesh &mesh);
+
 // Moves and scales the mesh uniformly so that its bounding box is centred on the origin and its
 // longest side is `side`. Normals stay as they are (a uniform scale does not turn them). A mesh
-// whose vertices all coincide is only moved.
+// whose vertices all coincide is only moved. Its poses, if any, move and scale with it.
 void fitMeshInCube(Mesh &mesh, float side);
 
 // The camera looks at the origin from 50 units away: a model fitted into a cube of this side there fills the

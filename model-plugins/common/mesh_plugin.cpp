@@ -1,10 +1,11 @@
 // The Win32/GL side the shipped model plugins share: file reading and the reasons for refusals, drawing and the
-// coordinate table through the kit's mesh helper, the texture file's name.
+// coordinate table through the kit's mesh helper, the texture file's name or bytes, the poses of a model that moves.
 #include <windows.h>
 #include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -18,6 +19,8 @@ namespace {
 
 // The program reads at most this many bytes of sk_texturefile's text: a longer path would name another file.
 const size_t TEXTURE_PATH_MAX_BYTES = 1024;
+// Nor more than this of a frame's name, its NUL included.
+const size_t FRAME_NAME_MAX_BYTES = 64;
 
 enum class FileRead { Read, NotOpened, TooLarge, Failed };
 
@@ -42,9 +45,9 @@ FileRead readModelFile(const char *path, size_t maxBytes, std::vector<uint8_t> &
     return result;
 }
 
-// Why a model file cannot be used, for sk_loaderror, or an empty text when mesh holds its model and texture the
-// picture it names.
-std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
+// Why a model file cannot be used, for sk_loaderror, or an empty text when mesh holds its model and picture the
+// picture it is painted with.
+std::string loadMesh(const char *path, Mesh &mesh, ModelPicture &picture)
 {
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -58,7 +61,7 @@ std::string loadMesh(const char *path, Mesh &mesh, std::string &texture)
         reason = "the file could not be read to its end";
         break;
     case FileRead::Read:
-        reason = decodeModelFile(path, bytes, mesh, texture);
+        reason = decodeModelFile(path, bytes, mesh, picture);
         break;
     }
     return reason;
@@ -135,15 +138,25 @@ static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
 static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
 static_assert(std::is_same<decltype(&sk_texturefile), SkTextureFileFn>::value, "sk_texturefile");
 static_assert(std::is_same<decltype(&sk_loaderror), SkLoadErrorFn>::value, "sk_loaderror");
+static_assert(std::is_same<decltype(&sk_framecount), SkFrameCountFn>::value, "sk_framecount");
+static_assert(std::is_same<decltype(&sk_setframe), SkSetFrameFn>::value, "sk_setframe");
+static_assert(std::is_same<decltype(&sk_framename), SkFrameNameFn>::value, "sk_framename");
+static_assert(std::is_same<decltype(&sk_texturebytes), SkTextureBytesFn>::value, "sk_texturebytes");
 static_assert(sizeof(unsigned) == sizeof(uint32_t), "the kit's indices are the mesh's");
 
 namespace {
 
-// The model in use and the picture it names; both empty when none is loaded or the last load failed, and then
-// why it failed.
+// The model in use and the picture it is painted with; both empty when none is loaded or the last load failed,
+// and then why it failed.
 Mesh loadedMesh;
-std::string loadedTexture;
+ModelPicture loadedPicture;
 std::string loadError;
+
+void forgetMesh()
+{
+    loadedMesh = Mesh();
+    loadedPicture = ModelPicture();
+}
 
 } // namespace
 
@@ -153,25 +166,24 @@ extern "C" {
 // texture coordinates), and sk_loaderror says why.
 int sk_load(const char *path)
 {
-    loadedMesh = Mesh();
-    loadedTexture.clear();
+    forgetMesh();
     loadError.clear();
     if (path == nullptr) {
         loadError = "no file was named";
         return 0;
     }
     try {
-        loadError = loadMesh(path, loadedMesh, loadedTexture);
+        loadError = loadMesh(path, loadedMesh, loadedPicture);
         if (loadError.empty()) {
-            if (loadedTexture.size() >= TEXTURE_PATH_MAX_BYTES)
-                loadedTexture.clear();
+            if (loadedPicture.file.size() >= TEXTURE_PATH_MAX_BYTES)
+                loadedPicture.file.clear();
+            blendMeshPose(loadedMesh, 0.0f);
             return 1;
         }
     } catch (const std::bad_alloc &) {
         loadError = "not enough memory to read the model";
     }
-    loadedMesh = Mesh();
-    loadedTexture.clear();
+    forgetMesh();
     return 0;
 }
 
@@ -221,7 +233,41 @@ const char *sk_filefilter(void)
 
 const char *sk_texturefile(void)
 {
-    return loadedTexture.c_str();
+    return loadedPicture.file.c_str();
+}
+
+int sk_texturebytes(const unsigned char **data, int *size)
+{
+    const std::vector<uint8_t> &bytes = loadedPicture.bytes;
+    const bool has = !bytes.empty() && bytes.size() <= size_t(INT32_MAX);
+    if (data != nullptr)
+        *data = has ? bytes.data() : nullptr;
+    if (size != nullptr)
+        *size = has ? int(bytes.size()) : 0;
+    return has ? 1 : 0;
+}
+
+int sk_framecount(void)
+{
+    return loadedMesh.indices.empty() ? 0 : int(meshPoseCount(loadedMesh));
+}
+
+void sk_setframe(float frame)
+{
+    blendMeshPose(loadedMesh, frame);
+}
+
+const char *sk_framename(int frame)
+{
+    static char name[FRAME_NAME_MAX_BYTES];
+    name[0] = '\0';
+    if (frame >= 0 && size_t(frame) < loadedMesh.poseNames.size()) {
+        const std::string &text = loadedMesh.poseNames[size_t(frame)];
+        const size_t length = text.size() < sizeof name ? text.size() : sizeof name - 1;
+        std::memcpy(name, text.data(), length);
+        name[length] = '\0';
+    }
+    return name;
 }
 
 } // extern "C"

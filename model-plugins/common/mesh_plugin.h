@@ -33,12 +33,18 @@ std::string findExistingFile(const char *modelPath, const std::vector<std::strin
 // working folder; false when it cannot be opened or read, or is larger than maxBytes.
 bool readSideFile(const std::string &path, size_t maxBytes, std::vector<uint8_t> &bytes);
 
+// The picture a model is painted with: a file it names, as sk_texturefile returns it, or the bytes of one the
+// model file holds itself, as sk_texturebytes hands them over; both empty for none.
+struct ModelPicture {
+    std::string file;
+    std::vector<uint8_t> bytes;
+};
+
 // Provided by each plugin: replaces mesh with the model a whole file's bytes hold, placed for the view, and
-// sets texture to the picture the model names as sk_texturefile returns it ("" for none; the caller clears it
-// first). path is the model file's, as sk_load was given it. Returns why the file is refused, in plain words,
-// or an empty text when it is read (the caller empties the mesh and the texture of a refused file). May throw
-// std::bad_alloc.
-std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &texture);
+// sets picture to the one the model is painted with (the caller empties it first). path is the model file's, as
+// sk_load was given it. Returns why the file is refused, in plain words, or an empty text when it is read (the
+// caller empties the mesh and the picture of a refused file). May throw std::bad_alloc.
+std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, ModelPicture &picture);
 
 // Provided by each plugin: the largest file it reads; reading stops there, so a huge wrong file is refused
 // without being slurped whole.

@@ -1,4 +1,4 @@
-// Quake II MD2 reading: the header checked field by field against the data, then the triangles and frame 0.
+// Quake II MD2 reading: the header checked field by field against the data, then the triangles and the frames.
 #include "model-plugins/md2/md2_format.h"
 
 #include <cmath>
@@ -185,10 +185,10 @@ Md2Status checkLayout(const uint8_t *data, size_t size, Md2Layout &l)
     return s.error != Md2Error::None ? s : checkSections(l);
 }
 
-// Frame 0's vertices, scaled, moved and turned from Z-up to Y-up.
-Md2Status readFrame(const Md2Layout &l, MeshBuilder &b)
+// A frame's vertices, scaled, moved and turned from Z-up to Y-up, x, y, z per file vertex.
+Md2Status readFrame(const Md2Layout &l, size_t index, std::vector<float> &positions)
 {
-    const uint8_t *frame = l.data + fieldOf(l, MD2_OFS_FRAMES);
+    const uint8_t *frame = l.data + fieldOf(l, MD2_OFS_FRAMES) + index * size_t(fieldOf(l, MD2_FRAME_SIZE));
     float scale[3], translate[3];
     bool finite = true;
     for (int i = 0; i < 3; ++i) {
@@ -197,18 +197,18 @@ Md2Status readFrame(const Md2Layout &l, MeshBuilder &b)
         finite = finite && std::isfinite(scale[i]) && std::isfinite(translate[i]);
     }
     if (!finite)
-        return refuse(Md2Error::BadFrame, "frame 0: its scale or translation is not a finite number");
+        return refuse(Md2Error::BadFrame, "frame %zu: its scale or translation is not a finite number", index);
     size_t count = size_t(fieldOf(l, MD2_NUM_VERTICES));
-    b.positions.resize(count * 3);
+    positions.resize(count * 3);
     const uint8_t *vertex = frame + MD2_FRAME_HEADER_BYTES;
     for (size_t v = 0; v < count; ++v, vertex += MD2_VERTEX_BYTES) {
         float p[3];
         for (int i = 0; i < 3; ++i)
             p[i] = scale[i] * vertex[i] + translate[i];
         if (!std::isfinite(p[0]) || !std::isfinite(p[1]) || !std::isfinite(p[2]))
-            return refuse(Md2Error::BadFrame, "frame 0: vertex %zu lies beyond the float range", v);
+            return refuse(Md2Error::BadFrame, "frame %zu: vertex %zu lies beyond the float range", index, v);
         const float turned[3] = {p[1], p[2], p[0]};
-        std::memcpy(&b.positions[v * 3], turned, sizeof turned);
+        std::memcpy(&positions[v * 3], turned, sizeof turned);
     }
     return Md2Status();
 }
@@ -281,6 +281,34 @@ void addSkinForms(std::vector<std::string> &candidates, const std::string &name)
     addCandidate(candidates, stem + ".tga");
 }
 
+// A frame's name: its 16-byte field up to the first NUL, bytes outside printable ASCII left out.
+std::string frameName(const Md2Layout &l, size_t index)
+{
+    const uint8_t *field = l.data + fieldOf(l, MD2_OFS_FRAMES) + index * size_t(fieldOf(l, MD2_FRAME_SIZE)) + 24;
+    std::string name;
+    for (size_t i = 0; i < MD2_FRAME_NAME_BYTES && field[i] != 0; ++i)
+        if (field[i] >= 0x20 && field[i] < 0x7F)
+            name += char(field[i]);
+    return name;
+}
+
+// Every frame after the first becomes a pose of the mesh, the first included, when there is more than one.
+Md2Status readPoses(const Md2Layout &l, const MeshBuilder &b, Mesh &mesh)
+{
+    const size_t frames = size_t(fieldOf(l, MD2_NUM_FRAMES));
+    if (frames < 2 || mesh.indices.empty())
+        return Md2Status();
+    std::vector<float> positions;
+    for (size_t f = 0; f < frames; ++f) {
+        Md2Status status = f == 0 ? Md2Status() : readFrame(l, f, positions);
+        if (status.error != Md2Error::None)
+            return status;
+        addMeshPose(b, f == 0 ? b.positions : positions, mesh);
+        mesh.poseNames.push_back(frameName(l, f));
+    }
+    return Md2Status();
+}
+
 Md2Status readModel(const uint8_t *data, size_t size, Mesh &mesh)
 {
     Md2Layout layout;
@@ -288,14 +316,15 @@ Md2Status readModel(const uint8_t *data, size_t size, Mesh &mesh)
     if (status.error != Md2Error::None)
         return status;
     MeshBuilder builder;
-    status = readFrame(layout, builder);
+    status = readFrame(layout, 0, builder.positions);
     if (status.error != Md2Error::None)
         return status;
     readTexCoords(layout, builder);
     status = readTriangles(layout, builder);
-    if (status.error == Md2Error::None)
-        buildMesh(builder, mesh);
-    return status;
+    if (status.error != Md2Error::None)
+        return status;
+    buildMesh(builder, mesh);
+    return readPoses(layout, builder, mesh);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Quake II MD2 models ("IDP2", version 8), the part Pelterine reads (frame 0 and its textured triangles):
-// decoded from bytes into an indexed mesh.
+// Quake II MD2 models ("IDP2", version 8), the part Pelterine reads (the frames with their names and the
+// textured triangles): decoded from bytes into an indexed mesh with a pose per frame.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +17,7 @@ enum : size_t {
     MD2_TRIANGLE_BYTES = 12,     // uint16 vertex[3], texcoord[3]
     MD2_FRAME_HEADER_BYTES = 40, // float scale[3], translate[3], char name[16]
     MD2_VERTEX_BYTES = 4,        // uint8 x, y, z, normal index
+    MD2_FRAME_NAME_BYTES = 16,   // at offset 24 of a frame
     MD2_GLCMD_BYTES = 4,
     MD2_MAX_SKIN_NAMES = 32,     // the most skins the format's own engine gives a model; later names are not read
 };
@@ -42,7 +43,7 @@ enum class Md2Error {
     BadSection,   // a section that does not lie within the header's file length, after the header
     BadFrameSize, // frames too small to hold their vertices
     BadIndex,     // a triangle naming a vertex or texture coordinate that does not exist
-    BadFrame,     // frame 0 with a scale or translation that is not finite, or a vertex beyond the float range
+    BadFrame,     // a frame with a scale or translation that is not finite, or a vertex beyond the float range
     TooLarge,     // more vertices than a mesh may have
     OutOfMemory,
 };
@@ -58,6 +59,9 @@ struct Md2Status {
 // texture coordinate) pair of the triangles, positions with the frame's scale and translation applied and
 // turned from Z-up to Y-up ((x, y, z) becomes (y, z, x), so the model's forward +x faces the viewer), texture
 // coordinates s / skinwidth and 1 - t / skinheight, triangles turned to wind counter-clockwise, smooth normals.
+// A model with triangles and more than one frame also gets every frame, frame 0 first, as a pose of the mesh
+// (positions turned likewise, smooth normals of their own) named by the frame's name (printable ASCII up to its
+// NUL, at most 16 characters); any frame that is not finite refuses the file.
 // Every count and offset is checked against the data before use. On failure leaves mesh empty. Never reads
 // outside [data, data + size), never throws.
 Md2Status decodeMd2(const uint8_t *data, size_t size, Mesh &mesh);

@@ -25,13 +25,13 @@ std::vector<std::vector<MtlMaterial>> readLibraries(const char *objPath, const O
 
 } // namespace
 
-std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &texture)
+std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes, Mesh &mesh, ModelPicture &picture)
 {
     ObjMaterials materials;
     std::string refusal =
         fitUnlessRefused(decodeObj(bytes.data(), bytes.size(), mesh, ObjLimits(), &materials).reason, mesh);
     if (refusal.empty())
-        texture = findExistingFile(path, objTextureCandidates(materials, readLibraries(path, materials)));
+        picture.file = findExistingFile(path, objTextureCandidates(materials, readLibraries(path, materials)));
     return refusal;
 }
 

@@ -3,7 +3,7 @@
 #include "model-plugins/vmr/vmr_format.h"
 
 // The format names no texture: the program looks for one itself.
-std::string decodeModelFile(const char *, const std::vector<uint8_t> &bytes, Mesh &mesh, std::string &)
+std::string decodeModelFile(const char *, const std::vector<uint8_t> &bytes, Mesh &mesh, ModelPicture &)
 {
     VmrError error = decodeVmr(bytes.data(), bytes.size(), mesh);
     return error == VmrError::None ? std::string() : vmrErrorText(error);

@@ -8,7 +8,7 @@ import struct
 SIDE = 256
 # The plugins the working folder ships with, as the Plugins dialog's sorted list shows them; vmr.dll, the one
 # start-up loads, is the last.
-SHIPPED_PLUGINS = ["md2.dll", "obj.dll", "vmr.dll"]
+SHIPPED_PLUGINS = ["gltf.dll", "md2.dll", "obj.dll", "vmr.dll"]
 K = 0.99989998340606689453125   # the float nearest 0.9999: u = 1.0 must land on column 255
 
 

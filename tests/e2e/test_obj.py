@@ -26,8 +26,8 @@ IDCANCEL, IDNO = 2, 7
 
 INFO = {"obj.dll": "OBJ model plugin (obj.dll) 1.0\nLoads Wavefront OBJ models (*.obj): v, vt, vn and f "
                    "statements,\npolygons as fans; centred and scaled to a cube of side 20.",
-        "md2.dll": "MD2 model plugin (md2.dll) 1.0\nLoads Quake II models (*.md2): the first frame's triangles\n"
-                   "and skin coordinates; centred and scaled to a cube of side 20."}
+        "md2.dll": "MD2 model plugin (md2.dll) 1.1\nLoads Quake II models (*.md2): every frame with its name,\n"
+                   "triangles and skin coordinates; centred and scaled to a cube of side 20."}
 WHITE, BLACK = (255, 255, 255), (0, 0, 0)
 PEN = (0, 119, 170)          # the default pen colour
 FRAME_TIMEOUT = 20.0         # frames come slowly on a loaded 2-core machine

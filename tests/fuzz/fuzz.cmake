@@ -4,7 +4,7 @@
 option(PELTERINE_FUZZ "Build the libFuzzer fuzzers (needs clang) instead of the unit tests" OFF)
 set(PELTERINE_FUZZ_BUILD "" CACHE PATH "Build folder of a PELTERINE_FUZZ build whose fuzzers the tests run")
 set(PELTERINE_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz test runs its fuzzer")
-set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture fuzz_pcx)
+set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture fuzz_pcx fuzz_gltf)
 
 function(add_fuzz_tests fuzz_dir)
   foreach(name ${PELTERINE_FUZZERS})
@@ -36,6 +36,11 @@ if(PELTERINE_FUZZ)
                                   ${CMAKE_SOURCE_DIR}/model-plugins/obj/obj_material.cpp ${mesh_builder_source})
   target_sources(fuzz_md2 PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/md2/md2_format.cpp ${mesh_builder_source}
                                   ${CMAKE_SOURCE_DIR}/tools/md2_models.cpp)
+  target_sources(fuzz_gltf PRIVATE ${CMAKE_SOURCE_DIR}/model-plugins/gltf/gltf_format.cpp
+                                   ${CMAKE_SOURCE_DIR}/model-plugins/gltf/gltf_walk.cpp ${mesh_builder_source}
+                                   ${CMAKE_SOURCE_DIR}/tools/gltf_models.cpp)
+  target_include_directories(fuzz_gltf SYSTEM PRIVATE ${GLTF_INCLUDE_DIR})
+  target_compile_definitions(fuzz_gltf PRIVATE $<TARGET_PROPERTY:gltf_format,INTERFACE_COMPILE_DEFINITIONS>)
   enable_testing()
   add_fuzz_tests(${CMAKE_BINARY_DIR})
 elseif(PELTERINE_FUZZ_BUILD)

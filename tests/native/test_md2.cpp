@@ -1,4 +1,5 @@
-// Tests of the MD2 reader: frame 0, axes, skin coordinates, shared corners, and every refusal with its reason.
+// Tests of the MD2 reader: frame 0, axes, skin coordinates, shared corners, every refusal with its reason, and
+// the frames as poses blended vertex by vertex.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -147,6 +148,7 @@ TEST(Md2Format, EveryCountAndOffsetOutsideTheFileIsRefusedWithItsReason)
         {FRAME0 + 4, nan, Md2Error::BadFrame, "frame 0: its scale or translation is not a finite number"},
         {FRAME0 + 20, minusInfinity, Md2Error::BadFrame, "frame 0: its scale or translation is not a finite number"},
         {FRAME0 + 8, bitsOf(3e38f), Md2Error::BadFrame, "frame 0: vertex 3 lies beyond the float range"},
+        {FRAME0 + 60 + 16, nan, Md2Error::BadFrame, "frame 1: its scale or translation is not a finite number"},
     };
     for (const Corruption &c : cases) {
         Bytes bytes = SAMPLE;
@@ -253,3 +255,44 @@ TEST(Md2Skins, CandidatesTryEachNameAsGivenThenByItsFileNameWithPcxAlsoAsPngAndT
 }
 
 } // namespace
+
+// The sample's frame 1 puts file vertex n at (9 - n) on every axis: a line, so its triangles have no area and its
+// smooth normals fall back to (0, 0, 1).
+TEST(Md2Frames, EveryFrameIsAPoseNamedByItsFrameAndBlendsVertexByVertex)
+{
+    Mesh mesh;
+    ASSERT_EQ(Md2Error::None, decode(SAMPLE, mesh).error);
+    EXPECT_EQ(std::vector<std::string>({"stand01", "stand02"}), mesh.poseNames);
+    ASSERT_EQ(2u, meshPoseCount(mesh));
+    const Floats frame0 = mesh.positions, normals0 = mesh.normals;
+    const Floats frame1 = {9, 9, 9, 7, 7, 7, 8, 8, 8, 6, 6, 6, 9, 9, 9}; // mesh vertices v0, v2, v1, v3, v0
+    struct Case {
+        float pose;
+        float weight; // of frame 1
+    } cases[] = {{0.0f, 0.0f}, {0.5f, 0.5f}, {1.0f, 1.0f}, {7.0f, 1.0f}, {-2.0f, 0.0f}};
+    for (const Case &c : cases) {
+        blendMeshPose(mesh, c.pose);
+        for (size_t i = 0; i < frame0.size(); ++i)
+            EXPECT_FLOAT_EQ(frame0[i] * (1 - c.weight) + frame1[i] * c.weight, mesh.positions[i]) << c.pose << " " << i;
+        for (size_t v = 0; v < frame0.size(); v += 3) {
+            const float x = normals0[v] * (1 - c.weight), y = normals0[v + 1] * (1 - c.weight),
+                        z = normals0[v + 2] * (1 - c.weight) + c.weight, length = std::sqrt(x * x + y * y + z * z);
+            EXPECT_NEAR(x / length, mesh.normals[v], 1e-6f);
+            EXPECT_NEAR(y / length, mesh.normals[v + 1], 1e-6f);
+            EXPECT_NEAR(z / length, mesh.normals[v + 2], 1e-6f);
+        }
+    }
+}
+
+TEST(Md2Frames, AOneFrameModelIsStill)
+{
+    Md2Model model = makeMd2Sample();
+    model.frames.resize(1);
+    Mesh mesh;
+    ASSERT_EQ(Md2Error::None, decode(encodeMd2(model), mesh).error);
+    const Floats before = mesh.positions;
+    blendMeshPose(mesh, 0.5f);
+    EXPECT_EQ(1u, meshPoseCount(mesh));
+    EXPECT_TRUE(mesh.poseNames.empty() && mesh.posePositions.empty());
+    EXPECT_EQ(before, mesh.positions);
+}

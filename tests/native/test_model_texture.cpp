@@ -42,3 +42,9 @@ TEST(ModelTexture, WithoutANamedPictureTheModelsOwnNameIsTriedInEachFormat)
 }
 
 } // namespace
+
+TEST(ModelTexture, APictureHeldInTheModelIsProposedBesideItAsBaseColourPng)
+{
+    EXPECT_EQ("models\\box_basecolor.png", embeddedTextureSavePath("models\\box.glb"));
+    EXPECT_EQ("C:box_basecolor.png", embeddedTextureSavePath("C:box.gltf"));
+}

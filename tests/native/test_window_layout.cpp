@@ -173,6 +173,27 @@ TEST(LayoutAtSize, AStretchingItemStopsShortOfAControlThatDoesNotFollowTheWindow
     EXPECT_EQ(205 + 100, placed[5].left);
 }
 
+TEST(LayoutAtSize, TheStripUnderTheViewportFollowsItsBottomAndItsWidth)
+{
+    const std::vector<LayoutItem> items = {
+        item(V, 10, 10, 110, 110),
+        item(LayoutRole::belowViewport, 10, 114, 40, 130),
+        item(LayoutRole::belowViewportStretch, 44, 114, 80, 130),
+        item(LayoutRole::belowViewportEnd, 84, 114, 110, 130),
+        item(S, 120, 50, 200, 100),
+    };
+    const std::vector<LayoutBox> placed = layoutAtSize(items, {210, 140}, {310, 200}); // +100, +60: the viewport +60
+    EXPECT_EQ(170, placed[0].bottom);
+    EXPECT_EQ(10, placed[1].left);
+    EXPECT_EQ(40, placed[1].right);
+    EXPECT_EQ(174, placed[1].top);
+    EXPECT_EQ(44, placed[2].left);
+    EXPECT_EQ(140, placed[2].right);
+    EXPECT_EQ(144, placed[3].left);
+    EXPECT_EQ(170, placed[3].right);
+    EXPECT_EQ(190, placed[3].bottom);
+}
+
 TEST(ScaleLayout, CarriesEveryEdgeToTheNewDpiAndBack)
 {
     std::vector<LayoutItem> items = MAIN_WINDOW;

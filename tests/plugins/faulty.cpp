@@ -10,10 +10,11 @@
 //   illegal    runs an illegal instruction (ud2)
 //   crt        hands the C runtime's strlen a bad pointer (a fault inside the runtime, below the plugin)
 //   caught     faults and catches its own fault: nothing escapes, the call then carries on normally
-//   badpointer does not fault itself but returns a pointer that leads nowhere: sk_info and sk_filefilter a text
-//              at address 16, sk_gettexcoord a table whose triangle has a corner there
-// Under any other name it never faults. Otherwise it behaves as a small plugin: one white square, one texture
-// triangle, a description and a file filter. sk_draw faults after leaving GL state half-set (matrices pushed,
+//   badpointer does not fault itself but returns a pointer that leads nowhere: sk_info, sk_filefilter and
+//              sk_framename a text at address 16, sk_gettexcoord a table whose triangle has a corner there,
+//              sk_texturebytes 64 bytes there
+// Under any other name it never faults. Otherwise it behaves as a small plugin: one white square in two frames
+// (the same pose twice), one texture triangle, a description and a file filter, no picture. sk_draw faults after leaving GL state half-set (matrices pushed,
 // texturing off, a client array on, inside glBegin), so what the program puts back shows.
 #include <windows.h>
 #include <GL/gl.h>
@@ -33,9 +34,14 @@ char faultKind[32];
 int faultCall = 1;
 int calls[16];
 
-enum Function { DLLMAIN, DETACH, LOAD, GETINFO, GETTEXCOORD, FREETEXCOORDTAB, DRAW, INFO, FILEFILTER };
-const char *const functionNames[] = {"DllMain", "detach", "sk_load", "sk_getinfo", "sk_gettexcoord",
-                                     "sk_freetexcoordtab", "sk_draw", "sk_info", "sk_filefilter"};
+enum Function {
+    DLLMAIN, DETACH, LOAD, GETINFO, GETTEXCOORD, FREETEXCOORDTAB, DRAW, INFO, FILEFILTER, FRAMECOUNT, SETFRAME,
+    FRAMENAME, TEXTUREBYTES
+};
+const char *const functionNames[] = {"DllMain",       "detach",        "sk_load",     "sk_getinfo",
+                                     "sk_gettexcoord", "sk_freetexcoordtab", "sk_draw", "sk_info",
+                                     "sk_filefilter", "sk_framecount", "sk_setframe", "sk_framename",
+                                     "sk_texturebytes"};
 
 // "fault-sk_draw-null-100.dll" -> sk_draw, null, 100.
 void readOwnName(HMODULE self)
@@ -192,4 +198,29 @@ extern "C" SK_EXPORT const char *sk_filefilter()
     if (arrive(FILEFILTER))
         return badText;
     return "Fault test (*.flt)\0*.flt\0";
+}
+
+extern "C" SK_EXPORT int sk_framecount()
+{
+    arrive(FRAMECOUNT);
+    return 2;
+}
+
+extern "C" SK_EXPORT void sk_setframe(float)
+{
+    arrive(SETFRAME);
+}
+
+extern "C" SK_EXPORT const char *sk_framename(int)
+{
+    return arrive(FRAMENAME) ? badText : "still1";
+}
+
+extern "C" SK_EXPORT int sk_texturebytes(const unsigned char **data, int *size)
+{
+    if (!arrive(TEXTUREBYTES))
+        return 0;
+    *data = reinterpret_cast<const unsigned char *>(badText);
+    *size = 64;
+    return 1;
 }

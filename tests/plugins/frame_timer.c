@@ -20,6 +20,9 @@ static SkDrawFn timedDraw;
 static SkGetInfoFn timedGetInfo;
 static SkGetTexCoordFn timedGetTexCoord;
 static SkFreeTexCoordTabFn timedFreeTexCoordTab;
+static SkFrameCountFn timedFrameCount;
+static SkSetFrameFn timedSetFrame;
+static SkFrameNameFn timedFrameName;
 static FILE *times;
 
 /* Through void (*)(void), which any function pointer may be cast to and from without a warning. */
@@ -46,6 +49,9 @@ static void chooseTimed(const char *path)
     timedGetInfo = (SkGetInfoFn)find("sk_getinfo");
     timedGetTexCoord = (SkGetTexCoordFn)find("sk_gettexcoord");
     timedFreeTexCoordTab = (SkFreeTexCoordTabFn)find("sk_freetexcoordtab");
+    timedFrameCount = (SkFrameCountFn)find("sk_framecount");
+    timedSetFrame = (SkSetFrameFn)find("sk_setframe");
+    timedFrameName = (SkFrameNameFn)find("sk_framename");
 }
 
 SK_EXPORT int sk_load(const char *path)
@@ -84,6 +90,23 @@ SK_EXPORT TexCoordTriangle **sk_gettexcoord(void)
 SK_EXPORT int sk_freetexcoordtab(int count, TexCoordTriangle **table)
 {
     return timedFreeTexCoordTab ? timedFreeTexCoordTab(count, table) : 0;
+}
+
+/* The frames of a model that moves, handed on too, so a playing model can be timed. */
+SK_EXPORT int sk_framecount(void)
+{
+    return timedFrameCount ? timedFrameCount() : 0;
+}
+
+SK_EXPORT void sk_setframe(float frame)
+{
+    if (timedSetFrame)
+        timedSetFrame(frame);
+}
+
+SK_EXPORT const char *sk_framename(int frame)
+{
+    return timedFrameName ? timedFrameName(frame) : NULL;
 }
 
 SK_EXPORT const char *sk_info(void)
