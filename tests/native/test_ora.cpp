@@ -12,6 +12,7 @@
 #include "picture/ora.h"
 #include "picture/zip.h"
 #include "skin/bmp.h"
+#include "skin/picture.h"
 
 namespace {
 
@@ -287,6 +288,25 @@ TEST(Ora, DamagedAndOversizedFilesAreRefused)
     ASSERT_TRUE(finishZip(zip));
     EXPECT_EQ(decodeOra(zip.bytes.data(), zip.bytes.size(), image, stack), MSG_PICTURE_TOO_LARGE);
     EXPECT_TRUE(image.layers.empty());
+}
+
+TEST(Ora, TextureSavedAsOneOpaqueLayerIsKnownByItsBytes)
+{
+    BitmapHeader header;
+    setupBitmapHeader(header, 5, 3);
+    const Bytes rgb = rampRows(5, 3, 3);
+    const Bytes file = encodeTextureAs(PictureFormat::Ora, rgb.data(), header);
+    EXPECT_EQ(savedFormatOf("skin.ORA"), PictureFormat::Ora);
+    EXPECT_EQ(pictureFormatOf("skin.bmp", file.data(), file.size()), PictureFormat::Ora);
+    OraImage image;
+    OraStack stack;
+    ASSERT_EQ(decodeOra(file.data(), file.size(), image, stack), nullptr);
+    ASSERT_EQ(image.layers.size(), 1u);
+    EXPECT_EQ(image.layers[0].name, "Background");
+    for (size_t t = 0; t < 15; ++t) {
+        const Bytes texel(&image.layers[0].pixels[t * 4], &image.layers[0].pixels[t * 4] + 4);
+        ASSERT_EQ(texel, (Bytes{rgb[t * 3 + 2], rgb[t * 3 + 1], rgb[t * 3], 255})) << t;
+    }
 }
 
 } // namespace
