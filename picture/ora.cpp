@@ -562,8 +562,13 @@ std::vector<uint8_t> encodePng(int32_t width, int32_t height, int channels, cons
         uint8_t *dst = filtered.data() + static_cast<size_t>(r) * (rowBytes + 1);
         const uint8_t *row = rows + static_cast<size_t>(r) * rowBytes;
         dst[0] = r == 0 ? 0 : 2;
+        if (r == 0) {
+            std::copy_n(row, rowBytes, dst + 1);
+            continue;
+        }
+        const uint8_t *above = rows + static_cast<size_t>(r - 1) * rowBytes;
         for (size_t i = 0; i < rowBytes; ++i)
-            dst[1 + i] = r == 0 ? row[i] : static_cast<uint8_t>(row[i] - row[i - rowBytes]);
+            dst[1 + i] = static_cast<uint8_t>(row[i] - above[i]);
     }
     uLongf packedSize = compressBound(static_cast<uLong>(filtered.size()));
     std::vector<uint8_t> packed(packedSize);
