@@ -82,10 +82,15 @@ void buildLayerCache(LayerStack &stack)
 {
     LayerCache &cache = stack.cache;
     const size_t texels = texelCount(stack);
-    cache.below.assign(texels * 3, 255);
-    for (size_t i = 0; i < stack.active; ++i)
+    if (!cache.belowValid || cache.belowOf > stack.active) {
+        cache.below.assign(texels * 3, 255);
+        cache.belowOf = 0;
+    }
+    for (size_t i = cache.belowOf; i < stack.active; ++i)
         if (shows(stack.layers[i]))
             composeWholeLayer(stack.layers[i], texels, cache.below.data());
+    cache.belowOf = stack.active;
+    cache.belowValid = true;
     cache.covered.assign(texels, 0);
     cache.aboveMask.assign(texels, 0);
     cache.aboveColour.assign(texels * 3, 255);
@@ -307,13 +312,17 @@ void setActiveLayer(LayerStack &stack, size_t index)
 {
     if (index >= stack.layers.size() || index == stack.active)
         return;
+    // The layers below the old active one are unchanged: a higher layer's picture below starts from theirs.
+    const bool keepBelow = stack.cache.belowValid && stack.cache.belowOf == stack.active && index > stack.active;
     stack.active = index;
     invalidateLayerCache(stack);
+    stack.cache.belowValid = keepBelow;
 }
 
 void invalidateLayerCache(LayerStack &stack)
 {
     stack.cache.valid = false;
+    stack.cache.belowValid = false;
 }
 
 void composeLayers(LayerStack &stack, const SkinRect &r, uint8_t *bgr)

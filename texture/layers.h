@@ -31,6 +31,8 @@ struct Layer {
 // that are not empty there.
 struct LayerCache {
     bool valid = false;
+    bool belowValid = false;          // below holds the picture under layer belowOf
+    size_t belowOf = 0;
     std::vector<uint8_t> below;       // blue, green, red
     std::vector<uint8_t> aboveColour; // blue, green, red where covered
     std::vector<uint8_t> covered;     // 1 where a layer above covers the texel
@@ -74,6 +76,7 @@ const char *duplicateLayer(LayerStack &stack);            // a copy above it, na
 bool deleteLayer(LayerStack &stack);                      // never the last layer
 bool moveLayer(LayerStack &stack, bool up);               // swaps it with its neighbour
 bool mergeLayerDown(LayerStack &stack);                   // lays it over the layer below, which keeps its settings
+// Choosing a higher layer keeps the picture below the old one and lays the layers between over it.
 void setActiveLayer(LayerStack &stack, size_t index);
 
 // A name for a new layer that no layer has yet: "Layer 2", "Layer 3", ...

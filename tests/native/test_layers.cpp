@@ -80,6 +80,12 @@ TEST(Layers, DabbedRectangleComposesAsTheWholeStack)
         }
         composeLayersPlain(stack, SkinRect{0, 0, stack.width - 1, stack.height - 1}, plain.data());
         ASSERT_EQ(cached, plain) << "round " << round;
+        // Each higher layer made active in turn starts from the picture below the one before.
+        for (size_t active = stack.active + 1; active < stack.layers.size(); ++active) {
+            setActiveLayer(stack, active);
+            composeLayers(stack, SkinRect{0, 0, stack.width - 1, stack.height - 1}, cached.data());
+            ASSERT_EQ(cached, plain) << "round " << round << " active " << active;
+        }
     }
 }
 
