@@ -467,11 +467,15 @@ std::string writeOraStack(const OraStack &stack)
 
 bool isOraFile(const uint8_t *data, size_t size)
 {
-    // The first entry's local header, as the format asks: "mimetype", stored, holding the type.
-    const size_t nameAt = 30, typeAt = nameAt + 8, typeLength = sizeof ORA_MIMETYPE - 1;
-    return size >= typeAt + typeLength && data[0] == 'P' && data[1] == 'K' && data[2] == 3 && data[3] == 4 &&
-           data[8] == 0 && data[9] == 0 && data[26] == 8 && data[27] == 0 && data[28] == 0 && data[29] == 0 &&
-           std::memcmp(data + nameAt, "mimetype", 8) == 0 && std::memcmp(data + typeAt, ORA_MIMETYPE, typeLength) == 0;
+    // The first entry's local header, as the format asks: "mimetype", stored, holding the type (after any extra
+    // field its writer added).
+    const size_t nameAt = 30, typeLength = sizeof ORA_MIMETYPE - 1;
+    if (data == nullptr || size < nameAt || data[0] != 'P' || data[1] != 'K' || data[2] != 3 || data[3] != 4 ||
+        data[8] != 0 || data[9] != 0 || data[26] != 8 || data[27] != 0)
+        return false;
+    const size_t typeAt = nameAt + 8 + (data[28] | data[29] << 8);
+    return size >= typeAt + typeLength && std::memcmp(data + nameAt, "mimetype", 8) == 0 &&
+           std::memcmp(data + typeAt, ORA_MIMETYPE, typeLength) == 0;
 }
 
 const char *readOraStack(const uint8_t *data, size_t size, OraStack &stack)
