@@ -17,7 +17,7 @@
 #include <zlib.h>
 
 #include "picture/zip.h"
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 
 const char ORA_MIMETYPE[] = "image/openraster";
 const char *const MSG_ORA_TOO_MANY_LAYERS = "The picture has more than the 64 layers a texture can hold";

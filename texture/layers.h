@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "picture/blend_mode.h"
-#include "skin/skin_store.h"
+#include "texture/skin_store.h"
 
 // No more layers than this, and none that would take their pixels past the budget.
 enum : size_t { MAX_LAYERS = 64, LAYER_STACK_BUDGET = size_t{1} << 30 };

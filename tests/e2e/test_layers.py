@@ -8,14 +8,11 @@ never writes a flat picture over it."""
 
 import io
 import struct
-import sys
 import zipfile
 import zlib
-from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tools"))
 import harness  # noqa: E402
-from harness import ids  # noqa: E402
+from controls import ids  # noqa: E402
 from harness import wine_path  # noqa: E402
 
 SAVE_TEXTURE = ids.IDC_SAVE_TEXTURE

@@ -5,7 +5,7 @@
 
 #include "picture/ora.h"
 #include "picture/zip.h"
-#include "skin/bmp.h"
+#include "picture/bmp.h"
 #include "tests/fuzz/fuzz_common.h"
 
 namespace {

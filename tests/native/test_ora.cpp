@@ -11,8 +11,8 @@
 
 #include "picture/ora.h"
 #include "picture/zip.h"
-#include "skin/bmp.h"
-#include "skin/picture.h"
+#include "picture/bmp.h"
+#include "picture/picture.h"
 
 namespace {
 
