@@ -13,6 +13,9 @@ enum : size_t { ORA_MAX_LAYERS = 64 };
 // The decoded layers of one file, at the size they are kept, take no more than this.
 enum : size_t { ORA_MAX_LAYER_BYTES = size_t{1} << 30 };
 enum : int32_t { ORA_THUMBNAIL_SIDE = 256 };
+// A layered file may be read whole up to this size (its layers are inflated one at a time, each no larger than a
+// picture file may be); other pictures keep their own limit.
+enum : size_t { ORA_MAX_FILE_BYTES = size_t{1} << 30 };
 
 extern const char ORA_MIMETYPE[];
 extern const char *const MSG_ORA_TOO_MANY_LAYERS;

@@ -133,7 +133,8 @@ static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file
 static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
 {
     std::vector<uint8_t> file;
-    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
+    const bool layered = savedFormatOf(path) == PictureFormat::Ora;
+    const FileRead read = readWholeFile(path, file, layered ? ORA_MAX_FILE_BYTES : MAX_PICTURE_FILE_BYTES);
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
     if (read != FileRead::read)
