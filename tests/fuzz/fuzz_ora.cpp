@@ -1,6 +1,7 @@
 // Fuzzes the OpenRaster reader and the zip under it: any bytes are refused with one of the picture messages and
 // nothing kept, or give layers of the canvas's size that, written again, read back the same.
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "picture/ora.h"
@@ -27,7 +28,18 @@ FuzzSeeds oraSeeds()
         image.layers.push_back(layer);
     }
     const std::vector<uint8_t> merged(5 * 3 * 3, 200);
-    return FuzzSeeds{encodeOra(image, merged.data())};
+    // And one as another program may write it: a nested stack, offsets, a mode this program lacks.
+    const std::string xml = "<image w='4' h='3'><stack><stack x='1' y='-1' opacity='0.5'>"
+                            "<layer src='a.png' x='2' y='1' composite-op='svg:hue'/></stack>"
+                            "<layer name='b &amp; c' src='a.png' visibility='hidden'/></stack></image>";
+    const uint8_t rgba[8] = {255, 0, 0, 255, 0, 0, 255, 100};
+    const std::vector<uint8_t> png = encodePng(2, 1, 4, rgba);
+    ZipWriter zip;
+    addZipEntry(zip, "mimetype", reinterpret_cast<const uint8_t *>(ORA_MIMETYPE), std::strlen(ORA_MIMETYPE), false);
+    addZipEntry(zip, "stack.xml", reinterpret_cast<const uint8_t *>(xml.data()), xml.size(), true);
+    addZipEntry(zip, "a.png", png.data(), png.size(), false);
+    finishZip(zip);
+    return FuzzSeeds{encodeOra(image, merged.data()), zip.bytes};
 }
 
 } // namespace
@@ -38,8 +50,30 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
     return 0;
 }
 
+namespace {
+
+// The bytes as stack.xml too: inside a zip, the checksums would keep most mutations from ever reaching it.
+void checkStackXml(const uint8_t *data, size_t size)
+{
+    OraStack stack;
+    if (!parseOraStack(reinterpret_cast<const char *>(data), size, stack))
+        return;
+    FUZZ_CHECK(stack.width > 0 && stack.height > 0, "a stack without a size");
+    for (const OraStackLayer &layer : stack.layers) {
+        FUZZ_CHECK(!layer.src.empty(), "a layer without its picture");
+        FUZZ_CHECK(layer.opacity >= 0 && layer.opacity <= 100, "an opacity out of range");
+    }
+    OraStack again;
+    const std::string xml = writeOraStack(stack);
+    FUZZ_CHECK(parseOraStack(xml.data(), xml.size(), again), "a written stack.xml is refused");
+    FUZZ_CHECK(again.layers.size() == stack.layers.size(), "a written stack.xml lost layers");
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    checkStackXml(data, size);
     OraImage image;
     OraStack stack;
     const char *refusal = decodeOra(data, size, image, stack);
