@@ -332,8 +332,17 @@ void composeLayers(LayerStack &stack, const SkinRect &r, uint8_t *bgr)
     if (!stack.cache.valid)
         buildLayerCache(stack);
     const LayerCache &cache = stack.cache;
-    const Layer &active = stack.layers[stack.active];
-    const uint8_t activeOpacity = shows(active) ? opacityByte(active.opacity) : 0;
+    // What each layer's texels need, looked up once for the rectangle rather than at every texel.
+    const uint8_t *pixels[MAX_LAYERS];
+    uint8_t opacity[MAX_LAYERS];
+    BlendMode mode[MAX_LAYERS];
+    for (size_t i = 0; i < stack.layers.size() && i < MAX_LAYERS; ++i) {
+        pixels[i] = stack.layers[i].pixels.data();
+        opacity[i] = shows(stack.layers[i]) ? opacityByte(stack.layers[i].opacity) : 0;
+        mode[i] = stack.layers[i].mode;
+    }
+    const size_t active = stack.active;
+    const uint64_t activeBit = opacity[active] > 0 ? uint64_t{1} << active : 0;
     for (int32_t y = r.bottom; y <= r.top; ++y) {
         size_t t = static_cast<size_t>(y) * static_cast<size_t>(stack.width) + static_cast<size_t>(r.left);
         for (int32_t x = r.left; x <= r.right; ++x, ++t) {
@@ -343,11 +352,20 @@ void composeLayers(LayerStack &stack, const SkinRect &r, uint8_t *bgr)
                 continue;
             }
             std::copy_n(cache.below.data() + t * 3, 3, out);
-            if (activeOpacity > 0)
-                composeTexel(active, activeOpacity, t, out);
-            for (uint64_t bits = cache.aboveMask[t]; bits != 0; bits &= bits - 1) {
-                const Layer &over = stack.layers[static_cast<size_t>(__builtin_ctzll(bits))];
-                composeTexel(over, opacityByte(over.opacity), t, out);
+            // The active layer lies below every layer of the mask, so it comes first in the walk up.
+            for (uint64_t bits = cache.aboveMask[t] | activeBit; bits != 0; bits &= bits - 1) {
+                const size_t i = static_cast<size_t>(__builtin_ctzll(bits));
+                const uint8_t *src = pixels[i] + t * 4;
+                const uint8_t alpha = static_cast<uint8_t>((src[3] * opacity[i] + 127) / 255);
+                if (alpha == 0)
+                    continue;
+                if (mode[i] == BlendMode::Normal) {
+                    for (int c = 0; c < 3; ++c)
+                        out[c] = static_cast<uint8_t>((out[c] * (255 - alpha) + src[c] * alpha + 127) / 255);
+                } else {
+                    for (int c = 0; c < 3; ++c)
+                        out[c] = composeChannel(mode[i], out[c], src[c], alpha);
+                }
             }
         }
     }
