@@ -126,11 +126,10 @@ bool nextTag(const char *text, size_t size, size_t &at, XmlTag &tag, bool &done)
         }
         at = static_cast<size_t>(open - text);
         auto skipPast = [&](const char *terminator) {
-            const std::string rest(text + at, size - at);
-            const size_t found = rest.find(terminator);
-            if (found == std::string::npos)
+            const char *end = text + size, *found = std::search(text + at, end, terminator, terminator + std::strlen(terminator));
+            if (found == end)
                 return false;
-            at += found + std::strlen(terminator);
+            at = static_cast<size_t>(found - text) + std::strlen(terminator);
             return true;
         };
         const size_t left = size - at;
@@ -267,7 +266,8 @@ bool addLayer(const XmlTag &tag, const StackFrame &frame, OraStack &stack)
     layer.y = static_cast<int64_t>(std::lround(frame.y));
     layer.opacity = static_cast<int32_t>(std::lround(frame.opacity * 100));
     layer.visible = frame.visible;
-    if (op != nullptr && !modeOfCompositeOp(*op, layer.mode) &&
+    // Past the layers a file may have it is refused anyway: no need to gather more names.
+    if (op != nullptr && !modeOfCompositeOp(*op, layer.mode) && stack.layers.size() < ORA_MAX_LAYERS &&
         std::find(stack.unknownModes.begin(), stack.unknownModes.end(), *op) == stack.unknownModes.end())
         stack.unknownModes.push_back(*op);
     stack.layers.push_back(std::move(layer));
