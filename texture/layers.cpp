@@ -70,12 +70,6 @@ void composeWholeLayer(const Layer &layer, size_t texels, uint8_t *bgr)
     }
 }
 
-// Whether the layer's texel gives its own colour whatever lies below.
-inline bool covers(const Layer &layer, size_t texel)
-{
-    return layer.mode == BlendMode::Normal && layer.opacity >= 100 && layer.pixels[texel * 4 + 3] == 255;
-}
-
 // Fills the cache for the active layer: the picture below it, then for the layers above, from the top down,
 // which texels a layer covers and which layers show at the others.
 void buildLayerCache(LayerStack &stack)
@@ -94,25 +88,30 @@ void buildLayerCache(LayerStack &stack)
     cache.covered.assign(texels, 0);
     cache.aboveMask.assign(texels, 0);
     cache.aboveColour.assign(texels * 3, 255);
+    uint8_t *covered = cache.covered.data();
+    uint64_t *mask = cache.aboveMask.data();
     for (size_t i = stack.layers.size(); i-- > stack.active + 1;) {
         const Layer &layer = stack.layers[i];
         if (!shows(layer))
             continue;
+        const bool canCover = layer.mode == BlendMode::Normal && layer.opacity >= 100;
+        const uint8_t *pixels = layer.pixels.data();
         for (size_t t = 0; t < texels; ++t) {
-            if (cache.covered[t] || layer.pixels[t * 4 + 3] == 0)
+            const uint8_t alpha = pixels[t * 4 + 3];
+            if (covered[t] || alpha == 0)
                 continue;
-            if (covers(layer, t)) {
-                cache.covered[t] = 1;
-                std::copy_n(layer.pixels.data() + t * 4, 3, cache.aboveColour.data() + t * 3);
-                // The layers that show above it (their bits set so far) give the colour once and for all.
-                for (uint64_t bits = cache.aboveMask[t]; bits != 0; bits &= bits - 1) {
-                    const Layer &over = stack.layers[static_cast<size_t>(__builtin_ctzll(bits))];
-                    composeTexel(over, opacityByte(over.opacity), t, cache.aboveColour.data() + t * 3);
-                }
-                cache.aboveMask[t] = 0;
-            } else {
-                cache.aboveMask[t] |= uint64_t{1} << i;
+            if (!canCover || alpha != 255) {
+                mask[t] |= uint64_t{1} << i;
+                continue;
             }
+            covered[t] = 1;
+            std::copy_n(pixels + t * 4, 3, cache.aboveColour.data() + t * 3);
+            // The layers that show above it (their bits set so far) give the colour once and for all.
+            for (uint64_t bits = mask[t]; bits != 0; bits &= bits - 1) {
+                const Layer &over = stack.layers[static_cast<size_t>(__builtin_ctzll(bits))];
+                composeTexel(over, opacityByte(over.opacity), t, cache.aboveColour.data() + t * 3);
+            }
+            mask[t] = 0;
         }
     }
     cache.valid = true;
