@@ -13,11 +13,14 @@
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 
+#include "picture/ora.h"
 #include "picture/pcx.h"
 
 // The open choosers list every picture first; the BMP entry keeps each chooser's own name for BMP files.
 #define PICTURES_FILTER                                                                                        \
     "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx\0"
+#define TEXTURES_FILTER                                                                                        \
+    "Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx;*.ora)\0*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx;*.ora\0"
 #define OTHER_PICTURE_FILTERS                                                                                  \
     "PNG picture (*.png)\0*.png\0"                                                                            \
     "TGA picture (*.tga)\0*.tga\0"                                                                            \
@@ -25,13 +28,16 @@
     "PCX picture (*.pcx)\0*.pcx\0"                                                                            \
     "All files (*.*)\0*.*\0" // the literal's own NUL closes the list
 
-const char TEXTURE_OPEN_FILTERS[] = PICTURES_FILTER "Image Bitmap (*.bmp)\0*.bmp\0" OTHER_PICTURE_FILTERS;
+// Layered files are textures only: a pattern is one picture.
+const char TEXTURE_OPEN_FILTERS[] = TEXTURES_FILTER "Image Bitmap (*.bmp)\0*.bmp\0"
+                                                   "OpenRaster, layers (*.ora)\0*.ora\0" OTHER_PICTURE_FILTERS;
 const char PATTERN_OPEN_FILTERS[] = PICTURES_FILTER "Pencil Pattern (*.bmp)\0*.bmp\0" OTHER_PICTURE_FILTERS;
 
 const char PICTURE_SAVE_FILTERS[] = "BMP picture (*.bmp)\0*.bmp\0"
                                     "PNG picture (*.png)\0*.png\0"
                                     "TGA picture (*.tga)\0*.tga\0"
-                                    "PCX picture, 256 colours (*.pcx)\0*.pcx\0";
+                                    "PCX picture, 256 colours (*.pcx)\0*.pcx\0"
+                                    "OpenRaster, layers (*.ora)\0*.ora\0";
 
 namespace {
 
@@ -233,6 +239,8 @@ void appendBytes(void *context, void *data, int size)
 
 PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size)
 {
+    if (isOraFile(data, size) || endsWithNoCase(path, ".ora"))
+        return PictureFormat::Ora;
     if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE))
         return PictureFormat::Png;
     if (startsWith(data, size, JPEG_SIGNATURE, sizeof JPEG_SIGNATURE))
@@ -252,6 +260,8 @@ PictureFormat savedFormatOf(const char *path)
         return PictureFormat::Tga;
     if (endsWithNoCase(path, ".pcx"))
         return PictureFormat::Pcx;
+    if (endsWithNoCase(path, ".ora"))
+        return PictureFormat::Ora;
     return PictureFormat::Bmp;
 }
 
@@ -417,10 +427,29 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
                                      const PcxPalette *palette)
 {
-    if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx)
+    if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx &&
+        format != PictureFormat::Ora)
         return encodeTexture(rgb, header);
     if (header.biWidth <= 0 || header.biHeight <= 0)
         return {};
+    if (format == PictureFormat::Ora) {
+        OraImage image;
+        image.width = header.biWidth;
+        image.height = header.biHeight;
+        image.layers.resize(1);
+        image.layers[0].name = "Background";
+        const size_t texels = size_t(header.biWidth) * size_t(header.biHeight);
+        std::vector<uint8_t> &pixels = image.layers[0].pixels;
+        pixels.resize(texels * 4);
+        std::vector<uint8_t> bgr(texels * 3);
+        for (size_t t = 0; t < texels; ++t) {
+            pixels[t * 4] = bgr[t * 3] = rgb[t * 3 + 2];
+            pixels[t * 4 + 1] = bgr[t * 3 + 1] = rgb[t * 3 + 1];
+            pixels[t * 4 + 2] = bgr[t * 3 + 2] = rgb[t * 3];
+            pixels[t * 4 + 3] = 255;
+        }
+        return encodeOra(image, bgr.data());
+    }
     Picture picture;
     picture.width = header.biWidth;
     picture.height = header.biHeight;

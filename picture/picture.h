@@ -9,7 +9,7 @@
 #include "picture/bmp.h"
 #include "picture/pcx.h"
 
-enum class PictureFormat { Bmp, Png, Tga, Jpeg, Pcx };
+enum class PictureFormat { Bmp, Png, Tga, Jpeg, Pcx, Ora };
 
 // The sides a texture may have: any whole number from the one to the other.
 enum : int32_t { TEXTURE_MIN_SIDE = 8, TEXTURE_MAX_SIDE = 2048 };
@@ -17,16 +17,17 @@ enum : int32_t { TEXTURE_MIN_SIDE = 8, TEXTURE_MAX_SIDE = 2048 };
 // The filters of the choosers that open textures and patterns, as the common dialogs take them.
 extern const char TEXTURE_OPEN_FILTERS[];
 extern const char PATTERN_OPEN_FILTERS[];
-// The filters of the texture save chooser, in the order of their formats: BMP, PNG, TGA, PCX.
+// The filters of the texture save chooser, in the order of their formats: BMP, PNG, TGA, PCX, OpenRaster.
 extern const char PICTURE_SAVE_FILTERS[];
 
-// Which reader a file goes to: PNG and JPEG by their signatures whatever the name, TGA (which has none) by
+// Which reader a file goes to: OpenRaster (a zip that says so in its first entry), PNG and JPEG by their
+// signatures whatever the name, TGA (which has none) by
 // the extension ".tga" in any case, PCX by the extension ".pcx" or by the first bytes of every PCX this
 // program reads (0x0A, version 5, run-length coded, 8 bits a plane), BMP otherwise.
 PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size);
 
-// Which writer a texture file gets: PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (any case),
-// BMP otherwise.
+// Which writer a texture file gets: PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx", OpenRaster for
+// ".ora" (any case), BMP otherwise.
 PictureFormat savedFormatOf(const char *path);
 
 // Decodes a PNG, TGA or JPEG file, or a PCX file by its first bytes (picture/pcx.h). Transparent pixels are laid over white. nullptr and the picture on
@@ -78,6 +79,7 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
 
 // The whole texture file for red-green-blue rows (3 * width bytes each, bottom row first) of the size the
 // header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA or PCX as encodePicture, except
-// that a PCX given a palette is written with it (each texel its nearest colour). Empty when a side is 0 or less.
+// that a PCX given a palette is written with it (each texel its nearest colour), OpenRaster as one opaque layer.
+// Empty when a side is 0 or less.
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
                                      const PcxPalette *palette = nullptr);

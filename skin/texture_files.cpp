@@ -13,14 +13,15 @@
 #include "shell/whole_file.h"
 #include "shell/window_helpers.h"
 #include "picture/bmp.h"
+#include "picture/ora.h"
 #include "texture/history.h"
 #include "skin/new_texture_dialog.h"
 #include "picture/picture.h"
-#include "picture/bmp.h"
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "paint/paint_options.h"
+#include "texture/layers.h"
 
 // The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
 // question save. Empty after a load that must not be written back over its file: a JPEG, a scaled picture,
@@ -76,6 +77,61 @@ static bool fitPicture(Picture &picture, const char *path)
     return true;
 }
 
+// An OpenRaster file's layers, composed into the one picture the texture holds (asking first when the canvas must
+// be scaled), with the warnings a user must hear: modes shown as Normal, and layers merged. The origin says
+// whether saving back loses nothing: one plain opaque layer, not scaled. False after showing the refusal, or on
+// "No" to the scale question.
+static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file, Picture &picture,
+                              TextureOrigin &origin)
+{
+    OraStack stack;
+    if (const char *refusal = readOraStack(file.data(), file.size(), stack)) {
+        showMessage(refusal, path, MB_ICONERROR);
+        return false;
+    }
+    int32_t width = stack.width, height = stack.height;
+    const bool scaled = fitTextureSize(stack.width, stack.height, width, height);
+    if (scaled) {
+        const std::string question = scaleQuestion(stack.width, stack.height, width, height);
+        if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return false;
+    }
+    LayerStack layers;
+    OraImage image;
+    if (const char *refusal = decodeOraLayers(file.data(), file.size(), stack, width, height, image)) {
+        showMessage(refusal, path, MB_ICONERROR);
+        return false;
+    }
+    layers.width = width;
+    layers.height = height;
+    for (OraLayer &layer : image.layers)
+        layers.layers.push_back(Layer{layer.name, layer.visible, layer.opacity, layer.mode, std::move(layer.pixels)});
+    picture = Picture();
+    picture.width = width;
+    picture.height = height;
+    picture.pixels.resize(size_t(width) * size_t(height) * 3);
+    composeLayersPlain(layers, SkinRect{0, 0, width - 1, height - 1}, picture.pixels.data());
+    const Layer &bottom = layers.layers[0];
+    bool plain = layers.layers.size() == 1 && bottom.visible && bottom.opacity == 100 &&
+                 bottom.mode == BlendMode::Normal;
+    for (size_t t = 3; plain && t < bottom.pixels.size(); t += 4)
+        plain = bottom.pixels[t] == 255;
+    picture.exact = plain && !scaled;
+    origin = TextureOrigin();
+    origin.format = PictureFormat::Ora;
+    origin.writesBack = picture.exact;
+    const std::string warning = unknownModesWarning(stack.unknownModes);
+    if (!warning.empty())
+        showMessage(warning.c_str(), path, MB_ICONWARNING);
+    if (layers.layers.size() > 1)
+        showMessage(("The " + std::to_string(layers.layers.size()) +
+                     " layers of this picture were merged into one texture. Saving it over the file would lose "
+                     "them, so Ctrl+S asks where to save.")
+                        .c_str(),
+                    path, MB_ICONWARNING);
+    return true;
+}
+
 // Checks and puts in a picture file's bytes as one undo step, refreshing the view and the GL texture; shows the
 // refusal, with the path as caption, when the file is not acceptable. The origin tells whether saving back in its
 // format loses nothing (not a JPEG, not scaled, nothing dropped, not a 24-bit PCX) and holds an 8-bit PCX's
@@ -83,12 +139,17 @@ static bool fitPicture(Picture &picture, const char *path)
 static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t> &file, TextureOrigin &origin)
 {
     Picture picture;
-    if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture, origin)) {
-        showMessage(refusal, path, MB_ICONERROR);
-        return false;
+    if (pictureFormatOf(path, file.data(), file.size()) == PictureFormat::Ora) {
+        if (!decodeLayeredFile(path, file, picture, origin))
+            return false;
+    } else {
+        if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture, origin)) {
+            showMessage(refusal, path, MB_ICONERROR);
+            return false;
+        }
+        if (!fitPicture(picture, path))
+            return false;
     }
-    if (!fitPicture(picture, path))
-        return false;
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
     beginHistoryStep();
@@ -114,7 +175,8 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
 static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
 {
     std::vector<uint8_t> file;
-    const FileRead read = readWholeFile(path, file, MAX_PICTURE_FILE_BYTES);
+    const bool layered = savedFormatOf(path) == PictureFormat::Ora;
+    const FileRead read = readWholeFile(path, file, layered ? ORA_MAX_FILE_BYTES : MAX_PICTURE_FILE_BYTES);
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
     return read == FileRead::read && replaceTextureFromBytes(path, file, origin);

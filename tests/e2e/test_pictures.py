@@ -21,10 +21,11 @@ SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 DAMAGED = "Picture file is damaged or not supported"
 SIDE = 256
 PEN = (0, 119, 170)
-OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx)", "Image Bitmap (*.bmp)", "PNG picture (*.png)",
+OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx;*.ora)", "Image Bitmap (*.bmp)",
+              "OpenRaster, layers (*.ora)", "PNG picture (*.png)",
               "TGA picture (*.tga)", "JPEG picture (*.jpg;*.jpeg)", "PCX picture (*.pcx)", "All files (*.*)"]
 SAVE_TYPES = ["BMP picture (*.bmp)", "PNG picture (*.png)", "TGA picture (*.tga)",
-              "PCX picture, 256 colours (*.pcx)"]
+              "PCX picture, 256 colours (*.pcx)", "OpenRaster, layers (*.ora)"]
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 
