@@ -176,7 +176,7 @@ static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
 {
     std::vector<uint8_t> file;
     const bool layered = savedFormatOf(path) == PictureFormat::Ora;
-    const FileRead read = readWholeFile(path, file, layered ? ORA_MAX_FILE_BYTES : MAX_PICTURE_FILE_BYTES);
+    const FileRead read = readWholeFile(path, file, layered ? size_t(ORA_MAX_FILE_BYTES) : size_t(MAX_PICTURE_FILE_BYTES));
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
     return read == FileRead::read && replaceTextureFromBytes(path, file, origin);
