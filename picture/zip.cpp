@@ -188,6 +188,21 @@ bool readZipEntry(const uint8_t *data, size_t size, const ZipEntry &entry, size_
     return true;
 }
 
+// The fields a local header and its central directory entry share, from the version needed to the name's
+// length: no flags, no time, the one fixed date.
+static void putEntryFields(std::vector<uint8_t> &out, const ZipEntry &entry)
+{
+    put16(out, 20);
+    put16(out, 0);
+    put16(out, entry.method);
+    put16(out, 0);
+    put16(out, DOS_DATE);
+    put32(out, entry.crc);
+    put32(out, static_cast<uint32_t>(entry.packedSize));
+    put32(out, static_cast<uint32_t>(entry.size));
+    put16(out, static_cast<uint32_t>(entry.name.size()));
+}
+
 bool addZipEntry(ZipWriter &zip, const char *name, const uint8_t *data, size_t size, bool compress)
 {
     const size_t nameLength = std::strlen(name);
@@ -219,15 +234,7 @@ bool addZipEntry(ZipWriter &zip, const char *name, const uint8_t *data, size_t s
     entry.packedSize = deflated ? packed.size() : size;
     const size_t local = zip.bytes.size();
     put32(zip.bytes, LOCAL_SIGNATURE);
-    put16(zip.bytes, 20);
-    put16(zip.bytes, 0);
-    put16(zip.bytes, entry.method);
-    put16(zip.bytes, 0);
-    put16(zip.bytes, DOS_DATE);
-    put32(zip.bytes, entry.crc);
-    put32(zip.bytes, static_cast<uint32_t>(entry.packedSize));
-    put32(zip.bytes, static_cast<uint32_t>(size));
-    put16(zip.bytes, static_cast<uint32_t>(nameLength));
+    putEntryFields(zip.bytes, entry);
     put16(zip.bytes, 0);
     zip.bytes.insert(zip.bytes.end(), name, name + nameLength);
     entry.headerOffset = local;
@@ -246,15 +253,7 @@ bool finishZip(ZipWriter &zip)
     for (const ZipEntry &entry : zip.entries) {
         put32(zip.bytes, CENTRAL_SIGNATURE);
         put16(zip.bytes, 20);
-        put16(zip.bytes, 20);
-        put16(zip.bytes, 0);
-        put16(zip.bytes, entry.method);
-        put16(zip.bytes, 0);
-        put16(zip.bytes, DOS_DATE);
-        put32(zip.bytes, entry.crc);
-        put32(zip.bytes, static_cast<uint32_t>(entry.packedSize));
-        put32(zip.bytes, static_cast<uint32_t>(entry.size));
-        put16(zip.bytes, static_cast<uint32_t>(entry.name.size()));
+        putEntryFields(zip.bytes, entry);
         put32(zip.bytes, 0); // extra and comment lengths
         put32(zip.bytes, 0); // disk and internal attributes
         put32(zip.bytes, 0); // external attributes
