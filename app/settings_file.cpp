@@ -1,4 +1,4 @@
-// Reading config.cfg at start-up and writing it at close.
+// Reading config.cfg and pelterine.ini at start-up and writing them at close.
 #include "app/settings_file.h"
 
 #include <windows.h>
@@ -14,11 +14,27 @@
 #include "paint/brush.h"
 
 const char SETTINGS_FILE_NAME[] = "config.cfg";
+const char PREFERENCES_FILE_NAME[] = "pelterine.ini";
+Preferences preferences;
 // The file is 78 bytes, and a longer one gives its first fields; only an absurd size is refused.
 static const size_t MAX_SETTINGS_FILE_BYTES = 64u << 20;
+// A person may edit pelterine.ini; whatever it holds, only its first keys are read.
+static const size_t MAX_PREFERENCES_FILE_BYTES = 1u << 20;
+
+// A missing or unreadable pelterine.ini starts from the defaults without a word: nothing in it is worth a
+// message at start-up, and the next close writes it afresh.
+static void readPreferences()
+{
+    preferences.clear();
+    std::vector<uint8_t> bytes;
+    if (fileExists(PREFERENCES_FILE_NAME) &&
+        readWholeFile(PREFERENCES_FILE_NAME, bytes, MAX_PREFERENCES_FILE_BYTES) == FileRead::read)
+        preferences = decodePreferences(reinterpret_cast<const char *>(bytes.data()), bytes.size());
+}
 
 void readSettings()
 {
+    readPreferences();
     if (!fileExists(SETTINGS_FILE_NAME))
         return;
     std::vector<uint8_t> bytes;
@@ -38,4 +54,9 @@ void writeSettings()
     std::array<uint8_t, SETTINGS_BYTES> bytes = encodeSettings();
     if (!writeFileSafely(SETTINGS_FILE_NAME, bytes.data(), bytes.size()))
         showMessage("Unable to open config.cfg", "Error writing configuration", MB_ICONERROR);
+    if (preferences.empty())
+        return;
+    const std::string text = encodePreferences(preferences);
+    if (!writeFileSafely(PREFERENCES_FILE_NAME, reinterpret_cast<const uint8_t *>(text.data()), text.size()))
+        showMessage("Unable to write pelterine.ini", "Error writing configuration", MB_ICONERROR);
 }

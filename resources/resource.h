@@ -39,6 +39,28 @@
 #define IDC_MIRROR 1044
 #define IDC_FILL 1045
 #define IDC_NEW_TEXTURE 1046
+// The brush tip, under the skin view
+#define IDC_BRUSH_SHAPE 1060
+#define IDC_HARDNESS 1061
+#define IDC_OPACITY 1062
+#define IDC_HARDNESS_VALUE 1063
+#define IDC_OPACITY_VALUE 1064
+// The colour panel beside the pattern column
+#define IDC_COLOR_PANEL 1065
+// The Layers group under the viewport
+#define IDC_LAYER_LIST 1070
+#define IDC_NEW_LAYER 1071
+#define IDC_DUPLICATE_LAYER 1072
+#define IDC_DELETE_LAYER 1073
+#define IDC_LAYER_UP 1074
+#define IDC_LAYER_DOWN 1075
+#define IDC_MERGE_DOWN 1076
+#define IDC_LAYER_OPACITY 1077
+#define IDC_LAYER_MODE 1078
+#define IDC_LAYERS_GROUP 1079
+#define IDC_EXPORT_UV 1085
+#define IDC_FRAME_VIEW 1086
+#define IDC_SPLITTER 1087
 // Under the viewport, for a model that moves: created by the program, shown only for a model of several frames.
 #define IDC_PLAY 1080
 #define IDC_FRAME_TRACKBAR 1081
