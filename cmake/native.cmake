@@ -80,4 +80,6 @@ endif()
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
   add_test(NAME include_graph COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/include_graph.py)
+  # The user guide's table of keys names every shortcut the program has.
+  add_test(NAME keys_table COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/keys_table.py)
 endif()

@@ -3,7 +3,8 @@
 # working folder (build/win/dist) and the repository's documents:
 #   pelterine.exe, plugins\*.dll     the program and its shipped plugins, statically linked
 #   _test_boite_tex.vmr, super_pattern_01.bmp    the default model and pattern
-#   README.txt                       how to run it and the "Using it" of README.md, as plain text
+#   README.txt                       how to run it, the quick tour of README.md and the keys of the user guide,
+#                                    as plain text
 #   LICENSE.txt                      the licence
 #   sdk\                             for plugin authors: the contract header, the mesh helper, the example plugin
 #                                    (builds with one command there), plugincheck.exe
@@ -53,6 +54,7 @@ def section(markdown, title):
 
 
 readme_md = (root / "README.md").read_text(encoding="utf-8")
+keys_md = (root / "docs" / "guide" / "keys.md").read_text(encoding="utf-8")
 readme = """Pelterine %s
 %s
 
@@ -65,12 +67,17 @@ That folder is Pelterine's working folder: keep the files of the zip together in
 Windows 7 or later and nothing else to be installed. Windows may warn that the program comes from an unknown
 publisher the first time: "More info", then "Run anyway".
 
-Using it
---------
+Quick tour
+----------
+%s
+
+Keys and mouse
+--------------
 %s
 
 Writing a model plugin: docs\\plugins.md and the kit in sdk\\.
-""" % (version, "=" * len("Pelterine " + version), plain(section(readme_md, "Using it")))
+""" % (version, "=" * len("Pelterine " + version), plain(section(readme_md, "Quick tour")),
+       plain(keys_md.split("\n", 1)[1].strip()))
 
 files = [(dist / "pelterine.exe", "pelterine.exe")]
 files += [(p, "plugins/" + p.name) for p in plugins]

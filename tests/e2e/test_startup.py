@@ -208,7 +208,9 @@ class Release(harness.SessionTestCase):
                     "sdk/plugin_api.h", "sdk/sk_mesh.c", "sdk/plugincheck.exe", "sdk/example/build.sh",
                     "docs/plugins.md"} | {"plugins/" + p for p in SHIPPED_PLUGINS}
         self.assertEqual(set(), expected - names, "missing from the zip")
-        self.assertIn("Using it", (folder / "README.txt").read_text(encoding="utf-8-sig"))
+        text = (folder / "README.txt").read_text(encoding="utf-8-sig")
+        self.assertIn("Quick tour", text)
+        self.assertIn("Ctrl+Shift+Z", text)
 
         s.start_in(folder)
         s.wait_main()
