@@ -34,6 +34,35 @@ void sizeDab(TipDab &out, int32_t left, int32_t bottom, int32_t width, int32_t h
     out.weights.assign(static_cast<size_t>(out.width) * static_cast<size_t>(out.height), 0.0f);
 }
 
+// The falloff by the squared distance (in radii squared, 0..1) for one hard core, tabled: a soft dab then needs no
+// root for its texels. Linear between the entries, within a few thousandths of the curve.
+constexpr int FALLOFF_STEPS = 2048;
+
+struct FalloffTable {
+    float core = -1.0f;
+    float value[FALLOFF_STEPS + 2];
+};
+
+const FalloffTable &falloffTable(float core)
+{
+    static FalloffTable table;
+    if (table.core != core) {
+        table.core = core;
+        for (int k = 0; k <= FALLOFF_STEPS; ++k)
+            table.value[k] = falloffWithCore(std::sqrt(static_cast<float>(k) / FALLOFF_STEPS), core);
+        table.value[FALLOFF_STEPS + 1] = 0.0f;
+    }
+    return table;
+}
+
+inline float tabledFalloff(const FalloffTable &table, double rr)
+{
+    const double at = rr * FALLOFF_STEPS;
+    const int k = static_cast<int>(at);
+    const float f = static_cast<float>(at - k);
+    return table.value[k] + (table.value[k + 1] - table.value[k]) * f;
+}
+
 // Samples across a texel's column: the disc's height over each is exact, so eight of them bring the area of an
 // edge texel within a few thousandths.
 constexpr int COLUMN_SAMPLES = 8;
@@ -67,22 +96,39 @@ void roundTipWeights(BrushPoint centre, int32_t size, int32_t hardness, int32_t 
             const double u = left + i + (k + 0.5) / COLUMN_SAMPLES - cx;
             halfHeights[static_cast<size_t>(i) * COLUMN_SAMPLES + k] = std::sqrt(std::max(0.0, r2 - u * u));
         }
+    // Per column: the squared distances of its nearest and farthest points from the centre along x, and of its
+    // centre, so the texel loop below adds and compares.
+    static std::vector<double> nearU2, farU2, midU2;
+    nearU2.resize(static_cast<size_t>(out.width));
+    farU2.resize(static_cast<size_t>(out.width));
+    midU2.resize(static_cast<size_t>(out.width));
+    for (int32_t i = 0; i < out.width; ++i) {
+        const double u0 = left + i - cx, u1 = u0 + 1;
+        const double farU = std::max(std::fabs(u0), std::fabs(u1)), nearU = u0 > 0 ? u0 : u1 < 0 ? -u1 : 0.0;
+        nearU2[i] = nearU * nearU;
+        farU2[i] = farU * farU;
+        midU2[i] = (u0 + 0.5) * (u0 + 0.5);
+    }
     const bool soft = hardness < MAX_HARDNESS;
     const float core = softCore(hardness, radius);
-    const double centreColumn = std::floor(cx), centreRow = std::floor(cy);
+    // A tip under two texels falls off over a texel at least, so that the texels around a point between texel
+    // centres get something too.
+    const double falloffRadius = std::max(radius, 1.0), inverseFalloff2 = 1.0 / (falloffRadius * falloffRadius);
+    const double core2 = double(core) * core;
+    const FalloffTable &table = falloffTable(core);
+    const int32_t centreColumn = static_cast<int32_t>(std::floor(cx) - left);
+    const int32_t centreRow = static_cast<int32_t>(std::floor(cy) - bottom);
     float *weight = out.weights.data();
     for (int32_t j = 0; j < out.height; ++j) {
         const double v0 = bottom + j - cy, v1 = v0 + 1;
         const double farV = std::max(std::fabs(v0), std::fabs(v1));
         const double nearV = v0 > 0 ? v0 : v1 < 0 ? -v1 : 0.0;
+        const double farV2 = farV * farV, nearV2 = nearV * nearV, midV2 = (v0 + 0.5) * (v0 + 0.5);
         for (int32_t i = 0; i < out.width; ++i, ++weight) {
-            const double u0 = left + i - cx, u1 = u0 + 1;
-            const double farU = std::max(std::fabs(u0), std::fabs(u1));
-            const double nearU = u0 > 0 ? u0 : u1 < 0 ? -u1 : 0.0;
             double cover;
-            if (farU * farU + farV * farV <= r2) {
+            if (farU2[i] + farV2 <= r2) {
                 cover = 1.0;
-            } else if (nearU * nearU + nearV * nearV >= r2) {
+            } else if (nearU2[i] + nearV2 >= r2) {
                 continue;
             } else {
                 const double *h = &halfHeights[static_cast<size_t>(i) * COLUMN_SAMPLES];
@@ -92,12 +138,10 @@ void roundTipWeights(BrushPoint centre, int32_t size, int32_t hardness, int32_t 
                 cover /= COLUMN_SAMPLES;
             }
             float w = static_cast<float>(cover);
-            if (soft) {
-                const bool underCentre = left + i == centreColumn && bottom + j == centreRow;
-                // A tip under two texels falls off over a texel at least, so that the texels around a point
-                // between texel centres get something too.
-                const double r = underCentre ? 0.0 : std::hypot(u0 + 0.5, v0 + 0.5) / std::max(radius, 1.0);
-                w *= falloffWithCore(static_cast<float>(r), core);
+            if (soft && !(i == centreColumn && j == centreRow)) {
+                // Squared, so the hard core and the outside need no root.
+                const double rr = (midU2[i] + midV2) * inverseFalloff2;
+                w = rr <= core2 ? w : rr >= 1.0 ? 0.0f : w * tabledFalloff(table, rr);
             }
             *weight = w;
         }
@@ -123,7 +167,7 @@ float screenTipWeight(BrushShape shape, double dx, double dy, double radius, dou
         const double d = std::max(std::fabs(dx), std::fabs(dy));
         return hardness >= MAX_HARDNESS ? 1.0f : falloffWithCore(static_cast<float>(d / radius), core);
     }
-    const double d = std::hypot(dx, dy);
+    const double d = std::sqrt(dx * dx + dy * dy);
     const double cover = std::clamp((radius - d) / texel + 0.5, 0.0, 1.0);
     if (d == 0)
         return 1.0f;

@@ -8,9 +8,9 @@
 
 namespace {
 
-// The mask is kept in tiles of 64 x 64 texels, made when the stroke first touches them: a stroke over a corner
+// The mask is kept in tiles of 32 x 32 texels, made when the stroke first touches them: a stroke over a corner
 // of a 2048 x 2048 texture costs what that corner holds, not the whole texture.
-constexpr int32_t TILE_SHIFT = 6, TILE_SIDE = 1 << TILE_SHIFT, TILE_TEXELS = TILE_SIDE * TILE_SIDE;
+constexpr int32_t TILE_SHIFT = 5, TILE_SIDE = 1 << TILE_SHIFT, TILE_TEXELS = TILE_SIDE * TILE_SIDE;
 
 struct MaskTile {
     float coverage[TILE_TEXELS];   // below 0: not touched yet
@@ -69,9 +69,11 @@ MaskTile &tileFor(int32_t x, int32_t y)
     return *tile;
 }
 
-inline uint8_t mixChannel(uint8_t from, uint8_t to, float amount)
+// from moved `share` / 65536 of the way to `to`, rounded to the nearest byte (halves up). In integers: this runs
+// for every texel of every dab.
+inline uint8_t mixChannel(uint8_t from, uint8_t to, int32_t share)
 {
-    return static_cast<uint8_t>(std::lround(from + (to - from) * amount));
+    return static_cast<uint8_t>(from + (((to - from) * share + 32768) >> 16));
 }
 
 // How far from the middle, along one axis, the nearest of the square's texels lies that lands on edge-clamped
@@ -102,13 +104,10 @@ size_t strokeMaskTexels()
     return mask.texels;
 }
 
-void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity)
+// The mix of one texel whose tile is at hand: `amount` is the opacity's share, 0..1.
+static inline void mixInTile(MaskTile &tile, int32_t x, int32_t y, float weight, const uint8_t colour[3],
+                             float amount)
 {
-    if (!mask.open || mask.width != skinWidth || mask.height != skinHeight)
-        beginStrokeMask();
-    if (!(weight > 0.0f))
-        return;
-    MaskTile &tile = tileFor(x, y);
     const size_t at = static_cast<size_t>(y & (TILE_SIDE - 1)) * TILE_SIDE + static_cast<size_t>(x & (TILE_SIDE - 1));
     uint8_t *texel = skinBase + texelOffset(x, y);
     uint8_t *start = tile.start + at * 3;
@@ -124,10 +123,29 @@ void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3],
     if (weight <= coverage)
         return;
     coverage = weight;
-    const float amount = coverage * static_cast<float>(std::clamp(opacity, 0, MAX_OPACITY)) / 100.0f;
-    texel[0] = mixChannel(start[0], colour[2], amount);
-    texel[1] = mixChannel(start[1], colour[1], amount);
-    texel[2] = mixChannel(start[2], colour[0], amount);
+    const int32_t share = static_cast<int32_t>(amount * coverage * 65536.0f + 0.5f);
+    texel[0] = mixChannel(start[0], colour[2], share);
+    texel[1] = mixChannel(start[1], colour[1], share);
+    texel[2] = mixChannel(start[2], colour[0], share);
+}
+
+static float opacityShare(int32_t opacity)
+{
+    return static_cast<float>(std::clamp(opacity, 0, MAX_OPACITY)) / 100.0f;
+}
+
+static void openMaskForTexture()
+{
+    if (!mask.open || mask.width != skinWidth || mask.height != skinHeight)
+        beginStrokeMask();
+}
+
+void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity)
+{
+    if (!(weight > 0.0f))
+        return;
+    openMaskForTexture();
+    mixInTile(tileFor(x, y), x, y, weight, colour, opacityShare(opacity));
 }
 
 SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity)
@@ -137,10 +155,24 @@ SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity)
     const SkinRect r = clipToSkin(reach);
     if (dab.width <= 0 || dab.height <= 0 || isEmptyRect(r))
         return noTexels();
+    openMaskForTexture();
+    const float amount = opacityShare(opacity);
     for (int32_t y = r.bottom; y <= r.top; ++y) {
         const float *weight = dab.weights.data() + static_cast<size_t>(y - dab.bottom) * static_cast<size_t>(dab.width);
-        for (int32_t x = r.left; x <= r.right; ++x)
-            mixStrokeTexel(x, y, weight[x - dab.left], colour, opacity);
+        // A tile at a time: its lookup once for the texels of the row that lie in it.
+        for (int32_t x0 = r.left; x0 <= r.right;) {
+            const int32_t x1 = std::min(r.right, (x0 | (TILE_SIDE - 1)));
+            MaskTile *tile = nullptr;
+            for (int32_t x = x0; x <= x1; ++x) {
+                const float w = weight[x - dab.left];
+                if (!(w > 0.0f))
+                    continue;
+                if (!tile)
+                    tile = &tileFor(x, y);
+                mixInTile(*tile, x, y, w, colour, amount);
+            }
+            x0 = x1 + 1;
+        }
     }
     updateSkinCopies(r);
     return r;
