@@ -54,25 +54,15 @@ static void drawOutline()
     HGDIOBJ oldPen = SelectObject(skinViewDC, GetStockObject(WHITE_PEN));
     HGDIOBJ oldBrush = SelectObject(skinViewDC, GetStockObject(NULL_BRUSH));
     const BrushOutline &o = outline;
-    if (o.cross) {
-        // Black arms with white ends, seen on any colour.
-        const int x = static_cast<int>(o.left) + OUTLINE_CROSS_ARM, y = static_cast<int>(o.top) + OUTLINE_CROSS_ARM;
-        SelectObject(skinViewDC, GetStockObject(BLACK_PEN));
-        MoveToEx(skinViewDC, x - OUTLINE_CROSS_ARM, y, nullptr);
-        LineTo(skinViewDC, x + OUTLINE_CROSS_ARM + 1, y);
-        MoveToEx(skinViewDC, x, y - OUTLINE_CROSS_ARM, nullptr);
-        LineTo(skinViewDC, x, y + OUTLINE_CROSS_ARM + 1);
-    } else {
-        // A white line with a black one inside it: the edge shows on light and dark paint alike.
-        const int l = static_cast<int>(std::lround(o.left)), t = static_cast<int>(std::lround(o.top));
-        const int r = static_cast<int>(std::lround(o.right)), b = static_cast<int>(std::lround(o.bottom));
-        for (int ring = 0; ring < 2; ++ring) {
-            SelectObject(skinViewDC, GetStockObject(ring ? BLACK_PEN : WHITE_PEN));
-            if (o.round)
-                Ellipse(skinViewDC, l + ring, t + ring, r - ring, b - ring);
-            else
-                Rectangle(skinViewDC, l + ring, t + ring, r - ring, b - ring);
-        }
+    // A white line with a black one inside it: the edge shows on light and dark paint alike.
+    const int l = static_cast<int>(std::lround(o.left)), t = static_cast<int>(std::lround(o.top));
+    const int r = static_cast<int>(std::lround(o.right)), b = static_cast<int>(std::lround(o.bottom));
+    for (int ring = 0; ring < 2; ++ring) {
+        SelectObject(skinViewDC, GetStockObject(ring ? BLACK_PEN : WHITE_PEN));
+        if (o.round)
+            Ellipse(skinViewDC, l + ring, t + ring, r - ring, b - ring);
+        else
+            Rectangle(skinViewDC, l + ring, t + ring, r - ring, b - ring);
     }
     SelectObject(skinViewDC, oldBrush);
     SelectObject(skinViewDC, oldPen);
@@ -102,12 +92,21 @@ static void hideOutline()
 // The outline for the cursor at pixel (x, y) over texture point `at`, for the tip the buttons in wParam would
 // paint with: the eraser's while the right button alone is held, otherwise the pen's; the pattern while it is
 // the tip.
-// The outline follows the mouse itself: a message that says the cursor is here while the mouse is elsewhere (one
-// posted by another program) moves no outline.
+// The outline follows the mouse itself: a message that says the cursor is somewhere the mouse is not (one posted
+// by another program) moves no outline.
 static bool cursorOverView()
 {
     POINT screen = {0, 0};
     return GetCursorPos(&screen) && WindowFromPoint(screen) == skinViewWindow;
+}
+
+static bool cursorIsAt(POINT client)
+{
+    POINT screen = {0, 0};
+    if (!GetCursorPos(&screen) || WindowFromPoint(screen) != skinViewWindow)
+        return false;
+    ScreenToClient(skinViewWindow, &screen);
+    return screen.x == client.x && screen.y == client.y;
 }
 
 static BrushPoint outlineAt;
@@ -127,6 +126,9 @@ static void showOutline(BrushPoint at, int32_t x, int32_t y, WPARAM wParam)
     const BrushOutline next =
         brushOutlineAt(viewMap, at, !o.usePattern && o.brushShape == BrushShape::round, width, height, x, y);
     hideOutline();
+    // A tip of a few pixels shows no outline: a cross at the cursor would hide the very texels it paints there.
+    if (next.cross)
+        return;
     outline = next;
     outlineShown = true;
     outlineDrawn = outlineBounds(outline);
@@ -333,11 +335,11 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
     const StrokeEvent event = strokeEventFor(message);
-    if (inside && message != WM_MOUSEWHEEL && cursorOverView()) {
+    if (!inside || message == WM_MOUSEWHEEL) {
+        hideOutline();
+    } else if (cursorIsAt(cursor)) {
         trackLeave(window);
         showOutline(pointUnder(cursor.x, cursor.y), cursor.x, cursor.y, wParam);
-    } else {
-        hideOutline();
     }
     const bool usePattern = paintOptions.usePattern, smooth = paintOptions.smoothStrokes;
     const bool mirror = paintOptions.mirror;

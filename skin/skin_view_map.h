@@ -84,8 +84,9 @@ void screenPointOf(const ViewMap &map, BrushPoint at, double &x, double &y);
 double pixelsPerTexel(const ViewMap &map);
 
 // Where the brush outline goes on the screen: a box (pixels, y down) holding a circle or a square, or a small
-// cross at the cursor when the tip would be smaller than OUTLINE_CROSS_BELOW pixels across.
-enum : int32_t { OUTLINE_CROSS_BELOW = 5, OUTLINE_CROSS_ARM = 3 };
+// cross at the cursor when the tip would be smaller than OUTLINE_CROSS_BELOW pixels across (its arms run from
+// OUTLINE_CROSS_GAP to OUTLINE_CROSS_ARM pixels from the cursor, clear of what such a tip paints).
+enum : int32_t { OUTLINE_CROSS_BELOW = 5, OUTLINE_CROSS_GAP = 3, OUTLINE_CROSS_ARM = 6 };
 struct BrushOutline {
     bool cross;
     bool round;

@@ -395,15 +395,8 @@ void drawBrushOutlineOnModel(HWND viewport)
     glPushMatrix();
     glLoadIdentity();
     const bool round = !usePattern && paintOptions.brushShape == BrushShape::round;
-    if (2 * std::max(dab.halfWidth, dab.halfHeight) < 5) {
-        glColor3f(0, 0, 0);
-        glBegin(GL_LINES);
-        glVertex2d(dab.x - 3, dab.y);
-        glVertex2d(dab.x + 4, dab.y);
-        glVertex2d(dab.x, dab.y - 3);
-        glVertex2d(dab.x, dab.y + 4);
-        glEnd();
-    } else {
+    // A tip of a few pixels shows no outline: it would hide what it paints under the cursor.
+    if (2 * std::max(dab.halfWidth, dab.halfHeight) >= 5) {
         // White with black just inside: seen over light and dark paint alike.
         glColor3f(1, 1, 1);
         outlineShape(round, dab.x, dab.y, dab.halfWidth, dab.halfHeight);
