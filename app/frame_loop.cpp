@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/animation_controls.h"
+#include "app/brush_controls.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -80,7 +81,7 @@ void runFrameLoop()
         if (PeekMessageW(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
             while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) {
                 noteKeyMessage(msg.message, msg.wParam);
-                if (pressButtonForEnter(msg) || translateShortcut(msg))
+                if (pressButtonForEnter(msg) || translateShortcut(msg) || brushKey(msg))
                     continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
@@ -88,6 +89,8 @@ void runFrameLoop()
             continue;
         }
         flushPaintedRefresh();
+        // The brush outline goes when the cursor has left the view, even where no leave message says so.
+        followBrushOutline();
         autosaveIfDue();
         followAnimation();
         // Nothing moves and nothing changed: no frame at all until something does.

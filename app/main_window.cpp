@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/animation_controls.h"
+#include "app/brush_controls.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
 #include "app/settings_file.h"
@@ -211,6 +212,12 @@ static void initMainWindow(HWND window)
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
     readPaintOptions(window);
+    // The brush tip and the option boxes as the last close left them (pelterine.ini), and what follows them.
+    initBrushControls(window);
+    readPaintOptions(window);
+    usePatternCommand();
+    if (paintOptions.useColor)
+        useColorCommand();
 }
 
 // The commands that call the plugin or unload it. While a call into the plugin is on the stack (its own
@@ -244,7 +251,11 @@ static void runCommand(int id)
             penColorChanged();
         break;
     case IDC_LOAD_PATTERN: loadPatternCommand(); break;
-    case IDC_USE_PATTERN: usePatternCommand(); break;
+    case IDC_USE_PATTERN:
+        usePatternCommand();
+        greyBrushControls();
+        break;
+    case IDC_BRUSH_SHAPE: brushShapeCommand(); break;
     case IDC_USE_COLOR: useColorCommand(); break;
     case IDC_LOAD_TEXTURE: loadTextureCommand(); break;
     case IDC_NEW_TEXTURE: newTextureCommand(); break;
@@ -276,6 +287,8 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // The frame trackbar, dragged or stepped with the keys.
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, IDC_FRAME_TRACKBAR))
             frameTrackbarCommand();
+        else
+            brushTrackbarScrolled(reinterpret_cast<HWND>(lParam));
         return TRUE;
     case WM_MOVE:
         decodeClientOrigin(static_cast<uint32_t>(lParam), clientOriginX, clientOriginY);
@@ -311,6 +324,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         removeAutosave();   // saved, unchanged, or "No": nothing left to recover
         running = 0;
+        storeBrushPreferences();
         writeSettings();
         PostQuitMessage(0);
         return TRUE;

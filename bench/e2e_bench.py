@@ -7,6 +7,8 @@
   in the classic and the mipmap upload modes, one dab a message) timed until a last dab at a marker shows on
   screen, minus the time of the marker alone; the median of several runs. The same burst without a button
   gives the floor: what the messages alone cost;
+- microseconds per dab of the soft round tip (Round, size 64, hardness 50 %, opacity 50 %) on a 2048 x 2048
+  texture, against the messages alone on the same texture with the same tip;
 - frames a second: the recorder test plugin logs the time of every draw;
 - CPU use while idle, with the default box spinning, with its spin paused (a middle-button click in the
   viewport) and with the window minimized while it spins: the process's user + system time over a while.
@@ -70,16 +72,26 @@ def new_texture(s, width, height):
     s.command(ids.IDM_ACTUAL_SIZE)
 
 
-def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
+# The soft round tip of the speed goal: Round, hardness 50 %, opacity 50 %, kept in pelterine.ini as a painter
+# would have left it (the pattern off), with the pen at size 64.
+SOFT_ROUND_TIP = b"brush.shape=round\r\nbrush.hardness=50\r\nbrush.opacity=50\r\noptions.usePattern=0\r\n"
+
+
+def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, soft_round=False, outline=False):
     """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted).
-    side: the texture's sides (shown at one screen pixel per texel, so the markers are texels)."""
+    side: the texture's sides (shown at one screen pixel per texel, so the markers are texels). soft_round: the
+    pen is the soft round tip of size 64. outline: the real cursor rests over the view, so every message draws the
+    brush outline too."""
     values = []
     for run in range(runs):
-        s.start("bench-dabs")
+        s.start("bench-dabs", extra={"pelterine.ini": SOFT_ROUND_TIP} if soft_round else None)
         s.wait_main()
         if side != 256:
             new_texture(s, side, side)
-        if not pattern:
+        if soft_round:
+            s.set_text(ids.IDC_PEN_SIZE, "64")
+            s.click(ids.IDC_PEN_SIZE_OK)
+        elif not pattern:
             s.click(ids.IDC_USE_PATTERN)
         if mipmap:
             s.click(ids.IDC_MIPMAP_TEXTURE)
@@ -87,6 +99,9 @@ def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
             s.click(ids.IDC_SMOOTH_STROKES)
         except harness.HarnessError:
             pass   # a build from before smoothing: one dab a message already
+        if outline:
+            skin = s.client_origin()["skin"]
+            s.mouse_move(skin.x + 128, skin.y + 128)   # the real cursor over the view: the outline follows it
         time.sleep(0.5)
         mx, my = MARKERS[run % 3 * 2]
         alone = int(s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)[0])
@@ -308,6 +323,21 @@ def print_painting_frames(s):
             "100,352 triangles" if heavy else "one quad", frames, passes, picks))
 
 
+def print_soft_round_dab(s, args):
+    """The soft round dab against the message floor of the same texture and tip, in the same run (goal: within 1.3
+    times). The messages are posted, so the brush outline (which follows the real cursor) is drawn only when the
+    cursor lies over the view: the second figure puts it there."""
+    floor, _, _ = measure_dabs(s, args.dabs, args.runs, False, False, wparam=0, side=2048, soft_round=True)
+    median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=2048, soft_round=True)
+    print("soft round 64 on 2048 x 2048: %7.1f us a dab (runs %.1f .. %.1f), floor %.1f us, %.2f times" % (
+        median, low, high, floor, median / floor if floor > 0 else float("nan")))
+    floor, _, _ = measure_dabs(s, args.dabs, args.runs, False, False, wparam=0, side=2048, soft_round=True,
+                               outline=True)
+    median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=2048, soft_round=True, outline=True)
+    print("... with the outline shown: %7.1f us a dab (runs %.1f .. %.1f), floor %.1f us, %.2f times" % (
+        median, low, high, floor, median / floor if floor > 0 else float("nan")))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--win-build", default="build/win")
@@ -315,12 +345,15 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--cpu-only", action="store_true", help="only the idle CPU figures")
     parser.add_argument("--painting", action="store_true", help="only the figures of painting on the model")
+    parser.add_argument("--brush", action="store_true", help="only the soft round dab against its floor")
     args = parser.parse_args()
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
     with harness.Session("e2e-bench", win_build) as s:
         if args.painting:
             return print_painting_frames(s)
+        if args.brush:
+            return print_soft_round_dab(s, args)
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s, paused=False))
         print("idle CPU with the spin paused: %.1f%% of a core" % idle_cpu(s, paused=True))
         print("idle CPU minimized, spinning: %.1f%% of a core" % idle_cpu(s, minimized=True))
@@ -336,6 +369,7 @@ def main():
         for side in (256, 2048):
             median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=side)
             print("pen on %4d x %-4d %7.1f us a dab (runs %.1f .. %.1f)" % (side, side, median, low, high))
+        print_soft_round_dab(s, args)
         for side in (256, 2048):
             print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))

@@ -18,6 +18,7 @@ add_executable(pelterine WIN32
   app/animation_controls.cpp
   app/main_layout.cpp
   app/main_window.cpp
+  app/brush_controls.cpp
   app/recovery.cpp
   app/settings_file.cpp
   app/single_instance.cpp

@@ -7,6 +7,8 @@
 #include "paint/stamp.h"
 #include "paint/bleed.h"
 #include "paint/fill.h"
+#include "paint/paint_options.h"
+#include "paint/stroke_mask.h"
 #include "uv/model_layout.h"
 
 TexelPoint mirroredTexel(TexelPoint at)
@@ -51,10 +53,7 @@ static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<u
                 stampTexel(x, y, x % patternWidth, y % patternHeight, mode);
                 continue;
             }
-            uint8_t *texel = skinBase + texelOffset(x, y);
-            texel[0] = colour[2];
-            texel[1] = colour[1];
-            texel[2] = colour[0];
+            mixStrokeTexel(x, y, 1.0f, colour, paintOptions.opacity);
         }
     }
 }
@@ -90,7 +89,10 @@ SkinRect fillFromSeeds(DabKind kind, const TexelPoint *seeds, size_t count, bool
     }
     if (isEmptyRect(rect))
         return rect;
+    // A fill is a stroke of its own: every texel moves the opacity's share towards the colour, once.
+    beginStrokeMask();
     paintFilledTexels(kind, usePattern, filled, rect);
+    endStrokeMask();
     if (!isEmptyRect(islandRect))
         rect = joinRects(rect, bleedAroundMask(modelLayout, skinBase, count == 1 ? filled.data() : islands.data(),
                                                islandRect));

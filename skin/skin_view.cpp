@@ -2,6 +2,7 @@
 #include "skin/skin_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "resources/resource.h"
@@ -16,6 +17,7 @@
 #include "skin/skin_view_map.h"
 #include "paint/stroke.h"
 #include "paint/paint_options.h"
+#include "paint/pattern_store.h"
 
 HWND skinViewWindow;
 HDC skinViewDC;
@@ -37,9 +39,126 @@ void redrawSkinView()
     SendMessageA(skinViewWindow, WM_PAINT, 0, 0);
 }
 
+// The brush outline: drawn over the view on the screen only, after every blit of the pixels under it, and taken
+// away by blitting those pixels again. Nothing of it reaches a buffer.
+static bool outlineShown;
+static BrushOutline outline;
+static ViewRect outlineDrawn;
+
+static void blitViewRect(const ViewRect &area);
+
+static void drawOutline()
+{
+    if (!outlineShown)
+        return;
+    HGDIOBJ oldPen = SelectObject(skinViewDC, GetStockObject(WHITE_PEN));
+    HGDIOBJ oldBrush = SelectObject(skinViewDC, GetStockObject(NULL_BRUSH));
+    const BrushOutline &o = outline;
+    // A white line with a black one inside it: the edge shows on light and dark paint alike.
+    const int l = static_cast<int>(std::lround(o.left)), t = static_cast<int>(std::lround(o.top));
+    const int r = static_cast<int>(std::lround(o.right)), b = static_cast<int>(std::lround(o.bottom));
+    for (int ring = 0; ring < 2; ++ring) {
+        SelectObject(skinViewDC, GetStockObject(ring ? BLACK_PEN : WHITE_PEN));
+        if (o.round)
+            Ellipse(skinViewDC, l + ring, t + ring, r - ring, b - ring);
+        else
+            Rectangle(skinViewDC, l + ring, t + ring, r - ring, b - ring);
+    }
+    SelectObject(skinViewDC, oldBrush);
+    SelectObject(skinViewDC, oldPen);
+}
+
+static ViewRect outlineBounds(const BrushOutline &o)
+{
+    const auto bound = [](double v) { return static_cast<int32_t>(std::max(-1e6, std::min(v, 1e6))); };
+    return ViewRect{bound(std::floor(o.left)) - 2, bound(std::floor(o.top)) - 2, bound(std::ceil(o.right)) + 2,
+                    bound(std::ceil(o.bottom)) + 2};
+}
+
+static ViewRect clipToView(const ViewRect &r)
+{
+    return ViewRect{std::max(r.left, 0), std::max(r.top, 0), std::min(r.right, viewMap.viewWidth),
+                    std::min(r.bottom, viewMap.viewHeight)};
+}
+
+static void hideOutline()
+{
+    if (!outlineShown)
+        return;
+    outlineShown = false;
+    blitViewRect(clipToView(outlineDrawn));
+}
+
+// The outline for the cursor at pixel (x, y) over texture point `at`, for the tip the buttons in wParam would
+// paint with: the eraser's while the right button alone is held, otherwise the pen's; the pattern while it is
+// the tip.
+// The outline follows the mouse itself: a message that says the cursor is somewhere the mouse is not (one posted
+// by another program) moves no outline.
+static bool cursorOverView()
+{
+    POINT screen = {0, 0};
+    return GetCursorPos(&screen) && WindowFromPoint(screen) == skinViewWindow;
+}
+
+static bool cursorIsAt(POINT client)
+{
+    POINT screen = {0, 0};
+    if (!GetCursorPos(&screen) || WindowFromPoint(screen) != skinViewWindow)
+        return false;
+    ScreenToClient(skinViewWindow, &screen);
+    return screen.x == client.x && screen.y == client.y;
+}
+
+static BrushPoint outlineAt;
+static POINT outlineCursor;
+
+static void showOutline(BrushPoint at, int32_t x, int32_t y, WPARAM wParam)
+{
+    outlineAt = at;
+    outlineCursor = POINT{x, y};
+    const bool eraser = (wParam & (MK_LBUTTON | MK_RBUTTON)) == MK_RBUTTON;
+    const PaintOptions &o = paintOptions;
+    int32_t width = eraser ? brushSettings.eraserSize : brushSettings.penSize, height = width;
+    if (o.usePattern) {
+        width = patternWidth;
+        height = patternHeight;
+    }
+    const BrushOutline next =
+        brushOutlineAt(viewMap, at, !o.usePattern && o.brushShape == BrushShape::round, width, height, x, y);
+    hideOutline();
+    // A tip of a few pixels shows no outline: a cross at the cursor would hide the very texels it paints there.
+    if (next.cross)
+        return;
+    outline = next;
+    outlineShown = true;
+    outlineDrawn = outlineBounds(outline);
+    drawOutline();
+}
+
+void followBrushOutline()
+{
+    if (outlineShown && !cursorOverView())
+        hideOutline();
+}
+
+void refreshBrushOutline()
+{
+    if (outlineShown)
+        showOutline(outlineAt, outlineCursor.x, outlineCursor.y, 0);
+}
+
+// Composes the pixels of one rectangle of the view and draws them, the outline over them where it lies.
+static void showViewRect(const ViewRect &area)
+{
+    blitViewRect(area);
+    if (outlineShown && area.left < outlineDrawn.right && outlineDrawn.left < area.right &&
+        area.top < outlineDrawn.bottom && outlineDrawn.top < area.bottom)
+        drawOutline();
+}
+
 // Composes the pixels of one rectangle of the view and draws them. At one screen pixel per texel the view shows
 // skinShown as it is; at other zooms the painting with the grid drawn one screen pixel wide from the triangles.
-static void showViewRect(const ViewRect &area)
+static void blitViewRect(const ViewRect &area)
 {
     if (area.right <= area.left || area.bottom <= area.top || screenPixels.empty())
         return;
@@ -156,6 +275,18 @@ static TexelPoint texelUnder(int32_t x, int32_t y)
     return TexelPoint{hit.column, hit.row};
 }
 
+// The texture point under the centre of pixel (x, y): between texel centres when zoomed in; the centre of the
+// texel the pixel shows wherever the two would disagree (a pixel centre on a texel's edge).
+static BrushPoint pointUnder(int32_t x, int32_t y)
+{
+    const TexelPoint texel = texelUnder(x, y);
+    const BrushPoint p = texturePointAt(viewMap, x + 0.5, y + 0.5);
+    const TexelPoint t = texelOf(p);
+    if (t.x != texel.x || t.y != texel.y)
+        return BrushPoint{texel.x + 0.5, texel.y + 0.5};
+    return p;
+}
+
 // The last point of the way from `from` (inside the view) to `to` (outside it) that still lies inside.
 static POINT edgeOnTheWayOut(POINT from, POINT to)
 {
@@ -204,6 +335,12 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const POINT cursor = {static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam))};
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < viewMap.viewWidth && cursor.y < viewMap.viewHeight;
     const StrokeEvent event = strokeEventFor(message);
+    if (!inside || message == WM_MOUSEWHEEL) {
+        hideOutline();
+    } else if (cursorIsAt(cursor)) {
+        trackLeave(window);
+        showOutline(pointUnder(cursor.x, cursor.y), cursor.x, cursor.y, wParam);
+    }
     const bool usePattern = paintOptions.usePattern, smooth = paintOptions.smoothStrokes;
     const bool mirror = paintOptions.mirror;
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN) {
@@ -230,7 +367,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (!inside && event == StrokeEvent::move && dabKindFor(static_cast<uint32_t>(wParam)) != DabKind::none) {
         if (stroke.active && stroke.joined && lastInside && smooth) {
             const POINT edge = edgeOnTheWayOut(lastCursor, cursor);
-            noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), texelUnder(edge.x, edge.y),
+            noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), pointUnder(edge.x, edge.y),
                                                  usePattern, smooth, mirror));
         }
         breakStrokeLine();
@@ -240,7 +377,8 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     const TexelPoint at = texelUnder(cursor.x, cursor.y);
     if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
         penColorPicked();
-    noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), at, usePattern, smooth, mirror));
+    noteStrokeStep(window, strokeMessage(event, static_cast<uint32_t>(wParam), pointUnder(cursor.x, cursor.y),
+                                         usePattern, smooth, mirror));
     lastCursor = cursor;
     lastInside = inside;
 }
@@ -263,6 +401,7 @@ static bool panWithMiddleButton(HWND window, UINT message, WPARAM wParam, LPARAM
             return false;
         panView(viewMap, cursor.x - panFrom.x, cursor.y - panFrom.y);
         panFrom = cursor;
+        outlineShown = false;
         redrawSkinView();
         return true;
     case WM_MBUTTONUP:
@@ -290,8 +429,10 @@ bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta)
         zoomed = zoomViewAt(viewMap, cursor.x, cursor.y, 1) || zoomed;
     for (; rest <= -WHEEL_DELTA; rest += WHEEL_DELTA)
         zoomed = zoomViewAt(viewMap, cursor.x, cursor.y, -1) || zoomed;
-    if (zoomed)
+    if (zoomed) {
+        outlineShown = false;   // drawn again at the new zoom with the next move
         redrawSkinView();
+    }
     return true;
 }
 
@@ -325,6 +466,7 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         break;
     case WM_MOUSELEAVE:
         leaveTracked = false;
+        hideOutline();
         breakStrokeLine();
         break;
     case WM_CAPTURECHANGED:

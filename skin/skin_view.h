@@ -28,6 +28,11 @@ bool zoomSkinViewAt(int screenX, int screenY, int wheelDelta);
 // Brings what the dabs since the last refresh painted to the view and, when asked, to the GL texture.
 void flushPaintedRefresh();
 
+// The brush outline follows a change of the tip (a key, a control) at once, where the cursor last was.
+void refreshBrushOutline();
+// Takes the outline away once the cursor is no longer over the view (looked at whenever the program is idle).
+void followBrushOutline();
+
 // Ends a stroke whose release the view did not see, and keeps it as an undo step.
 void finishStroke();
 // "Undo" and "Redo" are enabled exactly while there is a step to undo or redo.

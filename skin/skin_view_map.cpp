@@ -168,6 +168,51 @@ TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y)
     return TexelHit{static_cast<int32_t>(column), static_cast<int32_t>(row), on};
 }
 
+BrushPoint texturePointAt(const ViewMap &map, double x, double y)
+{
+    return BrushPoint{toTextureX(map, x), map.textureHeight - toTextureY(map, y)};
+}
+
+double pixelsPerTexel(const ViewMap &map)
+{
+    const ZoomRatio z = ratioOf(map);
+    return double(z.num) / z.den;
+}
+
+void screenPointOf(const ViewMap &map, BrushPoint at, double &x, double &y)
+{
+    const double scale = pixelsPerTexel(map);
+    x = map.anchorScreenX + (at.x - map.anchorTexelX) * scale;
+    y = map.anchorScreenY + (map.textureHeight - at.y - map.anchorTexelY) * scale;
+}
+
+BrushOutline brushOutlineAt(const ViewMap &map, BrushPoint at, bool round, int32_t width, int32_t height,
+                            int32_t cursorX, int32_t cursorY)
+{
+    const double scale = pixelsPerTexel(map);
+    BrushOutline o = {false, round, 0, 0, 0, 0};
+    if (std::max(width, height) * scale < OUTLINE_CROSS_BELOW) {
+        o.cross = true;
+        o.left = cursorX - OUTLINE_CROSS_ARM;
+        o.right = cursorX + OUTLINE_CROSS_ARM + 1;
+        o.top = cursorY - OUTLINE_CROSS_ARM;
+        o.bottom = cursorY + OUTLINE_CROSS_ARM + 1;
+        return o;
+    }
+    BrushPoint low, high;
+    if (round) {
+        low = BrushPoint{at.x - width / 2.0, at.y - height / 2.0};
+        high = BrushPoint{at.x + width / 2.0, at.y + height / 2.0};
+    } else {
+        const double x = std::floor(at.x) - width / 2, y = std::floor(at.y) - height / 2;
+        low = BrushPoint{x, y};
+        high = BrushPoint{x + width, y + height};
+    }
+    screenPointOf(map, low, o.left, o.bottom);
+    screenPointOf(map, high, o.right, o.top);
+    return o;
+}
+
 ViewRect pixelsShowingTexels(const ViewMap &map, const SkinRect &texels)
 {
     int64_t left = std::max(texels.left, 0), right = std::min(texels.right, map.textureWidth - 1);

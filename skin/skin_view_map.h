@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "paint/brush_tip.h"
 #include "texture/skin_store.h"
 
 // Screen pixels per texel, num / den, kept as a ratio so that no step is ever rounded.
@@ -72,6 +73,31 @@ void panView(ViewMap &map, int32_t dx, int32_t dy);
 void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight);
 
 TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y);
+
+// The point of the texture under screen point (x, y) (pixel p spans [p, p + 1)), to a fraction of a texel, as a
+// brush takes it: x from the texture's left edge, y from its bottom edge. A pixel's centre lies in the texel
+// texelAtPixel gives for it, except exactly on a texel's edge (views zoomed out).
+BrushPoint texturePointAt(const ViewMap &map, double x, double y);
+
+// The screen point of a texture point (the inverse of texturePointAt), and screen pixels per texel.
+void screenPointOf(const ViewMap &map, BrushPoint at, double &x, double &y);
+double pixelsPerTexel(const ViewMap &map);
+
+// Where the brush outline goes on the screen: a box (pixels, y down) holding a circle or a square, or a small
+// cross at the cursor when the tip would be smaller than OUTLINE_CROSS_BELOW pixels across (its arms run from
+// OUTLINE_CROSS_GAP to OUTLINE_CROSS_ARM pixels from the cursor, clear of what such a tip paints).
+enum : int32_t { OUTLINE_CROSS_BELOW = 5, OUTLINE_CROSS_GAP = 3, OUTLINE_CROSS_ARM = 6 };
+struct BrushOutline {
+    bool cross;
+    bool round;
+    double left, top, right, bottom;
+};
+
+// The outline of a tip of width x height texels whose dab goes to `at` (round: a disc centred on it; otherwise
+// the square, or the pattern, placed on the texel under it as the dab places it), with the cursor at pixel
+// (cursorX, cursorY).
+BrushOutline brushOutlineAt(const ViewMap &map, BrushPoint at, bool round, int32_t width, int32_t height,
+                            int32_t cursorX, int32_t cursorY);
 
 // Exactly the pixels of the view that show one of the texels (the part of the rectangle on the texture).
 ViewRect pixelsShowingTexels(const ViewMap &map, const SkinRect &texels);

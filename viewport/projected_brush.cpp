@@ -8,6 +8,8 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/bleed.h"
+#include "paint/paint_options.h"
+#include "paint/stroke_mask.h"
 #include "uv/model_layout.h"
 
 namespace {
@@ -207,10 +209,12 @@ SkinRect paintFootprint(DabKind kind, bool usePattern, const ProjectedDab &dab,
             stampTexel(x, y, static_cast<int32_t>(std::max(-1.0, std::min(j, double(patternWidth)))),
                        static_cast<int32_t>(std::max(-1.0, std::min(i, double(patternHeight)))), mode);
         } else {
-            uint8_t *texel = skinBase + texelOffset(x, y);
-            texel[0] = colour[2];
-            texel[1] = colour[1];
-            texel[2] = colour[0];
+            const PaintOptions &o = paintOptions;
+            const float weight = screenTipWeight(o.brushShape, t.x - dab.x, t.y - dab.y, dab.halfWidth, dab.pixels,
+                                                 o.hardness);
+            if (!(weight > 0.0f))
+                continue;
+            mixStrokeTexel(x, y, weight, colour, o.opacity);
         }
         painted.push_back(static_cast<uint32_t>(t.texel));
         changed = joinRects(changed, SkinRect{x, y, x, y});
