@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "paint/stamp.h"
+#include "texture/active_layer.h"
 #include "texture/skin_store.h"
 
 BrushSettings brushSettings;
@@ -30,7 +31,7 @@ DabKind dabKindFor(uint32_t wParam)
     return DabKind::none;
 }
 
-SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue, bool erase)
 {
     // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
     // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
@@ -38,15 +39,17 @@ SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t gr
     SkinRect r = clampedRect(int64_t{x} - half, int64_t{y} - half, size, size);
     if (isEmptyRect(r))
         return r;
+    const uint8_t rgb[3] = {red, green, blue};
     for (int32_t py = r.bottom; py <= r.top; ++py) {
-        uint8_t *texel = skinBase + texelOffset(r.left, py);
-        for (int32_t px = r.left; px <= r.right; ++px, texel += 3) {
-            texel[0] = blue;
-            texel[1] = green;
-            texel[2] = red;
+        uint8_t *texel = paintTexel(r.left, py);
+        for (int32_t px = r.left; px <= r.right; ++px, texel += LAYER_TEXEL_BYTES) {
+            if (erase)
+                eraseTexel(texel, rgb);
+            else
+                putColour(texel, rgb);
         }
     }
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
@@ -58,7 +61,7 @@ SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
                           : paintSquare(x, y, b.penSize, b.penColor[0], b.penColor[1], b.penColor[2]);
     if (kind == DabKind::eraser)
         return usePattern ? stampPattern(x, y, STAMP_BRIGHTEN)
-                          : paintSquare(x, y, b.eraserSize, b.eraserColor[0], b.eraserColor[1], b.eraserColor[2]);
+                          : paintSquare(x, y, b.eraserSize, b.eraserColor[0], b.eraserColor[1], b.eraserColor[2], true);
     return noTexels();
 }
 
@@ -75,7 +78,7 @@ SkinRect paintMirroredDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern)
     const uint8_t *colour = kind == DabKind::pen ? b.penColor : b.eraserColor;
     const int64_t mirrorX = int64_t{skinWidth} - x - (size & 1);
     const int32_t at = static_cast<int32_t>(mirrorX < INT32_MIN ? INT32_MIN : mirrorX > INT32_MAX ? INT32_MAX : mirrorX);
-    return paintSquare(at, y, size, colour[0], colour[1], colour[2]);
+    return paintSquare(at, y, size, colour[0], colour[1], colour[2], kind == DabKind::eraser);
 }
 
 bool paintDab(uint32_t wParam, TexelPoint at, bool usePattern, SkinRect *changed)

@@ -36,9 +36,11 @@ struct TexelPoint {
     int32_t y;
 };
 
-// Writes a size x size square centred on (x, y) into the skin buffers; parts beyond an edge land on the edge.
-// Sizes of 0 or less paint nothing. Returns the texels written.
-SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
+// Writes a size x size square centred on (x, y) into the active layer, the composite following; parts beyond an
+// edge land on the edge. Sizes of 0 or less paint nothing. The eraser's square takes the paint away on an upper
+// layer. Returns the texels written.
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue,
+                     bool erase = false);
 
 // One dab of the pen or the eraser at texel (x, y): a square, or a pattern stamp when usePattern.
 // Returns the texels it changed (none for a square of size 0 or less).

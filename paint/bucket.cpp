@@ -7,6 +7,7 @@
 #include "paint/stamp.h"
 #include "paint/bleed.h"
 #include "paint/fill.h"
+#include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
 TexelPoint mirroredTexel(TexelPoint at)
@@ -51,10 +52,10 @@ static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<u
                 stampTexel(x, y, x % patternWidth, y % patternHeight, mode);
                 continue;
             }
-            uint8_t *texel = skinBase + texelOffset(x, y);
-            texel[0] = colour[2];
-            texel[1] = colour[1];
-            texel[2] = colour[0];
+            if (kind == DabKind::pen)
+                putColour(paintTexel(x, y), colour);
+            else
+                eraseTexel(paintTexel(x, y), colour);
         }
     }
 }
@@ -92,8 +93,9 @@ SkinRect fillFromSeeds(DabKind kind, const TexelPoint *seeds, size_t count, bool
         return rect;
     paintFilledTexels(kind, usePattern, filled, rect);
     if (!isEmptyRect(islandRect))
-        rect = joinRects(rect, bleedAroundMask(modelLayout, skinBase, count == 1 ? filled.data() : islands.data(),
-                                               islandRect));
-    updateSkinCopies(rect);
+        rect = joinRects(rect, bleedAroundMask(modelLayout, paintLayer().pixels.data(),
+                                               count == 1 ? filled.data() : islands.data(), islandRect,
+                                               LAYER_TEXEL_BYTES));
+    showLayersIn(rect);
     return rect;
 }

@@ -8,6 +8,7 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/bleed.h"
+#include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
 namespace {
@@ -207,18 +208,19 @@ SkinRect paintFootprint(DabKind kind, bool usePattern, const ProjectedDab &dab,
             stampTexel(x, y, static_cast<int32_t>(std::max(-1.0, std::min(j, double(patternWidth)))),
                        static_cast<int32_t>(std::max(-1.0, std::min(i, double(patternHeight)))), mode);
         } else {
-            uint8_t *texel = skinBase + texelOffset(x, y);
-            texel[0] = colour[2];
-            texel[1] = colour[1];
-            texel[2] = colour[0];
+            if (kind == DabKind::pen)
+                putColour(paintTexel(x, y), colour);
+            else
+                eraseTexel(paintTexel(x, y), colour);
         }
         painted.push_back(static_cast<uint32_t>(t.texel));
         changed = joinRects(changed, SkinRect{x, y, x, y});
     }
     if (isEmptyRect(changed))
         return changed;
-    changed = joinRects(changed, bleedAroundTexels(modelLayout, skinBase, painted.data(), painted.size()));
-    updateSkinCopies(changed);
+    changed = joinRects(changed, bleedAroundTexels(modelLayout, paintLayer().pixels.data(), painted.data(),
+                                                   painted.size(), LAYER_TEXEL_BYTES));
+    showLayersIn(changed);
     return changed;
 }
 
