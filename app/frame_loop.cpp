@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "app/animation_controls.h"
+#include "app/layers_panel.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -88,6 +89,7 @@ void runFrameLoop()
             continue;
         }
         flushPaintedRefresh();
+        refreshLayersPanel();
         autosaveIfDue();
         followAnimation();
         // Nothing moves and nothing changed: no frame at all until something does.
