@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 
+#include "paint/brush_tip.h"
 #include "texture/skin_store.h"
 
 // A COLORREF as GDI stores it: red in the low byte, then green, then blue.
@@ -36,15 +37,34 @@ struct TexelPoint {
     int32_t y;
 };
 
-// Writes a size x size square centred on (x, y) into the active layer, the composite following; parts beyond an
-// edge land on the edge. Sizes of 0 or less paint nothing. The eraser's square takes the paint away on an upper
-// layer. Returns the texels written.
+// Writes a size x size square centred on (x, y) into the skin buffers; parts beyond an edge land on the edge.
+// Sizes of 0 or less paint nothing. Returns the texels written. The plain specified square, outside any stroke:
+// the pen and the eraser paint through the stroke mixer (mixSquareDab), whose hard square at full opacity
+// writes the same texels.
+// Written into the active layer, the composite following; the eraser's square (erase) takes the paint away on an
+// upper layer.
 SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue,
                      bool erase = false);
 
-// One dab of the pen or the eraser at texel (x, y): a square, or a pattern stamp when usePattern.
-// Returns the texels it changed (none for a square of size 0 or less).
+// One dab of the pen or the eraser at texel (x, y): the tip of paintOptions (shape, hardness, opacity) through
+// the stroke mixer, or a pattern stamp when usePattern. A round tip is centred on the texel's centre.
+// Returns the texels it changed (none for a tip of size 0 or less).
 SkinRect paintDabAt(DabKind kind, int32_t x, int32_t y, bool usePattern);
+
+// The same at a point between texel centres: a round tip is centred exactly there; the square and the pattern
+// on the texel under it.
+SkinRect paintTipAt(DabKind kind, BrushPoint at, bool usePattern);
+
+// paintTipAt mirrored across the texture's vertical centre line (paintMirroredDabAt for the square and the
+// pattern; a round tip's centre at skinWidth - x).
+SkinRect paintMirroredTipAt(DabKind kind, BrushPoint at, bool usePattern);
+
+// The texel under a point.
+TexelPoint texelOf(BrushPoint at);
+
+// The pen's or the eraser's size and colour.
+int32_t tipSize(DabKind kind);
+const uint8_t *tipColour(DabKind kind);
 
 // The mirror image of paintDabAt(kind, x, y, usePattern) across the texture's vertical centre line: every texel
 // the dab paints at column X, this paints at column skinWidth - 1 - X, a pattern flipped left to right.

@@ -7,6 +7,8 @@
 #include "paint/stamp.h"
 #include "paint/bleed.h"
 #include "paint/fill.h"
+#include "paint/paint_options.h"
+#include "paint/stroke_mask.h"
 #include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
@@ -52,10 +54,7 @@ static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<u
                 stampTexel(x, y, x % patternWidth, y % patternHeight, mode);
                 continue;
             }
-            if (kind == DabKind::pen)
-                putColour(paintTexel(x, y), colour);
-            else
-                eraseTexel(paintTexel(x, y), colour);
+            mixStrokeTexel(x, y, 1.0f, colour, paintOptions.opacity, kind == DabKind::eraser);
         }
     }
 }
@@ -91,7 +90,10 @@ SkinRect fillFromSeeds(DabKind kind, const TexelPoint *seeds, size_t count, bool
     }
     if (isEmptyRect(rect))
         return rect;
+    // A fill is a stroke of its own: every texel moves the opacity's share towards the colour, once.
+    beginStrokeMask();
     paintFilledTexels(kind, usePattern, filled, rect);
+    endStrokeMask();
     if (!isEmptyRect(islandRect))
         rect = joinRects(rect, bleedAroundMask(modelLayout, paintLayer().pixels.data(),
                                                count == 1 ? filled.data() : islands.data(), islandRect,

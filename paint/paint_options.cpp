@@ -3,11 +3,20 @@
 
 PaintOptions paintOptions;
 
+PaintOptions startPaintOptions()
+{
+    PaintOptions o = PaintOptions{};
+    o.usePattern = true;
+    o.smoothStrokes = true;
+    o.textureOnTheFly = true;
+    o.classicUpload = true;
+    o.brushShape = BrushShape::square;
+    o.hardness = MAX_HARDNESS;
+    o.opacity = MAX_OPACITY;
+    return o;
+}
+
 void resetPaintOptions()
 {
-    paintOptions = PaintOptions{};
-    paintOptions.usePattern = true;
-    paintOptions.smoothStrokes = true;
-    paintOptions.textureOnTheFly = true;
-    paintOptions.classicUpload = true;
+    paintOptions = startPaintOptions();
 }

@@ -1,14 +1,20 @@
 // Strokes on the skin view: the dabs from a button press to its release, joined into lines when smoothing.
 #include "paint/stroke.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "paint/paint_options.h"
 #include "paint/pattern_store.h"
+#include "paint/stroke_mask.h"
 #include "texture/history.h"
 
 Stroke stroke;
 
 void resetStroke()
 {
-    stroke = Stroke{false, DabKind::none, false, 0, 0};
+    endStrokeMask();
+    stroke = Stroke{false, DabKind::none, false, 0, 0, BrushPoint{0, 0}};
 }
 
 void breakStrokeLine()
@@ -51,19 +57,48 @@ void lineDabs(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t spacing, s
     out.push_back({x1, y1});
 }
 
-static SkinRect dabWithMirror(DabKind kind, int32_t x, int32_t y, bool usePattern, bool mirror)
+double roundDabSpacing(int32_t size)
 {
-    SkinRect changed = paintDabAt(kind, x, y, usePattern);
-    return mirror ? joinRects(changed, paintMirroredDabAt(kind, x, y, usePattern)) : changed;
+    return std::max(size / 4.0, 0.5);
 }
 
-static SkinRect dabLine(int32_t x, int32_t y, bool usePattern, bool mirror)
+void linePoints(BrushPoint from, BrushPoint to, double spacing, std::vector<BrushPoint> &out)
 {
-    static std::vector<TexelPoint> dabs;
-    lineDabs(stroke.lastX, stroke.lastY, x, y, dabSpacing(brushSide(stroke.kind, usePattern)), dabs);
+    out.clear();
+    const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
+    const double step = spacing > 0 ? spacing : 1;
+    // A line across any texture has a few thousand points at most; a far-off point (a cursor beyond the view's
+    // edge) is not followed further than that.
+    const double count = std::min(std::floor(length / step), 1e5);
+    for (double k = 1; k <= count; ++k) {
+        const double t = k * step / length;
+        if (t < 1)
+            out.push_back(BrushPoint{from.x + dx * t, from.y + dy * t});
+    }
+    out.push_back(to);
+}
+
+static SkinRect dabWithMirror(DabKind kind, BrushPoint at, bool usePattern, bool mirror)
+{
+    SkinRect changed = paintTipAt(kind, at, usePattern);
+    return mirror ? joinRects(changed, paintMirroredTipAt(kind, at, usePattern)) : changed;
+}
+
+static SkinRect dabLine(BrushPoint at, bool usePattern, bool mirror)
+{
     SkinRect changed = noTexels();
+    if (!usePattern && paintOptions.brushShape == BrushShape::round) {
+        static std::vector<BrushPoint> points;
+        linePoints(stroke.last, at, roundDabSpacing(tipSize(stroke.kind)), points);
+        for (const BrushPoint &p : points)
+            changed = joinRects(changed, dabWithMirror(stroke.kind, p, usePattern, mirror));
+        return changed;
+    }
+    static std::vector<TexelPoint> dabs;
+    const TexelPoint t = texelOf(at);
+    lineDabs(stroke.lastX, stroke.lastY, t.x, t.y, dabSpacing(brushSide(stroke.kind, usePattern)), dabs);
     for (const TexelPoint &p : dabs)
-        changed = joinRects(changed, dabWithMirror(stroke.kind, p.x, p.y, usePattern, mirror));
+        changed = joinRects(changed, dabWithMirror(stroke.kind, BrushPoint{p.x + 0.5, p.y + 0.5}, usePattern, mirror));
     return changed;
 }
 
@@ -72,6 +107,7 @@ bool endStroke()
     if (!stroke.active)
         return false;
     stroke.active = false;
+    endStrokeMask();
     bool kept = endHistoryStep();
     if (kept)
         markTextureChanged();
@@ -79,6 +115,12 @@ bool endStroke()
 }
 
 StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth,
+                         bool mirror)
+{
+    return strokeMessage(event, wParam, BrushPoint{at.x + 0.5, at.y + 0.5}, usePattern, smooth, mirror);
+}
+
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, BrushPoint at, bool usePattern, bool smooth,
                          bool mirror)
 {
     StrokeStep step = {false, false, false, false, noTexels()};
@@ -90,17 +132,18 @@ StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool
     }
     if (kind == DabKind::none || (event != StrokeEvent::move && !press))
         return step;
-    const int32_t x = at.x, y = at.y;
+    const TexelPoint texel = texelOf(at);
     if (!stroke.active) {
         beginHistoryStep();
-        stroke = Stroke{true, kind, true, x, y};
+        beginStrokeMask();
+        stroke = Stroke{true, kind, true, texel.x, texel.y, at};
         step.began = true;
-        step.changed = dabWithMirror(kind, x, y, usePattern, mirror);
+        step.changed = dabWithMirror(kind, at, usePattern, mirror);
     } else {
-        step.changed = smooth && stroke.joined ? dabLine(x, y, usePattern, mirror)
-                                               : dabWithMirror(kind, x, y, usePattern, mirror);
-        stroke.lastX = x;
-        stroke.lastY = y;
+        step.changed = smooth && stroke.joined ? dabLine(at, usePattern, mirror) : dabWithMirror(kind, at, usePattern, mirror);
+        stroke.lastX = texel.x;
+        stroke.lastY = texel.y;
+        stroke.last = at;
         stroke.joined = true;
     }
     step.painted = true;

@@ -15,6 +15,7 @@ struct Stroke {
     bool joined;      // the next dab continues a line from the last one (false after the cursor left the view)
     int32_t lastX;    // the texel of the last dab
     int32_t lastY;
+    BrushPoint last;  // ... and the point it was centred on, between texel centres for a round tip
 };
 
 extern Stroke stroke;
@@ -40,6 +41,12 @@ void resetStroke();
 StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth,
                          bool mirror = false);
 
+// The same with the cursor's point to a fraction of a texel (the zoomed view puts it between texel centres): a
+// round tip is centred there and a smooth line runs between such points; the square and the pattern go to the
+// texel under it. The stroke's texels go through the stroke mask, so its opacity caps them.
+StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, BrushPoint at, bool usePattern, bool smooth,
+                         bool mirror = false);
+
 // Ends the stroke under way, if any (its button was released where the view could not see it, or something
 // must not happen in the middle of a stroke). Returns whether an undo step was kept.
 bool endStroke();
@@ -52,6 +59,12 @@ int32_t brushSide(DabKind kind, bool usePattern);
 
 // The spacing of the dabs along a smooth stroke for a brush of this side: a quarter of it, at least 1.
 int32_t dabSpacing(int32_t side);
+
+// The spacing of a round tip's dabs along a smooth stroke: a quarter of its size, at least half a texel.
+double roundDabSpacing(int32_t size);
+
+// The points of a line from `from`, excluded, to `to`, included, `spacing` apart (the last exactly on `to`).
+void linePoints(BrushPoint from, BrushPoint to, double spacing, std::vector<BrushPoint> &out);
 
 // The dabs of a line from (x0, y0), excluded, to (x1, y1), included: one every `spacing` texels along the longer
 // axis, rounded to the nearest texel, the last exactly on (x1, y1). One dab when the ends are the same.

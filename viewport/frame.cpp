@@ -77,6 +77,7 @@ PluginFault renderFrame()
         fault = drawPluginModel();
         setFrameState();
     }
+    drawBrushOutlineOnModel(viewportWindow);
     presentFrame();
     noteViewportStill(!viewportMoving());
     return fault;

@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cmath>
 #include <vector>
 
 #include "paint/pattern_store.h"
@@ -22,6 +23,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_view.h"
 #include "paint/stroke.h"
+#include "paint/stroke_mask.h"
 #include "texture/texture_upload.h"
 #include "viewport/model_paint.h"
 #include "viewport/plugin_draw.h"
@@ -182,6 +184,7 @@ static bool buttonDown(int key)
 
 static void endModelStroke()
 {
+    endStrokeMask();
     if (!modelStroke.picksColour && endHistoryStep())
         markTextureChanged();
     updateUndoButtons();
@@ -317,8 +320,10 @@ PluginFault paintOnModelFrame(HWND viewport)
     planModelPaint(input, paintOptions.smoothStrokes, plan);
     if (plan.began) {
         finishStroke();
-        if (!modelStroke.picksColour)
+        if (!modelStroke.picksColour) {
             beginHistoryStep();
+            beginStrokeMask();
+        }
     }
     PluginFault fault = noPluginFault();
     if (!plan.samples.empty()) {
@@ -337,4 +342,77 @@ PluginFault paintOnModelFrame(HWND viewport)
 bool paintingOnModel()
 {
     return modelStroke.active;
+}
+
+// The outline's points around a circle: enough that a large one still looks round.
+static const int OUTLINE_SEGMENTS = 64;
+
+static void outlineShape(bool round, double x, double y, double halfWidth, double halfHeight)
+{
+    glBegin(GL_LINE_LOOP);
+    if (round) {
+        for (int k = 0; k < OUTLINE_SEGMENTS; ++k) {
+            const double a = 2 * 3.14159265358979323846 * k / OUTLINE_SEGMENTS;
+            glVertex2d(x + halfWidth * std::cos(a), y + halfHeight * std::sin(a));
+        }
+    } else {
+        glVertex2d(x - halfWidth, y - halfHeight);
+        glVertex2d(x + halfWidth, y - halfHeight);
+        glVertex2d(x + halfWidth, y + halfHeight);
+        glVertex2d(x - halfWidth, y + halfHeight);
+    }
+    glEnd();
+}
+
+void drawBrushOutlineOnModel(HWND viewport)
+{
+    if (!paintOptions.paintOnModel || paintOptions.fill)
+        return;
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    ScreenToClient(viewport, &cursor);
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(viewport, &client);
+    if (cursor.x < 0 || cursor.y < 0 || cursor.x >= client.right || cursor.y >= client.bottom)
+        return;
+    // The tip at the size of the texels where the last dab landed: the model's texels under the cursor are
+    // only measured by a pick pass, which a bare move does not draw.
+    const bool eraser = buttonDown(VK_RBUTTON) && !buttonDown(VK_LBUTTON);
+    const bool usePattern = paintOptions.usePattern;
+    int32_t width = usePattern ? patternWidth : brushSide(eraser ? DabKind::eraser : DabKind::pen, false);
+    int32_t height = usePattern ? patternHeight : width;
+    const ProjectedDab dab = makeProjectedDab(cursor.x + 0.5, cursor.y + 0.5, width, height, modelStroke.dabs.size);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, client.right, client.bottom, 0, -1, 1);   // pixels, y down, as the cursor counts them
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const bool round = !usePattern && paintOptions.brushShape == BrushShape::round;
+    if (2 * std::max(dab.halfWidth, dab.halfHeight) < 5) {
+        glColor3f(0, 0, 0);
+        glBegin(GL_LINES);
+        glVertex2d(dab.x - 3, dab.y);
+        glVertex2d(dab.x + 4, dab.y);
+        glVertex2d(dab.x, dab.y - 3);
+        glVertex2d(dab.x, dab.y + 4);
+        glEnd();
+    } else {
+        // White with black just inside: seen over light and dark paint alike.
+        glColor3f(1, 1, 1);
+        outlineShape(round, dab.x, dab.y, dab.halfWidth, dab.halfHeight);
+        glColor3f(0, 0, 0);
+        outlineShape(round, dab.x, dab.y, dab.halfWidth - 1, dab.halfHeight - 1);
+    }
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
 }

@@ -17,3 +17,6 @@ bool paintingOnModel();
 // The viewport's window procedure hands over a left or right press (client coordinates, the message's wParam),
 // so that a stroke starts where the button went down even when the frame sees it later.
 void notePressOnModel(bool left, int32_t x, int32_t y, uint32_t wParam);
+
+// With "Paint on model", draws the outline of the tip at the cursor over the frame (screen only).
+void drawBrushOutlineOnModel(HWND viewport);

@@ -8,6 +8,8 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/bleed.h"
+#include "paint/paint_options.h"
+#include "paint/stroke_mask.h"
 #include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
@@ -208,10 +210,12 @@ SkinRect paintFootprint(DabKind kind, bool usePattern, const ProjectedDab &dab,
             stampTexel(x, y, static_cast<int32_t>(std::max(-1.0, std::min(j, double(patternWidth)))),
                        static_cast<int32_t>(std::max(-1.0, std::min(i, double(patternHeight)))), mode);
         } else {
-            if (kind == DabKind::pen)
-                putColour(paintTexel(x, y), colour);
-            else
-                eraseTexel(paintTexel(x, y), colour);
+            const PaintOptions &o = paintOptions;
+            const float weight = screenTipWeight(o.brushShape, t.x - dab.x, t.y - dab.y, dab.halfWidth, dab.pixels,
+                                                 o.hardness);
+            if (!(weight > 0.0f))
+                continue;
+            mixStrokeTexel(x, y, weight, colour, o.opacity, kind == DabKind::eraser);
         }
         painted.push_back(static_cast<uint32_t>(t.texel));
         changed = joinRects(changed, SkinRect{x, y, x, y});

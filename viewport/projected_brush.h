@@ -89,7 +89,8 @@ struct FootprintTexel {
 // (a footprint smaller than a sample still paints the texel under the cursor). Texel order, increasing.
 void collectFootprintTexels(const PickGrid &grid, const ProjectedDab &dab, std::vector<FootprintTexel> &out);
 
-// Paints a dab's texels into skinBase: the pen's or the eraser's colour, or with usePattern the pattern laid over
+// Paints a dab's texels into skinBase: the pen's or the eraser's colour through the stroke mixer, weighed by the
+// tip of paintOptions (screenTipWeight: a round tip covers the disc on the screen), or with usePattern the pattern laid over
 // the footprint at the dab's texel size, each texel darkened (pen) or brightened (eraser) once by the pattern
 // pixel over its mean point, as the flat view's stamp does it. The gutter of modelLayout around them then takes
 // their colour (bleedAroundTexels); skinGL and skinShown follow. Returns the texels changed.

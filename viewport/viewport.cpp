@@ -174,6 +174,14 @@ static void paintLastFrame(HWND window)
 static void noteViewportMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const bool button = message != WM_MOUSEMOVE || (wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
+    // With "Paint on model" the brush outline follows the cursor: a bare move, and leaving, draw a frame.
+    if (paintOptions.paintOnModel && (message == WM_MOUSEMOVE || message == WM_MOUSELEAVE)) {
+        if (message == WM_MOUSEMOVE) {
+            TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+            TrackMouseEvent(&track);
+        }
+        requestViewportFrame();
+    }
     if (!button || message < WM_MOUSEFIRST || message > WM_MOUSELAST)
         return;
     if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN) {

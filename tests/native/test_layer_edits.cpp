@@ -8,6 +8,7 @@
 #include "app/state.h"
 #include "paint/brush.h"
 #include "paint/stroke.h"
+#include "paint/stroke_mask.h"
 #include "texture/active_layer.h"
 #include "texture/history.h"
 #include "texture/layer_edits.h"
@@ -69,6 +70,21 @@ TEST_F(LayerEdits, StrokesLandOnTheActiveLayerAndTheEraserClearsOnlyAboveTheBott
     EXPECT_EQ(200, texel(11, 10)[0]) << "undo reaches the strokes on either layer";
     EXPECT_EQ(200, texel(9, 10)[2]);
     EXPECT_EQ(plain(), composite());
+}
+
+TEST_F(LayerEdits, TheMixerCoversClearTexelsAndItsEraserTakesItsShareOfThePaintAway)
+{
+    addLayerEdit();
+    const uint8_t red[3] = {200, 0, 0};
+    beginStrokeMask();
+    mixStrokeTexel(5, 5, 1.0f, red, 50);
+    endStrokeMask();
+    const uint8_t *t = paintTexel(5, 5);
+    EXPECT_TRUE(t[3] == 128 && t[2] == 200 && t[0] == 0) << "half covered, in the pen's own colour";
+    beginStrokeMask();
+    mixStrokeTexel(5, 5, 1.0f, brushSettings.eraserColor, 50, true);
+    endStrokeMask();
+    EXPECT_TRUE(t[3] == 64 && t[2] == 200) << "half the paint taken away, its colour kept";
 }
 
 TEST_F(LayerEdits, EveryLayerOperationIsOneStepThatUndoesAndRedoesExactly)
