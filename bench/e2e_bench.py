@@ -70,15 +70,20 @@ def new_texture(s, width, height):
     s.command(ids.IDM_ACTUAL_SIZE)
 
 
-def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256):
+def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, layers=1):
     """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted).
-    side: the texture's sides (shown at one screen pixel per texel, so the markers are texels)."""
+    side: the texture's sides (shown at one screen pixel per texel, so the markers are texels). layers: how many
+    the texture has, the dabs landing on the middle one."""
     values = []
     for run in range(runs):
         s.start("bench-dabs")
         s.wait_main()
         if side != 256:
             new_texture(s, side, side)
+        for _ in range(layers - 1):
+            s.command(ids.IDC_NEW_LAYER)
+        if layers > 1:
+            s.layer_choose(layers // 2)
         if not pattern:
             s.click(ids.IDC_USE_PATTERN)
         if mipmap:
@@ -308,6 +313,14 @@ def print_painting_frames(s):
             "100,352 triangles" if heavy else "one quad", frames, passes, picks))
 
 
+def print_layered_dabs(s, dabs, runs):
+    """A dab on the middle of 16 layers of 2048 x 2048 against the messages alone in the same run."""
+    floor, _, _ = measure_dabs(s, dabs, runs, False, False, wparam=0, side=2048, layers=16)
+    median, low, high = measure_dabs(s, dabs, runs, False, False, side=2048, layers=16)
+    print("pen on 2048 x 2048, 16 layers %7.1f us a dab (runs %.1f .. %.1f), %.2f times the message floor "
+          "(%.1f us; goal: within 1.3)" % (median, low, high, median / floor if floor > 0 else 0.0, floor))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--win-build", default="build/win")
@@ -315,12 +328,15 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--cpu-only", action="store_true", help="only the idle CPU figures")
     parser.add_argument("--painting", action="store_true", help="only the figures of painting on the model")
+    parser.add_argument("--layers", action="store_true", help="only the dab on 16 layers against the floor")
     args = parser.parse_args()
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
     with harness.Session("e2e-bench", win_build) as s:
         if args.painting:
             return print_painting_frames(s)
+        if args.layers:
+            return print_layered_dabs(s, args.dabs, args.runs)
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s, paused=False))
         print("idle CPU with the spin paused: %.1f%% of a core" % idle_cpu(s, paused=True))
         print("idle CPU minimized, spinning: %.1f%% of a core" % idle_cpu(s, minimized=True))
@@ -336,6 +352,7 @@ def main():
         for side in (256, 2048):
             median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=side)
             print("pen on %4d x %-4d %7.1f us a dab (runs %.1f .. %.1f)" % (side, side, median, low, high))
+        print_layered_dabs(s, args.dabs, args.runs)
         for side in (256, 2048):
             print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))
