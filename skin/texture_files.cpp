@@ -2,6 +2,9 @@
 // and the question before work is lost.
 #include "skin/texture_files.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -58,10 +61,40 @@ static bool layersUnsaved()
     return layersSavedAt != textureChangeCount && !isFlatStack(layerStack);
 }
 
-// Long saves and loads of many large layers show the wait cursor until they are done.
+// Long saves and loads of many large layers show the wait cursor until they are done, and a progress bar over
+// the main window once one has taken longer than a second.
+static ULONGLONG waitStart;
+static HWND progressBar;
+
+static void showLayerProgress(size_t done, size_t total)
+{
+    if (progressBar == nullptr) {
+        if (GetTickCount64() - waitStart < 1000 || done >= total)
+            return;
+        RECT frame = {};
+        GetWindowRect(mainWindow, &frame);
+        const int width = MulDiv(320, windowDpi(mainWindow), 96), height = MulDiv(22, windowDpi(mainWindow), 96);
+        progressBar = CreateWindowExW(WS_EX_TOOLWINDOW, PROGRESS_CLASSW, L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                      (frame.left + frame.right - width) / 2, (frame.top + frame.bottom - height) / 2,
+                                      width, height, mainWindow, nullptr, appInstance, nullptr);
+        if (progressBar == nullptr)
+            return;
+        SendMessageW(progressBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    }
+    SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    UpdateWindow(progressBar);
+}
+
 struct WaitCursor {
     HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-    ~WaitCursor() { SetCursor(previous); }
+    WaitCursor() { waitStart = GetTickCount64(); }
+    ~WaitCursor()
+    {
+        if (progressBar != nullptr)
+            DestroyWindow(progressBar);
+        progressBar = nullptr;
+        SetCursor(previous);
+    }
 };
 
 static int saveTextureAs(const char *path, PictureFormat format)
@@ -70,7 +103,7 @@ static int saveTextureAs(const char *path, PictureFormat format)
     paintLayer();
     std::vector<uint8_t> file =
         format == PictureFormat::Ora
-            ? encodeLayerStack(layerStack, skinBase)
+            ? encodeLayerStack(layerStack, skinBase, showLayerProgress)
             : encodeTextureAs(format, skinGL, skinHeader, texturePaletteKept ? &texturePalette : nullptr);
     if (file.empty())
         return 0;
@@ -130,7 +163,7 @@ static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file
     }
     OraImage image;
     WaitCursor wait;
-    if (const char *refusal = decodeOraLayers(file.data(), file.size(), stack, width, height, image)) {
+    if (const char *refusal = decodeOraLayers(file.data(), file.size(), stack, width, height, image, showLayerProgress)) {
         showMessage(refusal, path, MB_ICONERROR);
         return false;
     }

@@ -3,7 +3,7 @@
 
 #include <utility>
 
-std::vector<uint8_t> encodeLayerStack(LayerStack &stack, const uint8_t *compositeBgr)
+std::vector<uint8_t> encodeLayerStack(LayerStack &stack, const uint8_t *compositeBgr, OraProgress progress)
 {
     // The pixels move to the writer's image and back: a stack of 2048 x 2048 layers is not copied to be saved.
     OraImage image;
@@ -11,7 +11,7 @@ std::vector<uint8_t> encodeLayerStack(LayerStack &stack, const uint8_t *composit
     image.height = stack.height;
     for (Layer &layer : stack.layers)
         image.layers.push_back(OraLayer{layer.name, layer.visible, layer.opacity, layer.mode, std::move(layer.pixels)});
-    std::vector<uint8_t> file = encodeOra(image, compositeBgr);
+    std::vector<uint8_t> file = encodeOra(image, compositeBgr, progress);
     for (size_t i = 0; i < stack.layers.size(); ++i)
         stack.layers[i].pixels = std::move(image.layers[i].pixels);
     return file;

@@ -8,7 +8,7 @@
 
 // The whole .ora file of the stack, with compositeBgr (its composition, rows bottom-up) as the merged picture;
 // empty when it cannot be made. The layers are lent to the writer and are back when it returns.
-std::vector<uint8_t> encodeLayerStack(LayerStack &stack, const uint8_t *compositeBgr);
+std::vector<uint8_t> encodeLayerStack(LayerStack &stack, const uint8_t *compositeBgr, OraProgress progress = nullptr);
 
 // A decoded file's layers become the stack (taken over), the top one active.
 void layerStackFromOra(OraImage &&image, LayerStack &stack);

@@ -17,6 +17,14 @@
 
 namespace {
 
+size_t progressTold;
+
+void countProgress(size_t done, size_t total)
+{
+    EXPECT_LT(done, total) << "the merged picture and the thumbnail come after the layers";
+    progressTold = done;
+}
+
 class LayerEdits : public ::testing::Test {
 protected:
     void SetUp() override
@@ -180,8 +188,9 @@ TEST_F(LayerEdits, TheStackSurvivesItsOpenRasterFileAndOnlyAPlainOneIsFlat)
     layerOpacityEdit(1, 60);
     endOpacityDrag();
     EXPECT_FALSE(isFlatStack(layerStack));
-    const std::vector<uint8_t> file = encodeLayerStack(layerStack, skinBase);
+    const std::vector<uint8_t> file = encodeLayerStack(layerStack, skinBase, countProgress);
     ASSERT_FALSE(file.empty());
+    EXPECT_EQ(2u, progressTold) << "told after each layer";
     ASSERT_EQ(size_t{SKIN_PIXELS} * 4, layerStack.layers[1].pixels.size()) << "the layers are back after the save";
     OraImage image;
     OraStack stack;
