@@ -126,18 +126,26 @@ void refreshLayersPanel()
         return;
     filling = true;
     if (shownRevision != layersRevision) {
+        // The rows are written over in place: a change may come from the list's own notification (a check box),
+        // and the row it is about must not go away under it. Rows are added or removed only at the end.
+        const int rows = static_cast<int>(layerStack.layers.size());
         SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        ListView_DeleteAllItems(list);
+        while (ListView_GetItemCount(list) > rows)
+            ListView_DeleteItem(list, ListView_GetItemCount(list) - 1);
         for (size_t i = layerStack.layers.size(); i-- > 0;) {
             const std::wstring name = widePath(layerStack.layers[i].name.c_str());
             LVITEMW item = {};
             item.mask = LVIF_TEXT;
             item.iItem = rowOf(i);
             item.pszText = const_cast<wchar_t *>(name.c_str());
-            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            if (item.iItem >= ListView_GetItemCount(list))
+                SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            else
+                SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             ListView_SetCheckState(list, item.iItem, layerStack.layers[i].visible);
         }
         SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
         shownRevision = layersRevision;
     }
     showActiveLayerSettings();
