@@ -96,7 +96,8 @@ def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, la
         mx, my = MARKERS[run % 3 * 2]
         if layers > 1:
             # The first dab on the chosen layer builds its cache where it lands: not what a dab costs.
-            s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)
+            wx, wy = MARKERS[(run % 3 * 2 + 2) % len(MARKERS)]
+            s.driver("post-dabs", 0, wx, wy, MK_LBUTTON, timeout=30)
         alone = int(s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)[0])
         mx, my = MARKERS[run % 3 * 2 + 1]
         burst = int(s.driver("post-dabs", dabs, mx, my, wparam, timeout=120)[0])
