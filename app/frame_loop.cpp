@@ -5,6 +5,7 @@
 
 #include "app/animation_controls.h"
 #include "app/brush_controls.h"
+#include "app/layers_panel.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -91,6 +92,7 @@ void runFrameLoop()
         flushPaintedRefresh();
         // The brush outline goes when the cursor has left the view, even where no leave message says so.
         followBrushOutline();
+        refreshLayersPanel();
         autosaveIfDue();
         followAnimation();
         // Nothing moves and nothing changed: no frame at all until something does.

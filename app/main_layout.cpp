@@ -35,6 +35,12 @@ static LayoutRole roleOf(HWND child)
         return LayoutRole::belowViewportStretch;
     if (id == IDC_SEQUENCE)
         return LayoutRole::belowViewportEnd;
+    // The Layers panel under the animation row: the group and the list widen with the viewport, the buttons,
+    // the opacity and the mode stay at its right edge.
+    if (id == IDC_LAYERS_GROUP || id == IDC_LAYER_LIST)
+        return LayoutRole::belowViewportStretch;
+    if (id >= IDC_NEW_LAYER && id <= IDC_LAYER_MODE)
+        return LayoutRole::belowViewportEnd;
     return isGroupBox(child) ? LayoutRole::container : LayoutRole::control;
 }
 

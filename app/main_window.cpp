@@ -7,6 +7,7 @@
 
 #include "app/animation_controls.h"
 #include "app/brush_controls.h"
+#include "app/layers_panel.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
 #include "app/settings_file.h"
@@ -29,6 +30,7 @@
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
+#include "texture/layer_edits.h"
 #include "viewport/viewport.h"
 
 // Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows at
@@ -192,6 +194,7 @@ static void initMainWindow(HWND window)
     createPatternView(patternPlace.x, patternPlace.y);
     widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
     createAnimationControls(window);
+    createLayersPanel(window);
     keepControlsClearOfViews(window);
     recordStartLayout(window);
     readClientOrigin(window);
@@ -237,6 +240,10 @@ static void runCommand(int id)
     // the GL texture first, under the settings they were painted with; then the controls' new states count.
     flushPaintedRefresh();
     readPaintOptions(mainWindow);
+    // The Layers panel's buttons, its mode box and Ctrl+Shift+N; every other command may change the stack too.
+    if (layersPanelCommand(id))
+        return;
+    endOpacityDrag();
     switch (id) {
     case IDC_CHOOSE_MODEL: chooseModelCommand(); break;
     case IDC_LOAD_MODEL: loadModelCommand(); break;
@@ -269,6 +276,7 @@ static void runCommand(int id)
     case IDC_SEQUENCE: sequenceCommand(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
+    refreshLayersPanel();
     // A command that saved the texture leaves the autosave unneeded: recovery drops it now, not a frame later.
     autosaveIfDue();
 }
@@ -287,9 +295,17 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // The frame trackbar, dragged or stepped with the keys.
         if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window, IDC_FRAME_TRACKBAR))
             frameTrackbarCommand();
-        else
+        else if (!layersPanelScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam)))
             brushTrackbarScrolled(reinterpret_cast<HWND>(lParam));
         return TRUE;
+    case WM_NOTIFY: {
+        // The Layers list: choosing, showing and renaming layers.
+        LRESULT result = 0;
+        if (!layersPanelNotify(*reinterpret_cast<const NMHDR *>(lParam), result))
+            return FALSE;
+        SetWindowLongPtrW(window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
     case WM_MOVE:
         decodeClientOrigin(static_cast<uint32_t>(lParam), clientOriginX, clientOriginY);
         return TRUE;

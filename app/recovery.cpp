@@ -21,6 +21,7 @@
 // must not build strings, and the choosers move the process into other folders.
 static wchar_t autosavePath[MAX_PATH + 64];
 static wchar_t recoveredPath[MAX_PATH + 64];
+static wchar_t layeredAutosavePath[MAX_PATH + 64];
 static std::string autosavePathUtf8;
 static uint8_t textureHeader[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
 static AutosaveClock autosaveClock;
@@ -114,6 +115,7 @@ static void removeInterruptedWrites()
         const std::string name = utf8Path(found.cFileName);
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (isInterruptedWriteOf(name.c_str(), AUTOSAVE_FILE_NAME) ||
+             isInterruptedWriteOf(name.c_str(), LAYERED_AUTOSAVE_FILE_NAME) ||
              isInterruptedWriteOf(name.c_str(), SETTINGS_FILE_NAME)))
             DeleteFileW((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
@@ -123,11 +125,14 @@ static void removeInterruptedWrites()
 void startRecovery()
 {
     bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
-                 workingFolderPath(RECOVERED_FILE_NAME, recoveredPath, sizeof recoveredPath / sizeof *recoveredPath);
+                 workingFolderPath(RECOVERED_FILE_NAME, recoveredPath, sizeof recoveredPath / sizeof *recoveredPath) &&
+                 workingFolderPath(LAYERED_AUTOSAVE_FILE_NAME, layeredAutosavePath,
+                                   sizeof layeredAutosavePath / sizeof *layeredAutosavePath);
     if (!paths) {
         // A working folder too long to name: keep bare names, which still land in it until a chooser moves.
         lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
+        lstrcpyW(layeredAutosavePath, L"pelterine-autosave.ora");
     }
     autosavePathUtf8 = utf8Path(autosavePath);
     removeInterruptedWrites();
@@ -146,12 +151,12 @@ static bool lastWriteTime(const wchar_t *path, FILETIME &time)
     return true;
 }
 
-// Renames the file to the first free pelterine-recovered-N.bmp beside it.
+// Renames the file to the first free pelterine-recovered-N.bmp (.ora for the layered autosave) beside it.
 static void setAside(const wchar_t *path)
 {
     std::wstring folder = folderOf(path);
     for (int n = 1; n < 100000; ++n) {
-        std::string name = setAsideName(n);
+        std::string name = setAsideName(n, path == layeredAutosavePath);
         std::wstring target = folder + std::wstring(name.begin(), name.end());
         if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
             continue;
@@ -174,19 +179,33 @@ static std::string questionFor(const char *name, const FILETIME &written)
 
 void offerRecoveredTexture()
 {
-    FILETIME autosaved, recovered;
+    FILETIME autosaved, recovered, layered;
     bool hasAutosave = lastWriteTime(autosavePath, autosaved);
     bool hasRecovered = lastWriteTime(recoveredPath, recovered);
+    // Only one autosave is written at a time, the other removed; should a kill have left both, the newer counts.
+    const wchar_t *autosaveFile = autosavePath;
+    if (lastWriteTime(layeredAutosavePath, layered)) {
+        if (hasAutosave && CompareFileTime(&autosaved, &layered) >= 0) {
+            setAside(layeredAutosavePath);
+        } else {
+            if (hasAutosave)
+                setAside(autosavePath);
+            autosaveFile = layeredAutosavePath;
+            autosaved = layered;
+            hasAutosave = true;
+        }
+    }
     if (!hasAutosave && !hasRecovered)
         return;
     // Both are there after a crash that followed an autosave: the newer holds more of the painting, and the
     // older is set aside unasked rather than thrown away.
     bool offerRecovered = hasRecovered && (!hasAutosave || CompareFileTime(&recovered, &autosaved) >= 0);
-    const wchar_t *path = offerRecovered ? recoveredPath : autosavePath;
+    const wchar_t *path = offerRecovered ? recoveredPath : autosaveFile;
     if (hasAutosave && hasRecovered)
-        setAside(offerRecovered ? autosavePath : recoveredPath);
+        setAside(offerRecovered ? autosaveFile : recoveredPath);
 
-    std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : AUTOSAVE_FILE_NAME,
+    const char *autosaveName = autosaveFile == autosavePath ? AUTOSAVE_FILE_NAME : LAYERED_AUTOSAVE_FILE_NAME;
+    std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : autosaveName,
                                        offerRecovered ? recovered : autosaved);
     if (askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
         loadRecoveredTexture(utf8Path(path).c_str())) {
@@ -203,9 +222,16 @@ void autosaveIfDue()
     int64_t now = nowMillis();
     switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
                          stroke.active || modelStroke.active)) {
-    case AutosaveAction::write:
-        noteAutosaveWrite(autosaveClock, now, saveTexture(autosavePathUtf8.c_str()) != 0);
+    case AutosaveAction::write: {
+        // A texture of several layers is kept as them all; the other autosave, if any, is then out of date.
+        const bool layered = textureIsLayered();
+        const bool written = layered ? saveTextureLayers(utf8Path(layeredAutosavePath).c_str()) != 0
+                                     : saveTexture(autosavePathUtf8.c_str()) != 0;
+        if (written)
+            DeleteFileW(layered ? autosavePath : layeredAutosavePath);
+        noteAutosaveWrite(autosaveClock, now, written);
         break;
+    }
     case AutosaveAction::remove:
         removeAutosave();
         break;
@@ -217,5 +243,6 @@ void autosaveIfDue()
 void removeAutosave()
 {
     DeleteFileW(autosavePath);
+    DeleteFileW(layeredAutosavePath);
     noteAutosaveRemoved(autosaveClock);
 }

@@ -5,6 +5,7 @@
 
 const char AUTOSAVE_FILE_NAME[] = "pelterine-autosave.bmp";
 const char RECOVERED_FILE_NAME[] = "pelterine-recovered.bmp";
+const char LAYERED_AUTOSAVE_FILE_NAME[] = "pelterine-autosave.ora";
 
 void resetAutosaveClock(AutosaveClock &clock, uint32_t changeCount)
 {
@@ -58,10 +59,10 @@ void noteAutosaveRemoved(AutosaveClock &clock)
     clock.written = false;
 }
 
-std::string setAsideName(int n)
+std::string setAsideName(int n, bool layered)
 {
     char name[48];
-    std::snprintf(name, sizeof name, "pelterine-recovered-%d.bmp", n);
+    std::snprintf(name, sizeof name, "pelterine-recovered-%d.%s", n, layered ? "ora" : "bmp");
     return name;
 }
 

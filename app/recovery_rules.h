@@ -38,9 +38,11 @@ void noteAutosaveRemoved(AutosaveClock &clock);
 // The files recovery leaves in the working folder.
 extern const char AUTOSAVE_FILE_NAME[];    // "pelterine-autosave.bmp": the changed texture, once a minute
 extern const char RECOVERED_FILE_NAME[];   // "pelterine-recovered.bmp": the changed texture at a crash
+// "pelterine-autosave.ora": the autosave of a texture of several layers, which keeps them all.
+extern const char LAYERED_AUTOSAVE_FILE_NAME[];
 
-// "pelterine-recovered-N.bmp": where a recovered file the user declined is set aside.
-std::string setAsideName(int n);
+// "pelterine-recovered-N.bmp" (".ora" for a layered file): where a recovered file the user declined is set aside.
+std::string setAsideName(int n, bool layered = false);
 
 // Whether a file in the working folder is the temporary file of a write of `target` that a kill interrupted: a
 // safe write goes to "<target>.<process id>.tmp" and renames it over the target only once it is complete. The

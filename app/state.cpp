@@ -7,6 +7,7 @@
 #include "shell/client_origin.h"
 #include "paint/brush.h"
 #include "texture/history.h"
+#include "texture/layers.h"
 #include "texture/skin_refresh.h"
 #include "paint/stroke.h"
 #include "viewport/camera.h"
@@ -26,5 +27,7 @@ void resetToDefaults()
     resetPatternStore();
     resetStroke();
     resetHistory();
+    // Empty: the first painting makes it one layer of the texture as the store then holds it.
+    layerStack = LayerStack();
     resetModelStroke();
 }

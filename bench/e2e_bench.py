@@ -77,17 +77,22 @@ def new_texture(s, width, height):
 SOFT_ROUND_TIP = b"brush.shape=round\r\nbrush.hardness=50\r\nbrush.opacity=50\r\noptions.usePattern=0\r\n"
 
 
-def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, soft_round=False, outline=False):
+def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, soft_round=False, outline=False,
+                 layers=1):
     """One dab a message: "Smooth strokes" is unchecked. wparam 0 times the messages alone (nothing painted).
     side: the texture's sides (shown at one screen pixel per texel, so the markers are texels). soft_round: the
     pen is the soft round tip of size 64. outline: the real cursor rests over the view, so every message draws the
-    brush outline too."""
+    brush outline too. layers: how many the texture has, the dabs landing on the middle one."""
     values = []
     for run in range(runs):
         s.start("bench-dabs", extra={"pelterine.ini": SOFT_ROUND_TIP} if soft_round else None)
         s.wait_main()
         if side != 256:
             new_texture(s, side, side)
+        for _ in range(layers - 1):
+            s.command(ids.IDC_NEW_LAYER)
+        if layers > 1:
+            s.layer_choose(layers // 2)
         if soft_round:
             s.set_text(ids.IDC_PEN_SIZE, "64")
             s.click(ids.IDC_PEN_SIZE_OK)
@@ -104,6 +109,10 @@ def measure_dabs(s, dabs, runs, pattern, mipmap, wparam=MK_LBUTTON, side=256, so
             s.mouse_move(skin.x + 128, skin.y + 128)   # the real cursor over the view: the outline follows it
         time.sleep(0.5)
         mx, my = MARKERS[run % 3 * 2]
+        if layers > 1:
+            # The first dab on the chosen layer builds its cache where it lands: not what a dab costs.
+            wx, wy = MARKERS[(run % 3 * 2 + 2) % len(MARKERS)]
+            s.driver("post-dabs", 0, wx, wy, MK_LBUTTON, timeout=30)
         alone = int(s.driver("post-dabs", 0, mx, my, MK_LBUTTON, timeout=30)[0])
         mx, my = MARKERS[run % 3 * 2 + 1]
         burst = int(s.driver("post-dabs", dabs, mx, my, wparam, timeout=120)[0])
@@ -338,6 +347,14 @@ def print_soft_round_dab(s, args):
         median, low, high, floor, median / floor if floor > 0 else float("nan")))
 
 
+def print_layered_dabs(s, dabs, runs):
+    """A dab on the middle of 16 layers of 2048 x 2048 against the messages alone in the same run."""
+    floor, _, _ = measure_dabs(s, dabs, runs, False, False, wparam=0, side=2048, layers=16)
+    median, low, high = measure_dabs(s, dabs, runs, False, False, side=2048, layers=16)
+    print("pen on 2048 x 2048, 16 layers %7.1f us a dab (runs %.1f .. %.1f), %.2f times the message floor "
+          "(%.1f us; goal: within 1.3)" % (median, low, high, median / floor if floor > 0 else 0.0, floor))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--win-build", default="build/win")
@@ -346,6 +363,7 @@ def main():
     parser.add_argument("--cpu-only", action="store_true", help="only the idle CPU figures")
     parser.add_argument("--painting", action="store_true", help="only the figures of painting on the model")
     parser.add_argument("--brush", action="store_true", help="only the soft round dab against its floor")
+    parser.add_argument("--layers", action="store_true", help="only the dab on 16 layers against the floor")
     args = parser.parse_args()
     win_build = Path(args.win_build).resolve()
     harness.Config.win_build = win_build
@@ -354,6 +372,8 @@ def main():
             return print_painting_frames(s)
         if args.brush:
             return print_soft_round_dab(s, args)
+        if args.layers:
+            return print_layered_dabs(s, args.dabs, args.runs)
         print("idle CPU with the box spinning: %.1f%% of a core" % idle_cpu(s, paused=False))
         print("idle CPU with the spin paused: %.1f%% of a core" % idle_cpu(s, paused=True))
         print("idle CPU minimized, spinning: %.1f%% of a core" % idle_cpu(s, minimized=True))
@@ -370,6 +390,7 @@ def main():
             median, low, high = measure_dabs(s, args.dabs, args.runs, False, False, side=side)
             print("pen on %4d x %-4d %7.1f us a dab (runs %.1f .. %.1f)" % (side, side, median, low, high))
         print_soft_round_dab(s, args)
+        print_layered_dabs(s, args.dabs, args.runs)
         for side in (256, 2048):
             print("frames a second while painting a %d x %d texture: %.1f" % (side, side, frames_while_painting(s, side)))
         print("frames a second: %.1f" % frames_per_second(s))

@@ -16,6 +16,7 @@ add_executable(pelterine WIN32
   app/main.cpp
   app/frame_loop.cpp
   app/animation_controls.cpp
+  app/layers_panel.cpp
   app/main_layout.cpp
   app/main_window.cpp
   app/brush_controls.cpp

@@ -48,13 +48,13 @@ size_t texelAt(const UvLayout &layout, int32_t x, int32_t y)
 
 // Gives gutter texel (x, y) the colour of its nearest painted neighbour, if it has one; true when written.
 template <typename Painted>
-bool bleedTexel(const UvLayout &layout, uint8_t *bgr, int32_t x, int32_t y, const Painted &painted)
+bool bleedTexel(const UvLayout &layout, uint8_t *bgr, size_t texelBytes, int32_t x, int32_t y, const Painted &painted)
 {
     const Offset *o = nearestFirst();
     for (size_t k = 0; k < NEIGHBOUR_COUNT; ++k) {
         size_t from = texelAt(layout, wrapIndex(x + o[k].dx, layout.width), wrapIndex(y + o[k].dy, layout.height));
         if (painted(from)) {
-            std::memcpy(bgr + texelAt(layout, x, y) * 3, bgr + from * 3, 3);
+            std::memcpy(bgr + texelAt(layout, x, y) * texelBytes, bgr + from * texelBytes, texelBytes);
             return true;
         }
     }
@@ -81,7 +81,8 @@ void reachRange(int32_t low, int32_t high, int32_t side, int32_t &first, int32_t
 
 } // namespace
 
-SkinRect bleedAroundTexels(const UvLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count)
+SkinRect bleedAroundTexels(const UvLayout &layout, uint8_t *bgr, const uint32_t *texels, size_t count,
+                           size_t texelBytes)
 {
     SkinRect changed = noRect(layout);
     if (layout.islandCount == 0 || layout.covered.empty())
@@ -114,13 +115,14 @@ SkinRect bleedAroundTexels(const UvLayout &layout, uint8_t *bgr, const uint32_t 
     for (uint32_t g : gutter) {
         int32_t x = static_cast<int32_t>(g % static_cast<uint32_t>(layout.width));
         int32_t y = static_cast<int32_t>(g / static_cast<uint32_t>(layout.width));
-        if (bleedTexel(layout, bgr, x, y, isPainted))
+        if (bleedTexel(layout, bgr, texelBytes, x, y, isPainted))
             changed = joinRects(changed, SkinRect{x, y, x, y});
     }
     return changed;
 }
 
-SkinRect bleedAroundMask(const UvLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect)
+SkinRect bleedAroundMask(const UvLayout &layout, uint8_t *bgr, const uint8_t *painted, const SkinRect &rect,
+                         size_t texelBytes)
 {
     SkinRect changed = noRect(layout);
     if (layout.islandCount == 0 || layout.covered.empty() || isEmptyRect(rect))
@@ -138,7 +140,7 @@ SkinRect bleedAroundMask(const UvLayout &layout, uint8_t *bgr, const uint8_t *pa
         for (int32_t kx = x0; kx <= x1; ++kx) {
             int32_t x = wrapIndex(kx, layout.width);
             size_t at = texelAt(layout, x, y);
-            if (layout.covered[at] == 0 && painted[at] == 0 && bleedTexel(layout, bgr, x, y, isPainted))
+            if (layout.covered[at] == 0 && painted[at] == 0 && bleedTexel(layout, bgr, texelBytes, x, y, isPainted))
                 changed = joinRects(changed, SkinRect{x, y, x, y});
         }
     }

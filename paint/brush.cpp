@@ -7,6 +7,7 @@
 
 #include "paint/paint_options.h"
 #include "paint/stamp.h"
+#include "texture/active_layer.h"
 #include "paint/stroke_mask.h"
 #include "texture/skin_store.h"
 
@@ -33,7 +34,7 @@ DabKind dabKindFor(uint32_t wParam)
     return DabKind::none;
 }
 
-SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue)
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue, bool erase)
 {
     // Overhanging parts land on the edge, so the pixels written are exactly the clamped ranges:
     // walking those alone paints any size at once, and int64 keeps far-off ends from overflowing.
@@ -41,15 +42,17 @@ SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t gr
     SkinRect r = clampedRect(int64_t{x} - half, int64_t{y} - half, size, size);
     if (isEmptyRect(r))
         return r;
+    const uint8_t rgb[3] = {red, green, blue};
     for (int32_t py = r.bottom; py <= r.top; ++py) {
-        uint8_t *texel = skinBase + texelOffset(r.left, py);
-        for (int32_t px = r.left; px <= r.right; ++px, texel += 3) {
-            texel[0] = blue;
-            texel[1] = green;
-            texel[2] = red;
+        uint8_t *texel = paintTexel(r.left, py);
+        for (int32_t px = r.left; px <= r.right; ++px, texel += LAYER_TEXEL_BYTES) {
+            if (erase)
+                eraseTexel(texel, rgb);
+            else
+                putColour(texel, rgb);
         }
     }
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
@@ -79,10 +82,10 @@ static SkinRect mixTip(DabKind kind, BrushPoint at)
     if (o.brushShape == BrushShape::round) {
         static TipDab dab;
         roundTipWeights(at, tipSize(kind), o.hardness, skinWidth, skinHeight, dab);
-        return mixTipDab(dab, tipColour(kind), o.opacity);
+        return mixTipDab(dab, tipColour(kind), o.opacity, kind == DabKind::eraser);
     }
     const TexelPoint t = texelOf(at);
-    return mixSquareDab(t.x, t.y, tipSize(kind), o.hardness, tipColour(kind), o.opacity);
+    return mixSquareDab(t.x, t.y, tipSize(kind), o.hardness, tipColour(kind), o.opacity, kind == DabKind::eraser);
 }
 
 SkinRect paintTipAt(DabKind kind, BrushPoint at, bool usePattern)

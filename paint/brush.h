@@ -41,7 +41,10 @@ struct TexelPoint {
 // Sizes of 0 or less paint nothing. Returns the texels written. The plain specified square, outside any stroke:
 // the pen and the eraser paint through the stroke mixer (mixSquareDab), whose hard square at full opacity
 // writes the same texels.
-SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue);
+// Written into the active layer, the composite following; the eraser's square (erase) takes the paint away on an
+// upper layer.
+SkinRect paintSquare(int32_t x, int32_t y, int32_t size, uint8_t red, uint8_t green, uint8_t blue,
+                     bool erase = false);
 
 // One dab of the pen or the eraser at texel (x, y): the tip of paintOptions (shape, hardness, opacity) through
 // the stroke mixer, or a pattern stamp when usePattern. A round tip is centred on the texel's centre.

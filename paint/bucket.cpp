@@ -9,6 +9,7 @@
 #include "paint/fill.h"
 #include "paint/paint_options.h"
 #include "paint/stroke_mask.h"
+#include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
 TexelPoint mirroredTexel(TexelPoint at)
@@ -53,7 +54,7 @@ static void paintFilledTexels(DabKind kind, bool usePattern, const std::vector<u
                 stampTexel(x, y, x % patternWidth, y % patternHeight, mode);
                 continue;
             }
-            mixStrokeTexel(x, y, 1.0f, colour, paintOptions.opacity);
+            mixStrokeTexel(x, y, 1.0f, colour, paintOptions.opacity, kind == DabKind::eraser);
         }
     }
 }
@@ -94,8 +95,9 @@ SkinRect fillFromSeeds(DabKind kind, const TexelPoint *seeds, size_t count, bool
     paintFilledTexels(kind, usePattern, filled, rect);
     endStrokeMask();
     if (!isEmptyRect(islandRect))
-        rect = joinRects(rect, bleedAroundMask(modelLayout, skinBase, count == 1 ? filled.data() : islands.data(),
-                                               islandRect));
-    updateSkinCopies(rect);
+        rect = joinRects(rect, bleedAroundMask(modelLayout, paintLayer().pixels.data(),
+                                               count == 1 ? filled.data() : islands.data(), islandRect,
+                                               LAYER_TEXEL_BYTES));
+    showLayersIn(rect);
     return rect;
 }

@@ -6,14 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define STAMP_SSE2 1
-#else
-#define STAMP_SSE2 0
-#endif
-
 #include "paint/pattern_store.h"
+#include "texture/active_layer.h"
 #include "texture/skin_store.h"
 
 namespace {
@@ -28,51 +22,10 @@ size_t patternBytesNow()
     return static_cast<size_t>(patternWidth) * static_cast<size_t>(patternHeight) * 3;
 }
 
-uint8_t darken(uint8_t value, uint8_t amount)
+// The active layer's texel (x, y), which must lie on the texture.
+uint8_t *layerTexel(uint8_t *pixels, int32_t x, int32_t y)
 {
-    return value > amount ? static_cast<uint8_t>(value - amount) : 0;
-}
-
-uint8_t brighten(uint8_t value, uint8_t amount)
-{
-    return amount > 255 - value ? 255 : static_cast<uint8_t>(value + amount);
-}
-
-// Darkens or brightens one blue-green-red texel by the darkness of one blue-green-red brush pixel.
-void changeTexel(uint8_t *texel, const uint8_t *brush, bool dark)
-{
-    for (int k = 0; k < 3; ++k) {
-        uint8_t amount = static_cast<uint8_t>(255 - brush[k]);
-        texel[k] = dark ? darken(texel[k], amount) : brighten(texel[k], amount);
-    }
-}
-
-// target[k] := target[k] -/+ amounts[k], saturating, for count bytes.
-void applyAmounts(uint8_t *target, const uint8_t *amounts, size_t count, bool dark)
-{
-    size_t k = 0;
-#if STAMP_SSE2
-    for (; k + 16 <= count; k += 16) {
-        __m128i t = _mm_loadu_si128(reinterpret_cast<const __m128i *>(target + k));
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(amounts + k));
-        t = dark ? _mm_subs_epu8(t, a) : _mm_adds_epu8(t, a);
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(target + k), t);
-    }
-#endif
-    for (; k < count; ++k)
-        target[k] = dark ? darken(target[k], amounts[k]) : brighten(target[k], amounts[k]);
-}
-
-enum : size_t { MAX_RUN_PIXELS = 256 };   // a pattern is at most 256 pixels wide
-
-// pixels (at most MAX_RUN_PIXELS) consecutive brush pixels onto as many consecutive texels of skinBase.
-void stampRun(uint8_t *texels, const uint8_t *brush, size_t pixels, bool dark)
-{
-    uint8_t amounts[MAX_RUN_PIXELS * 3];
-    size_t bytes = pixels * 3;
-    for (size_t k = 0; k < bytes; ++k)
-        amounts[k] = static_cast<uint8_t>(255 - brush[k]);
-    applyAmounts(texels, amounts, bytes, dark);
+    return pixels + (static_cast<size_t>(y) * static_cast<size_t>(skinWidth) + static_cast<size_t>(x)) * LAYER_TEXEL_BYTES;
 }
 
 // The texels a stamp centred on (x, y) lands on, edges included.
@@ -113,36 +66,39 @@ SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode)
     // int64: a cursor far off the view must not overflow the pattern's placement.
     int64_t x0 = int64_t{x} - patternWidth / 2;
     int64_t y0 = int64_t{y} - patternHeight / 2;
+    uint8_t *pixels = paintLayer().pixels.data();
+    const bool clears = eraserClears();
     for (int32_t i = 0; i < patternHeight; ++i) {
         int32_t row = clampRow(y0 + i);
         const uint8_t *brush = patternBrush + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
         for (int32_t j = 0; j < patternWidth; ++j)
-            changeTexel(skinBase + texelOffset(clampColumn(x0 + j), row), brush + 3 * j, dark);
+            tintTexel(layerTexel(pixels, clampColumn(x0 + j), row), brush + 3 * j, dark, clears);
     }
     SkinRect r = stampedRect(x, y);
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
-// The fast stamp: the pattern pixels of a row that land on distinct texels form one run of bytes,
-// done 16 at a time with saturating arithmetic; only the pixels beyond an edge, which pile up on the
-// edge texel, go one by one. Within a stamp every amount has the same sign, so the order of the
-// updates does not change the result.
+// The stamp a row at a time: the pattern pixels of a row that land on distinct texels form one run of
+// texels; only the pixels beyond an edge, which pile up on the edge texel, are brought onto it one by one.
+// Within a stamp every amount has the same sign, so the order of the updates does not change the result.
 static void stampBrushRows(const uint8_t *brushPixels, int64_t x0, int64_t y0, bool dark)
 {
     // Pattern columns [runFirst, runEnd) land on texel columns 0..W-1 without clamping; those before land on
     // the first column, those after on the last.
     int64_t runFirst = std::min<int64_t>(std::max<int64_t>(-x0, 0), patternWidth);
     int64_t runEnd = std::max<int64_t>(std::min<int64_t>(skinWidth - x0, patternWidth), runFirst);
+    uint8_t *pixels = paintLayer().pixels.data();
+    const bool clears = eraserClears();
     for (int32_t i = 0; i < patternHeight; ++i) {
-        uint8_t *row = skinBase + texelOffset(0, clampRow(y0 + i));
+        uint8_t *row = layerTexel(pixels, 0, clampRow(y0 + i));
         const uint8_t *brush = brushPixels + static_cast<size_t>(i) * static_cast<size_t>(patternWidth) * 3;
-        if (runEnd > runFirst)
-            stampRun(row + (x0 + runFirst) * 3, brush + runFirst * 3, static_cast<size_t>(runEnd - runFirst), dark);
+        for (int64_t j = runFirst; j < runEnd; ++j)
+            tintTexel(row + (x0 + j) * LAYER_TEXEL_BYTES, brush + j * 3, dark, clears);
         for (int64_t j = 0; j < runFirst; ++j)
-            changeTexel(row, brush + j * 3, dark);
+            tintTexel(row, brush + j * 3, dark, clears);
         for (int64_t j = runEnd; j < patternWidth; ++j)
-            changeTexel(row + static_cast<size_t>(skinWidth - 1) * 3, brush + j * 3, dark);
+            tintTexel(row + static_cast<size_t>(skinWidth - 1) * LAYER_TEXEL_BYTES, brush + j * 3, dark, clears);
     }
 }
 
@@ -152,7 +108,7 @@ SkinRect stampPattern(int32_t x, int32_t y, int32_t mode)
         return noTexels();
     stampBrushRows(patternBrush, int64_t{x} - patternWidth / 2, int64_t{y} - patternHeight / 2, mode == STAMP_DARKEN);
     SkinRect r = stampedRect(x, y);
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
@@ -174,7 +130,7 @@ SkinRect stampPatternMirrored(int32_t x, int32_t y, int32_t mode)
     const int64_t x0 = int64_t{skinWidth} - x - patternWidth / 2;
     stampBrushRows(flipped.data(), x0, int64_t{y} - patternHeight / 2, mode == STAMP_DARKEN);
     SkinRect r = clampedRect(x0, int64_t{y} - patternHeight / 2, patternWidth, patternHeight);
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
@@ -185,5 +141,5 @@ void stampTexel(int32_t x, int32_t y, int32_t j, int32_t i, int32_t mode)
     j = j < 0 ? 0 : j >= patternWidth ? patternWidth - 1 : j;
     i = i < 0 ? 0 : i >= patternHeight ? patternHeight - 1 : i;
     const uint8_t *brush = patternBrush + (static_cast<size_t>(i) * static_cast<size_t>(patternWidth) + j) * 3;
-    changeTexel(skinBase + texelOffset(x, y), brush, mode == STAMP_DARKEN);
+    tintTexel(paintTexel(x, y), brush, mode == STAMP_DARKEN, eraserClears());
 }

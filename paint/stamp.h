@@ -12,7 +12,8 @@ void untintBrush();
 // patternBrush := the screen blend of patternSource with the pen colour (red, green, blue), colour with colour.
 void tintBrush(const uint8_t penColor[3]);
 
-// Darkens (mode 0) or brightens (other modes) the skin buffers under the brush centred on (x, y).
+// Darkens (mode 0) or brightens (other modes) the active layer under the brush centred on (x, y), the composite
+// following.
 // Returns the texels the stamp lands on (none without a pattern).
 SkinRect stampPattern(int32_t x, int32_t y, int32_t mode);
 
@@ -23,7 +24,7 @@ SkinRect stampPatternReference(int32_t x, int32_t y, int32_t mode);
 // to right, its column landing on texel column skinWidth - 1 - X wherever the plain stamp's lands on X.
 SkinRect stampPatternMirrored(int32_t x, int32_t y, int32_t mode);
 
-// Darkens (mode 0) or brightens (other modes) skinBase texel (x, y), which must lie on the texture, by pattern
-// pixel (column j, row i from the bottom), brought onto the pattern if it lies off it; nothing without a pattern.
-// The caller brings skinGL and skinShown up to date.
+// Darkens (mode 0) or brightens (other modes) texel (x, y) of the active layer, which must lie on the texture, by
+// pattern pixel (column j, row i from the bottom), brought onto the pattern if it lies off it; nothing without a
+// pattern. The caller brings the composite up to date.
 void stampTexel(int32_t x, int32_t y, int32_t j, int32_t i, int32_t mode);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "texture/active_layer.h"
+
 namespace {
 
 // The mask is kept in tiles of 32 x 32 texels, made when the stroke first touches them: a stroke over a corner
@@ -14,7 +16,7 @@ constexpr int32_t TILE_SHIFT = 5, TILE_SIDE = 1 << TILE_SHIFT, TILE_TEXELS = TIL
 
 struct MaskTile {
     float coverage[TILE_TEXELS];   // below 0: not touched yet
-    uint8_t start[TILE_TEXELS * 3]; // blue, green, red at the first touch
+    uint8_t start[TILE_TEXELS * LAYER_TEXEL_BYTES]; // the layer's blue, green, red, alpha at the first touch
 };
 
 struct StrokeMask {
@@ -106,16 +108,14 @@ size_t strokeMaskTexels()
 
 // The mix of one texel whose tile is at hand: `amount` is the opacity's share, 0..1.
 static inline void mixInTile(MaskTile &tile, int32_t x, int32_t y, float weight, const uint8_t colour[3],
-                             float amount)
+                             float amount, bool erase)
 {
     const size_t at = static_cast<size_t>(y & (TILE_SIDE - 1)) * TILE_SIDE + static_cast<size_t>(x & (TILE_SIDE - 1));
-    uint8_t *texel = skinBase + texelOffset(x, y);
-    uint8_t *start = tile.start + at * 3;
+    uint8_t *texel = paintTexel(x, y);
+    uint8_t *start = tile.start + at * LAYER_TEXEL_BYTES;
     float &coverage = tile.coverage[at];
     if (coverage < 0.0f) {
-        start[0] = texel[0];
-        start[1] = texel[1];
-        start[2] = texel[2];
+        std::copy_n(texel, LAYER_TEXEL_BYTES, start);
         coverage = 0.0f;
         ++mask.texels;
     }
@@ -124,9 +124,23 @@ static inline void mixInTile(MaskTile &tile, int32_t x, int32_t y, float weight,
         return;
     coverage = weight;
     const int32_t share = static_cast<int32_t>(amount * coverage * 65536.0f + 0.5f);
-    texel[0] = mixChannel(start[0], colour[2], share);
-    texel[1] = mixChannel(start[1], colour[1], share);
-    texel[2] = mixChannel(start[2], colour[0], share);
+    if (erase && eraserClears()) {
+        texel[3] = mixChannel(start[3], 0, share);
+        return;
+    }
+    if (start[3] == 255) {
+        texel[0] = mixChannel(start[0], colour[2], share);
+        texel[1] = mixChannel(start[1], colour[1], share);
+        texel[2] = mixChannel(start[2], colour[0], share);
+        return;
+    }
+    // Over some transparency the paint adds coverage as well: the colours weighed by how much each covers.
+    const uint8_t target[3] = {colour[2], colour[1], colour[0]};
+    const float part = static_cast<float>(share) / 65536.0f;
+    const float startAlpha = start[3] / 255.0f, alpha = startAlpha + (1.0f - startAlpha) * part;
+    for (int c = 0; c < 3; ++c)
+        texel[c] = static_cast<uint8_t>(std::lround((start[c] * startAlpha * (1.0f - part) + target[c] * part) / alpha));
+    texel[3] = static_cast<uint8_t>(std::lround(alpha * 255.0f));
 }
 
 static float opacityShare(int32_t opacity)
@@ -140,15 +154,15 @@ static void openMaskForTexture()
         beginStrokeMask();
 }
 
-void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity)
+void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity, bool erase)
 {
     if (!(weight > 0.0f))
         return;
     openMaskForTexture();
-    mixInTile(tileFor(x, y), x, y, weight, colour, opacityShare(opacity));
+    mixInTile(tileFor(x, y), x, y, weight, colour, opacityShare(opacity), erase);
 }
 
-SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity)
+SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity, bool erase)
 {
     const SkinRect reach = {dab.left, dab.bottom, static_cast<int32_t>(int64_t{dab.left} + dab.width - 1),
                             static_cast<int32_t>(int64_t{dab.bottom} + dab.height - 1)};
@@ -169,16 +183,17 @@ SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity)
                     continue;
                 if (!tile)
                     tile = &tileFor(x, y);
-                mixInTile(*tile, x, y, w, colour, amount);
+                mixInTile(*tile, x, y, w, colour, amount, erase);
             }
             x0 = x1 + 1;
         }
     }
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }
 
-SkinRect mixSquareDab(int32_t x, int32_t y, int32_t size, int32_t hardness, const uint8_t colour[3], int32_t opacity)
+SkinRect mixSquareDab(int32_t x, int32_t y, int32_t size, int32_t hardness, const uint8_t colour[3], int32_t opacity,
+                      bool erase)
 {
     const int64_t half = size / 2, left = int64_t{x} - half, bottom = int64_t{y} - half;
     const SkinRect r = clampedRect(left, bottom, size, size);
@@ -192,9 +207,9 @@ SkinRect mixSquareDab(int32_t x, int32_t y, int32_t size, int32_t hardness, cons
             // The texel the square is put on paints fully, as a round tip's centre does.
             const bool centre = px == centreX && py == centreY;
             const double dx = clampedAxisOffset(px, left, left + size - 1, middleX, skinWidth);
-            mixStrokeTexel(px, py, centre ? 1.0f : squareTipWeight(dx, dy, size, hardness), colour, opacity);
+            mixStrokeTexel(px, py, centre ? 1.0f : squareTipWeight(dx, dy, size, hardness), colour, opacity, erase);
         }
     }
-    updateSkinCopies(r);
+    showLayersIn(r);
     return r;
 }

@@ -17,17 +17,20 @@ void endStrokeMask();
 // coverage becomes the larger of what it was and weight, and the texel becomes its colour at the stroke's start
 // moved coverage * opacity / 100 of the way to colour (rounded to the nearest byte). So a stroke at 50 % passing
 // ten times over a texel leaves it halfway, and a second stroke adds to the first.
-// Writes skinBase alone; the caller brings the copies up to date (updateSkinCopies) once for all its texels.
-void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity);
+// Writes the active layer alone; the caller brings the composite up to date (showLayersIn) once for all its
+// texels. The eraser (erase) on a layer above the bottom one moves the texel's alpha that share towards none
+// instead, leaving its colour; a texel with some transparency moves towards the colour, opaque.
+void mixStrokeTexel(int32_t x, int32_t y, float weight, const uint8_t colour[3], int32_t opacity, bool erase = false);
 
 // Mixes a whole dab (its parts off the texture are dropped), brings the copies up to date and returns the texels
 // written.
-SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity);
+SkinRect mixTipDab(const TipDab &dab, const uint8_t colour[3], int32_t opacity, bool erase = false);
 
 // Mixes a square tip of side `size` on texel (x, y) (squareTipWeight), its parts beyond an edge landing on the
 // edge as the specified square's do: only the clamped ranges are walked, so any size costs what it covers.
 // Brings the copies up to date and returns the texels written.
-SkinRect mixSquareDab(int32_t x, int32_t y, int32_t size, int32_t hardness, const uint8_t colour[3], int32_t opacity);
+SkinRect mixSquareDab(int32_t x, int32_t y, int32_t size, int32_t hardness, const uint8_t colour[3], int32_t opacity,
+                      bool erase = false);
 
 // Texels the mask holds now (for tests and for the cost it keeps).
 size_t strokeMaskTexels();

@@ -498,7 +498,7 @@ const char *readOraStack(const uint8_t *data, size_t size, OraStack &stack)
 }
 
 const char *decodeOraLayers(const uint8_t *data, size_t size, const OraStack &stack, int32_t width, int32_t height,
-                            OraImage &image)
+                            OraImage &image, OraProgress progress)
 {
     image = OraImage();
     const size_t canvasBytes = static_cast<size_t>(stack.width) * static_cast<size_t>(stack.height) * 4;
@@ -535,6 +535,8 @@ const char *decodeOraLayers(const uint8_t *data, size_t size, const OraStack &st
                 layer.pixels.swap(scaled);
             }
             image.layers.push_back(std::move(layer));
+            if (progress != nullptr)
+                progress(image.layers.size(), stack.layers.size());
         }
         // A stack with no layers is a blank canvas: one empty layer keeps the picture white.
         if (image.layers.empty()) {
@@ -595,7 +597,7 @@ std::vector<uint8_t> encodePng(int32_t width, int32_t height, int channels, cons
     return png;
 }
 
-std::vector<uint8_t> encodeOra(const OraImage &image, const uint8_t *mergedBgr)
+std::vector<uint8_t> encodeOra(const OraImage &image, const uint8_t *mergedBgr, OraProgress progress)
 {
     const int32_t W = image.width, H = image.height;
     if (W <= 0 || H <= 0 || image.layers.empty())
@@ -617,6 +619,8 @@ std::vector<uint8_t> encodeOra(const OraImage &image, const uint8_t *mergedBgr)
         const std::vector<uint8_t> png = encodePng(W, H, 4, topDownRgb(layer.pixels.data(), W, H, 4).data());
         written = !png.empty() && addZipEntry(zip, entry.src.c_str(), png.data(), png.size(), false);
         stack.layers.push_back(std::move(entry));
+        if (progress != nullptr)
+            progress(stack.layers.size(), image.layers.size() + 1);
     }
     const std::string xml = writeOraStack(stack);
     written = written && addZipEntry(zip, "stack.xml", reinterpret_cast<const uint8_t *>(xml.data()), xml.size(), true);

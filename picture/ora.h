@@ -76,18 +76,21 @@ bool isOraFile(const uint8_t *data, size_t size);
 // MSG_PICTURE_TOO_LARGE for a canvas beyond the picture limits, or MSG_ORA_TOO_MANY_LAYERS.
 const char *readOraStack(const uint8_t *data, size_t size, OraStack &stack);
 
+// Told after each layer read or written: how many are done of how many (a long save or load shows it).
+typedef void (*OraProgress)(size_t done, size_t total);
+
 // Decodes every layer of a stack read from the same bytes, each placed at its offset on the canvas and cut to
 // it, then resampled to width x height when that differs from the canvas. nullptr and the image on success,
 // otherwise the message (MSG_PICTURE_TOO_LARGE when the layers would take more than ORA_MAX_LAYER_BYTES).
 const char *decodeOraLayers(const uint8_t *data, size_t size, const OraStack &stack, int32_t width, int32_t height,
-                            OraImage &image);
+                            OraImage &image, OraProgress progress = nullptr);
 
 // Both steps at the canvas's own size.
 const char *decodeOra(const uint8_t *data, size_t size, OraImage &image, OraStack &stack);
 
 // The whole .ora file of the layers and their composite (blue-green-red rows, bottom-up, the image's size);
 // empty when it cannot be made.
-std::vector<uint8_t> encodeOra(const OraImage &image, const uint8_t *mergedBgr);
+std::vector<uint8_t> encodeOra(const OraImage &image, const uint8_t *mergedBgr, OraProgress progress = nullptr);
 
 // A PNG file of width x height pixels with 3 (red, green, blue) or 4 (and alpha) channels, rows top first.
 std::vector<uint8_t> encodePng(int32_t width, int32_t height, int channels, const uint8_t *rows);

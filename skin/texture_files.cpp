@@ -2,6 +2,9 @@
 // and the question before work is lost.
 #include "skin/texture_files.h"
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -21,6 +24,8 @@
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "paint/paint_options.h"
+#include "texture/active_layer.h"
+#include "texture/layer_files.h"
 #include "texture/layers.h"
 
 // The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
@@ -46,10 +51,60 @@ static void keepTexturePalette(const TextureOrigin &origin)
     texturePalette = origin.palette;
 }
 
+// textureChangeCount when the layers were last loaded from or saved to an OpenRaster file: while it differs, a
+// stack of more than one plain layer is held in no file, whatever flat picture was saved since.
+static uint32_t layersSavedAt;
+
+static bool layersUnsaved()
+{
+    paintLayer();
+    return layersSavedAt != textureChangeCount && !isFlatStack(layerStack);
+}
+
+// Long saves and loads of many large layers show the wait cursor until they are done, and a progress bar over
+// the main window once one has taken longer than a second.
+static ULONGLONG waitStart;
+static HWND progressBar;
+
+static void showLayerProgress(size_t done, size_t total)
+{
+    if (progressBar == nullptr) {
+        if (GetTickCount64() - waitStart < 1000 || done >= total)
+            return;
+        RECT frame = {};
+        GetWindowRect(mainWindow, &frame);
+        const int width = MulDiv(320, windowDpi(mainWindow), 96), height = MulDiv(22, windowDpi(mainWindow), 96);
+        progressBar = CreateWindowExW(WS_EX_TOOLWINDOW, PROGRESS_CLASSW, L"", WS_POPUP | WS_BORDER | WS_VISIBLE,
+                                      (frame.left + frame.right - width) / 2, (frame.top + frame.bottom - height) / 2,
+                                      width, height, mainWindow, nullptr, appInstance, nullptr);
+        if (progressBar == nullptr)
+            return;
+        SendMessageW(progressBar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total));
+    }
+    SendMessageW(progressBar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+    UpdateWindow(progressBar);
+}
+
+struct WaitCursor {
+    HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+    WaitCursor() { waitStart = GetTickCount64(); }
+    ~WaitCursor()
+    {
+        if (progressBar != nullptr)
+            DestroyWindow(progressBar);
+        progressBar = nullptr;
+        SetCursor(previous);
+    }
+};
+
 static int saveTextureAs(const char *path, PictureFormat format)
 {
+    WaitCursor wait;
+    paintLayer();
     std::vector<uint8_t> file =
-        encodeTextureAs(format, skinGL, skinHeader, texturePaletteKept ? &texturePalette : nullptr);
+        format == PictureFormat::Ora
+            ? encodeLayerStack(layerStack, skinBase, showLayerProgress)
+            : encodeTextureAs(format, skinGL, skinHeader, texturePaletteKept ? &texturePalette : nullptr);
     if (file.empty())
         return 0;
     return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
@@ -58,6 +113,17 @@ static int saveTextureAs(const char *path, PictureFormat format)
 int saveTexture(const char *path)
 {
     return saveTextureAs(path, savedFormatOf(path));
+}
+
+int saveTextureLayers(const char *path)
+{
+    return saveTextureAs(path, PictureFormat::Ora);
+}
+
+bool textureIsLayered()
+{
+    paintLayer();
+    return !isFlatStack(layerStack);
 }
 
 // A picture becomes the texture at its own size when each side is from 8 to 2048; otherwise the user is asked
@@ -77,11 +143,10 @@ static bool fitPicture(Picture &picture, const char *path)
     return true;
 }
 
-// An OpenRaster file's layers, composed into the one picture the texture holds (asking first when the canvas must
-// be scaled), with the warnings a user must hear: modes shown as Normal, and layers merged. The origin says
-// whether saving back loses nothing: one plain opaque layer, not scaled. False after showing the refusal, or on
-// "No" to the scale question.
-static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file, Picture &picture,
+// An OpenRaster file's layers as the texture's stack (asking first when the canvas must be scaled), with the
+// warning a user must hear: modes shown as Normal. The origin says whether saving back loses nothing: not
+// scaled. False after showing the refusal, or on "No" to the scale question.
+static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file, LayerStack &layers,
                               TextureOrigin &origin)
 {
     OraStack stack;
@@ -96,39 +161,19 @@ static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file
         if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
             return false;
     }
-    LayerStack layers;
     OraImage image;
-    if (const char *refusal = decodeOraLayers(file.data(), file.size(), stack, width, height, image)) {
+    WaitCursor wait;
+    if (const char *refusal = decodeOraLayers(file.data(), file.size(), stack, width, height, image, showLayerProgress)) {
         showMessage(refusal, path, MB_ICONERROR);
         return false;
     }
-    layers.width = width;
-    layers.height = height;
-    for (OraLayer &layer : image.layers)
-        layers.layers.push_back(Layer{layer.name, layer.visible, layer.opacity, layer.mode, std::move(layer.pixels)});
-    picture = Picture();
-    picture.width = width;
-    picture.height = height;
-    picture.pixels.resize(size_t(width) * size_t(height) * 3);
-    composeLayersPlain(layers, SkinRect{0, 0, width - 1, height - 1}, picture.pixels.data());
-    const Layer &bottom = layers.layers[0];
-    bool plain = layers.layers.size() == 1 && bottom.visible && bottom.opacity == 100 &&
-                 bottom.mode == BlendMode::Normal;
-    for (size_t t = 3; plain && t < bottom.pixels.size(); t += 4)
-        plain = bottom.pixels[t] == 255;
-    picture.exact = plain && !scaled;
+    layerStackFromOra(std::move(image), layers);
     origin = TextureOrigin();
     origin.format = PictureFormat::Ora;
-    origin.writesBack = picture.exact;
+    origin.writesBack = !scaled;
     const std::string warning = unknownModesWarning(stack.unknownModes);
     if (!warning.empty())
         showMessage(warning.c_str(), path, MB_ICONWARNING);
-    if (layers.layers.size() > 1)
-        showMessage(("The " + std::to_string(layers.layers.size()) +
-                     " layers of this picture were merged into one texture. Saving it over the file would lose "
-                     "them, so Ctrl+S asks where to save.")
-                        .c_str(),
-                    path, MB_ICONWARNING);
     return true;
 }
 
@@ -138,28 +183,34 @@ static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file
 // palette.
 static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t> &file, TextureOrigin &origin)
 {
-    Picture picture;
+    LayerStack layers;
+    bool exact = true;
     if (pictureFormatOf(path, file.data(), file.size()) == PictureFormat::Ora) {
-        if (!decodeLayeredFile(path, file, picture, origin))
+        if (!decodeLayeredFile(path, file, layers, origin))
             return false;
     } else {
+        Picture picture;
         if (const char *refusal = decodeTextureFile(path, file.data(), file.size(), picture, origin)) {
             showMessage(refusal, path, MB_ICONERROR);
             return false;
         }
         if (!fitPicture(picture, path))
             return false;
+        exact = picture.exact;
+        if (!resetLayers(layers, picture.width, picture.height, picture.pixels.data())) {
+            showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
+            return false;
+        }
     }
     // A load is one undo step: the painting it replaces can be brought back.
     finishStroke();
-    beginHistoryStep();
-    const bool resized = picture.width != skinWidth || picture.height != skinHeight;
-    if (!replaceTexture(picture.width, picture.height, picture.pixels.data())) {
-        endHistoryStep();
+    paintLayer();
+    const bool resized = layers.width != skinWidth || layers.height != skinHeight;
+    if (!swapLayerStack(layers)) {
         showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
         return false;
     }
-    endHistoryStep();
+    keepStackStep(std::move(layers));
     updateUndoButtons();
     if (resized) {
         showResizedTexture();
@@ -168,7 +219,7 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
         fitSkinView();
         rebuildMipmaps();
     }
-    origin.writesBack = origin.writesBack && picture.exact; // a scaled picture is exact no more
+    origin.writesBack = origin.writesBack && exact; // a scaled picture is exact no more
     return true;
 }
 
@@ -188,6 +239,7 @@ int loadTexture(const char *path)
     if (!replaceTextureFromFile(path, origin))
         return 0;
     textureChanged = 0;
+    layersSavedAt = textureChangeCount;
     keepTexturePalette(origin);
     proposedTextureFile.clear();
     if (origin.writesBack) {
@@ -237,6 +289,8 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     currentTextureFormat = format;
     proposedTextureFile.clear();
     textureChanged = 0;
+    if (format == PictureFormat::Ora)
+        layersSavedAt = textureChangeCount;
     return true;
 }
 
@@ -248,6 +302,22 @@ static bool saveTextureThroughChooser()
     bool saved = saveTextureReporting(path, savedFormatOf(path));
     std::free(path);
     return saved;
+}
+
+// Yes to the layers' question: an OpenRaster file, the chooser proposing the texture's name with ".ora".
+static bool saveLayersThroughChooser()
+{
+    std::string proposed = !currentTextureFile.empty() ? currentTextureFile : proposedTextureFile;
+    const size_t dot = proposed.find_last_of('.');
+    if (dot != std::string::npos && proposed.find_first_of("\\/", dot) == std::string::npos)
+        proposed = proposed.substr(0, dot) + ".ora";
+    char *path = chooseSavePathFrom(PICTURE_SAVE_FILTERS, "ora", proposed.c_str());
+    if (!path)
+        return false;
+    const PictureFormat format = savedFormatOf(path);
+    bool saved = saveTextureReporting(path, format);
+    std::free(path);
+    return saved && (format == PictureFormat::Ora || offerToSaveTexture());
 }
 
 bool saveTextureCommand()
@@ -267,13 +337,17 @@ bool saveTextureToCurrentFile()
 bool offerToSaveTexture()
 {
     finishStroke();
-    if (!textureChanged)
+    // The layers count as unsaved until an OpenRaster file holds them, even after a flat save of their picture.
+    const bool layers = layersUnsaved();
+    if (!textureChanged && !layers)
         return true;
+    const bool layersOnly = !textureChanged || currentTextureFormat != PictureFormat::Ora || currentTextureFile.empty();
+    const char *question = layers && layersOnly ? "The layers are not saved in any file. Save them?"
+                                                : "Save the changes to the texture?";
     // Owned by the main window: while it is open no click can paint on or load over the texture it asks about.
-    switch (askUserOwnedBy(mainWindow, "Save the changes to the texture?", "Pelterine",
-                           MB_YESNOCANCEL | MB_ICONWARNING)) {
+    switch (askUserOwnedBy(mainWindow, question, "Pelterine", MB_YESNOCANCEL | MB_ICONWARNING)) {
     case IDYES:
-        return saveTextureToCurrentFile();
+        return layers && layersOnly ? saveLayersThroughChooser() : saveTextureToCurrentFile();
     case IDNO:
         return true;
     default:
@@ -298,13 +372,13 @@ void newTextureCommand()
     if (!askNewTextureSize(width, height) || !offerToSaveTexture())
         return;
     finishStroke();
-    beginHistoryStep();
-    if (!resizeSkinStore(width, height)) {
-        endHistoryStep();
+    paintLayer();
+    LayerStack layers;
+    if (!resetLayers(layers, width, height, nullptr) || !swapLayerStack(layers)) {
         showMessage(MSG_PICTURE_TOO_LARGE, "New Texture", MB_ICONERROR);
         return;
     }
-    endHistoryStep();
+    keepStackStep(std::move(layers));
     updateUndoButtons();
     showResizedTexture();
     // A new texture has no file yet: Ctrl+S asks where to save it, and there is nothing to lose until it is painted.
@@ -312,4 +386,5 @@ void newTextureCommand()
     proposedTextureFile.clear();
     keepTexturePalette(TextureOrigin());
     textureChanged = 0;
+    layersSavedAt = textureChangeCount;
 }

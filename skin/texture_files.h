@@ -7,6 +7,10 @@
 // Writes the texture as PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (with the palette of the
 // 8-bit PCX it was loaded from, if it was), BMP otherwise; 1 on success.
 int saveTexture(const char *path);
+// Writes the texture's layers as an OpenRaster file whatever the name; 1 on success.
+int saveTextureLayers(const char *path);
+// Whether the texture is more than one plain opaque layer, which only an OpenRaster file holds.
+bool textureIsLayered();
 // Replaces the texture with a BMP, PNG, TGA, JPEG or PCX file, asking before a picture of another size is
 // scaled; reports its own refusals. 1 when the texture was replaced.
 int loadTexture(const char *path);

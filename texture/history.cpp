@@ -1,46 +1,58 @@
-// Undo and redo of the texture: each step keeps what it changed, tile by tile, before and after, or the whole
-// texture on both sides when it changed size.
+// Undo and redo of the texture's layers: strokes kept tile by tile before and after on the layer they painted,
+// layer operations by what they moved, and loads by the whole stack they replaced.
 #include "texture/history.h"
 
 #include <cstring>
 #include <deque>
+#include <iterator>
+#include <utility>
 #include <vector>
+
+#include "texture/active_layer.h"
 
 namespace {
 
 // 16 x 16 texels: a stroke across the texture touches a few dozen tiles, so a step stores far less than a
-// whole copy of the texture, and a tile's rows are short enough to compare and copy quickly. Tiles on the right
+// whole copy of the layer, and a tile's rows are short enough to compare and copy quickly. Tiles on the right
 // and top edges may be narrower; they are stored at full size all the same.
 enum : int32_t { TILE = 16 };
-enum : size_t { TILE_ROW_BYTES = TILE * 3, TILE_BYTES = TILE * TILE * 3 };
+enum : size_t { TILE_ROW_BYTES = TILE * LAYER_TEXEL_BYTES, TILE_BYTES = TILE * TILE * LAYER_TEXEL_BYTES };
 
-struct WholeTexture {
-    int32_t width = 0;
-    int32_t height = 0;
-    std::vector<uint8_t> pixels;   // skinBase bytes, rows bottom-up
-};
+enum class StepKind { tiles, stack, layers, settings, move };
 
 struct Step {
+    StepKind kind = StepKind::tiles;
+    size_t layer = 0;              // tiles: the layer painted; settings: the layer set; move: the lower one
     std::vector<uint32_t> tiles;   // indices, row-major
-    std::vector<uint8_t> before;   // skinBase bytes of each tile, TILE_BYTES each, rows bottom-up
+    std::vector<uint8_t> before;   // the layer's bytes of each tile, TILE_BYTES each, rows bottom-up
     std::vector<uint8_t> after;
-    // A step that changed the texture's size (a load, a new texture) keeps both whole pictures instead.
-    bool resized = false;
-    WholeTexture wholeBefore;
-    WholeTexture wholeAfter;
+    LayerStack stack;              // stack: the other stack
+    size_t count = 0;              // layers: how many stand at `layer` now
+    std::vector<Layer> other;      // layers: those that stand there on the other side; settings: one, no pixels
+    size_t otherActive = 0;        // layers, move: the active layer on the other side
 };
 
 std::deque<Step> steps;
 size_t undoable;          // steps[0 .. undoable) can be undone, steps[undoable ..] redone
 size_t keptBytes;
 bool stepOpen;
-WholeTexture stepStart;
+size_t startLayer;
+int32_t startWidth, startHeight;
+std::vector<uint8_t> startPixels;
+
+size_t layersBytes(const std::vector<Layer> &layers)
+{
+    size_t bytes = 0;
+    for (const Layer &layer : layers)
+        bytes += layer.pixels.capacity() + sizeof(Layer);
+    return bytes;
+}
 
 size_t stepBytes(const Step &s)
 {
     // What the step holds on the heap, not only what it uses: the budget is memory.
     return s.before.capacity() + s.after.capacity() + s.tiles.capacity() * sizeof(uint32_t) +
-           s.wholeBefore.pixels.capacity() + s.wholeAfter.pixels.capacity() + sizeof(Step);
+           layersBytes(s.stack.layers) + layersBytes(s.other) + sizeof(Step);
 }
 
 int32_t tilesAcross()
@@ -55,62 +67,106 @@ SkinRect tileRect(uint32_t tile)
     return clipToSkin(SkinRect{x, y, x + TILE - 1, y + TILE - 1});
 }
 
-bool tileDiffers(uint32_t tile)
+size_t layerOffset(int32_t x, int32_t y)
+{
+    return (static_cast<size_t>(y) * static_cast<size_t>(skinWidth) + static_cast<size_t>(x)) * LAYER_TEXEL_BYTES;
+}
+
+size_t rowBytesOf(const SkinRect &r)
+{
+    return static_cast<size_t>(r.right - r.left + 1) * LAYER_TEXEL_BYTES;
+}
+
+bool tileDiffers(const uint8_t *pixels, uint32_t tile)
 {
     const SkinRect r = tileRect(tile);
-    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
     for (int32_t y = r.bottom; y <= r.top; ++y) {
-        size_t at = texelOffset(r.left, y);
-        if (std::memcmp(stepStart.pixels.data() + at, skinBase + at, rowBytes) != 0)
+        const size_t at = layerOffset(r.left, y);
+        if (std::memcmp(startPixels.data() + at, pixels + at, rowBytesOf(r)) != 0)
             return true;
     }
     return false;
 }
 
-void copyTileOut(const uint8_t *buffer, uint32_t tile, std::vector<uint8_t> &out)
+void copyTileOut(const uint8_t *pixels, uint32_t tile, std::vector<uint8_t> &out)
 {
     const SkinRect r = tileRect(tile);
-    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
     size_t start = out.size();
     out.resize(start + TILE_BYTES, 0);
     for (int32_t y = r.bottom; y <= r.top; ++y)
-        std::memcpy(&out[start + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES], buffer + texelOffset(r.left, y),
-                    rowBytes);
+        std::memcpy(&out[start + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES], pixels + layerOffset(r.left, y),
+                    rowBytesOf(r));
 }
 
-void copyTileIn(const uint8_t *kept, uint32_t tile)
+void copyTileIn(const uint8_t *kept, uint32_t tile, uint8_t *pixels)
 {
     const SkinRect r = tileRect(tile);
-    const size_t rowBytes = static_cast<size_t>(r.right - r.left + 1) * 3;
     for (int32_t y = r.bottom; y <= r.top; ++y)
-        std::memcpy(skinBase + texelOffset(r.left, y), kept + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES,
-                    rowBytes);
+        std::memcpy(pixels + layerOffset(r.left, y), kept + static_cast<size_t>(y - r.bottom) * TILE_ROW_BYTES,
+                    rowBytesOf(r));
 }
 
-void takeWholeTexture(WholeTexture &picture)
+void swapSettings(Layer &a, Layer &b)
 {
-    picture.width = skinWidth;
-    picture.height = skinHeight;
-    picture.pixels.assign(skinBase, skinBase + skinByteCount());
+    std::swap(a.name, b.name);
+    std::swap(a.visible, b.visible);
+    std::swap(a.opacity, b.opacity);
+    std::swap(a.mode, b.mode);
 }
 
-SkinRect applyStep(const Step &s, bool forward)
+// Layers [at, at + count) go into `other` and `other`'s stand there instead.
+void swapLayers(Step &s)
 {
-    if (s.resized) {
-        const WholeTexture &kept = forward ? s.wholeAfter : s.wholeBefore;
-        // Both sizes were held when the step was made; if memory has run out since, nothing changes.
-        if (!replaceTexture(kept.width, kept.height, kept.pixels.data()))
-            return noTexels();
-        return allTexels();
-    }
+    auto first = layerStack.layers.begin() + static_cast<std::ptrdiff_t>(s.layer);
+    std::vector<Layer> taken(std::make_move_iterator(first),
+                             std::make_move_iterator(first + static_cast<std::ptrdiff_t>(s.count)));
+    layerStack.layers.erase(first, first + static_cast<std::ptrdiff_t>(s.count));
+    layerStack.layers.insert(layerStack.layers.begin() + static_cast<std::ptrdiff_t>(s.layer),
+                             std::make_move_iterator(s.other.begin()), std::make_move_iterator(s.other.end()));
+    s.count = s.other.size();
+    s.other = std::move(taken);
+}
+
+SkinRect applyTiles(const Step &s, bool forward)
+{
     const std::vector<uint8_t> &kept = forward ? s.after : s.before;
+    uint8_t *pixels = layerStack.layers[s.layer].pixels.data();
     SkinRect changed = noTexels();
     for (size_t i = 0; i < s.tiles.size(); ++i) {
-        copyTileIn(kept.data() + i * TILE_BYTES, s.tiles[i]);
+        copyTileIn(kept.data() + i * TILE_BYTES, s.tiles[i], pixels);
         changed = joinRects(changed, tileRect(s.tiles[i]));
     }
-    updateSkinCopies(changed);
+    // The cache holds the layers other than the active one: another layer's change must rebuild it.
+    if (s.layer != layerStack.active)
+        invalidateLayerCache(layerStack);
+    showLayersIn(changed);
     return changed;
+}
+
+// Applies a step either way; every kind but tiles is its own inverse, trading what it holds for what stands.
+SkinRect applyStep(Step &s, bool forward)
+{
+    switch (s.kind) {
+    case StepKind::tiles:
+        return applyTiles(s, forward);
+    case StepKind::stack:
+        // Both sizes were held when the step was made; if memory has run out since, nothing changes.
+        return swapLayerStack(s.stack) ? allTexels() : noTexels();
+    case StepKind::layers:
+        swapLayers(s);
+        std::swap(layerStack.active, s.otherActive);
+        break;
+    case StepKind::settings:
+        swapSettings(layerStack.layers[s.layer], s.other[0]);
+        break;
+    case StepKind::move:
+        std::swap(layerStack.layers[s.layer], layerStack.layers[s.layer + 1]);
+        std::swap(layerStack.active, s.otherActive);
+        break;
+    }
+    invalidateLayerCache(layerStack);
+    showAllLayers();
+    return allTexels();
 }
 
 void dropRedoSteps()
@@ -123,14 +179,15 @@ void dropRedoSteps()
 
 bool collectTiles(Step &step)
 {
+    const uint8_t *pixels = layerStack.layers[step.layer].pixels.data();
     const uint32_t tileCount =
         static_cast<uint32_t>(tilesAcross()) * static_cast<uint32_t>((skinHeight + TILE - 1) / TILE);
     for (uint32_t tile = 0; tile < tileCount; ++tile) {
-        if (!tileDiffers(tile))
+        if (!tileDiffers(pixels, tile))
             continue;
         step.tiles.push_back(tile);
-        copyTileOut(stepStart.pixels.data(), tile, step.before);
-        copyTileOut(skinBase, tile, step.after);
+        copyTileOut(startPixels.data(), tile, step.before);
+        copyTileOut(pixels, tile, step.after);
     }
     // The tiles were appended one by one: give back the growth slack, up to half of what a step would hold.
     step.tiles.shrink_to_fit();
@@ -139,37 +196,8 @@ bool collectTiles(Step &step)
     return !step.tiles.empty();
 }
 
-} // namespace
-
-void resetHistory()
+void keepStep(Step &&step)
 {
-    steps.clear();
-    undoable = 0;
-    keptBytes = 0;
-    stepOpen = false;
-    stepStart = WholeTexture();
-}
-
-void beginHistoryStep()
-{
-    takeWholeTexture(stepStart);
-    stepOpen = true;
-}
-
-bool endHistoryStep()
-{
-    if (!stepOpen)
-        return false;
-    stepOpen = false;
-    Step step;
-    if (stepStart.width != skinWidth || stepStart.height != skinHeight) {
-        step.resized = true;
-        step.wholeBefore = std::move(stepStart);
-        takeWholeTexture(step.wholeAfter);
-    } else if (!collectTiles(step)) {
-        return false;
-    }
-    stepStart = WholeTexture();
     dropRedoSteps();
     keptBytes += stepBytes(step);
     steps.push_back(std::move(step));
@@ -180,7 +208,93 @@ bool endHistoryStep()
         steps.pop_front();
         --undoable;
     }
+}
+
+SkinRect applyCounted(Step &s, bool forward)
+{
+    keptBytes -= stepBytes(s);
+    const SkinRect changed = applyStep(s, forward);
+    keptBytes += stepBytes(s);
+    return changed;
+}
+
+} // namespace
+
+void resetHistory()
+{
+    steps.clear();
+    undoable = 0;
+    keptBytes = 0;
+    stepOpen = false;
+    startPixels = std::vector<uint8_t>();
+}
+
+void beginHistoryStep()
+{
+    const Layer &layer = paintLayer();
+    startLayer = layerStack.active;
+    startWidth = skinWidth;
+    startHeight = skinHeight;
+    startPixels = layer.pixels;
+    stepOpen = true;
+}
+
+bool endHistoryStep()
+{
+    if (!stepOpen)
+        return false;
+    stepOpen = false;
+    Step step;
+    step.layer = startLayer;
+    // Only the layer the step began on is compared: a step whose stack changed shape meanwhile has no tiles.
+    const bool same = startWidth == skinWidth && startHeight == skinHeight && startLayer < layerStack.layers.size() &&
+                      layerStack.layers[startLayer].pixels.size() == startPixels.size();
+    const bool changed = same && collectTiles(step);
+    startPixels = std::vector<uint8_t>();
+    if (!changed)
+        return false;
+    keepStep(std::move(step));
     return true;
+}
+
+void keepStackStep(LayerStack &&before)
+{
+    Step step;
+    step.kind = StepKind::stack;
+    step.stack.width = before.width;
+    step.stack.height = before.height;
+    step.stack.active = before.active;
+    step.stack.layers = std::move(before.layers);
+    keepStep(std::move(step));
+}
+
+void keepLayersStep(size_t at, size_t count, std::vector<Layer> &&before, size_t activeBefore)
+{
+    Step step;
+    step.kind = StepKind::layers;
+    step.layer = at;
+    step.count = count;
+    step.other = std::move(before);
+    step.otherActive = activeBefore;
+    keepStep(std::move(step));
+}
+
+void keepSettingsStep(size_t index, const Layer &before)
+{
+    Step step;
+    step.kind = StepKind::settings;
+    step.layer = index;
+    step.other.push_back(Layer{before.name, before.visible, before.opacity, before.mode, {}});
+    keepStep(std::move(step));
+}
+
+void keepMoveStep(size_t lower, size_t activeBefore)
+{
+    Step step;
+    step.kind = StepKind::move;
+    step.layer = lower;
+    step.otherActive = activeBefore;
+    keepStep(std::move(step));
 }
 
 bool canUndo()
@@ -197,14 +311,14 @@ SkinRect undoStep()
 {
     if (!canUndo())
         return noTexels();
-    return applyStep(steps[--undoable], false);
+    return applyCounted(steps[--undoable], false);
 }
 
 SkinRect redoStep()
 {
     if (!canRedo())
         return noTexels();
-    return applyStep(steps[undoable++], true);
+    return applyCounted(steps[undoable++], true);
 }
 
 size_t historyBytes()

@@ -40,11 +40,10 @@ inline void composeTexel(const Layer &layer, uint8_t opacity, size_t texel, uint
         bgr[c] = composeChannel(layer.mode, bgr[c], src[c], alpha);
 }
 
-// Lays a whole layer over a blue-green-red picture, the mode chosen once for all its texels.
+// Lays a run of a layer's texels over a blue-green-red picture, the mode chosen once for all of them.
 template <BlendMode MODE>
-void composeWholeLayer(const Layer &layer, uint8_t opacity, size_t texels, uint8_t *bgr)
+void composeRun(const uint8_t *src, uint8_t opacity, size_t texels, uint8_t *bgr)
 {
-    const uint8_t *src = layer.pixels.data();
     for (size_t t = 0; t < texels; ++t, src += 4, bgr += 3) {
         const int alpha = (src[3] * opacity + 127) / 255;
         if (alpha == 0)
@@ -56,65 +55,96 @@ void composeWholeLayer(const Layer &layer, uint8_t opacity, size_t texels, uint8
     }
 }
 
-void composeWholeLayer(const Layer &layer, size_t texels, uint8_t *bgr)
+void composeRun(const Layer &layer, size_t first, size_t texels, uint8_t *bgr)
 {
     const uint8_t opacity = opacityByte(layer.opacity);
+    const uint8_t *src = layer.pixels.data() + first * 4;
     switch (layer.mode) {
-    case BlendMode::Normal: composeWholeLayer<BlendMode::Normal>(layer, opacity, texels, bgr); break;
-    case BlendMode::Multiply: composeWholeLayer<BlendMode::Multiply>(layer, opacity, texels, bgr); break;
-    case BlendMode::Screen: composeWholeLayer<BlendMode::Screen>(layer, opacity, texels, bgr); break;
-    case BlendMode::Overlay: composeWholeLayer<BlendMode::Overlay>(layer, opacity, texels, bgr); break;
-    case BlendMode::Darken: composeWholeLayer<BlendMode::Darken>(layer, opacity, texels, bgr); break;
-    case BlendMode::Lighten: composeWholeLayer<BlendMode::Lighten>(layer, opacity, texels, bgr); break;
-    case BlendMode::Add: composeWholeLayer<BlendMode::Add>(layer, opacity, texels, bgr); break;
+    case BlendMode::Normal: composeRun<BlendMode::Normal>(src, opacity, texels, bgr); break;
+    case BlendMode::Multiply: composeRun<BlendMode::Multiply>(src, opacity, texels, bgr); break;
+    case BlendMode::Screen: composeRun<BlendMode::Screen>(src, opacity, texels, bgr); break;
+    case BlendMode::Overlay: composeRun<BlendMode::Overlay>(src, opacity, texels, bgr); break;
+    case BlendMode::Darken: composeRun<BlendMode::Darken>(src, opacity, texels, bgr); break;
+    case BlendMode::Lighten: composeRun<BlendMode::Lighten>(src, opacity, texels, bgr); break;
+    case BlendMode::Add: composeRun<BlendMode::Add>(src, opacity, texels, bgr); break;
     }
 }
 
-// Fills the cache for the active layer: the picture below it, then for the layers above, from the top down,
-// which texels a layer covers and which layers show at the others.
-void buildLayerCache(LayerStack &stack)
+int32_t tilesAcross(const LayerStack &stack)
+{
+    return (stack.width + LAYER_CACHE_TILE - 1) / LAYER_CACHE_TILE;
+}
+
+// Builds one tile of the cache for the active layer: the picture below it, then for the layers above, from the
+// top down, which texels a layer covers and which layers show at the others.
+void buildCacheTile(LayerStack &stack, int32_t tileX, int32_t tileY)
+{
+    LayerCache &cache = stack.cache;
+    const int32_t left = tileX * LAYER_CACHE_TILE, bottom = tileY * LAYER_CACHE_TILE;
+    const int32_t right = std::min(left + LAYER_CACHE_TILE, stack.width) - 1;
+    const int32_t top = std::min(bottom + LAYER_CACHE_TILE, stack.height) - 1;
+    const size_t run = static_cast<size_t>(right - left + 1);
+    for (int32_t y = bottom; y <= top; ++y) {
+        const size_t first = static_cast<size_t>(y) * static_cast<size_t>(stack.width) + static_cast<size_t>(left);
+        uint8_t *below = cache.below.data() + first * 3;
+        std::fill_n(below, run * 3, 255);
+        for (size_t i = 0; i < stack.active; ++i)
+            if (shows(stack.layers[i]))
+                composeRun(stack.layers[i], first, run, below);
+        std::fill_n(cache.covered.data() + first, run, 0);
+        std::fill_n(cache.aboveMask.data() + first, run, 0);
+        std::fill_n(cache.aboveColour.data() + first * 3, run * 3, 255);
+        uint8_t *covered = cache.covered.data();
+        uint64_t *mask = cache.aboveMask.data();
+        for (size_t i = stack.layers.size(); i-- > stack.active + 1;) {
+            const Layer &layer = stack.layers[i];
+            if (!shows(layer))
+                continue;
+            const bool canCover = layer.mode == BlendMode::Normal && layer.opacity >= 100;
+            const uint8_t *pixels = layer.pixels.data();
+            for (size_t t = first; t < first + run; ++t) {
+                const uint8_t alpha = pixels[t * 4 + 3];
+                if (covered[t] || alpha == 0)
+                    continue;
+                if (!canCover || alpha != 255) {
+                    mask[t] |= uint64_t{1} << i;
+                    continue;
+                }
+                covered[t] = 1;
+                std::copy_n(pixels + t * 4, 3, cache.aboveColour.data() + t * 3);
+                // The layers that show above it (their bits set so far) give the colour once and for all.
+                for (uint64_t bits = mask[t]; bits != 0; bits &= bits - 1) {
+                    const Layer &over = stack.layers[static_cast<size_t>(__builtin_ctzll(bits))];
+                    composeTexel(over, opacityByte(over.opacity), t, cache.aboveColour.data() + t * 3);
+                }
+                mask[t] = 0;
+            }
+        }
+    }
+    cache.ready[static_cast<size_t>(tileY) * static_cast<size_t>(tilesAcross(stack)) + static_cast<size_t>(tileX)] = 1;
+}
+
+// Sizes the cache for the stack with no tile built; false when memory runs out (the composition then goes
+// without it).
+bool prepareCache(LayerStack &stack)
 {
     LayerCache &cache = stack.cache;
     const size_t texels = texelCount(stack);
-    if (!cache.belowValid || cache.belowOf > stack.active) {
-        cache.below.assign(texels * 3, 255);
-        cache.belowOf = 0;
-    }
-    for (size_t i = cache.belowOf; i < stack.active; ++i)
-        if (shows(stack.layers[i]))
-            composeWholeLayer(stack.layers[i], texels, cache.below.data());
-    cache.belowOf = stack.active;
-    cache.belowValid = true;
-    cache.covered.assign(texels, 0);
-    cache.aboveMask.assign(texels, 0);
-    cache.aboveColour.assign(texels * 3, 255);
-    uint8_t *covered = cache.covered.data();
-    uint64_t *mask = cache.aboveMask.data();
-    for (size_t i = stack.layers.size(); i-- > stack.active + 1;) {
-        const Layer &layer = stack.layers[i];
-        if (!shows(layer))
-            continue;
-        const bool canCover = layer.mode == BlendMode::Normal && layer.opacity >= 100;
-        const uint8_t *pixels = layer.pixels.data();
-        for (size_t t = 0; t < texels; ++t) {
-            const uint8_t alpha = pixels[t * 4 + 3];
-            if (covered[t] || alpha == 0)
-                continue;
-            if (!canCover || alpha != 255) {
-                mask[t] |= uint64_t{1} << i;
-                continue;
-            }
-            covered[t] = 1;
-            std::copy_n(pixels + t * 4, 3, cache.aboveColour.data() + t * 3);
-            // The layers that show above it (their bits set so far) give the colour once and for all.
-            for (uint64_t bits = mask[t]; bits != 0; bits &= bits - 1) {
-                const Layer &over = stack.layers[static_cast<size_t>(__builtin_ctzll(bits))];
-                composeTexel(over, opacityByte(over.opacity), t, cache.aboveColour.data() + t * 3);
-            }
-            mask[t] = 0;
-        }
+    const size_t tiles = static_cast<size_t>(tilesAcross(stack)) *
+                         static_cast<size_t>((stack.height + LAYER_CACHE_TILE - 1) / LAYER_CACHE_TILE);
+    try {
+        // Kept at their size from one active layer to the next: only the tiles' states start again.
+        cache.below.resize(texels * 3);
+        cache.aboveColour.resize(texels * 3);
+        cache.covered.resize(texels);
+        cache.aboveMask.resize(texels);
+        cache.ready.assign(tiles, 0);
+    } catch (const std::bad_alloc &) {
+        cache = LayerCache();
+        return false;
     }
     cache.valid = true;
+    return true;
 }
 
 // Places a new layer above the active one and makes it active.
@@ -311,25 +341,38 @@ void setActiveLayer(LayerStack &stack, size_t index)
 {
     if (index >= stack.layers.size() || index == stack.active)
         return;
-    // The layers below the old active one are unchanged: a higher layer's picture below starts from theirs.
-    const bool keepBelow = stack.cache.belowValid && stack.cache.belowOf == stack.active && index > stack.active;
     stack.active = index;
     invalidateLayerCache(stack);
-    stack.cache.belowValid = keepBelow;
 }
 
 void invalidateLayerCache(LayerStack &stack)
 {
     stack.cache.valid = false;
-    stack.cache.belowValid = false;
 }
 
 void composeLayers(LayerStack &stack, const SkinRect &r, uint8_t *bgr)
 {
     if (stack.layers.empty() || isEmptyRect(r))
         return;
-    if (!stack.cache.valid)
-        buildLayerCache(stack);
+    const bool whole = r.left == 0 && r.bottom == 0 && r.right == stack.width - 1 && r.top == stack.height - 1;
+    if (!stack.cache.valid && whole) {
+        // The whole picture after a change of the layers (a load, a setting): a layer at a time is as quick as
+        // any cache, and the cache is built later only where dabs land.
+        std::fill_n(bgr, texelCount(stack) * 3, 255);
+        for (const Layer &layer : stack.layers)
+            if (shows(layer))
+                composeRun(layer, 0, texelCount(stack), bgr);
+        return;
+    }
+    if (!stack.cache.valid && !prepareCache(stack)) {
+        composeLayersPlain(stack, r, bgr);
+        return;
+    }
+    const int32_t across = tilesAcross(stack);
+    for (int32_t ty = r.bottom / LAYER_CACHE_TILE; ty <= r.top / LAYER_CACHE_TILE; ++ty)
+        for (int32_t tx = r.left / LAYER_CACHE_TILE; tx <= r.right / LAYER_CACHE_TILE; ++tx)
+            if (!stack.cache.ready[static_cast<size_t>(ty) * static_cast<size_t>(across) + static_cast<size_t>(tx)])
+                buildCacheTile(stack, tx, ty);
     const LayerCache &cache = stack.cache;
     // What each layer's texels need, looked up once for the rectangle rather than at every texel.
     const uint8_t *pixels[MAX_LAYERS];

@@ -28,11 +28,13 @@ struct Layer {
 // What the composition of a rectangle starts from while the active layer stays the same: the picture of the
 // layers below it, and for the layers above it, per texel, either the colour they give whatever lies below
 // (a covering layer: visible, Normal, fully opaque there, at 100 %) with nothing left to apply, or the layers
-// that are not empty there.
+// that are not empty there. Built a tile at a time, when a composition first needs the tile: choosing another
+// active layer costs nothing until a dab lands, and then only where it lands.
+enum : int32_t { LAYER_CACHE_TILE = 64 };
+
 struct LayerCache {
-    bool valid = false;
-    bool belowValid = false;          // below holds the picture under layer belowOf
-    size_t belowOf = 0;
+    bool valid = false;               // the parts below are sized for the stack and `ready` says which hold
+    std::vector<uint8_t> ready;       // per tile, row-major: 1 when built for the active layer
     std::vector<uint8_t> below;       // blue, green, red
     std::vector<uint8_t> aboveColour; // blue, green, red where covered
     std::vector<uint8_t> covered;     // 1 where a layer above covers the texel
@@ -76,7 +78,7 @@ const char *duplicateLayer(LayerStack &stack);            // a copy above it, na
 bool deleteLayer(LayerStack &stack);                      // never the last layer
 bool moveLayer(LayerStack &stack, bool up);               // swaps it with its neighbour
 bool mergeLayerDown(LayerStack &stack);                   // lays it over the layer below, which keeps its settings
-// Choosing a higher layer keeps the picture below the old one and lays the layers between over it.
+// Another active layer; the cache is then built again, a tile at a time as compositions need it.
 void setActiveLayer(LayerStack &stack, size_t index);
 
 // A name for a new layer that no layer has yet: "Layer 2", "Layer 3", ...

@@ -10,6 +10,7 @@
 #include "paint/bleed.h"
 #include "paint/paint_options.h"
 #include "paint/stroke_mask.h"
+#include "texture/active_layer.h"
 #include "uv/model_layout.h"
 
 namespace {
@@ -214,15 +215,16 @@ SkinRect paintFootprint(DabKind kind, bool usePattern, const ProjectedDab &dab,
                                                  o.hardness);
             if (!(weight > 0.0f))
                 continue;
-            mixStrokeTexel(x, y, weight, colour, o.opacity);
+            mixStrokeTexel(x, y, weight, colour, o.opacity, kind == DabKind::eraser);
         }
         painted.push_back(static_cast<uint32_t>(t.texel));
         changed = joinRects(changed, SkinRect{x, y, x, y});
     }
     if (isEmptyRect(changed))
         return changed;
-    changed = joinRects(changed, bleedAroundTexels(modelLayout, skinBase, painted.data(), painted.size()));
-    updateSkinCopies(changed);
+    changed = joinRects(changed, bleedAroundTexels(modelLayout, paintLayer().pixels.data(), painted.data(),
+                                                   painted.size(), LAYER_TEXEL_BYTES));
+    showLayersIn(changed);
     return changed;
 }
 

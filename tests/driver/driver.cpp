@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -1434,6 +1435,81 @@ struct Command {
     const wchar_t* usage;
 };
 
+// ---- the Layers panel
+
+// layer-choose <row>: chooses a row of the layer list (the top layer is row 0) as the keyboard does.
+int cmdLayerChoose(const Args& a) {
+    long row;
+    if (!intArg(a, 1, &row)) return kUsage;
+    HWND m = requireMain();
+    HWND list = m ? GetDlgItem(m, IDC_LAYER_LIST) : nullptr;
+    if (!list) return fail(L"no layer list");
+    PostMessageW(list, WM_KEYDOWN, VK_HOME, 0);
+    for (long i = 0; i < row; ++i) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    return sync(m) ? kOk : fail(L"timeout");
+}
+
+// layer-opacity <0-100>: the opacity trackbar moved there and let go.
+int cmdLayerOpacity(const Args& a) {
+    long pos;
+    if (!intArg(a, 1, &pos)) return kUsage;
+    HWND m = requireMain();
+    HWND bar = m ? GetDlgItem(m, IDC_LAYER_OPACITY) : nullptr;
+    if (!bar) return fail(L"no opacity trackbar");
+    SendMessageW(bar, TBM_SETPOS, TRUE, pos);
+    PostMessageW(m, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, pos), (LPARAM)bar);
+    PostMessageW(m, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), (LPARAM)bar);
+    return sync(m) ? kOk : fail(L"timeout");
+}
+
+// layer-mode <index>: a blend mode chosen in the mode box.
+int cmdLayerMode(const Args& a) {
+    long index;
+    if (!intArg(a, 1, &index)) return kUsage;
+    HWND m = requireMain();
+    HWND box = m ? GetDlgItem(m, IDC_LAYER_MODE) : nullptr;
+    if (!box) return fail(L"no mode box");
+    SendMessageW(box, CB_SETCURSEL, (WPARAM)index, 0);
+    PostMessageW(m, WM_COMMAND, MAKEWPARAM(IDC_LAYER_MODE, CBN_SELCHANGE), (LPARAM)box);
+    return sync(m) ? kOk : fail(L"timeout");
+}
+
+// layer-rows: one line a row of the layer list, top first: name, "shown" or "hidden", and "active" for the
+// selected one. The names are read through memory of the program's own, as a list view's text must be.
+int cmdLayerRows(const Args&) {
+    HWND m = requireMain();
+    HWND list = m ? GetDlgItem(m, IDC_LAYER_LIST) : nullptr;
+    if (!list) return fail(L"no layer list");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return fail(L"cannot open the program's process");
+    const SIZE_T textChars = 260;
+    BYTE* remote = (BYTE*)VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + textChars * 2,
+                                               MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    int result = kOk;
+    const LRESULT rows = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (LRESULT row = 0; remote && row < rows; ++row) {
+        LVITEMW item = {};
+        item.iSubItem = 0;
+        item.pszText = (LPWSTR)(remote + sizeof(LVITEMW));
+        item.cchTextMax = (int)textChars;
+        wchar_t text[260] = {};
+        if (!WriteProcessMemory(process, remote, &item, sizeof item, nullptr) ||
+            SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)remote) < 0 ||
+            !ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof text - 2, nullptr)) {
+            result = fail(L"cannot read a row");
+            break;
+        }
+        const LRESULT state = SendMessageW(list, LVM_GETITEMSTATE, (WPARAM)row, LVIS_STATEIMAGEMASK | LVIS_SELECTED);
+        const bool shown = ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
+        printLine(escape(text) + (shown ? L"\tshown" : L"\thidden") + ((state & LVIS_SELECTED) ? L"\tactive" : L""));
+    }
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return remote ? result : fail(L"cannot reach the program's memory");
+}
+
 const Command kCommands[] = {
     {L"wait-main", cmdWaitMain, L"[timeout_ms]"},
     {L"boxes", cmdBoxes, L""},
@@ -1487,6 +1563,10 @@ const Command kCommands[] = {
     {L"load-models", cmdLoadModels, L"<count> <path> [path ...]"},
     {L"switch-plugins", cmdSwitchPlugins, L"<count>"},
     {L"monkey", cmdMonkey, L"<seed> <actions> <seconds> [verbose]"},
+    {L"layer-choose", cmdLayerChoose, L"<row>"},
+    {L"layer-opacity", cmdLayerOpacity, L"<0-100>"},
+    {L"layer-mode", cmdLayerMode, L"<index>"},
+    {L"layer-rows", cmdLayerRows, L""},
 };
 
 int usage() {

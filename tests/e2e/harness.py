@@ -954,6 +954,26 @@ class Session:
     def plugins_press(self, control_id):
         self.driver("plugins-press", control_id)
 
+    # ---- the Layers panel
+
+    def layer_choose(self, row):
+        """Chooses a row of the layer list, the top layer being row 0."""
+        self.driver("layer-choose", row)
+
+    def layer_opacity(self, opacity):
+        self.driver("layer-opacity", opacity)
+
+    def layer_mode(self, index):
+        self.driver("layer-mode", index)
+
+    def layer_rows(self):
+        """The layer list top first: (name, shown, active) a row."""
+        rows = []
+        for line in self.driver("layer-rows"):
+            fields = line.split("\t")
+            rows.append((unescape(fields[0]), fields[1] == "shown", "active" in fields[2:]))
+        return rows
+
     # ---- real input through X
 
     def xdotool(self, *args):

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 # e2e-timeout: 300
-"""End-to-end checks of OpenRaster files under Wine: the texture saved as .ora (chosen by its file type) is a zip
-that other programs read, mimetype first and stored, and loads back identical; an .ora written by hand as another
-program would (layers cropped to their content at offsets, a nested stack, a mode Pelterine lacks) opens as the
-composition of its layers, with a warning naming the mode and one saying the layers were merged, and Ctrl+S
-never writes a flat picture over it."""
+"""End-to-end checks of the layers under Wine: painting on two layers with the upper one's opacity and mode
+changed, saved as .ora (chosen by its file type: a zip that other programs read, mimetype first and stored) and
+loaded back identical; the eraser on the upper layer showing the lower one; a Delete undone; an .ora written by
+hand as another program would (layers cropped to their content at offsets, a nested stack, a mode Pelterine
+lacks) opening as its layers with a warning naming the mode, and Ctrl+S writing them back."""
 
 import io
 import struct
@@ -22,6 +22,19 @@ IDNO = 7
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 ORA_TYPE = 5  # the fifth save type: "OpenRaster, layers (*.ora)"
 SIDE = 256
+PEN = (0, 119, 170)
+UNDO = ids.IDC_UNDO
+
+
+def over_white(colour, opacity_percent):
+    """A colour laid at an opacity over white as the program rounds it (Multiply over white is the colour)."""
+    alpha = (opacity_percent * 255 + 50) // 100
+    return tuple((255 * (255 - alpha) + c * alpha + 127) // 255 for c in colour)
+
+
+def multiplied_half(upper, lower):
+    """The upper colour multiplied over the lower at 50 %."""
+    return tuple((b * 127 + ((b * u + 127) // 255) * 128 + 127) // 255 for u, b in zip(upper, lower))
 
 
 def png_rgba(width, height, pixel_of):
@@ -119,20 +132,73 @@ class Layers(harness.SessionTestCase):
         s.click(LOAD_TEXTURE)
         s.open_choose(path)
         caption = wine_path(path)
-        for words in ("\"svg:color-dodge\"", "4 layers"):
-            box = s.wait_box()
-            self.assertEqual(caption, box.caption)
-            self.assertIn(words, box.text)
-            s.press_box(1, caption)
+        box = s.wait_box()
+        self.assertEqual(caption, box.caption)
+        self.assertIn("\"svg:color-dodge\"", box.text)
+        s.press_box(1, caption)
         self.assertEqual([], s.boxes())
+        self.assertEqual([("dodge", True, True), ("shade", True, False), ("red", True, False), ("base", True, False)],
+                         s.layer_rows())
         view = s.capture("skin")
         wrong = [(x, y) for y in range(SIDE) for x in range(SIDE) if view.get(x, y) != expected_colour(x, y)]
         self.assertEqual([], wrong[:8], "%d pixels differ from the layers' composition" % len(wrong))
-        # Ctrl+S asks for a file instead of writing one flat picture over the layers.
+        # Ctrl+S writes the layers back over the file they came from.
         s.mouse("ldown", 5, 5)
+        s.mouse("lup", 5, 5, 0)
         s.command(ids.IDM_SAVE)
-        s.save_cancel()
-        self.assertEqual(data, path.read_bytes())
+        self.assertEqual([], s.boxes())
+        with zipfile.ZipFile(path) as z:
+            self.assertEqual(4, z.read("stack.xml").decode().count("<layer "))
+
+    def test_two_layers_painted_saved_loaded_erased_and_a_delete_undone(self):
+        s = self.session
+        work = self.start()
+        s.click(ids.IDC_USE_PATTERN)
+        s.set_text(PEN_SIZE, "9")
+        s.click(PEN_SIZE_OK)
+        s.mouse("ldown", 30, 40)
+        s.mouse("lup", 30, 40, 0)
+        s.click(ids.IDC_NEW_LAYER)
+        self.assertEqual([("Layer 2", True, True), ("Background", True, False)], s.layer_rows())
+        self.assertFalse(s.enabled(ids.IDC_MERGE_DOWN) and not s.enabled(ids.IDC_DELETE_LAYER))
+        s.mouse("ldown", 38, 40)   # over the lower dab's right edge, at column 34
+        s.mouse("lup", 38, 40, 0)
+        s.layer_opacity(50)
+        s.layer_mode(1)   # Multiply
+        view = s.capture("skin")
+        self.assertEqual(PEN, view.get(30, 40), "the lower layer alone")
+        self.assertEqual(over_white(PEN, 50), view.get(40, 40), "the upper layer alone, at 50 %")
+        self.assertEqual(multiplied_half(PEN, PEN), view.get(34, 40), "the upper layer multiplied over the lower")
+
+        s.click(SAVE_TEXTURE)
+        s.save_choose(work / "two", file_type=ORA_TYPE)
+        self.assertEqual([], s.boxes())
+        with zipfile.ZipFile(work / "two.ora") as z:
+            stack = z.read("stack.xml").decode()
+        self.assertEqual(2, stack.count("<layer "))
+        self.assertIn("svg:multiply", stack)
+        s.click(ids.IDC_NEW_TEXTURE)
+        s.dialog_press("New Texture", 1)
+        self.assertEqual([("Background", True, True)], s.layer_rows())
+        s.click(LOAD_TEXTURE)
+        s.open_choose(work / "two.ora")
+        self.assertEqual([], s.boxes())
+        self.assertEqual([("Layer 2", True, True), ("Background", True, False)], s.layer_rows())
+        self.assertEqual(view.rows, s.capture("skin").rows, "the .ora loaded back differently")
+
+        s.mouse("rdown", 36, 40)   # the eraser, 7 wide, on the upper layer: columns 33 to 39
+        s.mouse("rup", 36, 40, 0)
+        erased = s.capture("skin")
+        self.assertEqual(PEN, erased.get(34, 40), "the lower layer shows where the upper one was erased")
+        self.assertEqual((255, 255, 255), erased.get(38, 40))
+        self.assertEqual(over_white(PEN, 50), erased.get(41, 40))
+
+        s.click(ids.IDC_DELETE_LAYER)
+        self.assertEqual([("Background", True, True)], s.layer_rows())
+        self.assertFalse(s.enabled(ids.IDC_DELETE_LAYER), "the last layer cannot be deleted")
+        s.click(UNDO)
+        self.assertEqual([("Layer 2", True, True), ("Background", True, False)], s.layer_rows())
+        self.assertEqual(erased.rows, s.capture("skin").rows, "undo brings the deleted layer back")
 
 
 if __name__ == "__main__":

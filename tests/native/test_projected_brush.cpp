@@ -12,6 +12,7 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "uv/model_layout.h"
+#include "texture/active_layer.h"
 #include "texture/skin_store.h"
 #include "viewport/projected_brush.h"
 
@@ -129,12 +130,12 @@ TEST_F(ProjectedPaintTest, ThePatternLaidOverTheFootprintPaintsAsTheFlatViewsSta
         initSkinStore();
         for (size_t k = 0; k < skinByteCount(); ++k)
             skinBase[k] = uint8_t(k * 37);
-        updateSkinCopies(allTexels());
+        resetTextureLayers(skinWidth, skinHeight, skinBase);
         std::vector<uint8_t> start(skinBase, skinBase + skinByteCount());
         stampPattern(100, 50, mode);
         std::vector<uint8_t> stamped(skinBase, skinBase + skinByteCount());
         std::copy(start.begin(), start.end(), skinBase);
-        updateSkinCopies(allTexels());
+        resetTextureLayers(skinWidth, skinHeight, skinBase);
         const SkinRect r = paintFootprint(mode == STAMP_DARKEN ? DabKind::pen : DabKind::eraser, true, dab, texels);
         EXPECT_EQ(stamped, std::vector<uint8_t>(skinBase, skinBase + skinByteCount())) << "mode " << mode;
         EXPECT_TRUE(r.left == 97 && r.right == 102 && r.bottom == 48 && r.top == 51);

@@ -11,6 +11,7 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/brush.h"
+#include "texture/active_layer.h"
 #include "texture/skin_store.h"
 #include "tests/native/start_texture.h"
 
@@ -56,6 +57,7 @@ void setTexel(int x, int y, uint8_t r, uint8_t g, uint8_t b)
     skinGL[at] = r;
     skinGL[at + 1] = g;
     skinGL[at + 2] = b;
+    resetTextureLayers(skinWidth, skinHeight, skinBase);   // the painters write the layer
 }
 
 const uint8_t *glTexel(int x, int y)
@@ -208,6 +210,7 @@ TEST_F(StampTest, CornerTexelReceives33By33Amounts)
     std::memset(skinBase, 0, SKIN_BYTES);
     std::memset(skinShown, 0, SKIN_BYTES);
     std::memset(skinGL, 0, SKIN_BYTES);
+    resetTextureLayers(skinWidth, skinHeight, skinBase);
     stampPattern(0, 0, STAMP_BRIGHTEN);
 
     int corner = 0;
@@ -275,6 +278,7 @@ TEST_F(StampTest, RandomStampsKeepTheBuffersInStep)
         skinGL[i + 2] = skinBase[i];
     }
     std::memcpy(skinShown, skinBase, SKIN_BYTES);
+    resetTextureLayers(skinWidth, skinHeight, skinBase);
     const int32_t sides[] = {2, 4, 6, 16, 64, 130, 256};
     const int32_t far[] = {INT32_MIN, -70000, -1, 0, 255, 256, 65535, INT32_MAX};
     std::uniform_int_distribution<int> pick(0, 6), pickFar(0, 7), pos(-200, 455);
@@ -316,11 +320,13 @@ TEST_F(StampTest, FastStampMatchesThePlainOneOnRandomInputs)
         uint8_t *buffers[3] = {skinShown, skinBase, skinGL};
         for (int b = 0; b < 3; ++b)
             std::memcpy(buffers[b], start.data() + b * bytes, bytes);
+        resetTextureLayers(skinWidth, skinHeight, skinBase);
         stampPatternReference(x, y, mode);
         for (int b = 0; b < 3; ++b)
             std::memcpy(plain.data() + b * bytes, buffers[b], bytes);
         for (int b = 0; b < 3; ++b)
             std::memcpy(buffers[b], start.data() + b * bytes, bytes);
+        resetTextureLayers(skinWidth, skinHeight, skinBase);
         stampPattern(x, y, mode);
         for (int b = 0; b < 3; ++b)
             ASSERT_EQ(std::memcmp(buffers[b], plain.data() + b * bytes, bytes), 0)

@@ -8,6 +8,7 @@
 #include "app/state.h"
 #include "paint/brush.h"
 #include "uv/grid.h"
+#include "texture/active_layer.h"
 #include "texture/history.h"
 #include "texture/skin_store.h"
 #include "texture/texture_upload.h"
@@ -76,10 +77,14 @@ TEST(GridAtOtherSizes, CoordinatesScaleWithEachSide)
     initSkinStore();
 }
 
-void paintWhole(uint8_t value)
+// A load: a stack of one layer of that size and colour in place of the texture's, one undo step.
+void load(int32_t width, int32_t height, uint8_t value)
 {
-    std::memset(skinBase, value, skinByteCount());
-    updateSkinCopies(allTexels());
+    std::vector<uint8_t> picture(static_cast<size_t>(width) * static_cast<size_t>(height) * 3, value);
+    LayerStack loaded;
+    ASSERT_TRUE(resetLayers(loaded, width, height, picture.data()));
+    ASSERT_TRUE(swapLayerStack(loaded));
+    keepStackStep(std::move(loaded));
 }
 
 TEST(HistoryAcrossSizes, UndoBringsBackTheEarlierTextureWithItsOwnSize)
@@ -90,10 +95,7 @@ TEST(HistoryAcrossSizes, UndoBringsBackTheEarlierTextureWithItsOwnSize)
     paintSquare(10, 10, 3, 1, 2, 3);
     ASSERT_TRUE(endHistoryStep());
 
-    beginHistoryStep();   // a load of a 301 x 193 picture
-    std::vector<uint8_t> picture(static_cast<size_t>(301) * 193 * 3, 40);
-    ASSERT_TRUE(replaceTexture(301, 193, picture.data()));
-    ASSERT_TRUE(endHistoryStep());
+    load(301, 193, 40);
     beginHistoryStep();
     paintSquare(300, 192, 1, 9, 9, 9);
     ASSERT_TRUE(endHistoryStep());
@@ -120,18 +122,14 @@ TEST(HistoryAcrossSizes, LargeTexturesKeepTheNewestStepsWithinTheBudget)
 {
     resetToDefaults();
     initSkinStore();
-    for (int load = 0; load < 4; ++load) {
-        beginHistoryStep();
-        ASSERT_TRUE(load % 2 ? resizeSkinStore(2048, 2048) : resizeSkinStore(2048, 2047));
-        paintWhole(static_cast<uint8_t>(load));
-        ASSERT_TRUE(endHistoryStep());
-    }
+    for (int n = 0; n < 6; ++n)   // each step keeps the 16 MiB layer it replaced
+        load(2048, n % 2 ? 2048 : 2047, static_cast<uint8_t>(n));
     EXPECT_TRUE(canUndo());
     EXPECT_LE(historyBytes(), size_t{HISTORY_BUDGET_BYTES});
-    EXPECT_LT(historySteps(), 4u) << "the oldest steps gave way";
+    EXPECT_LT(historySteps(), 6u) << "the oldest steps gave way";
     undoStep();
     EXPECT_EQ(2047, skinHeight) << "the newest step undoes to the texture before it";
-    EXPECT_EQ(2, skinBase[0]);
+    EXPECT_EQ(4, skinBase[0]);
     initSkinStore();
     resetHistory();
 }
