@@ -20,6 +20,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
+#include "skin/colour_panel_view.h"
 #include "paint/paint_options.h"
 #include "texture/layers.h"
 
@@ -44,6 +45,7 @@ static void keepTexturePalette(const TextureOrigin &origin)
 {
     texturePaletteKept = origin.paletted;
     texturePalette = origin.palette;
+    offerTextureSwatches(origin.swatches);
 }
 
 static int saveTextureAs(const char *path, PictureFormat format)

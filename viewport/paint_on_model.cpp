@@ -27,6 +27,7 @@
 #include "viewport/plugin_draw.h"
 #include "viewport/projected_brush.h"
 #include "paint/paint_options.h"
+#include "skin/colour_panel_view.h"
 
 static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
@@ -320,6 +321,8 @@ PluginFault paintOnModelFrame(HWND viewport)
         if (!modelStroke.picksColour)
             beginHistoryStep();
     }
+    if (plan.began && !modelStroke.picksColour)
+        noteStrokeColour(modelStroke.kind);
     PluginFault fault = noPluginFault();
     if (!plan.samples.empty()) {
         if (modelStroke.picksColour)

@@ -477,6 +477,7 @@ HWND childByName(HWND main, const std::wstring& name) {
     if (name == L"skin") return findChildByClass(main, L"SkinWindowClass");
     if (name == L"pattern") return findChildByClass(main, L"PatternWindowClass");
     if (name == L"viewport") return findChildByClass(main, L"OpenGLViewportWindowClass");
+    if (name == L"colour") return findChildByClass(main, L"ColourPanelWindowClass");
     if (name == L"main") return main;
     return nullptr;
 }
@@ -495,7 +496,7 @@ const MouseMsg kMouseMsgs[] = {
     {L"mdown", WM_MBUTTONDOWN, MK_MBUTTON}, {L"mup", WM_MBUTTONUP, 0},
 };
 
-// mouse <msg> <x> <y> [wparam] [skin|pattern|viewport]: sent synchronously, so it has run on return.
+// mouse <msg> <x> <y> [wparam] [skin|pattern|viewport|colour]: sent synchronously, so it has run on return.
 int cmdMouse(const Args& a) {
     long x, y, wp = -1;
     if (a.size() < 4 || !intArg(a, 2, &x) || !intArg(a, 3, &y)) return kUsage;
@@ -535,7 +536,7 @@ int cmdClientOrigin(const Args& a) {
     HWND m = requireMain();
     if (!m) return kFail;
     printLine(rectLine(L"main", m));
-    const wchar_t* names[] = {L"viewport", L"skin", L"pattern"};
+    const wchar_t* names[] = {L"viewport", L"skin", L"pattern", L"colour"};
     for (const wchar_t* n : names) {
         HWND c = childByName(m, n);
         if (c) printLine(rectLine(n, c));
@@ -651,7 +652,7 @@ HWND coveringWindow(HWND main, const RECT& area) {
     return nullptr;
 }
 
-// capture <skin|pattern|viewport|main> <out.bmp>: the program's drawing reaches the screen a moment after
+// capture <skin|pattern|viewport|colour|main> <out.bmp>: the program's drawing reaches the screen a moment after
 // it draws, so the picture is taken once reads have agreed for a while.
 int cmdCapture(const Args& a) {
     if (a.size() < 3) return kUsage;
@@ -1446,8 +1447,8 @@ const Command kCommands[] = {
     {L"checked", cmdChecked, L"<id>"},
     {L"enabled", cmdEnabled, L"<id>"},
     {L"focus", cmdFocus, L""},
-    {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport]"},
-    {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
+    {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport|colour]"},
+    {L"capture", cmdCapture, L"<skin|pattern|viewport|colour|main> <out.bmp>"},
     {L"client-origin", cmdClientOrigin, L"[dialog caption]"},
     {L"controls", cmdControls, L"[dialog caption]"},
     {L"dialogs", cmdDialogs, L""},

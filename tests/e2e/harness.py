@@ -772,7 +772,7 @@ class Session:
         return problems
 
     def client_origin(self):
-        """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ...}."""
+        """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ..., 'colour': ...}."""
         rects = {}
         for line in self.driver("client-origin"):
             name, *nums = line.split("\t")

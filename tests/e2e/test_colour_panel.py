@@ -1,0 +1,142 @@
+#!/usr/bin/env python3
+"""End-to-end checks of the colour panel beside the pattern: a real click and a real drag in its square set the
+pen colour a dab then paints, a click on a recent colour picks it and the recent colours come back after a
+restart, and the palette of an 8-bit texture is offered as swatches that pick their colour."""
+
+import struct
+
+import harness  # noqa: E402
+from controls import ids  # noqa: E402
+from harness import wait_until  # noqa: E402
+
+IDNO = 7
+SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
+
+
+def solid_blocks(image, colour, region=None):
+    """Centres (x, y) of the pixels of this colour whose 3 x 3 neighbourhood is all that colour, grouped by
+    the swatch they lie in (pixels within 2 of each other); region = (left, top, right, bottom) limits the
+    search."""
+    left, top, right, bottom = region or (0, 0, image.width, image.height)
+    inner = [(x, y) for y in range(max(top, 1), min(bottom, image.height - 1))
+             for x in range(max(left, 1), min(right, image.width - 1))
+             if all(image.get(x + dx, y + dy) == colour for dx in (-1, 0, 1) for dy in (-1, 0, 1))]
+    groups = []
+    for x, y in inner:
+        for g in groups:
+            if any(abs(x - gx) <= 2 and abs(y - gy) <= 2 for gx, gy in g[-8:]):
+                g.append((x, y))
+                break
+        else:
+            groups.append([(x, y)])
+    return [(sum(p[0] for p in g) // len(g), sum(p[1] for p in g) // len(g)) for g in groups]
+
+
+def palette_bmp(colours, side=64):
+    """An 8-bit BMP of side x side whose palette holds these colours (r, g, b); every pixel is index 0."""
+    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in colours)
+    offset = 54 + len(palette)
+    pixels = b"\0" * (side * side)
+    header = b"BM" + struct.pack("<IHHI", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, side, side, 1, 8, 0, 0, 0, 0, len(colours), 0)
+    return header + info + palette + pixels
+
+
+class ColourPanel(harness.SessionTestCase):
+
+    def start_square_pen(self):
+        s = self.session
+        work = s.start(self.work_name())
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        s.click(ids.IDC_USE_PATTERN)   # the square pen, which paints the pen colour as it is
+        return work
+
+    def panel_point(self, x, y):
+        panel = self.session.client_origin()["colour"]
+        return panel.x + x, panel.y + y
+
+    def click_panel(self, x, y):
+        self.session.click_at(*self.panel_point(x, y))
+
+    def dab_colour(self, x, y):
+        """Paints one dab at skin view pixel (x, y) and returns the colour it shows there."""
+        s = self.session
+        s.mouse("ldown", x, y)
+        s.mouse("lup", x, y)
+        return s.capture("skin").get(x, y)
+
+    def test_a_click_and_a_drag_in_the_square_set_the_pen_colour_a_dab_paints(self):
+        s = self.session
+        self.start_square_pen()
+        panel = s.capture("colour")
+        self.assertGreater(panel.width, 100, "the panel is too small to use")
+        # The square lies at the panel's top left, and each of its pixels shows the colour a click there picks.
+        clicked, dragged_to = (panel.width // 5, panel.height // 3), (panel.width // 3, panel.height // 6)
+        wanted = panel.get(*clicked)
+        self.assertNotEqual(wanted, panel.get(*dragged_to))
+        self.click_panel(*clicked)
+        self.assertEqual(wanted, self.dab_colour(60, 60), "the dab after a click in the square")
+        shown = s.capture("colour")
+        self.assertTrue(solid_blocks(shown, wanted, (0, panel.height * 2 // 3, panel.width // 3, panel.height)),
+                        "the panel does not show the new pen colour at its bottom left")
+
+        s.mouse_move(*self.panel_point(*clicked))
+        s.mouse_down(1)
+        for step in range(1, 5):
+            x = clicked[0] + (dragged_to[0] - clicked[0]) * step // 4
+            y = clicked[1] + (dragged_to[1] - clicked[1]) * step // 4
+            s.mouse_move(*self.panel_point(x, y))
+        s.mouse_up(1)
+        self.assertEqual(panel.get(*dragged_to), self.dab_colour(120, 60), "the dab after a drag in the square")
+
+    def test_a_recent_colour_picks_it_and_the_row_comes_back_after_a_restart(self):
+        s = self.session
+        self.start_square_pen()
+        first, second = (200, 30, 90), (20, 160, 60)
+        for colour, x in ((first, 40), (second, 80)):
+            s.click(ids.IDC_COLORS)
+            s.color_choose(*colour)
+            self.assertEqual(colour, self.dab_colour(x, 40))
+        panel = s.capture("colour")
+        # The square now shows the second colour's hue; the first shows only in the row of recent colours.
+        found = solid_blocks(panel, first)
+        self.assertEqual(1, len(found), "the first colour should show once, among the recent colours")
+        self.assertGreater(found[0][1], panel.height * 2 // 3)
+        self.click_panel(*found[0])
+        self.assertEqual(first, self.dab_colour(120, 40), "the dab after a click on a recent colour")
+
+        s.close()
+        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        s.wait_exit()
+        self.assertIn("colour.recent=c81e5a,14a03c", (s.work / "pelterine.ini").read_text())
+        s.restart()
+        s.wait_main()
+        again = s.capture("colour")
+        for colour in (first, second):
+            self.assertEqual(1, len(solid_blocks(again, colour, (0, again.height * 2 // 3, again.width, again.height))),
+                             "%r is not among the recent colours after a restart" % (colour,))
+
+    def test_an_8_bit_textures_palette_is_offered_and_a_swatch_picks_its_colour(self):
+        s = self.session
+        work = self.start_square_pen()
+        colours = [(255, 255, 255)] + [(17 * i, 255 - 13 * i, (70 * i) % 256) for i in range(1, 16)]
+        (work / "palette.bmp").write_bytes(palette_bmp(colours))
+        before = s.capture("colour")
+        self.assertEqual([], solid_blocks(before, colours[7]))
+        s.click(ids.IDC_LOAD_TEXTURE)
+        s.open_choose("palette.bmp")
+        panel = None
+
+        def offered():
+            nonlocal panel
+            panel = s.capture("colour")
+            return len(solid_blocks(panel, colours[7])) == 1
+
+        self.assertTrue(wait_until(offered, harness.DEFAULT_TIMEOUT, 0.2), "the palette is not offered")
+        self.click_panel(*solid_blocks(panel, colours[7])[0])
+        self.assertEqual(colours[7], self.dab_colour(30, 30), "the dab after a click on a swatch")
+
+
+if __name__ == "__main__":
+    harness.main()
