@@ -14,22 +14,24 @@ SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 
 
 def solid_blocks(image, colour, region=None):
-    """Centres (x, y) of the pixels of this colour whose 3 x 3 neighbourhood is all that colour, grouped by
-    the swatch they lie in (pixels within 2 of each other); region = (left, top, right, bottom) limits the
-    search."""
+    """Centres (x, y) of the solid swatches of this colour: pixels whose 3 x 3 neighbourhood is all that colour,
+    grouped where they touch; region = (left, top, right, bottom) limits the search."""
     left, top, right, bottom = region or (0, 0, image.width, image.height)
-    inner = [(x, y) for y in range(max(top, 1), min(bottom, image.height - 1))
+    inner = {(x, y) for y in range(max(top, 1), min(bottom, image.height - 1))
              for x in range(max(left, 1), min(right, image.width - 1))
-             if all(image.get(x + dx, y + dy) == colour for dx in (-1, 0, 1) for dy in (-1, 0, 1))]
-    groups = []
-    for x, y in inner:
-        for g in groups:
-            if any(abs(x - gx) <= 2 and abs(y - gy) <= 2 for gx, gy in g[-8:]):
-                g.append((x, y))
-                break
-        else:
-            groups.append([(x, y)])
-    return [(sum(p[0] for p in g) // len(g), sum(p[1] for p in g) // len(g)) for g in groups]
+             if all(image.get(x + dx, y + dy) == colour for dx in (-1, 0, 1) for dy in (-1, 0, 1))}
+    centres = []
+    while inner:
+        group, todo = [], [inner.pop()]
+        while todo:
+            x, y = todo.pop()
+            group.append((x, y))
+            for near in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                if near in inner:
+                    inner.remove(near)
+                    todo.append(near)
+        centres.append((sum(p[0] for p in group) // len(group), sum(p[1] for p in group) // len(group)))
+    return centres
 
 
 def palette_bmp(colours, side=64):
@@ -112,10 +114,11 @@ class ColourPanel(harness.SessionTestCase):
         self.assertIn("colour.recent=c81e5a,14a03c", (s.work / "pelterine.ini").read_text())
         s.restart()
         s.wait_main()
+        # The pen colour (from config.cfg) shows beside the row, and again as its first colour.
         again = s.capture("colour")
-        for colour in (first, second):
-            self.assertEqual(1, len(solid_blocks(again, colour, (0, again.height * 2 // 3, again.width, again.height))),
-                             "%r is not among the recent colours after a restart" % (colour,))
+        bottom = (0, again.height * 4 // 5, again.width, again.height)
+        self.assertEqual(2, len(solid_blocks(again, first, bottom)), "the pen and the first recent colour")
+        self.assertEqual(1, len(solid_blocks(again, second, bottom)), "the second recent colour after a restart")
 
     def test_an_8_bit_textures_palette_is_offered_and_a_swatch_picks_its_colour(self):
         s = self.session
