@@ -10,6 +10,7 @@ from controls import ids  # noqa: E402
 from harness import wait_until  # noqa: E402
 
 IDNO = 7
+MK_LBUTTON, MK_CONTROL = 0x1, 0x8
 SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 
 
@@ -92,6 +93,13 @@ class ColourPanel(harness.SessionTestCase):
         s.mouse_up(1)
         self.assertEqual(panel.get(*dragged_to), self.dab_colour(120, 60), "the dab after a drag in the square")
 
+        # Ctrl + click picks the first dab's colour back, and the panel shows it as the pen colour.
+        s.mouse("ldown", 60, 60, MK_LBUTTON | MK_CONTROL)
+        s.mouse("lup", 60, 60, MK_CONTROL)
+        picked = s.capture("colour")
+        self.assertTrue(solid_blocks(picked, wanted, (0, panel.height * 4 // 5, panel.width // 4, panel.height)),
+                        "the panel does not show the colour Ctrl + click picked")
+
     def test_a_recent_colour_picks_it_and_the_row_comes_back_after_a_restart(self):
         s = self.session
         self.start_square_pen()
@@ -128,7 +136,7 @@ class ColourPanel(harness.SessionTestCase):
         before = s.capture("colour")
         self.assertEqual([], solid_blocks(before, colours[7]))
         s.click(ids.IDC_LOAD_TEXTURE)
-        s.open_choose("palette.bmp")
+        s.open_choose(work / "palette.bmp")
         panel = None
 
         def offered():
@@ -139,6 +147,16 @@ class ColourPanel(harness.SessionTestCase):
         self.assertTrue(wait_until(offered, harness.DEFAULT_TIMEOUT, 0.2), "the palette is not offered")
         self.click_panel(*solid_blocks(panel, colours[7])[0])
         self.assertEqual(colours[7], self.dab_colour(30, 30), "the dab after a click on a swatch")
+
+        # A true-colour texture offers no swatches (the palette's white is also the empty panel's nothing).
+        pixels = bytes(range(8 * 8 * 3))
+        (work / "flat.bmp").write_bytes(b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) + struct.pack(
+            "<IiiHHIIiiII", 40, 8, 8, 1, 24, 0, 0, 0, 0, 0, 0) + pixels)
+        s.click(ids.IDC_LOAD_TEXTURE)
+        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        s.open_choose(work / "flat.bmp")
+        self.assertTrue(wait_until(lambda: not solid_blocks(s.capture("colour"), colours[3]), harness.DEFAULT_TIMEOUT,
+                                   0.2), "the palette is still offered after a true-colour texture")
 
 
 if __name__ == "__main__":
