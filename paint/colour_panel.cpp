@@ -139,13 +139,11 @@ bool strokePaintsPenColour(DabKind kind, bool usePattern, bool useColor)
     return kind == DabKind::pen && (!usePattern || useColor);
 }
 
-std::vector<Rgb> swatchesFromPalette(const uint8_t *entries, size_t count, size_t stride, bool redFirst)
+std::vector<Rgb> swatchesFromPalette(const std::vector<uint8_t> &palette)
 {
-    std::vector<Rgb> swatches(count);
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t *e = entries + i * stride;
-        swatches[i] = redFirst ? Rgb{e[0], e[1], e[2]} : Rgb{e[2], e[1], e[0]};
-    }
+    std::vector<Rgb> swatches(palette.size() / 3);
+    for (size_t i = 0; i < swatches.size(); ++i)
+        swatches[i] = {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
     return swatches;
 }
 
@@ -344,6 +342,12 @@ void drawColourPanel(const ColourPanelLayout &layout, const ColourPanelLook &loo
     for (size_t i = 0; i < look.swatches->size(); ++i) {
         const int32_t column = int32_t(i % size_t(layout.paletteColumns)), row = int32_t(i / size_t(layout.paletteColumns));
         const int32_t left = layout.palette.left + column * layout.cell, top = layout.palette.top + row * layout.cell;
-        canvas.fill({left, top, left + layout.cell - 1, top + layout.cell - 1}, pixelOf((*look.swatches)[i]));
+        const PanelRect swatch = {left, top, left + layout.cell - 1, top + layout.cell - 1};
+        canvas.fill(swatch, pixelOf((*look.swatches)[i]));
+        // The swatch the pen paints with is framed, so a painter keeping to the palette sees where he is in it.
+        if ((*look.swatches)[i] == look.pen) {
+            canvas.frame(swatch, BLACK);
+            canvas.frame({swatch.left + 1, swatch.top + 1, swatch.right - 1, swatch.bottom - 1}, WHITE);
+        }
     }
 }

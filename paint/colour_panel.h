@@ -62,9 +62,8 @@ bool strokePaintsPenColour(DabKind kind, bool usePattern, bool useColor);
 // texture of any other origin.
 extern std::vector<Rgb> textureSwatches;
 
-// A palette of `count` entries of `stride` bytes from `entries` in red, green, blue order (redFirst) or blue,
-// green, red, as swatches.
-std::vector<Rgb> swatchesFromPalette(const uint8_t *entries, size_t count, size_t stride, bool redFirst);
+// A palette given as red, green, blue per colour, as swatches.
+std::vector<Rgb> swatchesFromPalette(const std::vector<uint8_t> &palette);
 
 // A rectangle of the panel in pixels: left and top inside, right and bottom just outside.
 struct PanelRect {
@@ -113,6 +112,7 @@ struct ColourPanelLook {
     Rgb background;
 };
 
-// The panel's picture as 32-bit pixels 0x00RRGGBB, top row first, width x height.
+// The panel's picture as 32-bit pixels 0x00RRGGBB, top row first, width x height. A palette swatch of the pen
+// colour is framed.
 void drawColourPanel(const ColourPanelLayout &layout, const ColourPanelLook &look, int32_t width, int32_t height,
                      uint32_t *pixels);

@@ -176,7 +176,7 @@ void noteStrokeColour(DabKind kind)
 
 void offerTextureSwatches(const std::vector<uint8_t> &palette)
 {
-    textureSwatches = swatchesFromPalette(palette.data(), palette.size() / 3, 3, true);
+    textureSwatches = swatchesFromPalette(palette);
     layOutPanel();
     redrawColourPanel();
 }

@@ -115,15 +115,6 @@ TEST(ColourPanel, OnlyStrokesOfThePenColourAreRemembered)
     EXPECT_FALSE(strokePaintsPenColour(DabKind::eraser, false, false));
 }
 
-TEST(ColourPanel, PalettesBecomeSwatchesInEitherByteOrder)
-{
-    const uint8_t entries[] = {1, 2, 3, 9, 4, 5, 6, 9};
-    const std::vector<Rgb> redFirst = swatchesFromPalette(entries, 2, 4, true);
-    const std::vector<Rgb> blueFirst = swatchesFromPalette(entries, 2, 4, false);
-    EXPECT_EQ((Rgb{4, 5, 6}), redFirst[1]);
-    EXPECT_EQ((Rgb{6, 5, 4}), blueFirst[1]);
-}
-
 TEST(ColourPanel, PartsLieInsideThePanelApartAtEverySizeAndPaletteLength)
 {
     const int32_t sizes[][2] = {{207, 143}, {241, 154}, {310, 215}, {160, 100}};
@@ -197,7 +188,8 @@ TEST(ColourPanel, TheSquareAndTheStripPickTheirCornersAndDragsStopAtTheEdges)
 TEST(ColourPanel, ThePictureShowsWhatEachPixelPicksTheRecentColoursAndTheSwatches)
 {
     const int32_t w = 207, h = 143;
-    const std::vector<Rgb> swatches = {{1, 2, 3}, {250, 9, 9}};
+    const std::vector<Rgb> swatches = swatchesFromPalette({1, 2, 3, 250, 9, 9, 4});   // a stray byte is no colour
+    ASSERT_EQ(2u, swatches.size());
     RecentColours recent = {};
     noteColourUsed(recent, {7, 8, 9});
     const Rgb pen = {0, 119, 170};
@@ -219,4 +211,9 @@ TEST(ColourPanel, ThePictureShowsWhatEachPixelPicksTheRecentColoursAndTheSwatche
     ASSERT_EQ(2, l.paletteColumns);
     EXPECT_EQ(swatches[1], at(l.palette.left + l.cell, l.palette.top));
     EXPECT_EQ(look.background, at(l.palette.left + l.cell - 1, l.palette.top));   // the gap between swatches
+    ColourPanelLook onSwatch = look;
+    onSwatch.pen = swatches[1];
+    drawColourPanel(l, onSwatch, w, h, pixels.data());
+    EXPECT_EQ((Rgb{0, 0, 0}), at(l.palette.left + l.cell, l.palette.top));
+    EXPECT_EQ(swatches[1], at(l.palette.left + l.cell + 2, l.palette.top + 2));
 }
