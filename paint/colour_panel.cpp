@@ -13,23 +13,35 @@ static uint8_t toByte(double fraction)
     return static_cast<uint8_t>(std::lround(std::clamp(fraction, 0.0, 1.0) * 255.0));
 }
 
-Rgb rgbFromHsv(Hsv colour)
+// Red, green and blue of a hue and saturation at full value. Every channel is linear in the value, so the
+// colour at value v is v times these: a column of the square is worked out once and each of its pixels is
+// then exactly what rgbFromHsv gives.
+static void channelsAtFullValue(double hue, double saturation, double channels[3])
 {
-    const double s = std::clamp(colour.saturation, 0.0, 1.0), v = std::clamp(colour.value, 0.0, 1.0);
-    double hue = std::fmod(colour.hue, 360.0);
+    const double s = std::clamp(saturation, 0.0, 1.0);
+    hue = std::fmod(hue, 360.0);
     if (hue < 0)
         hue += 360.0;
     const double sixth = hue / 60.0;
     const double whole = std::floor(sixth), f = sixth - whole;
-    const double p = v * (1 - s), q = v * (1 - s * f), t = v * (1 - s * (1 - f));
-    switch (static_cast<int>(whole) % 6) {
-    case 0: return {toByte(v), toByte(t), toByte(p)};
-    case 1: return {toByte(q), toByte(v), toByte(p)};
-    case 2: return {toByte(p), toByte(v), toByte(t)};
-    case 3: return {toByte(p), toByte(q), toByte(v)};
-    case 4: return {toByte(t), toByte(p), toByte(v)};
-    default: return {toByte(v), toByte(p), toByte(q)};
-    }
+    const double p = 1 - s, q = 1 - s * f, t = 1 - s * (1 - f);
+    const double table[6][3] = {{1, t, p}, {q, 1, p}, {p, 1, t}, {p, q, 1}, {t, p, 1}, {1, p, q}};
+    const double *row = table[static_cast<int>(whole) % 6];
+    channels[0] = row[0];
+    channels[1] = row[1];
+    channels[2] = row[2];
+}
+
+static Rgb rgbAtValue(const double channels[3], double value)
+{
+    return {toByte(value * channels[0]), toByte(value * channels[1]), toByte(value * channels[2])};
+}
+
+Rgb rgbFromHsv(Hsv colour)
+{
+    double channels[3];
+    channelsAtFullValue(colour.hue, colour.saturation, channels);
+    return rgbAtValue(channels, std::clamp(colour.value, 0.0, 1.0));
 }
 
 Hsv hsvFromRgb(Rgb colour, Hsv kept)
@@ -291,9 +303,12 @@ static void drawSwatch(const Canvas &canvas, const PanelRect &r, Rgb colour)
 static void drawSquareAndStrip(const Canvas &canvas, const ColourPanelLayout &layout, const ColourPanelLook &look)
 {
     const PanelRect &sq = layout.square, &strip = layout.hueStrip;
-    for (int32_t y = sq.top; y < sq.bottom; ++y)
-        for (int32_t x = sq.left; x < sq.right; ++x)
-            canvas.put(x, y, pixelOf(rgbFromHsv(squareColourAt(sq, x, y, look.shown.hue))));
+    for (int32_t x = sq.left; x < sq.right; ++x) {
+        double channels[3];
+        channelsAtFullValue(look.shown.hue, squareColourAt(sq, x, sq.top, 0).saturation, channels);
+        for (int32_t y = sq.top; y < sq.bottom; ++y)
+            canvas.put(x, y, pixelOf(rgbAtValue(channels, squareColourAt(sq, x, y, 0).value)));
+    }
     for (int32_t y = strip.top; y < strip.bottom; ++y)
         for (int32_t x = strip.left; x < strip.right; ++x)
             canvas.put(x, y, pixelOf(rgbFromHsv({hueAt(strip, y), 1.0, 1.0})));

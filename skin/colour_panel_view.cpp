@@ -69,8 +69,9 @@ static void setPenColour(Rgb colour, Hsv shown)
     brushSettings.penColor[1] = colour.green;
     brushSettings.penColor[2] = colour.blue;
     if (changed && penColourSetHandler)
-        penColourSetHandler();
-    redrawColourPanel();
+        penColourSetHandler();   // which shows the panel again too
+    else
+        redrawColourPanel();
 }
 
 static void dragTo(int32_t x, int32_t y)

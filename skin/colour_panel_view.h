@@ -11,7 +11,8 @@
 extern HWND colourPanelWindow;
 
 // Creates the panel as control `id` of the main window, over the rectangle of dialog units (left, top, width,
-// height). penColourSet runs after a click or a drag in the panel made another colour the pen colour.
+// height). penColourSet runs after a click or a drag in the panel made another colour the pen colour; it
+// draws the panel again, as everything that follows the pen colour does (penColorChanged).
 void createColourPanel(int left, int top, int width, int height, int id, void (*penColourSet)());
 
 // Draws the panel again: the pen colour, the recent colours or the swatches changed.
