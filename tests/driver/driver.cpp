@@ -1284,7 +1284,7 @@ int cmdMonkey(const Args& a) {
     if (!m) return kFail;
     Dice dice{(unsigned long long)seed * 2654435761ULL + 1};
     bool verbose = a.size() > 4 && a.v[4] == L"verbose";
-    const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport"};
+    const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport", L"colour"};
     const UINT mouse[] = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
                           WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSELEAVE};
     const WPARAM buttons[] = {0, MK_LBUTTON, MK_LBUTTON, MK_RBUTTON, MK_MBUTTON, MK_LBUTTON | MK_SHIFT,
@@ -1313,7 +1313,7 @@ int cmdMonkey(const Args& a) {
         }
         unsigned kind = dice.next(100);
         if (kind < 85) {
-            HWND view = childByName(m, views[dice.next(5)]);
+            HWND view = childByName(m, views[dice.next(sizeof views / sizeof *views)]);
             RECT r;
             GetClientRect(view, &r);
             int x = (int)dice.next((unsigned)r.right + 40) - 20, y = (int)dice.next((unsigned)r.bottom + 40) - 20;
