@@ -31,6 +31,8 @@
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
 #include "texture/layer_edits.h"
+#include "skin/colour_panel_view.h"
+#include "paint/colour_panel.h"
 #include "viewport/viewport.h"
 
 // Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows at
@@ -183,6 +185,25 @@ static void readPaintOptions(HWND window)
     paintOptions.mipmapUpload = checked(IDC_MIPMAP_TEXTURE);
 }
 
+// The colour panel: below the skin view's right part and the pattern column, its recent colours kept across
+// starts in pelterine.ini.
+static const char RECENT_COLOURS_KEY[] = "colour.recent";
+
+static void readRecentColours()
+{
+    const auto found = preferences.find(RECENT_COLOURS_KEY);
+    recentColours = decodeRecentColours(found == preferences.end() ? std::string() : found->second);
+    redrawColourPanel();   // the pen colour from config.cfg too
+}
+
+static void keepRecentColours()
+{
+    if (recentColours.count > 0)
+        preferences[RECENT_COLOURS_KEY] = encodeRecentColours(recentColours);
+    else
+        preferences.erase(RECENT_COLOURS_KEY);
+}
+
 static void initMainWindow(HWND window)
 {
     mainWindow = window;
@@ -195,6 +216,7 @@ static void initMainWindow(HWND window)
     widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
     createAnimationControls(window);
     createLayersPanel(window);
+    createColourPanel(472, 300, 138, 88, IDC_COLOR_PANEL, penColorChanged);
     keepControlsClearOfViews(window);
     recordStartLayout(window);
     readClientOrigin(window);
@@ -212,6 +234,7 @@ static void initMainWindow(HWND window)
     CheckDlgButton(window, IDC_USE_PATTERN, BST_CHECKED);
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
     readSettings();
+    readRecentColours();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
     readPaintOptions(window);
@@ -341,6 +364,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         removeAutosave();   // saved, unchanged, or "No": nothing left to recover
         running = 0;
         storeBrushPreferences();
+        keepRecentColours();
         writeSettings();
         PostQuitMessage(0);
         return TRUE;

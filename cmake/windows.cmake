@@ -29,6 +29,7 @@ add_executable(pelterine WIN32
   skin/new_texture_dialog.cpp
   skin/texture_files.cpp
   skin/pattern_view.cpp
+  skin/colour_panel_view.cpp
   viewport/viewport.cpp
   viewport/gl_state.cpp
   viewport/frame.cpp

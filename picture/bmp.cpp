@@ -397,6 +397,22 @@ const char *parseTexture(const uint8_t *data, size_t size, Picture &picture)
     return nullptr;
 }
 
+std::vector<uint8_t> texturePaletteOf(const uint8_t *data, size_t size)
+{
+    BmpFields f;
+    BmpPixelLayout layout{};
+    if (!readBmpFields(data, size, f) || checkTextureFields(f) != nullptr || f.biBitCount > 8 ||
+        readPixelLayout(data, size, f, layout) != nullptr)
+        return {};
+    std::vector<uint8_t> colours(layout.paletteCount * 3);
+    for (size_t i = 0; i < layout.paletteCount; ++i) {
+        colours[3 * i] = layout.palette[i][2];
+        colours[3 * i + 1] = layout.palette[i][1];
+        colours[3 * i + 2] = layout.palette[i][0];
+    }
+    return colours;
+}
+
 size_t bmpFileBytes(int32_t width, int32_t height)
 {
     if (width <= 0 || height <= 0)

@@ -88,6 +88,11 @@ bool readBmpFields(const uint8_t *data, size_t size, BmpFields &fields);
 // 8 bits. Otherwise the message to show, and the picture is empty.
 const char *parseTexture(const uint8_t *data, size_t size, Picture &picture);
 
+// The palette of a texture file of 1, 4 or 8 bits that parseTexture reads: red, green, blue per colour, in the
+// file's order, as many as its pixels may name. Empty for a file of more bits or one whose headers or palette
+// parseTexture refuses.
+std::vector<uint8_t> texturePaletteOf(const uint8_t *data, size_t size);
+
 // The whole texture file for red-green-blue rows (3 * width bytes each, bottom row first) of the size the
 // header gives (biWidth x biHeight): "BM", offset 54, the header's 40 bytes as they are, then the rows in
 // blue-green-red, each padded with zeros to a multiple of 4 bytes. Empty when a side is 0 or less.

@@ -333,6 +333,10 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
         return refusal;
     // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
     read.writesBack = picture.exact && (read.format != PictureFormat::Pcx || read.paletted);
+    if (read.format == PictureFormat::Pcx && read.paletted)
+        read.swatches.assign(read.palette.begin(), read.palette.end());
+    else if (read.format == PictureFormat::Bmp)
+        read.swatches = texturePaletteOf(data, size);
     origin = read;
     return nullptr;
 }

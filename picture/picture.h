@@ -48,6 +48,9 @@ struct TextureOrigin {
     bool writesBack = false;
     bool paletted = false;   // an 8-bit PCX: its palette is kept for PCX saves
     PcxPalette palette = {};
+    // The palette of an 8-bit PCX or a palette BMP, red, green, blue per colour: the colours the picture was
+    // drawn from, which a painter may want to keep to. Empty for a true-colour picture.
+    std::vector<uint8_t> swatches;
 };
 
 // decodeTextureFile, also telling what the file was; origin is all default on a refusal.

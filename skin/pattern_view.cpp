@@ -16,6 +16,7 @@
 #include "picture/picture.h"
 #include "picture/bmp.h"
 #include "paint/paint_options.h"
+#include "skin/colour_panel_view.h"
 
 HWND patternViewWindow;
 HDC patternViewDC;
@@ -107,6 +108,7 @@ void loadPatternCommand()
 
 void penColorChanged()
 {
+    redrawColourPanel();
     if (paintOptions.usePattern && paintOptions.useColor) {
         tintBrush(brushSettings.penColor);
         repaintPatternView();

@@ -11,7 +11,8 @@ void repaintPatternView();
 int loadPattern(const char *fileName);
 
 void loadPatternCommand();
-// A new pen colour (chosen or picked): the brush follows it when it is tinted with the pen colour.
+// A new pen colour (chosen or picked): the colour panel shows it, and the brush follows it when it is tinted
+// with the pen colour.
 void penColorChanged();
 void usePatternCommand();
 void useColorCommand();

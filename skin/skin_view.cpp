@@ -15,6 +15,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view_map.h"
+#include "skin/colour_panel_view.h"
 #include "paint/stroke.h"
 #include "paint/paint_options.h"
 #include "paint/pattern_store.h"
@@ -307,6 +308,8 @@ static void noteStrokeStep(HWND window, const StrokeStep &step)
 {
     if (step.kept || step.began)
         updateUndoButtons();
+    if (step.began)
+        noteStrokeColour(stroke.kind);
     if (stroke.active)
         trackLeave(window);
     if (step.painted)
@@ -324,6 +327,7 @@ static void fillAtCursor(UINT message, WPARAM wParam, TexelPoint at, bool usePat
     beginHistoryStep();
     const TexelPoint seeds[2] = {at, mirroredTexel(at)};
     const SkinRect changed = fillFromSeeds(kind, seeds, mirror ? 2 : 1, usePattern, 0);
+    noteStrokeColour(kind);
     if (endHistoryStep())
         markTextureChanged();
     updateUndoButtons();

@@ -23,6 +23,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
+#include "skin/colour_panel_view.h"
 #include "paint/paint_options.h"
 #include "texture/active_layer.h"
 #include "texture/layer_files.h"
@@ -49,6 +50,7 @@ static void keepTexturePalette(const TextureOrigin &origin)
 {
     texturePaletteKept = origin.paletted;
     texturePalette = origin.palette;
+    offerTextureSwatches(origin.swatches);
 }
 
 // textureChangeCount when the layers were last loaded from or saved to an OpenRaster file: while it differs, a

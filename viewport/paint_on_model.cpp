@@ -29,6 +29,7 @@
 #include "viewport/plugin_draw.h"
 #include "viewport/projected_brush.h"
 #include "paint/paint_options.h"
+#include "skin/colour_panel_view.h"
 
 static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
@@ -325,6 +326,8 @@ PluginFault paintOnModelFrame(HWND viewport)
             beginStrokeMask();
         }
     }
+    if (plan.began && !modelStroke.picksColour)
+        noteStrokeColour(modelStroke.kind);
     PluginFault fault = noPluginFault();
     if (!plan.samples.empty()) {
         if (modelStroke.picksColour)

@@ -478,6 +478,7 @@ HWND childByName(HWND main, const std::wstring& name) {
     if (name == L"skin") return findChildByClass(main, L"SkinWindowClass");
     if (name == L"pattern") return findChildByClass(main, L"PatternWindowClass");
     if (name == L"viewport") return findChildByClass(main, L"OpenGLViewportWindowClass");
+    if (name == L"colour") return findChildByClass(main, L"ColourPanelWindowClass");
     if (name == L"main") return main;
     return nullptr;
 }
@@ -496,7 +497,7 @@ const MouseMsg kMouseMsgs[] = {
     {L"mdown", WM_MBUTTONDOWN, MK_MBUTTON}, {L"mup", WM_MBUTTONUP, 0},
 };
 
-// mouse <msg> <x> <y> [wparam] [skin|pattern|viewport]: sent synchronously, so it has run on return.
+// mouse <msg> <x> <y> [wparam] [skin|pattern|viewport|colour]: sent synchronously, so it has run on return.
 int cmdMouse(const Args& a) {
     long x, y, wp = -1;
     if (a.size() < 4 || !intArg(a, 2, &x) || !intArg(a, 3, &y)) return kUsage;
@@ -536,7 +537,7 @@ int cmdClientOrigin(const Args& a) {
     HWND m = requireMain();
     if (!m) return kFail;
     printLine(rectLine(L"main", m));
-    const wchar_t* names[] = {L"viewport", L"skin", L"pattern"};
+    const wchar_t* names[] = {L"viewport", L"skin", L"pattern", L"colour"};
     for (const wchar_t* n : names) {
         HWND c = childByName(m, n);
         if (c) printLine(rectLine(n, c));
@@ -652,7 +653,7 @@ HWND coveringWindow(HWND main, const RECT& area) {
     return nullptr;
 }
 
-// capture <skin|pattern|viewport|main> <out.bmp>: the program's drawing reaches the screen a moment after
+// capture <skin|pattern|viewport|colour|main> <out.bmp>: the program's drawing reaches the screen a moment after
 // it draws, so the picture is taken once reads have agreed for a while.
 int cmdCapture(const Args& a) {
     if (a.size() < 3) return kUsage;
@@ -1284,7 +1285,7 @@ int cmdMonkey(const Args& a) {
     if (!m) return kFail;
     Dice dice{(unsigned long long)seed * 2654435761ULL + 1};
     bool verbose = a.size() > 4 && a.v[4] == L"verbose";
-    const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport"};
+    const wchar_t* views[] = {L"skin", L"skin", L"skin", L"pattern", L"viewport", L"colour"};
     const UINT mouse[] = {WM_MOUSEMOVE, WM_MOUSEMOVE, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN,
                           WM_RBUTTONUP, WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MOUSELEAVE};
     const WPARAM buttons[] = {0, MK_LBUTTON, MK_LBUTTON, MK_RBUTTON, MK_MBUTTON, MK_LBUTTON | MK_SHIFT,
@@ -1313,7 +1314,7 @@ int cmdMonkey(const Args& a) {
         }
         unsigned kind = dice.next(100);
         if (kind < 85) {
-            HWND view = childByName(m, views[dice.next(5)]);
+            HWND view = childByName(m, views[dice.next(sizeof views / sizeof *views)]);
             RECT r;
             GetClientRect(view, &r);
             int x = (int)dice.next((unsigned)r.right + 40) - 20, y = (int)dice.next((unsigned)r.bottom + 40) - 20;
@@ -1522,8 +1523,8 @@ const Command kCommands[] = {
     {L"checked", cmdChecked, L"<id>"},
     {L"enabled", cmdEnabled, L"<id>"},
     {L"focus", cmdFocus, L""},
-    {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport]"},
-    {L"capture", cmdCapture, L"<skin|pattern|viewport|main> <out.bmp>"},
+    {L"mouse", cmdMouse, L"<move|lmove|rmove|ldown|lup|rdown|rup|...> <x> <y> [wparam] [skin|pattern|viewport|colour]"},
+    {L"capture", cmdCapture, L"<skin|pattern|viewport|colour|main> <out.bmp>"},
     {L"client-origin", cmdClientOrigin, L"[dialog caption]"},
     {L"controls", cmdControls, L"[dialog caption]"},
     {L"dialogs", cmdDialogs, L""},

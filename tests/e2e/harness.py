@@ -753,7 +753,7 @@ class Session:
         within = lambda c, l, t, r, b: l <= c.left and t <= c.top and c.right <= r and c.bottom <= b  # noqa: E731
         problems = []
         skin_group = next((c for c in controls if is_group(c) and c.text == "Skin"), None)
-        for view in (c for c in controls if c.cls in ("SkinWindowClass", "PatternWindowClass")):
+        for view in (c for c in controls if c.cls in ("SkinWindowClass", "PatternWindowClass", "ColourPanelWindowClass")):
             if not skin_group or not within(view, *skin_group[3:7]):
                 problems.append("%r lies outside the Skin group %r" % (view, skin_group))
         for control in controls:
@@ -772,7 +772,7 @@ class Session:
         return problems
 
     def client_origin(self):
-        """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ...}."""
+        """Screen rectangles of the client areas: {'main': Rect, 'viewport': ..., 'skin': ..., 'pattern': ..., 'colour': ...}."""
         rects = {}
         for line in self.driver("client-origin"):
             name, *nums = line.split("\t")

@@ -801,4 +801,27 @@ TEST(PatternFile, RowStrideRoundsUpToFourBytes)
     EXPECT_EQ(bmpRowStride(256), 768u);
 }
 
+TEST(TextureFile, PaletteFilesOfferTheirColoursRedFirstAndOthersNone)
+{
+    const struct {
+        uint16_t bits;
+        uint32_t count;
+    } cases[] = {{8, 5}, {4, 16}, {1, 2}};
+    for (const auto &c : cases) {
+        const Bytes file = paletteTexture(13, 7, c.bits, c.count);
+        Bytes expected;
+        for (uint32_t i = 0; i < c.count; ++i) {
+            uint8_t bgr[3];
+            paletteColour(i, bgr);
+            expected.insert(expected.end(), {bgr[2], bgr[1], bgr[0]});
+        }
+        EXPECT_EQ(expected, texturePaletteOf(file.data(), file.size())) << c.bits << " bits";
+    }
+    const Bytes trueColour = validTexture();
+    Bytes cut = validPaletteTexture();
+    cut.resize(60);   // the palette cut short
+    EXPECT_TRUE(texturePaletteOf(trueColour.data(), trueColour.size()).empty());
+    EXPECT_TRUE(texturePaletteOf(cut.data(), cut.size()).empty());
+}
+
 } // namespace

@@ -396,10 +396,13 @@ TEST(Pcx, TexturesFrom8BitFilesSaveWithTheirPaletteAnd24BitOnesAreNotWrittenBack
     EXPECT_TRUE(picture.exact);
     EXPECT_FALSE(origin.writesBack) << "the writer would make 256 colours of a 24-bit file";
     EXPECT_FALSE(origin.paletted);
+    EXPECT_TRUE(origin.swatches.empty());
     ASSERT_EQ(nullptr, decodeTextureFile("skin.dat", file.data(), file.size(), picture, origin));
     EXPECT_EQ(PictureFormat::Pcx, origin.format);
     EXPECT_TRUE(origin.writesBack && origin.paletted);
     EXPECT_EQ(testPalette(), origin.palette);
+    const PcxPalette kept = testPalette();
+    EXPECT_EQ(Bytes(kept.begin(), kept.end()), origin.swatches);
 
     // One texel painted in palette colour 200, which the picture does not use; saved with the kept palette, the
     // file holds that palette and every texel comes back. A palette built from the texture would differ.
