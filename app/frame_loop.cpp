@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "app/animation_controls.h"
+#include "app/export_uv.h"
+#include "app/file_watch.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -31,6 +33,10 @@ static bool translateShortcut(MSG &msg)
     if (!key || !shortcuts || GetActiveWindow() != mainWindow)
         return false;
     HWND focus = GetFocus();
+    // Any text box keeps Ctrl+C, Ctrl+V and Ctrl+Z for its text, a combo box's among them.
+    wchar_t focusClass[16] = L"";
+    if (focus && GetClassNameW(focus, focusClass, 16) && lstrcmpiW(focusClass, L"Edit") == 0)
+        return false;
     if (focus && GetParent(focus) == mainWindow) {
         int id = GetDlgCtrlID(focus);
         if (id == IDC_MODEL_PATH || id == IDC_PEN_SIZE || id == IDC_ERASER_SIZE)
@@ -90,6 +96,8 @@ void runFrameLoop()
         flushPaintedRefresh();
         autosaveIfDue();
         followAnimation();
+        watchOpenFiles();
+        followModelForExport();
         // Nothing moves and nothing changed: no frame at all until something does.
         const bool minimized = IsIconic(mainWindow) != FALSE;
         if (!minimized && !frameDue(false))

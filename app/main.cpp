@@ -5,6 +5,7 @@
 
 #include "app/frame_loop.h"
 #include "app/main_window.h"
+#include "app/open_files.h"
 #include "app/recovery.h"
 #include "app/single_instance.h"
 #include "app/state.h"
@@ -36,6 +37,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowWindow(window, SW_SHOW);
     running = 1;
     offerRecoveredTexture();
+    openStartFiles();
     // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.
     timeBeginPeriod(1);
     runFrameLoop();
