@@ -135,7 +135,8 @@ void reloadModelFile()
     if (!writerDone(modelWatch))
         return;
     knowFile(modelWatch.file, modelWatch.file.seen);
-    const std::string path = modelWatch.path;
+    // By its full path: a chooser may have moved the working folder since a relative name was typed.
+    const std::string path = utf8Path(modelWatch.fullPath.c_str());
     reloadModel(path.c_str());
 }
 

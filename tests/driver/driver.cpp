@@ -1426,6 +1426,57 @@ int cmdWindows(const Args&) {
     return kOk;
 }
 
+// ---------------------------------------------------------------- clipboard
+
+// clip-put: puts a BMP file's bitmap on the clipboard as CF_DIB (the file without its 14-byte file header), as a
+// picture copied in another program would be.
+int cmdClipPut(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HANDLE f = CreateFileW(a[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(L"cannot open " + a.v[1]);
+    std::vector<BYTE> file(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    const bool read = ReadFile(f, file.data(), (DWORD)file.size(), &got, nullptr) && got == file.size();
+    CloseHandle(f);
+    if (!read || file.size() <= 14) return fail(L"cannot read " + a.v[1]);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, file.size() - 14);
+    void* bytes = block ? GlobalLock(block) : nullptr;
+    if (!bytes) return fail(L"GlobalAlloc failed");
+    memcpy(bytes, file.data() + 14, file.size() - 14);
+    GlobalUnlock(block);
+    if (!OpenClipboard(nullptr)) return fail(L"OpenClipboard failed");
+    EmptyClipboard();
+    const bool put = SetClipboardData(CF_DIB, block) != nullptr;
+    CloseClipboard();
+    return put ? kOk : fail(L"SetClipboardData failed");
+}
+
+// clip-get: writes the clipboard's CF_DIB as a BMP file; fails when the clipboard holds no picture.
+int cmdClipGet(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    if (!OpenClipboard(nullptr)) return fail(L"OpenClipboard failed");
+    HANDLE block = GetClipboardData(CF_DIB);
+    const BYTE* bytes = block ? (const BYTE*)GlobalLock(block) : nullptr;
+    std::vector<BYTE> dib;
+    if (bytes) {
+        dib.assign(bytes, bytes + GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    if (dib.size() < 40) return fail(L"no picture on the clipboard");
+    const DWORD headerBytes = *(const DWORD*)dib.data();
+    const DWORD fileBytes = (DWORD)(14 + dib.size()), pixelsAt = 14 + headerBytes;
+    BYTE header[14] = {'B', 'M'};
+    memcpy(header + 2, &fileBytes, 4);
+    memcpy(header + 10, &pixelsAt, 4);
+    HANDLE f = CreateFileW(a[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(L"cannot write " + a.v[1]);
+    DWORD put = 0, put2 = 0;
+    const bool written = WriteFile(f, header, 14, &put, nullptr) && WriteFile(f, dib.data(), (DWORD)dib.size(), &put2, nullptr);
+    CloseHandle(f);
+    return written ? kOk : fail(L"cannot write " + a.v[1]);
+}
+
 // ---------------------------------------------------------------- dispatch
 
 struct Command {
@@ -1487,6 +1538,8 @@ const Command kCommands[] = {
     {L"load-models", cmdLoadModels, L"<count> <path> [path ...]"},
     {L"switch-plugins", cmdSwitchPlugins, L"<count>"},
     {L"monkey", cmdMonkey, L"<seed> <actions> <seconds> [verbose]"},
+    {L"clip-put", cmdClipPut, L"<picture.bmp>"},
+    {L"clip-get", cmdClipGet, L"<out.bmp>"},
 };
 
 int usage() {
