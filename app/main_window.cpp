@@ -315,8 +315,9 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         openWaitingFiles();
         return TRUE;
     case WM_TIMER:
-        if (wParam == OPEN_FILES_TIMER)
-            openWaitingFiles();
+        if (wParam != OPEN_FILES_TIMER)
+            return FALSE;
+        openWaitingFiles();
         return TRUE;
     case WM_GETMINMAXINFO:
         limitMainWindowSize(*reinterpret_cast<MINMAXINFO *>(lParam));

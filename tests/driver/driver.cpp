@@ -2,6 +2,7 @@
 // Wide-character API throughout: Wine does not marshal every ANSI message between processes.
 #include <windows.h>
 #include <dlgs.h>
+#include <shlobj.h>
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
@@ -1477,6 +1478,32 @@ int cmdClipGet(const Args& a) {
     return written ? kOk : fail(L"cannot write " + a.v[1]);
 }
 
+// drop: drops files on the main window as Explorer would: a DROPFILES block of wide paths written into
+// pelterine.exe's memory and posted as WM_DROPFILES. (The system's own drop allocates it in the receiver too;
+// under Wine the block's release by DragFinish is refused harmlessly, as it is no heap block.)
+int cmdDrop(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    for (size_t i = 1; i < a.size(); ++i) {
+        const BYTE* text = (const BYTE*)a.v[i].c_str();
+        block.insert(block.end(), text, text + (a.v[i].size() + 1) * sizeof(wchar_t));
+    }
+    block.resize(block.size() + sizeof(wchar_t), 0);
+    DROPFILES* header = (DROPFILES*)block.data();
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pidOf(m));
+    if (!p) return fail(L"OpenProcess failed: error " + std::to_wstring(GetLastError()));
+    void* remote = VirtualAllocEx(p, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T put = 0;
+    const bool written = remote && WriteProcessMemory(p, remote, block.data(), block.size(), &put) && put == block.size();
+    CloseHandle(p);
+    if (!written) return fail(L"cannot write the drop into pelterine.exe");
+    return PostMessageW(m, WM_DROPFILES, (WPARAM)remote, 0) ? kOk : fail(L"PostMessage failed");
+}
+
 // ---------------------------------------------------------------- dispatch
 
 struct Command {
@@ -1540,6 +1567,7 @@ const Command kCommands[] = {
     {L"monkey", cmdMonkey, L"<seed> <actions> <seconds> [verbose]"},
     {L"clip-put", cmdClipPut, L"<picture.bmp>"},
     {L"clip-get", cmdClipGet, L"<out.bmp>"},
+    {L"drop", cmdDrop, L"<path> [path ...]"},
 };
 
 int usage() {

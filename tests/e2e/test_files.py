@@ -3,7 +3,8 @@
 """End-to-end checks of files from outside the choosers under Wine: a model and a picture named on the command
 line (picture first, relative paths) both open; the texture file overwritten by another program reloads by
 itself as one undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after
-Pelterine's own save; a second start with a picture hands it to the running one; "Export UV Layout..." writes
+Pelterine's own save; a second start with a picture hands it to the running one; dropped files open a model through the plugin that
+takes it and a picture, and name the rest in one message; "Export UV Layout..." writes
 the grid the view shows as black lines on transparent; Ctrl+C and Ctrl+V carry the texture and a picture through
 the clipboard, and leave a text box's keys alone."""
 
@@ -112,6 +113,27 @@ class Files(harness.SessionTestCase):
         self.assertEqual(0, other.wait(20))
         self.assertEqual([], s.boxes())
 
+    def switch_plugin(self, name):
+        s = self.session
+        s.click(ids.IDC_PLUGINS)
+        s.plugins_wait()
+        s.plugins_select(s.plugins_list()[0].index(name))
+        s.plugins_press(1)
+
+    def test_dropped_model_switches_plugin_and_refused_files_share_one_message(self):
+        s = self.session
+        skin = marked((70, 80, 90))
+        work = s.start(self.work_name(), extra={"box.vmr": s.dist / MODEL, "skin.bmp": bmp_file(SIDE, SIDE, skin)})
+        s.wait_main()
+        self.switch_plugin("obj.dll")
+        self.assertEqual("obj.dll", s.text(ids.IDC_PLUGIN_NAME))
+        s.driver("drop", *[wine_path(work / name) for name in ("notes.txt", "skin.bmp", "box.vmr", "more.bmp")])
+        s.expect_box("Pelterine", "Pelterine cannot open %s\nPelterine cannot open %s" % (
+            wine_path(work / "notes.txt"), wine_path(work / "more.bmp")))
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))
+        self.assertEqual(wine_path(work / "box.vmr"), s.text(ids.IDC_MODEL_PATH))
+        self.assertTrue(self.shows(skin), "the dropped picture is not shown")
+
     def test_uv_layout_export_draws_the_grid_the_view_shows(self):
         s = self.session
         work = s.start(self.work_name())
@@ -135,10 +157,7 @@ class Files(harness.SessionTestCase):
         self.assertEqual([], [p for p in strong if not near(p, grid)][:8], "lines away from the grid")
 
         # Another plugin holds no model, so there are no texture coordinates: the button is disabled.
-        s.click(ids.IDC_PLUGINS)
-        s.plugins_wait()
-        s.plugins_select(s.plugins_list()[0].index("obj.dll"))
-        s.plugins_press(1)
+        self.switch_plugin("obj.dll")
         self.assertTrue(harness.wait_until(lambda: not s.enabled(ids.IDC_EXPORT_UV), 3))
 
     def test_clipboard_copies_the_texture_and_pastes_a_picture_at_the_top_left(self):
