@@ -117,13 +117,15 @@ void reloadTextureFile()
             return;
         }
     }
+    // What is read is what the program then holds: the file may have changed again while the question was open.
+    const FileStamp reading = stampOf(textureWatch.fullPath);
     std::vector<uint8_t> bytes;
     const bool layered = savedFormatOf(textureWatch.path.c_str()) == PictureFormat::Ora;
     const FileRead read =
         readWholeFile(textureWatch.path.c_str(), bytes, layered ? size_t(ORA_MAX_FILE_BYTES) : size_t(MAX_PICTURE_FILE_BYTES));
     if (read == FileRead::unreadable)
         return;   // gone again, or shut: the next look decides
-    knowFile(textureWatch.file, stamp);
+    knowFile(textureWatch.file, reading);
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, textureWatch.path.c_str(), MB_ICONERROR);
     else

@@ -3,10 +3,11 @@
 """End-to-end checks of files from outside the choosers under Wine: a model and a picture named on the command
 line (picture first, relative paths) both open; the texture file overwritten by another program reloads by
 itself as one undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after
-Pelterine's own save; a second start with a picture hands it to the running one; dropped files open a model through the plugin that
-takes it and a picture, and name the rest in one message; "Export UV Layout..." writes
-the grid the view shows as black lines on transparent; Ctrl+C and Ctrl+V carry the texture and a picture through
-the clipboard, and leave a text box's keys alone."""
+Pelterine's own save; a second start with a picture hands it to the running one; dropped files open a model
+through the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes
+the grid the view shows as black lines on transparent, and a model rewritten by another program reloads with
+its new grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's
+keys alone."""
 
 import struct
 import time
@@ -155,6 +156,21 @@ class Files(harness.SessionTestCase):
             return any((point[0] + dx, point[1] + dy) in points for dx in (-1, 0, 1) for dy in (-1, 0, 1))
         self.assertEqual([], [p for p in grid if not near(p, strong)][:8], "grid texels with no line near")
         self.assertEqual([], [p for p in strong if not near(p, grid)][:8], "lines away from the grid")
+
+        # Another program rewrites the model with its texture coordinates halved: it reloads, its grid with it.
+        def grid_in_bottom_left_quarter():
+            view = s.capture("skin")
+            black = [(x, y) for y in range(SIDE) for x in range(SIDE) if view.get(x, y) == (0, 0, 0)]
+            return black and all(x < SIDE // 2 + 1 and y >= SIDE // 2 - 1 for x, y in black)
+        self.assertFalse(grid_in_bottom_left_quarter())
+        model = bytearray((work / MODEL).read_bytes())
+        vertices = struct.unpack_from("<I", model, 12)[0]
+        at = 20 + 24 * vertices
+        halved = [c / 2 for c in struct.unpack_from("<%df" % (2 * vertices), model, at)]
+        struct.pack_into("<%df" % (2 * vertices), model, at, *halved)
+        (work / MODEL).write_bytes(bytes(model))
+        self.assertTrue(harness.wait_until(grid_in_bottom_left_quarter, 5, interval=0.3), "the model did not reload")
+        self.assertEqual([], s.boxes())
 
         # Another plugin holds no model, so there are no texture coordinates: the button is disabled.
         self.switch_plugin("obj.dll")
