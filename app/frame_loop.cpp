@@ -25,7 +25,7 @@ void loadShortcuts()
 }
 
 // Ctrl+Z and the other shortcuts act on the texture while the main window is active, except that a text box
-// with the keyboard focus keeps Ctrl+Z for its own undo.
+// with the keyboard focus keeps them (Ctrl+Z, Ctrl+C, Ctrl+V) for its own text.
 static bool translateShortcut(MSG &msg)
 {
     bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||

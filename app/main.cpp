@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
 
+    settleWorkingFolder();
     // Another Pelterine in this folder owns its files: nothing here may touch them, the recovery least of all.
     if (!claimWorkingFolder())
         return 0;

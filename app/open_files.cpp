@@ -29,7 +29,8 @@ static std::string fullUtf8Path(const std::string &path)
     return full.empty() ? path : utf8Path(full.c_str());
 }
 
-std::vector<std::string> commandLineFilePaths()
+// Read once, before anything may change the working folder: relative names are the caller's.
+static std::vector<std::string> readCommandLineFiles()
 {
     int count = 0;
     LPWSTR *words = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -41,6 +42,29 @@ std::vector<std::string> commandLineFilePaths()
     for (std::string &file : files)
         file = fullUtf8Path(file);
     return files;
+}
+
+std::vector<std::string> commandLineFilePaths()
+{
+    static const std::vector<std::string> files = readCommandLineFiles();
+    return files;
+}
+
+void settleWorkingFolder()
+{
+    if (commandLineFilePaths().empty())
+        return;
+    const DWORD attributes = GetFileAttributesW(L"plugins");
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return;
+    std::wstring program(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, &program[0], static_cast<DWORD>(program.size()));
+    if (length == 0 || length >= program.size())
+        return;
+    program.resize(length);
+    const size_t slash = program.find_last_of(L"\\/");
+    if (slash != std::wstring::npos)
+        SetCurrentDirectoryW(program.substr(0, slash + 1).c_str());
 }
 
 // The patterns of a plugin in the plugins folder that is not loaded: it is loaded for this alone, as the Plugins

@@ -6,8 +6,14 @@
 #include <string>
 #include <vector>
 
-// The files of this process's command line (CommandLineToArgvW), as full paths in UTF-8.
+// The files of this process's command line (CommandLineToArgvW), as full paths in UTF-8 from the folder the
+// process started in.
 std::vector<std::string> commandLineFilePaths();
+
+// "Open with" and a file's shortcut may start the program in a folder of their own (the document's, the
+// system's): with files on the command line and no plugins folder there, the program's own folder becomes the
+// working folder, where its plugins and settings are.
+void settleWorkingFolder();
 
 // Opens the command line's files once the main window is up.
 void openStartFiles();

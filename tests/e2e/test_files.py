@@ -3,11 +3,12 @@
 """End-to-end checks of files from outside the choosers under Wine: a model and a picture named on the command
 line (picture first, relative paths) both open; the texture file overwritten by another program reloads by
 itself as one undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after
-Pelterine's own save; a second start with a picture hands it to the running one; dropped files open a model
-through the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes
-the grid the view shows as black lines on transparent, and a model rewritten by another program reloads with
-its new grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's
-keys alone."""
+Pelterine's own save; a second start with a picture hands it to the running one; started with a picture in
+another folder (as "Open with" may), the program works in its own folder; dropped files open a model through
+the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes the grid
+the view shows as black lines on transparent, and a model rewritten by another program reloads with its new
+grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's keys
+alone."""
 
 import struct
 import time
@@ -113,6 +114,20 @@ class Files(harness.SessionTestCase):
         self.assertTrue(self.shows(fourth), "the handed-over picture is not shown")
         self.assertEqual(0, other.wait(20))
         self.assertEqual([], s.boxes())
+
+    def test_open_with_from_another_folder_works_in_the_programs_folder(self):
+        s = self.session
+        skin = marked((120, 5, 200))
+        work = s.start(self.work_name(), extra={"docs/skin.bmp": bmp_file(SIDE, SIDE, skin)}, args=("skin.bmp",),
+                       start_in="docs")
+        s.wait_main()
+        self.assertTrue(self.shows(skin), "the picture named relative to the starting folder is not shown")
+        self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))   # the plugins of the program's folder
+        self.assertEqual([], s.boxes())
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        self.assertTrue((work / "config.cfg").is_file())
+        self.assertFalse((work / "docs" / "config.cfg").exists())
 
     def switch_plugin(self, name):
         s = self.session
