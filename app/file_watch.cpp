@@ -121,8 +121,8 @@ void reloadTextureFile()
     const FileStamp reading = stampOf(textureWatch.fullPath);
     std::vector<uint8_t> bytes;
     const bool layered = savedFormatOf(textureWatch.path.c_str()) == PictureFormat::Ora;
-    const FileRead read =
-        readWholeFile(textureWatch.path.c_str(), bytes, layered ? size_t(ORA_MAX_FILE_BYTES) : size_t(MAX_PICTURE_FILE_BYTES));
+    const size_t limit = layered ? size_t(ORA_MAX_FILE_BYTES) : size_t(MAX_PICTURE_FILE_BYTES);
+    const FileRead read = readWholeFile(textureWatch.path.c_str(), bytes, limit);
     if (read == FileRead::unreadable)
         return;   // gone again, or shut: the next look decides
     knowFile(textureWatch.file, reading);

@@ -85,7 +85,8 @@ const char *decodeDib(const uint8_t *data, size_t size, DibPicture &picture)
         masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f;
     if (compression == BI_BITFIELDS_ || compression == BI_ALPHABITFIELDS_) {
         const size_t count = compression == BI_ALPHABITFIELDS_ ? 4 : 3;
-        const bool inHeader = headerBytes >= 40 + 4 * count;   // V4 and V5 hold them; a 40-byte header is followed by them
+        // V4 and V5 headers hold the masks; a 40-byte header is followed by them.
+        const bool inHeader = headerBytes >= 40 + 4 * count;
         const size_t from = inHeader ? 40 : headerBytes;
         if (size - from < 4 * count)
             return NOT_READABLE;
@@ -127,7 +128,8 @@ const char *decodeDib(const uint8_t *data, size_t size, DibPicture &picture)
                 continue;
             }
             const uint8_t *p = src + static_cast<size_t>(x) * bits / 8;
-            const uint32_t pixel = bits == 16 ? read16(p) : bits == 24 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16 : read32(p);
+            const uint32_t pixel =
+                bits == 16 ? read16(p) : bits == 24 ? uint32_t(p[0]) | p[1] << 8 | p[2] << 16 : read32(p);
             dst[0] = channel(pixel, masks[2]);
             dst[1] = channel(pixel, masks[1]);
             dst[2] = channel(pixel, masks[0]);

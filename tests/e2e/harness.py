@@ -508,8 +508,8 @@ class Session:
     def start_another(self, *args):
         """Starts one more pelterine.exe in the working folder of the running program, with args on its command
         line; returns its Popen. It is ended with the program."""
-        other = subprocess.Popen(["wine", "pelterine.exe"] + list(args), cwd=self.work, env=self.env, stdin=subprocess.DEVNULL,
-                                 stdout=self._log, stderr=self._log)
+        other = subprocess.Popen(["wine", "pelterine.exe"] + list(args), cwd=self.work, env=self.env,
+                                 stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
         self._others.append(other)
         self.note("started another pelterine.exe, pid %d" % other.pid)
         return other
@@ -524,8 +524,8 @@ class Session:
         self._log = open(self.work / "e2e-log.txt", log_mode)
         self._log.write("session %s, display :%d, prefix %s\n" % (self.name, self.display, self.prefix))
         program = str(self.work / "pelterine.exe") if start_in else "pelterine.exe"
-        self.program = subprocess.Popen(["wine", program] + list(args), cwd=self.work / (start_in or "."), env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
+        self.program = subprocess.Popen(["wine", program] + list(args), cwd=self.work / (start_in or "."),
+                                        env=self.env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
         self.note("started pelterine.exe, pid %d" % self.program.pid)
         return self.work
 

@@ -73,7 +73,8 @@ class Files(harness.SessionTestCase):
 
     def test_command_line_files_open_and_reload_when_another_program_writes(self):
         s = self.session
-        first, second, third, fourth = marked((200, 30, 40)), marked((20, 160, 60)), marked((1, 2, 250)), marked((9, 9, 9))
+        first, second, third = marked((200, 30, 40)), marked((20, 160, 60)), marked((1, 2, 250))
+        fourth = marked((9, 9, 9))
         work = s.start(self.work_name(), extra={"box.vmr": s.dist / MODEL, "paint.bmp": bmp_file(SIDE, SIDE, first)},
                        args=("paint.bmp", "box.vmr"))
         s.wait_main()

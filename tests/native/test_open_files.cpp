@@ -16,7 +16,8 @@
 
 namespace {
 
-const std::vector<PluginFilter> kPlugins = {{"md2.dll", {"*.md2"}}, {"obj.dll", {"*.obj"}}, {"any.dll", {"*.obj", "*.x?z"}}};
+const std::vector<PluginFilter> kPlugins = {
+    {"md2.dll", {"*.md2"}}, {"obj.dll", {"*.obj"}}, {"any.dll", {"*.obj", "*.x?z"}}};
 
 TEST(OpenRules, FilterPatternsSplitAPluginListAndFallBackToVmr)
 {
