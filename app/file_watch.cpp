@@ -39,7 +39,7 @@ const int64_t SLOW_LOOK_MILLIS = 2000;
 
 Watch textureWatch;
 Watch modelWatch;
-uint32_t savesSeen;
+uint32_t usesSeen;
 
 FileStamp stampOf(const std::wstring &path)
 {
@@ -154,9 +154,9 @@ void watchOpenFiles()
 {
     follow(textureWatch, textureFilePath());
     follow(modelWatch, modelState.modelReady ? modelState.shownPath : std::string());
-    if (textureSaveCount() != savesSeen) {
-        savesSeen = textureSaveCount();
-        knowFile(textureWatch.file, stampOf(textureWatch.fullPath));   // the program's own save
+    if (textureFileUses() != usesSeen) {
+        usesSeen = textureFileUses();
+        knowFile(textureWatch.file, stampOf(textureWatch.fullPath));   // the program's own load or save
     }
     if (busy())
         return;

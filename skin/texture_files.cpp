@@ -37,7 +37,7 @@ static std::string proposedTextureFile;
 // The file the texture came from or was last saved to, whatever its format: the one watched for changes other
 // programs make. Empty for a new texture, a recovered one and one a model file held.
 static std::string textureFile;
-static uint32_t textureSaves;
+static uint32_t textureFileUseCount;
 
 // The palette of the 8-bit PCX the texture was last loaded from. A PCX save maps the texels onto it, so those the
 // user did not paint come back exactly and the file keeps the colours it was drawn with. Not kept after loading
@@ -200,6 +200,7 @@ int loadTexture(const char *path)
     keepTexturePalette(origin);
     proposedTextureFile.clear();
     textureFile = path;
+    ++textureFileUseCount;
     if (origin.writesBack) {
         currentTextureFile = path;
         currentTextureFormat = origin.format;
@@ -241,9 +242,9 @@ const char *textureFilePath()
     return textureFile.c_str();
 }
 
-uint32_t textureSaveCount()
+uint32_t textureFileUses()
 {
-    return textureSaves;
+    return textureFileUseCount;
 }
 
 bool loadRecoveredTexture(const char *path)
@@ -270,7 +271,7 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     proposedTextureFile.clear();
     textureChanged = 0;
     textureFile = path;
-    ++textureSaves;
+    ++textureFileUseCount;
     return true;
 }
 

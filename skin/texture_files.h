@@ -21,10 +21,10 @@ bool loadRecoveredTexture(const char *path);
 // step, the save question not asked: the caller asked its own), keeping the view's zoom and pan when the size
 // stays. The file stays the one Ctrl+S saves to. Reports its own refusals; true when the texture was replaced.
 bool reloadTexture(const char *path, const std::vector<uint8_t> &bytes);
-// The file the texture was loaded from or last saved to (UTF-8), "" when it has none; and how many saves to it
-// there have been, so a watcher can tell the program's own writes from other programs'.
+// The file the texture was loaded from or last saved to (UTF-8), "" when it has none; and how many loads and
+// saves of the texture's file there have been, so a watcher takes the file as the program read or wrote it.
 const char *textureFilePath();
-uint32_t textureSaveCount();
+uint32_t textureFileUses();
 // Both return whether the texture was saved.
 bool saveTextureCommand();
 // Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.
