@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
 # e2e-timeout: 400
-"""End-to-end checks of files from outside the choosers under Wine: a model and a picture named on the command
-line (picture first, relative paths) both open; the texture file overwritten by another program reloads by
-itself as one undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after
-Pelterine's own save; a second start with a picture hands it to the running one; started with a picture in
-another folder (as "Open with" may), the program works in its own folder; dropped files open a model through
-the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes the grid
-the view shows as black lines on transparent, and a model rewritten by another program reloads with its new
-grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's keys
-alone."""
+"""End-to-end checks of files from outside the choosers under Wine: a model and a picture named on the command line
+(picture first, relative paths) both open; the texture file overwritten by another program reloads by itself as one
+undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after Pelterine's own
+save; a second start with a picture hands it to the running one; started with a picture in another folder (as "Open
+with" may), the program works in its own folder and a reload keeps the view's zoom; dropped files open a model
+through the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes the
+grid the view shows as black lines on transparent, and a model rewritten by another program reloads with its new
+grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's keys alone."""
 
 import struct
 import time
@@ -125,6 +124,20 @@ class Files(harness.SessionTestCase):
         self.assertTrue(self.shows(skin), "the picture named relative to the starting folder is not shown")
         self.assertEqual("vmr.dll", s.text(ids.IDC_PLUGIN_NAME))   # the plugins of the program's folder
         self.assertEqual([], s.boxes())
+
+        # A reload keeps the zoom: the wheel over the top-left corner doubles the 4 x 4 marker, and so it stays.
+        def marker_pixels():
+            return s.capture("skin").colours().get((255, 0, 255), 0)
+        view = s.client_origin()["skin"]
+        s.activate()
+        s.mouse_move(view.x + 1, view.y + 1)
+        s.xdotool("click", 4)
+        self.assertTrue(harness.wait_until(lambda: marker_pixels() > 16, 5), "the wheel did not zoom")
+        zoomed = marker_pixels()
+        changed = marked((5, 120, 5))
+        (work / "docs" / "skin.bmp").write_bytes(bmp_file(SIDE, SIDE, changed))
+        self.assertTrue(harness.wait_until(lambda: s.capture("skin").get(100, 100) == changed(0, 100), 5))
+        self.assertEqual(zoomed, marker_pixels())
         s.close()
         self.assertEqual(0, s.wait_exit())
         self.assertTrue((work / "config.cfg").is_file())
