@@ -1268,9 +1268,10 @@ const int kMonkeyControls[] = {IDC_LOAD_MODEL, IDC_TEXTURE_ON_THE_FLY, IDC_APPLY
                                IDC_COLORS, IDC_PEN_SIZE_OK, IDC_CLASSIC_TEXTURE, IDC_MIPMAP_TEXTURE,
                                IDC_ERASER_SIZE_OK, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDC_GRID, IDC_USE_PATTERN,
                                IDC_LOAD_PATTERN, IDC_USE_COLOR, IDC_PLUGINS, IDC_UNDO, IDC_REDO,
-                               IDC_SMOOTH_STROKES, IDC_PAINT_ON_MODEL};
-// Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save).
-const int kMonkeyCommands[] = {IDC_APPLY_TEXTURE, IDC_UNDO, IDC_REDO, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDM_SAVE};
+                               IDC_SMOOTH_STROKES, IDC_PAINT_ON_MODEL, IDC_EXPORT_UV};
+// Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save, Copy, Paste).
+const int kMonkeyCommands[] = {IDC_APPLY_TEXTURE, IDC_UNDO, IDC_REDO, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDM_SAVE,
+                               IDM_COPY, IDM_PASTE};
 
 // monkey <seed> <actions> <seconds>: random mouse messages to the three views (moves with and without buttons,
 // presses, releases), clicks on the main window's controls, commands and typed sizes, at least `actions` of
