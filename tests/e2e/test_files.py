@@ -4,12 +4,14 @@
 (picture first, relative paths) both open; the texture file overwritten by another program reloads by itself as one
 undo step, asks before it replaces unsaved painting (No keeps it), and is never reloaded after Pelterine's own
 save; a second start with a picture hands it to the running one; started with a picture in another folder (as "Open
-with" may), the program works in its own folder and a reload keeps the view's zoom; dropped files open a model
-through the plugin that takes it and a picture, and name the rest in one message; "Export UV Layout..." writes the
-grid the view shows as black lines on transparent, and a model rewritten by another program reloads with its new
-grid; Ctrl+C and Ctrl+V carry the texture and a picture through the clipboard, and leave a text box's keys alone."""
+with" may), the program works in its own folder and a reload keeps the view's zoom and waits for a writer that
+holds the file; dropped files open a model through the plugin that takes it and a picture, and name the rest in one
+message; "Export UV Layout..." writes the grid the view shows as black lines on transparent, and a model rewritten
+by another program reloads with its new grid; Ctrl+C and Ctrl+V carry the texture and a picture through the
+clipboard, and leave a text box's keys alone."""
 
 import struct
+import threading
 import time
 import zlib
 
@@ -138,6 +140,18 @@ class Files(harness.SessionTestCase):
         (work / "docs" / "skin.bmp").write_bytes(bmp_file(SIDE, SIDE, changed))
         self.assertTrue(harness.wait_until(lambda: s.capture("skin").get(100, 100) == changed(0, 100), 5))
         self.assertEqual(zoomed, marker_pixels())
+
+        # A writer that still holds the file (no sharing): the reload waits for it to let go.
+        path = work / "docs" / "skin.bmp"
+        holder = threading.Thread(target=s.run_driver, args=("hold", wine_path(path), 4000))
+        holder.start()
+        self.assertTrue(harness.wait_until(lambda: s.run_driver("hold", wine_path(path), 1)[0] != 0, 5))
+        held = marked((200, 200, 0))
+        path.write_bytes(bmp_file(SIDE, SIDE, held))
+        time.sleep(1.5)
+        self.assertEqual(changed(0, 100), s.capture("skin").get(100, 100), "read while its writer held it")
+        holder.join()
+        self.assertTrue(harness.wait_until(lambda: s.capture("skin").get(100, 100) == held(0, 100), 5))
         s.close()
         self.assertEqual(0, s.wait_exit())
         self.assertTrue((work / "config.cfg").is_file())
