@@ -115,8 +115,10 @@ OpenPlan planOpenFiles(const std::vector<std::string> &paths, const std::vector<
 std::string refusedFilesMessage(const std::vector<std::string> &refused)
 {
     std::string text;
-    for (const std::string &path : refused)
-        text += (text.empty() ? "" : "\n") + std::string("Pelterine cannot open ") + path;
+    for (size_t i = 0; i < refused.size() && i < REFUSED_FILES_NAMED; ++i)
+        text += (text.empty() ? "" : "\n") + std::string("Pelterine cannot open ") + refused[i];
+    if (refused.size() > REFUSED_FILES_NAMED)
+        text += "\nand " + std::to_string(refused.size() - REFUSED_FILES_NAMED) + " more files";
     return text;
 }
 

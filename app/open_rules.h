@@ -37,7 +37,9 @@ bool filterTakes(const std::vector<std::string> &patterns, const std::string &pa
 OpenPlan planOpenFiles(const std::vector<std::string> &paths, const std::vector<std::string> &loadedPatterns,
                        const std::vector<PluginFilter> &plugins);
 
-// The one message for every refused file: "Pelterine cannot open FILE", one line a file.
+// The one message for every refused file: "Pelterine cannot open FILE", one line a file; after
+// REFUSED_FILES_NAMED of them a last line counts the rest ("and 3 more files"), so the box fits on the screen.
+enum : size_t { REFUSED_FILES_NAMED = 12 };
 std::string refusedFilesMessage(const std::vector<std::string> &refused);
 
 // The files of a command line split into its arguments: all after the program's own name, empty ones left out;

@@ -58,6 +58,9 @@ TEST(OpenRules, DropSortsModelsAndPicturesAndRefusesTheRest)
         EXPECT_EQ(plan.refused, c.refused);
     }
     EXPECT_EQ(refusedFilesMessage({"a.txt", "b"}), "Pelterine cannot open a.txt\nPelterine cannot open b");
+    const std::string many = refusedFilesMessage(std::vector<std::string>(REFUSED_FILES_NAMED + 3, "x"));
+    EXPECT_EQ(many.substr(many.rfind('\n')), "\nand 3 more files");
+    EXPECT_EQ(std::count(many.begin(), many.end(), '\n'), long(REFUSED_FILES_NAMED));
 }
 
 TEST(OpenRules, CommandLineTakesModelAndPictureInEitherOrder)
