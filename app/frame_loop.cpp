@@ -6,6 +6,8 @@
 #include "app/animation_controls.h"
 #include "app/brush_controls.h"
 #include "app/layers_panel.h"
+#include "app/export_uv.h"
+#include "app/file_watch.h"
 #include "app/recovery.h"
 #include "app/state.h"
 #include "plugins/plugin_slot.h"
@@ -25,7 +27,7 @@ void loadShortcuts()
 }
 
 // Ctrl+Z and the other shortcuts act on the texture while the main window is active, except that a text box
-// with the keyboard focus keeps Ctrl+Z for its own undo.
+// with the keyboard focus keeps them (Ctrl+Z, Ctrl+C, Ctrl+V) for its own text.
 static bool translateShortcut(MSG &msg)
 {
     bool key = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN || msg.message == WM_CHAR ||
@@ -33,6 +35,10 @@ static bool translateShortcut(MSG &msg)
     if (!key || !shortcuts || GetActiveWindow() != mainWindow)
         return false;
     HWND focus = GetFocus();
+    // Any text box keeps Ctrl+C, Ctrl+V and Ctrl+Z for its text, a combo box's among them.
+    wchar_t focusClass[16] = L"";
+    if (focus && GetClassNameW(focus, focusClass, 16) && lstrcmpiW(focusClass, L"Edit") == 0)
+        return false;
     if (focus && GetParent(focus) == mainWindow) {
         int id = GetDlgCtrlID(focus);
         if (id == IDC_MODEL_PATH || id == IDC_PEN_SIZE || id == IDC_ERASER_SIZE)
@@ -95,6 +101,8 @@ void runFrameLoop()
         refreshLayersPanel();
         autosaveIfDue();
         followAnimation();
+        watchOpenFiles();
+        followModelForExport();
         // Nothing moves and nothing changed: no frame at all until something does.
         const bool minimized = IsIconic(mainWindow) != FALSE;
         if (!minimized && !frameDue(false))

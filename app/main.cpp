@@ -5,6 +5,7 @@
 
 #include "app/frame_loop.h"
 #include "app/main_window.h"
+#include "app/open_files.h"
 #include "app/recovery.h"
 #include "app/single_instance.h"
 #include "app/state.h"
@@ -19,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
+    settleWorkingFolder();
     // Another Pelterine in this folder owns its files: nothing here may touch them, the recovery least of all.
     if (!claimWorkingFolder())
         return 0;
@@ -36,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     ShowWindow(window, SW_SHOW);
     running = 1;
     offerRecoveredTexture();
+    openStartFiles();
     // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.
     timeBeginPeriod(1);
     runFrameLoop();

@@ -8,6 +8,9 @@
 #include "app/animation_controls.h"
 #include "app/brush_controls.h"
 #include "app/layers_panel.h"
+#include "app/clipboard.h"
+#include "app/export_uv.h"
+#include "app/open_files.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
 #include "app/settings_file.h"
@@ -244,6 +247,9 @@ static void initMainWindow(HWND window)
     usePatternCommand();
     if (paintOptions.useColor)
         useColorCommand();
+    // Files dropped from Explorer or another program open as a drop would.
+    DragAcceptFiles(window, TRUE);
+    followModelForExport();
 }
 
 // The commands that call the plugin or unload it. While a call into the plugin is on the stack (its own
@@ -297,6 +303,9 @@ static void runCommand(int id)
     case IDM_ACTUAL_SIZE: showSkinViewActualSize(); break;
     case IDC_PLAY: playPauseCommand(); break;
     case IDC_SEQUENCE: sequenceCommand(); break;
+    case IDC_EXPORT_UV: exportUvLayoutCommand(); break;
+    case IDM_COPY: copyTextureToClipboard(); break;
+    case IDM_PASTE: pasteFromClipboard(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
     refreshLayersPanel();
@@ -345,6 +354,22 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // Minimized, the children keep their places for the restore.
         if (wParam != SIZE_MINIMIZED)
             layoutMainWindow(LOWORD(lParam), HIWORD(lParam));
+        return TRUE;
+    case WM_DROPFILES:
+        dropFiles(reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_COPYDATA:
+        // A second Pelterine started with files in this folder: they open here once the window is free.
+        SetWindowLongPtrW(window, DWLP_MSGRESULT,
+                          receiveHandedFiles(*reinterpret_cast<const COPYDATASTRUCT *>(lParam)) ? TRUE : FALSE);
+        return TRUE;
+    case WM_OPEN_WAITING_FILES:
+        openWaitingFiles();
+        return TRUE;
+    case WM_TIMER:
+        if (wParam != OPEN_FILES_TIMER)
+            return FALSE;
+        openWaitingFiles();
         return TRUE;
     case WM_GETMINMAXINFO:
         limitMainWindowSize(*reinterpret_cast<MINMAXINFO *>(lParam));

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
+#include <vector>
 
+#include "app/open_files.h"
 #include "shell/message.h"
 
 // The shared memory stays open for the whole run; the system removes it when the last process holding it ends,
@@ -57,7 +59,14 @@ bool claimWorkingFolder()
         folderClaim = claim;
         return true;
     }
-    showMessage("Pelterine is already running in this folder.", "Pelterine", MB_ICONINFORMATION);
+    // Files on the command line ("Open with", a shortcut) go to the running one, which opens them as a drop; one
+    // still starting is given a few seconds to show its window.
+    const std::vector<std::string> files = commandLineFilePaths();
+    for (int wait = 0; !files.empty() && sharedMainWindow && !*sharedMainWindow && wait < 50; ++wait)
+        Sleep(100);
+    HWND running = sharedMainWindow ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*sharedMainWindow)) : nullptr;
+    if (files.empty() || !handFilesTo(running, files))
+        showMessage("Pelterine is already running in this folder.", "Pelterine", MB_ICONINFORMATION);
     // Read after the message: the first one may have been still starting when this one began.
     bringToFront(sharedMainWindow ? reinterpret_cast<HWND>(static_cast<uintptr_t>(*sharedMainWindow)) : nullptr);
     return false;

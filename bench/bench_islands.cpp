@@ -1,5 +1,5 @@
-// Speed of the texture layout, the paint bucket and the gutter bleed on a model of 12,288 triangles in six
-// islands, and of a bucket fill over a whole plain 2048 x 2048 texture.
+// Speed of the texture layout, the paint bucket, the gutter bleed and the UV layout picture on a model of 12,288
+// triangles in six islands, and of a bucket fill over a whole plain 2048 x 2048 texture.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "uv/model_layout.h"
 #include "texture/skin_store.h"
 #include "uv/uv_layout.h"
+#include "uv/uv_raster.h"
 #include "tools/island_models.h"
 
 namespace {
@@ -162,3 +163,18 @@ void BM_BucketFillLargestIsland(benchmark::State &state)
 BENCHMARK(BM_BucketFillLargestIsland)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// "Export UV Layout...": the anti-aliased grid of the sphere's 12,288 triangles at the texture's size.
+void BM_RasterUvLayout(benchmark::State &state)
+{
+    const int32_t side = int32_t(state.range(0));
+    std::vector<float> corners;
+    for (const UvTriangle &t : sphere().triangles)
+        for (int c = 0; c < 3; ++c) {
+            corners.push_back(t.u[c]);
+            corners.push_back(t.v[c]);
+        }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rasterUvLayout(corners.data(), corners.size() / 6, side, side).data());
+}
+BENCHMARK(BM_RasterUvLayout)->Arg(1024)->Arg(2048)->Unit(benchmark::kMillisecond);

@@ -23,6 +23,10 @@ add_executable(pelterine WIN32
   app/recovery.cpp
   app/settings_file.cpp
   app/single_instance.cpp
+  app/open_files.cpp
+  app/file_watch.cpp
+  app/clipboard.cpp
+  app/export_uv.cpp
   skin/skin_view.cpp
   skin/skin_commands.cpp
   skin/skin_texture.cpp
@@ -42,7 +46,7 @@ add_executable(pelterine WIN32
   plugins/library_problem.cpp
   resources/pelterine.rc
 )
-target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 winmm ${STATIC_RUNTIME})
+target_link_libraries(pelterine PRIVATE pelterine_core opengl32 glu32 gdi32 user32 comdlg32 comctl32 winmm shell32 ${STATIC_RUNTIME})
 if(MINGW)
   target_compile_options(pelterine PRIVATE -Wall -Wextra)
 endif()

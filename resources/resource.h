@@ -70,6 +70,8 @@
 #define IDM_SAVE 1050
 #define IDM_FIT_VIEW 1051
 #define IDM_ACTUAL_SIZE 1052
+#define IDM_COPY 1053
+#define IDM_PASTE 1054
 
 // Plugins dialog
 #define IDC_PLUGIN_INFO 1003

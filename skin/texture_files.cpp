@@ -40,6 +40,11 @@ static PictureFormat currentTextureFormat = PictureFormat::Bmp;
 // save chooser proposes. Empty otherwise.
 static std::string proposedTextureFile;
 
+// The file the texture came from or was last saved to, whatever its format: the one watched for changes other
+// programs make. Empty for a new texture, a recovered one and one a model file held.
+static std::string textureFile;
+static uint32_t textureFileUseCount;
+
 // The palette of the 8-bit PCX the texture was last loaded from. A PCX save maps the texels onto it, so those the
 // user did not paint come back exactly and the file keeps the colours it was drawn with. Not kept after loading
 // any other file or making a new texture: a palette is then built from the texture.
@@ -183,7 +188,8 @@ static bool decodeLayeredFile(const char *path, const std::vector<uint8_t> &file
 // refusal, with the path as caption, when the file is not acceptable. The origin tells whether saving back in its
 // format loses nothing (not a JPEG, not scaled, nothing dropped, not a 24-bit PCX) and holds an 8-bit PCX's
 // palette.
-static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t> &file, TextureOrigin &origin)
+static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t> &file, TextureOrigin &origin,
+                                    bool keepView = false)
 {
     LayerStack layers;
     bool exact = true;
@@ -218,7 +224,10 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
         showResizedTexture();
     } else {
         composeSkinShown(paintOptions.showGrid);
-        fitSkinView();
+        if (keepView)
+            redrawSkinView();
+        else
+            fitSkinView();
         rebuildMipmaps();
     }
     origin.writesBack = origin.writesBack && exact; // a scaled picture is exact no more
@@ -244,6 +253,8 @@ int loadTexture(const char *path)
     layersSavedAt = textureChangeCount;
     keepTexturePalette(origin);
     proposedTextureFile.clear();
+    textureFile = path;
+    ++textureFileUseCount;
     if (origin.writesBack) {
         currentTextureFile = path;
         currentTextureFormat = origin.format;
@@ -266,7 +277,28 @@ int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes
     keepTexturePalette(origin);
     currentTextureFile.clear();
     proposedTextureFile = savePath;
+    textureFile.clear();
     return 1;
+}
+
+bool reloadTexture(const char *path, const std::vector<uint8_t> &bytes)
+{
+    TextureOrigin origin;
+    if (!replaceTextureFromBytes(path, bytes, origin, true))
+        return false;
+    textureChanged = 0;
+    keepTexturePalette(origin);
+    return true;
+}
+
+const char *textureFilePath()
+{
+    return textureFile.c_str();
+}
+
+uint32_t textureFileUses()
+{
+    return textureFileUseCount;
 }
 
 bool loadRecoveredTexture(const char *path)
@@ -276,6 +308,7 @@ bool loadRecoveredTexture(const char *path)
         return false;
     keepTexturePalette(origin);
     markTextureChanged();
+    textureFile.clear();
     return true;
 }
 
@@ -293,6 +326,8 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     textureChanged = 0;
     if (format == PictureFormat::Ora)
         layersSavedAt = textureChangeCount;
+    textureFile = path;
+    ++textureFileUseCount;
     return true;
 }
 
@@ -386,6 +421,7 @@ void newTextureCommand()
     // A new texture has no file yet: Ctrl+S asks where to save it, and there is nothing to lose until it is painted.
     currentTextureFile.clear();
     proposedTextureFile.clear();
+    textureFile.clear();
     keepTexturePalette(TextureOrigin());
     textureChanged = 0;
     layersSavedAt = textureChangeCount;

@@ -21,6 +21,14 @@ int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes
 // Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
 // as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
 bool loadRecoveredTexture(const char *path);
+// The texture's file as another program changed it, read already: replaces the texture as a load does (one undo
+// step, the save question not asked: the caller asked its own), keeping the view's zoom and pan when the size
+// stays. The file stays the one Ctrl+S saves to. Reports its own refusals; true when the texture was replaced.
+bool reloadTexture(const char *path, const std::vector<uint8_t> &bytes);
+// The file the texture was loaded from or last saved to (UTF-8), "" when it has none; and how many loads and
+// saves of the texture's file there have been, so a watcher takes the file as the program read or wrote it.
+const char *textureFilePath();
+uint32_t textureFileUses();
 // Both return whether the texture was saved.
 bool saveTextureCommand();
 // Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.

@@ -2,6 +2,7 @@
 // Wide-character API throughout: Wine does not marshal every ANSI message between processes.
 #include <windows.h>
 #include <dlgs.h>
+#include <shlobj.h>
 #include <fcntl.h>
 #include <io.h>
 #include <psapi.h>
@@ -1269,9 +1270,10 @@ const int kMonkeyControls[] = {IDC_LOAD_MODEL, IDC_TEXTURE_ON_THE_FLY, IDC_APPLY
                                IDC_COLORS, IDC_PEN_SIZE_OK, IDC_CLASSIC_TEXTURE, IDC_MIPMAP_TEXTURE,
                                IDC_ERASER_SIZE_OK, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDC_GRID, IDC_USE_PATTERN,
                                IDC_LOAD_PATTERN, IDC_USE_COLOR, IDC_PLUGINS, IDC_UNDO, IDC_REDO,
-                               IDC_SMOOTH_STROKES, IDC_PAINT_ON_MODEL};
-// Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save).
-const int kMonkeyCommands[] = {IDC_APPLY_TEXTURE, IDC_UNDO, IDC_REDO, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDM_SAVE};
+                               IDC_SMOOTH_STROKES, IDC_PAINT_ON_MODEL, IDC_EXPORT_UV};
+// Commands sent as WM_COMMAND, the shortcuts among them (Undo, Redo, Save, Copy, Paste).
+const int kMonkeyCommands[] = {IDC_APPLY_TEXTURE, IDC_UNDO, IDC_REDO, IDC_SAVE_TEXTURE, IDC_LOAD_TEXTURE, IDM_SAVE,
+                               IDM_COPY, IDM_PASTE};
 
 // monkey <seed> <actions> <seconds>: random mouse messages to the three views (moves with and without buttons,
 // presses, releases), clicks on the main window's controls, commands and typed sizes, at least `actions` of
@@ -1428,6 +1430,83 @@ int cmdWindows(const Args&) {
     return kOk;
 }
 
+// ---------------------------------------------------------------- clipboard
+
+// clip-put: puts a BMP file's bitmap on the clipboard as CF_DIB (the file without its 14-byte file header), as a
+// picture copied in another program would be.
+int cmdClipPut(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HANDLE f = CreateFileW(a[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(L"cannot open " + a.v[1]);
+    std::vector<BYTE> file(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    const bool read = ReadFile(f, file.data(), (DWORD)file.size(), &got, nullptr) && got == file.size();
+    CloseHandle(f);
+    if (!read || file.size() <= 14) return fail(L"cannot read " + a.v[1]);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, file.size() - 14);
+    void* bytes = block ? GlobalLock(block) : nullptr;
+    if (!bytes) return fail(L"GlobalAlloc failed");
+    memcpy(bytes, file.data() + 14, file.size() - 14);
+    GlobalUnlock(block);
+    if (!OpenClipboard(nullptr)) return fail(L"OpenClipboard failed");
+    EmptyClipboard();
+    const bool put = SetClipboardData(CF_DIB, block) != nullptr;
+    CloseClipboard();
+    return put ? kOk : fail(L"SetClipboardData failed");
+}
+
+// clip-get: writes the clipboard's CF_DIB as a BMP file; fails when the clipboard holds no picture.
+int cmdClipGet(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    if (!OpenClipboard(nullptr)) return fail(L"OpenClipboard failed");
+    HANDLE block = GetClipboardData(CF_DIB);
+    const BYTE* bytes = block ? (const BYTE*)GlobalLock(block) : nullptr;
+    std::vector<BYTE> dib;
+    if (bytes) {
+        dib.assign(bytes, bytes + GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    if (dib.size() < 40) return fail(L"no picture on the clipboard");
+    const DWORD headerBytes = *(const DWORD*)dib.data();
+    const DWORD fileBytes = (DWORD)(14 + dib.size()), pixelsAt = 14 + headerBytes;
+    BYTE header[14] = {'B', 'M'};
+    memcpy(header + 2, &fileBytes, 4);
+    memcpy(header + 10, &pixelsAt, 4);
+    HANDLE f = CreateFileW(a[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return fail(L"cannot write " + a.v[1]);
+    DWORD put = 0, put2 = 0;
+    const bool written = WriteFile(f, header, 14, &put, nullptr) && WriteFile(f, dib.data(), (DWORD)dib.size(), &put2, nullptr);
+    CloseHandle(f);
+    return written ? kOk : fail(L"cannot write " + a.v[1]);
+}
+
+// drop: drops files on the main window as Explorer would: a DROPFILES block of wide paths written into
+// pelterine.exe's memory and posted as WM_DROPFILES. (The system's own drop allocates it in the receiver too;
+// under Wine the block's release by DragFinish is refused harmlessly, as it is no heap block.)
+int cmdDrop(const Args& a) {
+    if (a.size() < 2) return kUsage;
+    HWND m = requireMain();
+    if (!m) return kFail;
+    std::vector<BYTE> block(sizeof(DROPFILES));
+    for (size_t i = 1; i < a.size(); ++i) {
+        const BYTE* text = (const BYTE*)a.v[i].c_str();
+        block.insert(block.end(), text, text + (a.v[i].size() + 1) * sizeof(wchar_t));
+    }
+    block.resize(block.size() + sizeof(wchar_t), 0);
+    DROPFILES* header = (DROPFILES*)block.data();
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pidOf(m));
+    if (!p) return fail(L"OpenProcess failed: error " + std::to_wstring(GetLastError()));
+    void* remote = VirtualAllocEx(p, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    SIZE_T put = 0;
+    const bool written = remote && WriteProcessMemory(p, remote, block.data(), block.size(), &put) && put == block.size();
+    CloseHandle(p);
+    if (!written) return fail(L"cannot write the drop into pelterine.exe");
+    return PostMessageW(m, WM_DROPFILES, (WPARAM)remote, 0) ? kOk : fail(L"PostMessage failed");
+}
+
 // ---------------------------------------------------------------- dispatch
 
 struct Command {
@@ -1568,6 +1647,9 @@ const Command kCommands[] = {
     {L"layer-opacity", cmdLayerOpacity, L"<0-100>"},
     {L"layer-mode", cmdLayerMode, L"<index>"},
     {L"layer-rows", cmdLayerRows, L""},
+    {L"clip-put", cmdClipPut, L"<picture.bmp>"},
+    {L"clip-get", cmdClipGet, L"<out.bmp>"},
+    {L"drop", cmdDrop, L"<path> [path ...]"},
 };
 
 int usage() {

@@ -491,11 +491,13 @@ class Session:
             else:
                 raise HarnessError("no plugin %s in test-plugins/ or dist/plugins/" % name)
 
-    def start(self, name, data=True, plugins=True, extra=None):
-        """Stages a fresh working folder and starts `wine pelterine.exe` in it. Returns the folder."""
+    def start(self, name, data=True, plugins=True, extra=None, args=(), start_in=None):
+        """Stages a fresh working folder and starts `wine pelterine.exe` in it, with args on its command line;
+        with start_in (a folder relative to it), the process starts there, as "Open with" may start it.
+        Returns the folder."""
         self.stop_program()
         self.work = self.stage(name, data, plugins, extra)
-        return self._launch("w")
+        return self._launch("w", args, start_in)
 
     def start_in(self, folder):
         """Starts `wine pelterine.exe` in a folder the test made itself, as it is. Returns the folder."""
@@ -503,11 +505,11 @@ class Session:
         self.work = Path(folder)
         return self._launch("w")
 
-    def start_another(self):
-        """Starts one more pelterine.exe in the working folder of the running program; returns its Popen. It is
-        ended with the program."""
-        other = subprocess.Popen(["wine", "pelterine.exe"], cwd=self.work, env=self.env, stdin=subprocess.DEVNULL,
-                                 stdout=self._log, stderr=self._log)
+    def start_another(self, *args):
+        """Starts one more pelterine.exe in the working folder of the running program, with args on its command
+        line; returns its Popen. It is ended with the program."""
+        other = subprocess.Popen(["wine", "pelterine.exe"] + list(args), cwd=self.work, env=self.env,
+                                 stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
         self._others.append(other)
         self.note("started another pelterine.exe, pid %d" % other.pid)
         return other
@@ -517,12 +519,13 @@ class Session:
         self.stop_program()
         return self._launch("a")
 
-    def _launch(self, log_mode):
+    def _launch(self, log_mode, args=(), start_in=None):
         self._viewport_rect = None
         self._log = open(self.work / "e2e-log.txt", log_mode)
         self._log.write("session %s, display :%d, prefix %s\n" % (self.name, self.display, self.prefix))
-        self.program = subprocess.Popen(["wine", "pelterine.exe"], cwd=self.work, env=self.env,
-                                        stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
+        program = str(self.work / "pelterine.exe") if start_in else "pelterine.exe"
+        self.program = subprocess.Popen(["wine", program] + list(args), cwd=self.work / (start_in or "."),
+                                        env=self.env, stdin=subprocess.DEVNULL, stdout=self._log, stderr=self._log)
         self.note("started pelterine.exe, pid %d" % self.program.pid)
         return self.work
 

@@ -4,7 +4,7 @@
 option(PELTERINE_FUZZ "Build the libFuzzer fuzzers (needs clang) instead of the unit tests" OFF)
 set(PELTERINE_FUZZ_BUILD "" CACHE PATH "Build folder of a PELTERINE_FUZZ build whose fuzzers the tests run")
 set(PELTERINE_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz test runs its fuzzer")
-set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture fuzz_pcx fuzz_gltf fuzz_ora)
+set(PELTERINE_FUZZERS fuzz_texture fuzz_pattern fuzz_settings fuzz_vmr fuzz_grid fuzz_paint fuzz_obj fuzz_md2 fuzz_picture fuzz_pcx fuzz_gltf fuzz_ora fuzz_dib)
 
 function(add_fuzz_tests fuzz_dir)
   foreach(name ${PELTERINE_FUZZERS})
