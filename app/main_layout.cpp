@@ -33,7 +33,7 @@ static LayoutRole roleOf(HWND child)
         return LayoutRole::belowViewport;
     if (id == IDC_FRAME_TRACKBAR)
         return LayoutRole::belowViewportStretch;
-    if (id == IDC_SEQUENCE)
+    if (id == IDC_SEQUENCE || id == IDC_FRAME_VIEW)
         return LayoutRole::belowViewportEnd;
     return isGroupBox(child) ? LayoutRole::container : LayoutRole::control;
 }

@@ -28,6 +28,7 @@
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
+#include "viewport/frame.h"
 #include "viewport/viewport.h"
 
 // Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows at
@@ -159,7 +160,7 @@ static void createViews(HWND window)
     createSkinView(skinPlace.x, skinPlace.y);
     const int skinSide = MulDiv(skinViewStartSide, dpi, 96);
     SetWindowPos(skinViewWindow, nullptr, 0, 0, skinSide, skinSide, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The start texture fits its view at the largest zoom step not above DPI / 96, so its texels stay crisp.
+    // The start texture fills its view: at 150 % a 256 x 256 texture shows at 1.5 pixels a texel.
     fitSkinView();
 }
 
@@ -256,6 +257,7 @@ static void runCommand(int id)
     case IDM_ACTUAL_SIZE: showSkinViewActualSize(); break;
     case IDC_PLAY: playPauseCommand(); break;
     case IDC_SEQUENCE: sequenceCommand(); break;
+    case IDC_FRAME_VIEW: requestModelFraming(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
     // A command that saved the texture leaves the autosave unneeded: recovery drops it now, not a frame later.
@@ -282,8 +284,10 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_MOUSEWHEEL:
         // The wheel goes to the window with the keyboard focus (a text box passes it up to here); over the skin
-        // view it zooms the view wherever the focus is.
+        // view it zooms the view, over the viewport the camera, wherever the focus is.
         if (zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
+                           GET_WHEEL_DELTA_WPARAM(wParam)) ||
+            zoomViewportAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
                            GET_WHEEL_DELTA_WPARAM(wParam))) {
             SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
             return TRUE;
