@@ -193,6 +193,7 @@ static void initMainWindow(HWND window)
     widenLabelsToText(window, {viewportWindow, skinViewWindow, patternViewWindow});
     createAnimationControls(window);
     keepControlsClearOfViews(window);
+    createSplitter(window);
     recordStartLayout(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");
@@ -209,6 +210,7 @@ static void initMainWindow(HWND window)
     CheckDlgButton(window, IDC_USE_PATTERN, BST_CHECKED);
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
     readSettings();
+    restoreLayoutPreferences();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
     readPaintOptions(window);
@@ -301,6 +303,13 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_GETMINMAXINFO:
         limitMainWindowSize(*reinterpret_cast<MINMAXINFO *>(lParam));
         return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        // Raised to the smallest size here; the default handling goes on after.
+        keepMinimumWindowSize(*reinterpret_cast<WINDOWPOS *>(lParam));
+        return FALSE;
+    case WM_RESTORE_MINIMUM_SIZE:
+        restoreMinimumWindowSize();
+        return TRUE;
     case WM_DPICHANGED:
         changeMainWindowDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return TRUE;
@@ -315,6 +324,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         removeAutosave();   // saved, unchanged, or "No": nothing left to recover
         running = 0;
+        storeLayoutPreferences();
         writeSettings();
         PostQuitMessage(0);
         return TRUE;
