@@ -8,6 +8,7 @@
 #include "app/animation_controls.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
+#include "app/session.h"
 #include "app/settings_file.h"
 #include "app/state.h"
 #include "skin/pattern_view.h"
@@ -211,6 +212,7 @@ static void initMainWindow(HWND window)
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
     readSettings();
     restoreLayoutPreferences();
+    restoreSession();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
     readPaintOptions(window);
@@ -325,6 +327,7 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         removeAutosave();   // saved, unchanged, or "No": nothing left to recover
         running = 0;
         storeLayoutPreferences();
+        storeSession();
         writeSettings();
         PostQuitMessage(0);
         return TRUE;

@@ -19,6 +19,7 @@ add_executable(pelterine WIN32
   app/main_layout.cpp
   app/main_window.cpp
   app/recovery.cpp
+  app/session.cpp
   app/settings_file.cpp
   app/single_instance.cpp
   skin/skin_view.cpp

@@ -215,6 +215,11 @@ int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes
     return 1;
 }
 
+const std::string &textureFilePath()
+{
+    return currentTextureFile;
+}
+
 bool loadRecoveredTexture(const char *path)
 {
     TextureOrigin origin;

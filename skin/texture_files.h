@@ -2,6 +2,7 @@
 // is lost.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Writes the texture as PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (with the palette of the
@@ -17,6 +18,8 @@ int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes
 // Loads a texture that was never saved (a recovered one): one undo step like any load, but the texture counts
 // as changed and the file does not become the one Ctrl+S saves to. Returns whether it was loaded.
 bool loadRecoveredTexture(const char *path);
+// The file Ctrl+S saves to: the one last loaded or saved ("" when the texture has none).
+const std::string &textureFilePath();
 // Both return whether the texture was saved.
 bool saveTextureCommand();
 // Ctrl+S: saves to the texture file last loaded or saved, through the save chooser when there is none.

@@ -101,5 +101,129 @@ class Layout(harness.SessionTestCase):
         self.assertEqual(after["skin"].width, again["skin"].width)
 
 
+class Camera(CameraTestCase):
+
+    def test_the_wheel_zooms_about_the_cursor_and_f_home_and_frame_frame_the_model_again(self):
+        s = self.session
+        framed = self.pause_spin()   # the middle press also takes the keyboard out of the model box
+        w0, h0 = framed.size()
+        # Towards the model with the cursor right of its middle: larger, and the part under the cursor stays put.
+        self.move_to(340, 256)
+        s.xdotool("click", WHEEL_UP)
+        s.xdotool("click", WHEEL_UP)
+        nearer = self.changed_from(framed, "the wheel")
+        nearer = self.still() or nearer
+        w1, h1 = nearer.size()
+        self.assertGreater(w1, 1.3 * w0, "two notches nearer: %r -> %r" % ((w0, h0), (w1, h1)))
+        self.assertLess(nearer.centre()[0], framed.centre()[0], "the model grew away from the cursor")
+        for key in ("f", "Home", None):
+            before = self.read()
+            s.xdotool("click", WHEEL_DOWN)
+            self.changed_from(before, "the wheel back")
+            if key:
+                s.key(key)
+            else:
+                s.click(ids.IDC_FRAME_VIEW)
+            self.assertTrue(wait_until(lambda: self.read() == framed, harness.DEFAULT_TIMEOUT),
+                            "%s frames the model as the load did (%s)" % (key or "Frame", self.keep(self.read(), "key")))
+
+    def test_a_load_frames_a_large_model_far_from_the_origin(self):
+        s = self.session
+        default = self.pause_spin()
+        big = s.work / "big.vmr"
+        big.write_bytes(moved_box((s.work / "_test_boite_tex.vmr").read_bytes(), 12.0, (400.0, -150.0, 90.0)))
+        s.set_text(ids.IDC_MODEL_PATH, harness.wine_path(big))
+        s.click(ids.IDC_LOAD_MODEL)
+        frame = self.pause_spin()
+        self.assertIsNotNone(frame.bounds(), "the model is in view (%s)" % self.keep(frame, "big"))
+        left, top, right, bottom = frame.bounds()
+        x, y = frame.centre()
+        where = "%r in a %dx%d view, the default box %r (%s)" % (frame.bounds(), frame.width, frame.height,
+                                                                 default.bounds(), self.keep(frame, "big"))
+        self.assertTrue(left > 20 and top > 20 and right < frame.width - 20 and bottom < frame.height - 20, where)
+        self.assertTrue(abs(x - frame.width / 2) < 40 and abs(y - frame.height / 2) < 40, where)
+        self.assertGreater(right - left, 0.7 * default.size()[0], where)
+
+    def test_painting_on_the_model_the_middle_button_turns_and_shift_middle_pans(self):
+        s = self.session
+        s.click(ids.IDC_PAINT_ON_MODEL)
+        paused = self.pause_spin()
+        skin = s.capture("skin")
+        s.mouse_down(MIDDLE)
+        turned = self.steps(2, 0, 5, "a middle drag")
+        s.mouse_up(MIDDLE)
+        self.assertNotEqual(paused, turned)
+        turned = self.still()
+        self.assertIsNotNone(turned, "the spin stays paused")
+        x0 = turned.centre()[0]
+        s.xdotool("keydown", "shift")
+        try:
+            s.mouse_down(MIDDLE)
+            self.steps(5, 0, 6, "a middle drag with Shift")
+            s.mouse_up(MIDDLE)
+        finally:
+            s.xdotool("keyup", "shift")
+        panned = self.still()
+        self.assertAlmostEqual(30, panned.centre()[0] - x0, delta=4, msg="the model follows the cursor 30 pixels (%s)"
+                               % self.keep(panned, "panned"))
+        # A turn would leave the box's middle near the view's; the size changes only as the perspective does.
+        self.assertTrue(all(abs(a - b) <= 0.05 * a for a, b in zip(turned.size(), panned.size())),
+                        "a pan does not turn it: %r -> %r" % (turned.size(), panned.size()))
+        self.assertEqual(Frame(skin), Frame(s.capture("skin")), "the middle button paints nothing")
+
+
+class LastSession(harness.SessionTestCase):
+
+    def test_the_last_model_and_texture_come_back_fitted_unless_a_recovery_waits(self):
+        s = self.session
+        colour = (200, 30, 40)
+        work = s.start(self.work_name(), extra={"pictures/wide.bmp": solid_bmp(308, 193, colour)})
+        s.wait_main()
+        (work / "models").mkdir()
+        (work / "models" / "copy.vmr").write_bytes((work / "_test_boite_tex.vmr").read_bytes())
+        s.set_text(ids.IDC_MODEL_PATH, harness.wine_path(work / "models" / "copy.vmr"))
+        s.click(ids.IDC_LOAD_MODEL)
+        s.click(ids.IDC_LOAD_TEXTURE)
+        s.open_choose(work / "pictures" / "wide.bmp")
+        skin = s.client_origin()["skin"]
+
+        def fitted():
+            shown = harness.texture_shown(s.capture("skin"))
+            return (shown.width, shown.height, shown.colours() == {colour: shown.width * shown.height})
+        # 308 x 193 fits the view at 256 / 308 of a pixel a texel, whole, by the nearest texel.
+        self.assertEqual((skin.width, round(193 * skin.width / 308), True), fitted())
+
+        # Enter in a size box applies the size and gives the keyboard back to the painting.
+        s.activate()
+        s.click_control(ids.IDC_PEN_SIZE)
+        s.key("ctrl+a")
+        s.type_text("5")
+        s.key("Return")
+        self.assertTrue(wait_until(lambda: s.focus()[1] == "SkinWindowClass", harness.DEFAULT_TIMEOUT),
+                        "the focus is with %r" % (s.focus(),))
+
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        ini = (work / "pelterine.ini").read_text()
+        self.assertIn("session.model=", ini)
+        self.assertIn("copy.vmr", ini)
+        self.assertIn("wide.bmp", ini)
+        s.restart()
+        s.wait_main()
+        self.assertEqual([], s.boxes())
+        self.assertTrue(s.text(ids.IDC_MODEL_PATH).endswith("copy.vmr"), s.text(ids.IDC_MODEL_PATH))
+        self.assertEqual((skin.width, round(193 * skin.width / 308), True), fitted())
+
+        # With a texture to recover, the offer comes first and the last session is not loaded over it.
+        s.close()
+        self.assertEqual(0, s.wait_exit())
+        (work / "pelterine-autosave.bmp").write_bytes(solid_bmp(64, 64, (0, 0, 255)))
+        s.restart()
+        s.wait_box()
+        s.press_box(7)   # IDNO: set aside
+        s.wait_main()
+        self.assertEqual("_test_boite_tex.vmr", s.text(ids.IDC_MODEL_PATH))
+
+
 if __name__ == "__main__":
     harness.main()
