@@ -114,7 +114,7 @@ int32_t firstPixelReaching(const ViewMap &m, int64_t (*at)(const ViewMap &, int3
 
 ViewMap makeViewMap(int32_t textureWidth, int32_t textureHeight, int32_t viewWidth, int32_t viewHeight)
 {
-    ViewMap map{textureWidth, textureHeight, viewWidth, viewHeight, ZOOM_STEP_ACTUAL, 0.0, 0.0, 0.0, 0.0, {1, 1}};
+    ViewMap map{textureWidth, textureHeight, viewWidth, viewHeight, ZOOM_STEP_ACTUAL, 0.0, 0.0, 0.0, 0.0, {1, 1}, true};
     fitTexture(map);
     return map;
 }
@@ -144,6 +144,7 @@ void fitTexture(ViewMap &map)
     const ZoomRatio z = fittedZoom(map.textureWidth, map.textureHeight, map.viewWidth, map.viewHeight);
     map.zoom = z;
     map.step = stepOf(z);
+    map.fitted = true;
     // The corner on a whole pixel: magnified texels then start on pixel edges, and a 256 x 256 texture in a
     // 256 x 256 view is shown one to one.
     int64_t twice = 2 * int64_t{z.den};
@@ -160,6 +161,7 @@ void showActualSize(ViewMap &map)
     pinScreenPoint(map, map.viewWidth / 2.0, map.viewHeight / 2.0);
     map.step = ZOOM_STEP_ACTUAL;
     map.zoom = zoomSteps[ZOOM_STEP_ACTUAL];
+    map.fitted = false;
 }
 
 bool zoomViewAt(ViewMap &map, int32_t x, int32_t y, int32_t direction)
@@ -184,6 +186,7 @@ bool zoomViewAt(ViewMap &map, int32_t x, int32_t y, int32_t direction)
     pinScreenPoint(map, x + 0.5, y + 0.5);
     map.step = step;
     map.zoom = zoomSteps[step];
+    map.fitted = false;
     return true;
 }
 
@@ -191,6 +194,7 @@ void panView(ViewMap &map, int32_t dx, int32_t dy)
 {
     map.anchorScreenX += dx;
     map.anchorScreenY += dy;
+    map.fitted = map.fitted && dx == 0 && dy == 0;
 }
 
 void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight)
@@ -200,6 +204,8 @@ void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight)
     map.anchorScreenY = viewHeight / 2.0;
     map.viewWidth = viewWidth;
     map.viewHeight = viewHeight;
+    if (map.fitted)
+        fitTexture(map);
 }
 
 TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y)

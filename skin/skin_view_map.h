@@ -33,6 +33,7 @@ struct ViewMap {
     double anchorScreenX;
     double anchorScreenY;
     ZoomRatio zoom; // screen pixels per texel now: one of zoomSteps, or the fitted scale
+    bool fitted;    // shown as fitTexture left it (no zoom or pan since): a new view size fits it again
 };
 
 // The texel a screen pixel shows: column from the left, row from the bottom. Off the texture the values still
@@ -74,7 +75,8 @@ bool zoomViewAt(ViewMap &map, int32_t x, int32_t y, int32_t direction);
 // Moves the picture by a number of screen pixels, as a drag does.
 void panView(ViewMap &map, int32_t dx, int32_t dy);
 
-// A new view size; the texture point at the view's centre stays at the centre.
+// A new view size; the texture point at the view's centre stays at the centre, or a fitted texture is fitted to
+// the new size.
 void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight);
 
 TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y);

@@ -338,7 +338,8 @@ class Camera(CameraTestCase):
         s.mouse_down(LEFT)
         self.move_to(x + 6, y)
         s.mouse_up(LEFT)
-        skin = harness.texture_shown(s.capture("skin"))   # the grown view shows it in its middle
+        s.command(ids.IDM_ACTUAL_SIZE)   # the grown view fits the texture to its size: one pixel a texel again
+        skin = harness.texture_shown(s.capture("skin"))   # in its middle
         self.assertEqual((256, 256), (skin.width, skin.height))
         painted = {(i, 255 - j) for i in range(256) for j in range(256) if skin.get(i, j) == PEN}
         self.assertGreater(len(painted), 3, "the stroke painted the texture")

@@ -145,7 +145,14 @@ TEST(ViewMap, ActualSizeResizeAndPan)
     EXPECT_EQ(m.step, ZOOM_STEP_ACTUAL);
     EXPECT_EQ(hitOf(m, 128, 128), (std::vector<int32_t>{1024, 1023, 1}));
     EXPECT_EQ(hitOf(m, 127, 127), (std::vector<int32_t>{1023, 1024, 1}));
+    m = makeViewMap(301, 193, 256, 256);   // fitted: a new size fits it again, until a zoom or a pan
+    resizeView(m, 602, 386);
+    EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den}), std::vector<int32_t>({2, 1}));
+    panView(m, 1, 0);
+    resizeView(m, 301, 193);
+    EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den}), std::vector<int32_t>({2, 1}));
     m = makeViewMap(256, 256, 256, 256);
+    showActualSize(m);
     resizeView(m, 512, 300);
     for (int32_t k = -3; k <= 3; ++k)
         EXPECT_EQ(hitOf(m, 256 + k, 150 + 2 * k), (std::vector<int32_t>{128 + k, 127 - 2 * k, 1}));
@@ -257,6 +264,7 @@ TEST(ComposeView, MappingGridDrawnOneToOneMatchesTheGridLayer)
     clearGrid(layer.data(), 256, 256);
     drawGridTable(table.data(), 30, layer.data(), 256, 256);
     ViewMap m = makeViewMap(256, 256, 256, 256);
+    showActualSize(m);   // one to one at every size, not fitted again
     for (int32_t size : {256, 255, 300}) {   // odd sizes put the texels half a pixel off the view's centre
         resizeView(m, size, size + 2);
         std::vector<uint32_t> screen = compose(m, ViewSource{picture.data(), nullptr, triangles.data(), 30},
