@@ -88,6 +88,17 @@ static bool frameModelForKey(const MSG &msg)
     return true;
 }
 
+// The wheel goes to the window with the keyboard focus; over the skin view or the viewport it zooms the one under
+// the cursor whatever has the focus (a list or a combo box would otherwise take it for itself).
+static bool zoomViewForWheel(const MSG &msg)
+{
+    if (msg.message != WM_MOUSEWHEEL)
+        return false;
+    const int x = static_cast<int16_t>(LOWORD(msg.lParam)), y = static_cast<int16_t>(HIWORD(msg.lParam));
+    const int delta = GET_WHEEL_DELTA_WPARAM(msg.wParam);
+    return zoomSkinViewAt(x, y, delta) || zoomViewportAt(x, y, delta);
+}
+
 void runFrameLoop()
 {
     // Peeking for the main window only still brings its children's messages; the quit message, posted to
@@ -100,7 +111,8 @@ void runFrameLoop()
         if (PeekMessageW(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
             while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) {
                 noteKeyMessage(msg.message, msg.wParam);
-                if (pressButtonForEnter(msg) || frameModelForKey(msg) || translateShortcut(msg))
+                if (pressButtonForEnter(msg) || frameModelForKey(msg) || zoomViewForWheel(msg) ||
+                    translateShortcut(msg))
                     continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);
