@@ -98,9 +98,10 @@ class Layout(harness.SessionTestCase):
         self.assertIn("layout.viewportShare=", (s.work / "pelterine.ini").read_text())
         s.restart()
         s.wait_main()
-        again = s.client_origin()
-        self.assertEqual(after["viewport"].width, again["viewport"].width)
-        self.assertEqual(after["skin"].width, again["skin"].width)
+        widths = lambda r: (r["viewport"].width, r["skin"].width)  # noqa: E731
+        # Read once the window manager's placing of the new window has been laid out.
+        self.assertTrue(wait_until(lambda: widths(s.client_origin()) == widths(after), harness.DEFAULT_TIMEOUT),
+                        "%r after the restart, %r before" % (widths(s.client_origin()), widths(after)))
 
 
 class Camera(CameraTestCase):
