@@ -127,8 +127,8 @@ class Camera(CameraTestCase):
                 s.key(key)
             else:
                 s.click(ids.IDC_FRAME_VIEW)
-            self.assertTrue(wait_until(lambda: self.read() == framed, harness.DEFAULT_TIMEOUT),
-                            "%s frames the model as the load did (%s)" % (key or "Frame", self.keep(self.read(), "key")))
+            self.assertTrue(wait_until(lambda: self.read() == framed, harness.DEFAULT_TIMEOUT), "%s frames the model "
+                            "as the load did (%s)" % (key or "Frame", self.keep(self.read(), "key")))
 
     def test_a_load_frames_a_large_model_far_from_the_origin(self):
         s = self.session

@@ -167,7 +167,8 @@ TEST_F(CameraTest, TheWheelZoomsAboutTheCursorWithinLimits)
                                    (1 - (modelY + camera.panY) / (depth * t)) * 256 - 0.5};
     };
     const double t = std::tan(3.14159265358979323846 / 8.0), depth = -camera.distance;
-    const double mx = ((x + 0.5) / 256 - 1) * depth * t - camera.panX, my = (1 - (y + 0.5) / 256) * depth * t - camera.panY;
+    const double mx = ((x + 0.5) / 256 - 1) * depth * t - camera.panX;
+    const double my = (1 - (y + 0.5) / 256) * depth * t - camera.panY;
     for (int notches : {2, -3, 1}) {
         zoomCameraAt(notches, x, y, 512, 512);
         const std::vector<double> at = screenOf(mx, my);

@@ -134,8 +134,9 @@ TEST(LayoutAtSize, TheViewsShareTheExtraWidthAtTheSplittersPlaceAndBothTakeTheHe
         EXPECT_EQ(c.viewportWidth, width(layoutAtSize(MAIN_WINDOW, START, c.size, share)[viewport]));
     }
     // Asked for less than the limits allow, the share is the limit's.
+    const int32_t tooNarrow = viewportShareFor(MAIN_WINDOW, START, {1233, 731}, 5);
     EXPECT_EQ(layoutGrowth(MAIN_WINDOW, START, {1233, 731}, 0).viewport,
-              layoutGrowth(MAIN_WINDOW, START, {1233, 731}, viewportShareFor(MAIN_WINDOW, START, {1233, 731}, 5)).viewport);
+              layoutGrowth(MAIN_WINDOW, START, {1233, 731}, tooNarrow).viewport);
 }
 
 TEST(LayoutAtSize, TheSplitterFollowsTheViewportsEdgeAndTheHeight)
