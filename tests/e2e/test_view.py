@@ -69,8 +69,12 @@ class Layout(harness.SessionTestCase):
         for dx in range(-10, -130, -10):   # a drag as a hand makes it, in small moves
             s.mouse_move(main.x + bar.left + 4 + dx, y)
         s.mouse_up(LEFT)
+        widths = lambda r: (r["viewport"].width, r["skin"].width)  # noqa: E731
+        # The program lays out each move as it comes: read once it has caught up with the last.
+        dragged = (viewport.width - 120, skin.width + 120)
+        self.assertTrue(wait_until(lambda: widths(s.client_origin()) == dragged, harness.DEFAULT_TIMEOUT),
+                        "%r after the drag, %r wanted" % (widths(s.client_origin()), dragged))
         after = s.client_origin()
-        self.assertEqual((viewport.width - 120, skin.width + 120), (after["viewport"].width, after["skin"].width))
         self.assertEqual([], s.layout_problems())
 
         # Made smaller than at the start through the window manager, it sets itself back to that size.
@@ -98,7 +102,6 @@ class Layout(harness.SessionTestCase):
         self.assertIn("layout.viewportShare=", (s.work / "pelterine.ini").read_text())
         s.restart()
         s.wait_main()
-        widths = lambda r: (r["viewport"].width, r["skin"].width)  # noqa: E731
         # Read once the window manager's placing of the new window has been laid out.
         self.assertTrue(wait_until(lambda: widths(s.client_origin()) == widths(after), harness.DEFAULT_TIMEOUT),
                         "%r after the restart, %r before" % (widths(s.client_origin()), widths(after)))
