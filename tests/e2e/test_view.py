@@ -83,11 +83,10 @@ class Layout(harness.SessionTestCase):
                         "the window stayed at %r, smaller than %r" % (s.client_origin()["main"], main))
         # Larger, the two views share the extra width at the splitter's place, and both take the height.
         s.resize(main.width + 200, main.height + 100)
-        self.assertTrue(wait_until(lambda: s.client_origin()["main"].width == main.width + 200,
-                                   harness.DEFAULT_TIMEOUT))
-        grown = s.client_origin()
         both = lambda r: r["viewport"].width + r["skin"].width  # noqa: E731
-        self.assertEqual(both(after) + 200, both(grown))
+        self.assertTrue(wait_until(lambda: both(s.client_origin()) == both(after) + 200, harness.DEFAULT_TIMEOUT),
+                        "the views share the 200 pixels: %r" % (s.client_origin(),))
+        grown = s.client_origin()
         share = after["viewport"].width / both(after)
         self.assertAlmostEqual(share, grown["viewport"].width / both(grown), delta=0.01)
         self.assertEqual((after["viewport"].height + 100, after["skin"].height + 100),
