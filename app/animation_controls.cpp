@@ -40,11 +40,14 @@ void createAnimationControls(HWND window)
     auto px = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     const LONG top = view.bottom + px(4), bottom = top + px(24);
     const RECT play = {view.left, top, view.left + px(64), bottom};
-    const RECT sequence = {view.right - px(140), top, view.right, top + px(240)}; // with its list dropped down
+    // "Frame" at the row's end, shown for every model; the animation's controls before it.
+    const RECT frame = {view.right - px(56), top, view.right, bottom};
+    const RECT sequence = {frame.left - px(4) - px(140), top, frame.left - px(4), top + px(240)}; // list dropped
     const RECT trackbar = {play.right + px(4), top, sequence.left - px(4), bottom};
     createChild(window, L"BUTTON", L"Play", BS_PUSHBUTTON, IDC_PLAY, play);
     createChild(window, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS, IDC_FRAME_TRACKBAR, trackbar);
     createChild(window, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, IDC_SEQUENCE, sequence);
+    ShowWindow(createChild(window, L"BUTTON", L"Frame", BS_PUSHBUTTON, IDC_FRAME_VIEW, frame), SW_SHOW);
 }
 
 static void showAnimationControls(bool show)

@@ -73,7 +73,38 @@ static bool pressButtonForEnter(const MSG &msg)
     if (!repeat)
         SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(mainWindow, button)));
+    // A size, once applied, is done with: the keyboard goes back to the painting, so Ctrl+Z undoes a stroke
+    // again and Ctrl+0 fits the view, instead of acting on the box's text.
+    if (button != IDC_LOAD_MODEL && skinViewWindow)
+        SetFocus(skinViewWindow);
     return true;
+}
+
+// F and Home frame the model again while the keyboard is with the views, the main window or a button: in a text
+// box, a list or a trackbar the keys keep their own meaning. With Ctrl or Alt they are someone else's.
+static bool frameModelForKey(const MSG &msg)
+{
+    if (msg.message != WM_KEYDOWN || (msg.wParam != 'F' && msg.wParam != VK_HOME) ||
+        (GetKeyState(VK_CONTROL) & 0x8000) || (GetKeyState(VK_MENU) & 0x8000) || GetActiveWindow() != mainWindow)
+        return false;
+    HWND focus = GetFocus();
+    wchar_t className[16] = L"";
+    if (focus && focus != mainWindow && focus != viewportWindow && focus != skinViewWindow &&
+        (!GetClassNameW(focus, className, 16) || lstrcmpiW(className, L"Button") != 0))
+        return false;
+    requestModelFraming();
+    return true;
+}
+
+// The wheel goes to the window with the keyboard focus; over the skin view or the viewport it zooms the one under
+// the cursor whatever has the focus (a list or a combo box would otherwise take it for itself).
+static bool zoomViewForWheel(const MSG &msg)
+{
+    if (msg.message != WM_MOUSEWHEEL)
+        return false;
+    const int x = static_cast<int16_t>(LOWORD(msg.lParam)), y = static_cast<int16_t>(HIWORD(msg.lParam));
+    const int delta = GET_WHEEL_DELTA_WPARAM(msg.wParam);
+    return zoomSkinViewAt(x, y, delta) || zoomViewportAt(x, y, delta);
 }
 
 void runFrameLoop()
@@ -88,7 +119,8 @@ void runFrameLoop()
         if (PeekMessageW(&msg, mainWindow, 0, 0, PM_NOREMOVE)) {
             while (PeekMessageW(&msg, mainWindow, 0, 0, PM_REMOVE)) {
                 noteKeyMessage(msg.message, msg.wParam);
-                if (pressButtonForEnter(msg) || translateShortcut(msg) || brushKey(msg))
+                if (pressButtonForEnter(msg) || frameModelForKey(msg) || zoomViewForWheel(msg) ||
+                    translateShortcut(msg) || brushKey(msg))
                     continue;
                 TranslateMessage(&msg);
                 DispatchMessageW(&msg);

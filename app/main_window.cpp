@@ -13,6 +13,7 @@
 #include "app/open_files.h"
 #include "app/main_layout.h"
 #include "app/recovery.h"
+#include "app/session.h"
 #include "app/settings_file.h"
 #include "app/state.h"
 #include "skin/pattern_view.h"
@@ -36,6 +37,7 @@
 #include "texture/layer_edits.h"
 #include "skin/colour_panel_view.h"
 #include "paint/colour_panel.h"
+#include "viewport/frame.h"
 #include "viewport/viewport.h"
 
 // Where the views are laid out in the main window's client area, in pixels for the dialog font of Windows at
@@ -167,7 +169,7 @@ static void createViews(HWND window)
     createSkinView(skinPlace.x, skinPlace.y);
     const int skinSide = MulDiv(skinViewStartSide, dpi, 96);
     SetWindowPos(skinViewWindow, nullptr, 0, 0, skinSide, skinSide, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The start texture fits its view at the largest zoom step not above DPI / 96, so its texels stay crisp.
+    // The start texture fills its view: at 150 % a 256 x 256 texture shows at 1.5 pixels a texel.
     fitSkinView();
 }
 
@@ -221,6 +223,7 @@ static void initMainWindow(HWND window)
     createLayersPanel(window);
     createColourPanel(472, 300, 138, 88, IDC_COLOR_PANEL, penColorChanged);
     keepControlsClearOfViews(window);
+    createSplitter(window);
     recordStartLayout(window);
     readClientOrigin(window);
     SetDlgItemTextA(window, IDC_MODEL_PATH, "_test_boite_tex.vmr");
@@ -238,6 +241,8 @@ static void initMainWindow(HWND window)
     EnableWindow(GetDlgItem(window, IDC_USE_COLOR), TRUE);
     readSettings();
     readRecentColours();
+    restoreLayoutPreferences();
+    restoreSession();
     SetFocus(GetDlgItem(window, IDC_MODEL_PATH));
     CheckDlgButton(window, IDC_SMOOTH_STROKES, BST_CHECKED);
     readPaintOptions(window);
@@ -306,6 +311,7 @@ static void runCommand(int id)
     case IDC_EXPORT_UV: exportUvLayoutCommand(); break;
     case IDM_COPY: copyTextureToClipboard(); break;
     case IDM_PASTE: pasteFromClipboard(); break;
+    case IDC_FRAME_VIEW: requestModelFraming(); break;
     default: break;   // the radio buttons keep their own state; upload reads them
     }
     refreshLayersPanel();
@@ -343,8 +349,10 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_MOUSEWHEEL:
         // The wheel goes to the window with the keyboard focus (a text box passes it up to here); over the skin
-        // view it zooms the view wherever the focus is.
+        // view it zooms the view, over the viewport the camera, wherever the focus is.
         if (zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
+                           GET_WHEEL_DELTA_WPARAM(wParam)) ||
+            zoomViewportAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
                            GET_WHEEL_DELTA_WPARAM(wParam))) {
             SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
             return TRUE;
@@ -374,6 +382,13 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_GETMINMAXINFO:
         limitMainWindowSize(*reinterpret_cast<MINMAXINFO *>(lParam));
         return TRUE;
+    case WM_WINDOWPOSCHANGING:
+        // Raised to the smallest size here; the default handling goes on after.
+        keepMinimumWindowSize(*reinterpret_cast<WINDOWPOS *>(lParam));
+        return FALSE;
+    case WM_RESTORE_MINIMUM_SIZE:
+        restoreMinimumWindowSize();
+        return TRUE;
     case WM_DPICHANGED:
         changeMainWindowDpi(HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return TRUE;
@@ -390,6 +405,8 @@ INT_PTR CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         running = 0;
         storeBrushPreferences();
         keepRecentColours();
+        storeLayoutPreferences();
+        storeSession();
         writeSettings();
         PostQuitMessage(0);
         return TRUE;

@@ -177,6 +177,12 @@ static std::string questionFor(const char *name, const FILETIME &written)
     return recoveryQuestion(name, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
 }
 
+bool recoveryPending()
+{
+    FILETIME written;
+    return lastWriteTime(autosavePath, written) || lastWriteTime(recoveredPath, written);
+}
+
 void offerRecoveredTexture()
 {
     FILETIME autosaved, recovered, layered;

@@ -11,6 +11,9 @@ void startRecovery();
 // pelterine-recovered-N.bmp, so it is neither lost nor asked about again.
 void offerRecoveredTexture();
 
+// A recovered or autosaved texture is in the working folder: offerRecoveredTexture will offer it.
+bool recoveryPending();
+
 // From the frame loop's idle time: writes the autosave when it is due, removes it once the texture is saved.
 void autosaveIfDue();
 

@@ -52,11 +52,14 @@ void readSettings()
 void writeSettings()
 {
     std::array<uint8_t, SETTINGS_BYTES> bytes = encodeSettings();
-    if (!writeFileSafely(SETTINGS_FILE_NAME, bytes.data(), bytes.size()))
+    const bool settingsWritten = writeFileSafely(SETTINGS_FILE_NAME, bytes.data(), bytes.size());
+    if (!settingsWritten)
         showMessage("Unable to open config.cfg", "Error writing configuration", MB_ICONERROR);
     if (preferences.empty())
         return;
     const std::string text = encodePreferences(preferences);
-    if (!writeFileSafely(PREFERENCES_FILE_NAME, reinterpret_cast<const uint8_t *>(text.data()), text.size()))
+    // A folder that took neither file (read-only, full) is reported once, by the message above.
+    if (!writeFileSafely(PREFERENCES_FILE_NAME, reinterpret_cast<const uint8_t *>(text.data()), text.size()) &&
+        settingsWritten)
         showMessage("Unable to write pelterine.ini", "Error writing configuration", MB_ICONERROR);
 }

@@ -21,6 +21,7 @@ add_executable(pelterine WIN32
   app/main_window.cpp
   app/brush_controls.cpp
   app/recovery.cpp
+  app/session.cpp
   app/settings_file.cpp
   app/single_instance.cpp
   app/open_files.cpp

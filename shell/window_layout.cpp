@@ -94,6 +94,8 @@ Shift shiftOf(const std::vector<LayoutItem> &items, size_t index, const Landmark
         return {0, growth.height, growth.viewport, growth.height};
     case LayoutRole::belowViewportEnd:
         return {growth.viewport, growth.height, growth.viewport, growth.height};
+    case LayoutRole::splitter:
+        return {growth.viewport, 0, growth.viewport, growth.height};
     case LayoutRole::control:
         break;
     }
@@ -111,16 +113,69 @@ int32_t scaleEdge(int32_t edge, int32_t from, int32_t to)
 
 } // namespace
 
-LayoutGrowth layoutGrowth(ClientSize start, ClientSize now)
+namespace {
+
+// The two views' start widths, and how much narrower than at the start the viewport may become.
+struct ViewWidths {
+    int32_t viewport;
+    int32_t skin;
+    int32_t mayGiveUp;
+};
+
+ViewWidths viewWidths(const std::vector<LayoutItem> &items)
 {
-    const int32_t width = std::max(0, now.width - start.width);
-    const int32_t height = std::max(0, now.height - start.height);
-    return {width, height, std::min(width, height)};
+    ViewWidths widths = {0, 0, INT32_MAX};
+    const int32_t keep = 16;
+    for (const LayoutItem &item : items) {
+        const int32_t width = item.start.right - item.start.left;
+        if (item.role == LayoutRole::viewport)
+            widths.viewport = width;
+        else if (item.role == LayoutRole::skinShown)
+            widths.skin = width;
+        else if (item.role == LayoutRole::belowViewportStretch)
+            widths.mayGiveUp = std::min(widths.mayGiveUp, std::max(0, width - keep));
+    }
+    widths.mayGiveUp = std::max(0, std::min(widths.mayGiveUp, widths.viewport / 2));
+    return widths;
 }
 
-std::vector<LayoutBox> layoutAtSize(const std::vector<LayoutItem> &items, ClientSize start, ClientSize now)
+int32_t extraWidth(ClientSize start, ClientSize now)
 {
-    const LayoutGrowth growth = layoutGrowth(start, now);
+    return std::max(0, now.width - start.width);
+}
+
+} // namespace
+
+LayoutGrowth layoutGrowth(const std::vector<LayoutItem> &items, ClientSize start, ClientSize now, int32_t viewportShare)
+{
+    const int32_t width = extraWidth(start, now);
+    const int32_t height = std::max(0, now.height - start.height);
+    const ViewWidths views = viewWidths(items);
+    const int64_t both = int64_t{views.viewport} + views.skin;
+    int64_t grown = 0;
+    if (viewportShare < 0 || viewportShare > VIEWPORT_SHARE_WHOLE)
+        grown = both > 0 ? (int64_t{width} * views.viewport + both / 2) / both : 0;
+    else
+        grown = ((both + width) * viewportShare + VIEWPORT_SHARE_WHOLE / 2) / VIEWPORT_SHARE_WHOLE - views.viewport;
+    grown = std::max<int64_t>(-views.mayGiveUp, std::min<int64_t>(grown, width));
+    return {width, height, static_cast<int32_t>(grown)};
+}
+
+int32_t viewportShareFor(const std::vector<LayoutItem> &items, ClientSize start, ClientSize now, int32_t viewportWidth)
+{
+    const ViewWidths views = viewWidths(items);
+    const int64_t both = int64_t{views.viewport} + views.skin + extraWidth(start, now);
+    if (both <= 0)
+        return NO_VIEWPORT_SHARE;
+    const int64_t lowest = int64_t{views.viewport} - views.mayGiveUp, highest = both - views.skin;
+    const int64_t width = std::max(lowest, std::min<int64_t>(viewportWidth, highest));
+    return static_cast<int32_t>((width * VIEWPORT_SHARE_WHOLE + both / 2) / both);
+}
+
+std::vector<LayoutBox> layoutAtSize(const std::vector<LayoutItem> &items, ClientSize start, ClientSize now,
+                                    int32_t viewportShare)
+{
+    const LayoutGrowth growth = layoutGrowth(items, start, now, viewportShare);
     const Landmarks marks = findLandmarks(items);
     std::vector<LayoutBox> placed;
     placed.reserve(items.size());

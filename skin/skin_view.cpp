@@ -478,9 +478,11 @@ static LRESULT CALLBACK skinViewWindowProc(HWND window, UINT message, WPARAM wPa
         lastInside = false;   // whatever comes next is not joined to a cursor the view no longer follows
         break;
     case WM_MOUSEWHEEL:
-        // Handled here and not passed on: the main window would otherwise zoom a second time.
-        zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
-                       GET_WHEEL_DELTA_WPARAM(wParam));
+        // Over the view it is handled here and not passed on (the main window would zoom a second time);
+        // elsewhere (the view has the focus, the cursor is over the viewport) the main window takes it.
+        if (!zoomSkinViewAt(static_cast<int16_t>(LOWORD(lParam)), static_cast<int16_t>(HIWORD(lParam)),
+                            GET_WHEEL_DELTA_WPARAM(wParam)))
+            break;
         return 0;
     case WM_REFRESH_PAINTED:
         refreshRequested = false;

@@ -18,7 +18,7 @@ void redrawSkinView();
 // The texture changed size (a load, a new texture, an undo across either): the grid layer, the GL texture and
 // the view follow, and the view shows the whole texture.
 void showResizedTexture();
-// Ctrl+0: the whole texture at the largest zoom step at which it fits. Also after every load.
+// Ctrl+0: the whole texture at the largest scale at which it fits the view, any scale. Also after every load.
 void fitSkinView();
 // Ctrl+1: one screen pixel per texel.
 void showSkinViewActualSize();

@@ -23,7 +23,25 @@ const int32_t PIXEL_GRID_FROM = 8;
 
 ZoomRatio ratioOf(const ViewMap &m)
 {
+    if (m.zoom.num > 0 && m.zoom.den > 0)
+        return m.zoom;
     return zoomSteps[std::min(std::max(m.step, 0), ZOOM_STEP_COUNT - 1)];
+}
+
+// a < b, for ratios of positive terms.
+bool smallerRatio(ZoomRatio a, ZoomRatio b)
+{
+    return int64_t{a.num} * b.den < int64_t{b.num} * a.den;
+}
+
+int64_t greatestCommonDivisor(int64_t a, int64_t b)
+{
+    while (b != 0) {
+        const int64_t rest = a % b;
+        a = b;
+        b = rest;
+    }
+    return a;
 }
 
 int64_t floorToInt(double v)
@@ -43,8 +61,8 @@ int64_t floorDiv(int64_t a, int64_t b)
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-// Screen to texture space. Multiplying by den (a power of two) is exact and the one division rounds once, so the
-// result never decreases as the screen coordinate grows: pixels never map out of order.
+// Screen to texture space. Multiplying by den (a whole number far below 2^24) is exact and the one division rounds
+// once, so the result never decreases as the screen coordinate grows: pixels never map out of order.
 double toTextureX(const ViewMap &m, double screenX)
 {
     ZoomRatio z = ratioOf(m);
@@ -77,12 +95,6 @@ void pinScreenPoint(ViewMap &m, double screenX, double screenY)
     m.anchorScreenY = screenY;
 }
 
-bool textureFits(const ViewMap &m, ZoomRatio z)
-{
-    return int64_t{m.textureWidth} * z.num <= int64_t{m.viewWidth} * z.den &&
-           int64_t{m.textureHeight} * z.num <= int64_t{m.viewHeight} * z.den;
-}
-
 // The first pixel in [0, count) whose texel (by at) is value or more; count when there is none. The mapping
 // only grows, so a bisection finds it, and it agrees with texelAtPixel by construction.
 int32_t firstPixelReaching(const ViewMap &m, int64_t (*at)(const ViewMap &, int32_t), int32_t count, int64_t value)
@@ -102,20 +114,39 @@ int32_t firstPixelReaching(const ViewMap &m, int64_t (*at)(const ViewMap &, int3
 
 ViewMap makeViewMap(int32_t textureWidth, int32_t textureHeight, int32_t viewWidth, int32_t viewHeight)
 {
-    ViewMap map{textureWidth, textureHeight, viewWidth, viewHeight, ZOOM_STEP_ACTUAL, 0.0, 0.0, 0.0, 0.0};
+    ViewMap map{textureWidth, textureHeight, viewWidth, viewHeight, ZOOM_STEP_ACTUAL, 0.0, 0.0, 0.0, 0.0, {1, 1}, true};
     fitTexture(map);
     return map;
 }
 
+ZoomRatio fittedZoom(int32_t textureWidth, int32_t textureHeight, int32_t viewWidth, int32_t viewHeight)
+{
+    if (textureWidth <= 0 || textureHeight <= 0 || viewWidth <= 0 || viewHeight <= 0)
+        return ZoomRatio{1, 1};
+    // The narrower of the two fits: view / texture across, or down.
+    const bool acrossLimits = int64_t{viewWidth} * textureHeight <= int64_t{viewHeight} * textureWidth;
+    const int64_t num = acrossLimits ? viewWidth : viewHeight, den = acrossLimits ? textureWidth : textureHeight;
+    const int64_t common = greatestCommonDivisor(num, den);
+    return ZoomRatio{static_cast<int32_t>(num / common), static_cast<int32_t>(den / common)};
+}
+
+// The step whose ratio is exactly this zoom, or -1.
+static int32_t stepOf(ZoomRatio zoom)
+{
+    for (int32_t i = 0; i < ZOOM_STEP_COUNT; ++i)
+        if (!smallerRatio(zoom, zoomSteps[i]) && !smallerRatio(zoomSteps[i], zoom))
+            return i;
+    return -1;
+}
+
 void fitTexture(ViewMap &map)
 {
-    int32_t step = ZOOM_STEP_COUNT - 1;
-    while (step > 0 && !textureFits(map, zoomSteps[step]))
-        --step;
-    map.step = step;
+    const ZoomRatio z = fittedZoom(map.textureWidth, map.textureHeight, map.viewWidth, map.viewHeight);
+    map.zoom = z;
+    map.step = stepOf(z);
+    map.fitted = true;
     // The corner on a whole pixel: magnified texels then start on pixel edges, and a 256 x 256 texture in a
     // 256 x 256 view is shown one to one.
-    ZoomRatio z = zoomSteps[step];
     int64_t twice = 2 * int64_t{z.den};
     map.anchorTexelX = 0.0;
     map.anchorTexelY = 0.0;
@@ -129,19 +160,33 @@ void showActualSize(ViewMap &map)
 {
     pinScreenPoint(map, map.viewWidth / 2.0, map.viewHeight / 2.0);
     map.step = ZOOM_STEP_ACTUAL;
+    map.zoom = zoomSteps[ZOOM_STEP_ACTUAL];
+    map.fitted = false;
 }
 
 bool zoomViewAt(ViewMap &map, int32_t x, int32_t y, int32_t direction)
 {
     if (direction == 0)
         return false;
-    int32_t step = std::min(std::max(map.step, 0), ZOOM_STEP_COUNT - 1) + (direction > 0 ? 1 : -1);
-    if (step < 0 || step >= ZOOM_STEP_COUNT)
+    // The nearest step beyond the zoom now, that way: from a fitted scale between two steps, the one it lies
+    // under or over.
+    const ZoomRatio now = ratioOf(map);
+    int32_t step = -1;
+    for (int32_t i = 0; i < ZOOM_STEP_COUNT; ++i) {
+        const int32_t candidate = direction > 0 ? i : ZOOM_STEP_COUNT - 1 - i;
+        if (direction > 0 ? smallerRatio(now, zoomSteps[candidate]) : smallerRatio(zoomSteps[candidate], now)) {
+            step = candidate;
+            break;
+        }
+    }
+    if (step < 0)
         return false;
     // Pinning the cursor's pixel centre makes that pixel map to the very same texture point at the new step,
     // with no rounding in between, so the texel under it cannot change.
     pinScreenPoint(map, x + 0.5, y + 0.5);
     map.step = step;
+    map.zoom = zoomSteps[step];
+    map.fitted = false;
     return true;
 }
 
@@ -149,6 +194,7 @@ void panView(ViewMap &map, int32_t dx, int32_t dy)
 {
     map.anchorScreenX += dx;
     map.anchorScreenY += dy;
+    map.fitted = map.fitted && dx == 0 && dy == 0;
 }
 
 void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight)
@@ -158,6 +204,8 @@ void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight)
     map.anchorScreenY = viewHeight / 2.0;
     map.viewWidth = viewWidth;
     map.viewHeight = viewHeight;
+    if (map.fitted)
+        fitTexture(map);
 }
 
 TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y)
@@ -462,8 +510,8 @@ int64_t pixelShowing(const ViewMap &m, const CornerMapping &cm, double offset, i
 
 // The texel columns and rows (from the top) whose corners may land in the area, as a quick test before a
 // triangle is mapped to the screen. A corner further left lies left of the area on the screen: its pixel is near
-// its texel's centre, and at most den texels share a pixel. So a triangle wholly beyond one side of these
-// bounds has no edge in the area.
+// its texel's centre, and at most den / num texels (rounded up) share a pixel. So a triangle wholly beyond one
+// side of these bounds has no edge in the area.
 struct TexelBounds {
     int64_t left;
     int64_t right;
@@ -473,7 +521,8 @@ struct TexelBounds {
 
 TexelBounds texelsNearArea(const ViewMap &m, const ViewRect &r)
 {
-    int64_t margin = ratioOf(m).den + 2;
+    const ZoomRatio z = ratioOf(m);
+    int64_t margin = (int64_t{z.den} + z.num - 1) / z.num + 2;
     return TexelBounds{columnAt(m, r.left) - margin, columnAt(m, r.right - 1) + margin,
                        rowFromTopAt(m, r.top) - margin, rowFromTopAt(m, r.bottom - 1) + margin};
 }

@@ -28,11 +28,13 @@ struct ViewMap {
     int32_t textureHeight;
     int32_t viewWidth;
     int32_t viewHeight;
-    int32_t step;   // index into zoomSteps
+    int32_t step;   // index into zoomSteps of the zoom, or -1 for a fitted zoom that lies between two steps
     double anchorTexelX;
     double anchorTexelY;
     double anchorScreenX;
     double anchorScreenY;
+    ZoomRatio zoom; // screen pixels per texel now: one of zoomSteps, or the fitted scale
+    bool fitted;    // shown as fitTexture left it (no zoom or pan since): a new view size fits it again
 };
 
 // The texel a screen pixel shows: column from the left, row from the bottom. Off the texture the values still
@@ -55,21 +57,27 @@ struct ViewRect {
 // A view of the given size showing a texture of the given size, fitted.
 ViewMap makeViewMap(int32_t textureWidth, int32_t textureHeight, int32_t viewWidth, int32_t viewHeight);
 
-// The largest step at which the whole texture fits the view (the smallest when none does), centred, with the
-// texture's corner on a pixel corner.
+// The largest scale at which the whole texture fits the view, whether or not it is one of the steps (texels are
+// then drawn by the nearest texel), centred, with the texture's corner on a pixel corner.
 void fitTexture(ViewMap &map);
+
+// The scale at which a texture of this size just fits a view of this size, as a reduced ratio; 1/1 for a size
+// of nothing.
+ZoomRatio fittedZoom(int32_t textureWidth, int32_t textureHeight, int32_t viewWidth, int32_t viewHeight);
 
 // One screen pixel per texel, keeping the texture point at the view's centre where it is.
 void showActualSize(ViewMap &map);
 
-// One step in (direction > 0) or out (direction < 0) about pixel (x, y): the texel under it stays under it.
-// Returns false when there is no further step that way (and the map is unchanged).
+// One step in (direction > 0) or out (direction < 0) about pixel (x, y): the texel under it stays under it. From
+// a fitted scale between two steps, the next step that way. Returns false when there is no further step that way
+// (and the map is unchanged).
 bool zoomViewAt(ViewMap &map, int32_t x, int32_t y, int32_t direction);
 
 // Moves the picture by a number of screen pixels, as a drag does.
 void panView(ViewMap &map, int32_t dx, int32_t dy);
 
-// A new view size; the texture point at the view's centre stays at the centre.
+// A new view size; the texture point at the view's centre stays at the centre, or a fitted texture is fitted to
+// the new size.
 void resizeView(ViewMap &map, int32_t viewWidth, int32_t viewHeight);
 
 TexelHit texelAtPixel(const ViewMap &map, int32_t x, int32_t y);

@@ -2,6 +2,7 @@
 // is lost.
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Writes the texture as PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx" (with the palette of the

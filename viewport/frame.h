@@ -20,3 +20,11 @@ void pollSpinKeyWhileIdle();
 // A key message on its way to any of the program's windows: F5 resumes the spin at once, even if the key is up
 // again before the next frame polls it.
 void noteKeyMessage(UINT message, WPARAM key);
+
+// F, Home or "Frame": the next frame frames the model again (a load frames it by itself).
+void requestModelFraming();
+
+// The mouse wheel turned by wheelDelta (WHEEL_DELTA a notch) with the cursor at a screen point: over the viewport
+// it moves the camera towards the model (wheel turned away from the user) or back, about the cursor, and returns
+// true; elsewhere it does nothing and returns false.
+bool zoomViewportAt(int screenX, int screenY, int wheelDelta);

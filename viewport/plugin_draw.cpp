@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "plugins/plugin_slot.h"
 #include "skin/skin_texture.h"
 #include "viewport/gl_state.h"
@@ -107,5 +109,44 @@ PluginFault drawPluginModel()
     PluginFault fault = guardDraw(pluginSlot.sk_draw);
     if (fault.faulted)
         restoreAfterPluginFault(before);
+    return fault;
+}
+
+PluginFault feedbackPluginModel(double halfSide, size_t maxValues, std::vector<float> &values)
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-halfSide, halfSide, -halfSide, halfSide, -halfSide, halfSide);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glViewport(0, 0, 2, 2);
+    PluginFault fault = noPluginFault();
+    // Most models fit the first buffer; a larger one is drawn again into a buffer four times as large.
+    for (size_t size = std::min<size_t>(size_t{1} << 18, maxValues);; size = std::min(size * 4, maxValues)) {
+        values.assign(size, 0.0f);
+        glFeedbackBuffer(static_cast<GLsizei>(size), GL_3D, values.data());
+        glRenderMode(GL_FEEDBACK);
+        fault = drawPluginModel();
+        const GLint written = glRenderMode(GL_RENDER);
+        if (fault.faulted) {
+            values.clear();
+            break;
+        }
+        if (written >= 0) {
+            values.resize(static_cast<size_t>(written));
+            break;
+        }
+        if (size >= maxValues)
+            break;   // overflowed at the largest buffer: the part that fitted stands for the model
+    }
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     return fault;
 }

@@ -1,6 +1,9 @@
 // The plugin's sk_draw under the fault guard, and the GL state put back after a plugin that faulted half-way.
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "plugins/plugin_guard.h"
 
 // Lets the plugin draw the model (sk_draw) under the fault guard. When it faults, the GL state it may have left
@@ -11,3 +14,9 @@ PluginFault drawPluginModel();
 // the identity texture matrix, the program's enables on and the others off, no client array, the skin texture
 // bound with the default environment. Run before every frame and after the plugin's drawing.
 void setFrameState();
+
+// Lets the plugin draw the model once in GL_FEEDBACK mode under an identity modelview and the orthographic
+// projection glOrtho(-halfSide, halfSide) on all three axes, into a 2 x 2 viewport, and hands back the GL_3D
+// feedback values (the first maxValues of them when it drew more). The frame's matrices, viewport and render
+// mode are as before afterwards.
+PluginFault feedbackPluginModel(double halfSide, size_t maxValues, std::vector<float> &values);

@@ -315,9 +315,10 @@ class Camera(CameraTestCase):
                                    harness.DEFAULT_TIMEOUT), "the window did not grow: %r" % (s.client_origin(),))
         after = s.client_origin()
         self.viewport = after["viewport"]
-        # The viewport takes the extra width as far as the extra height goes, and all the extra height; the skin
-        # view takes the height too.
-        self.assertEqual((before["viewport"].width + 150, before["viewport"].height + 250),
+        # The viewport and the skin view share the extra width as they shared the start width (the splitter was
+        # never dragged), and both take all the extra height.
+        share = before["viewport"].width / (before["viewport"].width + before["skin"].width)
+        self.assertEqual((before["viewport"].width + round(150 * share), before["viewport"].height + 250),
                          (after["viewport"].width, after["viewport"].height))
         self.assertEqual(before["skin"].height + 250, after["skin"].height)
         self.assertEqual([], s.layout_problems())
@@ -337,7 +338,8 @@ class Camera(CameraTestCase):
         s.mouse_down(LEFT)
         self.move_to(x + 6, y)
         s.mouse_up(LEFT)
-        skin = harness.texture_shown(s.capture("skin"))   # the grown view shows it in its middle
+        s.command(ids.IDM_ACTUAL_SIZE)   # the grown view fits the texture to its size: one pixel a texel again
+        skin = harness.texture_shown(s.capture("skin"))   # in its middle
         self.assertEqual((256, 256), (skin.width, skin.height))
         painted = {(i, 255 - j) for i in range(256) for j in range(256) if skin.get(i, j) == PEN}
         self.assertGreater(len(painted), 3, "the stroke painted the texture")

@@ -66,21 +66,23 @@ std::vector<uint32_t> compose(const ViewMap &m, const ViewSource &s, ViewRect ar
     return screen;
 }
 
-TEST(ViewMap, FitTakesTheLargestStepCentredOnWholePixels)
+TEST(ViewMap, FitTakesTheLargestScaleThatFitsCentredOnWholePixels)
 {
     struct Case {
-        int32_t tw, th, vw, vh, step;
+        int32_t tw, th, vw, vh, num, den, step;
         std::vector<int32_t> shown;   // the pixels showing the whole texture: left, top, right, bottom
     };
     const Case cases[] = {
-        {256, 256, 256, 256, 3, {0, 0, 256, 256}},    {301, 193, 256, 256, 2, {52, 79, 202, 175}},
-        {8, 13, 256, 256, 10, {64, 24, 192, 232}},    {2048, 2048, 256, 256, 0, {0, 0, 256, 256}},
-        {2048, 1000, 1024, 768, 2, {0, 134, 1024, 634}}, {10, 20, 100, 100, 6, {30, 10, 70, 90}},
-        {2048, 2048, 100, 100, 0, {0, 0, 100, 100}},
+        {256, 256, 256, 256, 1, 1, 3, {0, 0, 256, 256}},        {301, 193, 256, 256, 256, 301, -1, {0, 45, 256, 209}},
+        {308, 193, 256, 256, 64, 77, -1, {0, 47, 256, 207}},    {8, 13, 256, 256, 256, 13, -1, {49, 0, 207, 256}},
+        {2048, 2048, 256, 256, 1, 8, 0, {0, 0, 256, 256}},      {2048, 1000, 1024, 768, 1, 2, 2, {0, 134, 1024, 634}},
+        {10, 20, 100, 100, 5, 1, -1, {25, 0, 75, 100}},         {2048, 2048, 100, 100, 25, 512, -1, {0, 0, 100, 100}},
+        {256, 256, 384, 384, 3, 2, -1, {0, 0, 384, 384}},       // the start texture at 144 DPI fills its view
     };
     for (const Case &c : cases) {
         ViewMap m = makeViewMap(c.tw, c.th, c.vw, c.vh);
-        EXPECT_EQ(m.step, c.step) << c.tw << "x" << c.th;
+        EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den, m.step}), std::vector<int32_t>({c.num, c.den, c.step}))
+            << c.tw << "x" << c.th;
         EXPECT_EQ(sides(pixelsShowingTexels(m, SkinRect{0, 0, c.tw - 1, c.th - 1})), c.shown) << c.tw << "x" << c.th;
     }
     ViewMap m = makeViewMap(256, 256, 256, 256);   // one to one, row 0 at the bottom
@@ -88,10 +90,28 @@ TEST(ViewMap, FitTakesTheLargestStepCentredOnWholePixels)
         for (int32_t x = 0; x < 256; ++x)
             ASSERT_EQ(hitOf(m, x, y), (std::vector<int32_t>{x, 255 - y, 1})) << x << "," << y;
     EXPECT_EQ(sides(pixelsShowingTexels(m, SkinRect{10, 20, 30, 40})), (std::vector<int32_t>{10, 215, 31, 236}));
-    m = makeViewMap(301, 193, 256, 256);   // 1/2 from pixel (52, 79): each pixel shows the second of its texels
-    EXPECT_EQ(hitOf(m, 52, 79), (std::vector<int32_t>{1, 191, 1}));
-    EXPECT_EQ(hitOf(m, 202, 175), (std::vector<int32_t>{301, -1, 0}));   // off the texture: past the nearest edge
-    EXPECT_EQ(hitOf(m, 0, 0), (std::vector<int32_t>{-103, 349, 0}));
+    m = makeViewMap(301, 193, 256, 256);   // 256/301 from pixel (0, 45), the nearest texel under each pixel
+    EXPECT_EQ(hitOf(m, 0, 45), (std::vector<int32_t>{0, 192, 1}));
+    EXPECT_EQ(hitOf(m, 255, 208), (std::vector<int32_t>{300, 0, 1}));
+    EXPECT_EQ(hitOf(m, 0, 0), (std::vector<int32_t>{0, 245, 0}));   // off the texture: past the nearest edge
+}
+
+TEST(ViewMap, TheWheelStepsOnFromAFittedScale)
+{
+    ViewMap m = makeViewMap(308, 193, 256, 256);   // 64/77, between 1/2 and 1
+    ViewMap out = m;
+    ASSERT_TRUE(zoomViewAt(m, 100, 100, 1));
+    EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den, m.step}), std::vector<int32_t>({1, 1, ZOOM_STEP_ACTUAL}));
+    ASSERT_TRUE(zoomViewAt(out, 100, 100, -1));
+    EXPECT_EQ(std::vector<int32_t>({out.zoom.num, out.zoom.den, out.step}), std::vector<int32_t>({1, 2, 2}));
+    m = makeViewMap(2048, 2048, 100, 100);   // below the smallest step: nothing further out, 1/8 in
+    EXPECT_FALSE(zoomViewAt(m, 50, 50, -1));
+    ASSERT_TRUE(zoomViewAt(m, 50, 50, 1));
+    EXPECT_EQ(m.step, 0);
+    m = makeViewMap(8, 8, 1000, 1000);   // 125 pixels a texel, beyond the largest step: only out, to 32
+    EXPECT_FALSE(zoomViewAt(m, 50, 50, 1));
+    ASSERT_TRUE(zoomViewAt(m, 50, 50, -1));
+    EXPECT_EQ(m.step, ZOOM_STEP_COUNT - 1);
 }
 
 TEST(ViewMap, ZoomKeepsTheTexelUnderTheCursorAtEveryStep)
@@ -125,7 +145,14 @@ TEST(ViewMap, ActualSizeResizeAndPan)
     EXPECT_EQ(m.step, ZOOM_STEP_ACTUAL);
     EXPECT_EQ(hitOf(m, 128, 128), (std::vector<int32_t>{1024, 1023, 1}));
     EXPECT_EQ(hitOf(m, 127, 127), (std::vector<int32_t>{1023, 1024, 1}));
+    m = makeViewMap(301, 193, 256, 256);   // fitted: a new size fits it again, until a zoom or a pan
+    resizeView(m, 602, 386);
+    EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den}), std::vector<int32_t>({2, 1}));
+    panView(m, 1, 0);
+    resizeView(m, 301, 193);
+    EXPECT_EQ(std::vector<int32_t>({m.zoom.num, m.zoom.den}), std::vector<int32_t>({2, 1}));
     m = makeViewMap(256, 256, 256, 256);
+    showActualSize(m);
     resizeView(m, 512, 300);
     for (int32_t k = -3; k <= 3; ++k)
         EXPECT_EQ(hitOf(m, 256 + k, 150 + 2 * k), (std::vector<int32_t>{128 + k, 127 - 2 * k, 1}));
@@ -237,6 +264,7 @@ TEST(ComposeView, MappingGridDrawnOneToOneMatchesTheGridLayer)
     clearGrid(layer.data(), 256, 256);
     drawGridTable(table.data(), 30, layer.data(), 256, 256);
     ViewMap m = makeViewMap(256, 256, 256, 256);
+    showActualSize(m);   // one to one at every size, not fitted again
     for (int32_t size : {256, 255, 300}) {   // odd sizes put the texels half a pixel off the view's centre
         resizeView(m, size, size + 2);
         std::vector<uint32_t> screen = compose(m, ViewSource{picture.data(), nullptr, triangles.data(), 30},

@@ -75,8 +75,9 @@ TEST(LayoutAtSize, TheStartSizeAndAnythingSmallerLayOutAsAtTheStart)
 TEST(LayoutAtSize, NothingOverlapsOrLeavesTheClientAreaAndGroupsKeepTheirControls)
 {
     const ClientSize sizes[] = {{1233, 531}, {933, 931}, {1233, 731}, {1920, 1000}, {1033, 1131}, {934, 532}};
-    for (ClientSize size : sizes) {
-        const std::vector<LayoutBox> placed = layoutAtSize(MAIN_WINDOW, START, size);
+    for (ClientSize size : sizes)
+        for (int32_t share : {int32_t(NO_VIEWPORT_SHARE), 0, 5000, 10000}) {
+        const std::vector<LayoutBox> placed = layoutAtSize(MAIN_WINDOW, START, size, share);
         for (size_t i = 0; i < placed.size(); ++i) {
             const LayoutBox &a = placed[i];
             EXPECT_TRUE(0 <= a.left && 0 <= a.top && a.right <= size.width && a.bottom <= size.height)
@@ -102,31 +103,50 @@ TEST(LayoutAtSize, NothingOverlapsOrLeavesTheClientAreaAndGroupsKeepTheirControl
     }
 }
 
-TEST(LayoutAtSize, TheViewportGrowsAsASquareWhileTheWidthAllowsAndTheSkinViewTakesTheRest)
+TEST(LayoutAtSize, TheViewsShareTheExtraWidthAtTheSplittersPlaceAndBothTakeTheHeight)
 {
     struct Case {
         ClientSize size;
-        int32_t viewportWidth, viewportHeight, skinWidth, skinHeight;
+        int32_t share, viewportWidth, skinWidth;
     } cases[] = {
-        {{1233, 731}, 712, 712, 356, 456},     // 300 wider, 200 taller: the viewport takes 200 of the width
-        {{1233, 531}, 512, 512, 556, 256},     // only wider: all of it to the skin view
-        {{933, 931}, 512, 912, 256, 656},      // only taller: both views take the height
-        {{1033, 1131}, 612, 1112, 256, 856},   // taller than wide: the viewport takes all the width there is
-        {{1920, 1000}, 981, 981, 774, 725},    // maximised on a 1080-line screen
+        {{1233, 731}, NO_VIEWPORT_SHARE, 712, 356},   // never dragged: in proportion to the start widths, 2 : 1
+        {{933, 531}, NO_VIEWPORT_SHARE, 512, 256},    // the start size: the start layout
+        {{1233, 531}, 5000, 534, 534},                // half and half
+        {{1233, 731}, 10000, 812, 256},               // all to the viewport: the skin view keeps its start width
+        {{1233, 731}, 0, 256, 812},                   // all to the skin view: the viewport keeps half its width
+        {{933, 531}, 2000, 256, 512},                 // at the start size the viewport can still give up width
+        {{1920, 1000}, 6667, 1170, 585},              // maximised on a 1080-line screen
     };
     const size_t viewport = indexOf(V), skin = indexOf(S);
     for (const Case &c : cases) {
-        const std::vector<LayoutBox> placed = layoutAtSize(MAIN_WINDOW, START, c.size);
+        const std::vector<LayoutBox> placed = layoutAtSize(MAIN_WINDOW, START, c.size, c.share);
         EXPECT_EQ(10, placed[viewport].left);
         EXPECT_EQ(10, placed[viewport].top);
-        EXPECT_EQ(c.viewportWidth, width(placed[viewport])) << c.size.width << " x " << c.size.height;
-        EXPECT_EQ(c.viewportHeight, height(placed[viewport])) << c.size.width << " x " << c.size.height;
-        EXPECT_EQ(c.skinWidth, width(placed[skin])) << c.size.width << " x " << c.size.height;
-        EXPECT_EQ(c.skinHeight, height(placed[skin])) << c.size.width << " x " << c.size.height;
-        // The skin view keeps its margins to the viewport side and to the group's right and bottom.
+        EXPECT_EQ(c.viewportWidth, width(placed[viewport])) << c.size.width << " x " << c.size.height << " " << c.share;
+        EXPECT_EQ(c.skinWidth, width(placed[skin])) << c.size.width << " x " << c.size.height << " " << c.share;
+        EXPECT_EQ(c.size.height - 19, height(placed[viewport]));
+        EXPECT_EQ(c.size.height - 275, height(placed[skin]));
+        // No gap opens: the skin view keeps its margins to the viewport side and to the group's right and bottom.
         EXPECT_EQ(placed[viewport].right + 23, placed[skin].left);
         EXPECT_EQ(c.size.width - 132, placed[skin].right);
+        // The share that gives this width gives it back.
+        const int32_t share = viewportShareFor(MAIN_WINDOW, START, c.size, width(placed[viewport]));
+        EXPECT_EQ(c.viewportWidth, width(layoutAtSize(MAIN_WINDOW, START, c.size, share)[viewport]));
     }
+    // Asked for less than the limits allow, the share is the limit's.
+    const int32_t tooNarrow = viewportShareFor(MAIN_WINDOW, START, {1233, 731}, 5);
+    EXPECT_EQ(layoutGrowth(MAIN_WINDOW, START, {1233, 731}, 0).viewport,
+              layoutGrowth(MAIN_WINDOW, START, {1233, 731}, tooNarrow).viewport);
+}
+
+TEST(LayoutAtSize, TheSplitterFollowsTheViewportsEdgeAndTheHeight)
+{
+    std::vector<LayoutItem> items = MAIN_WINDOW;
+    items.push_back(item(LayoutRole::splitter, 522, 10, 532, 521));
+    const std::vector<LayoutBox> placed = layoutAtSize(items, START, {1233, 731}, 3000);
+    const LayoutBox &viewport = placed[indexOf(V)], &bar = placed.back();
+    EXPECT_EQ(std::vector<int32_t>({viewport.right, 10, viewport.right + 10, 721}),
+              std::vector<int32_t>({bar.left, bar.top, bar.right, bar.bottom}));
 }
 
 TEST(LayoutAtSize, ControlsMoveWithTheViewNextToThemAndTextBoxesStretch)
@@ -166,9 +186,10 @@ TEST(LayoutAtSize, AStretchingItemStopsShortOfAControlThatDoesNotFollowTheWindow
         item(W, 120, 0, 150, 10),  item(C, 155, 0, 170, 10),    // button left of the skin view's right edge
         item(W, 120, 20, 150, 30), item(C, 205, 20, 220, 30),   // button right of it
     };
-    const std::vector<LayoutBox> placed = layoutAtSize(items, {230, 110}, {330, 160});   // +100, +50
-    EXPECT_EQ(150 + 50, placed[2].right) << "no wider: the button after it moves with the viewport only";
-    EXPECT_EQ(155 + 50, placed[3].left);
+    // +100, +50: the viewport takes 100 / 180 of the extra width, 56.
+    const std::vector<LayoutBox> placed = layoutAtSize(items, {230, 110}, {330, 160});
+    EXPECT_EQ(150 + 56, placed[2].right) << "no wider: the button after it moves with the viewport only";
+    EXPECT_EQ(155 + 56, placed[3].left);
     EXPECT_EQ(150 + 100, placed[4].right);
     EXPECT_EQ(205 + 100, placed[5].left);
 }
@@ -182,16 +203,21 @@ TEST(LayoutAtSize, TheStripUnderTheViewportFollowsItsBottomAndItsWidth)
         item(LayoutRole::belowViewportEnd, 84, 114, 110, 130),
         item(S, 120, 50, 200, 100),
     };
-    const std::vector<LayoutBox> placed = layoutAtSize(items, {210, 140}, {310, 200}); // +100, +60: the viewport +60
+    // +100, +60: the viewport takes 100 / 180 of the extra width, 56.
+    std::vector<LayoutBox> placed = layoutAtSize(items, {210, 140}, {310, 200});
     EXPECT_EQ(170, placed[0].bottom);
     EXPECT_EQ(10, placed[1].left);
     EXPECT_EQ(40, placed[1].right);
     EXPECT_EQ(174, placed[1].top);
     EXPECT_EQ(44, placed[2].left);
-    EXPECT_EQ(140, placed[2].right);
-    EXPECT_EQ(144, placed[3].left);
-    EXPECT_EQ(170, placed[3].right);
+    EXPECT_EQ(136, placed[2].right);
+    EXPECT_EQ(140, placed[3].left);
+    EXPECT_EQ(166, placed[3].right);
     EXPECT_EQ(190, placed[3].bottom);
+    // A viewport that gives up width keeps 16 pixels of a strip that stretches with it.
+    placed = layoutAtSize(items, {210, 140}, {210, 140}, 0);
+    EXPECT_EQ(16, placed[2].right - placed[2].left);
+    EXPECT_EQ(90, placed[0].right);
 }
 
 TEST(ScaleLayout, CarriesEveryEdgeToTheNewDpiAndBack)
