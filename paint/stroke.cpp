@@ -1,6 +1,7 @@
 // Strokes on the skin view: the dabs from a button press to its release, joined into lines when smoothing.
 #include "paint/stroke.h"
 
+#include "paint/model_mirror.h"
 #include "paint/pattern_store.h"
 #include "texture/history.h"
 
@@ -54,7 +55,11 @@ void lineDabs(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t spacing, s
 static SkinRect dabWithMirror(DabKind kind, int32_t x, int32_t y, bool usePattern, bool mirror)
 {
     SkinRect changed = paintDabAt(kind, x, y, usePattern);
-    return mirror ? joinRects(changed, paintMirroredDabAt(kind, x, y, usePattern)) : changed;
+    if (!mirror)
+        return changed;
+    // With a model the mirror image is the model's other side; without one, across the middle column.
+    return joinRects(changed, mirrorsThroughModel() ? paintDabMirroredThroughModel(kind, x, y, usePattern)
+                                                    : paintMirroredDabAt(kind, x, y, usePattern));
 }
 
 static SkinRect dabLine(int32_t x, int32_t y, bool usePattern, bool mirror)

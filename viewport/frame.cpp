@@ -14,6 +14,7 @@
 #include "viewport/animation.h"
 #include "viewport/camera.h"
 #include "viewport/paint_on_model.h"
+#include "viewport/model_surface.h"
 #include "viewport/plugin_draw.h"
 #include "viewport/viewport.h"
 #include "paint/paint_options.h"
@@ -70,6 +71,8 @@ PluginFault renderFrame()
     glRotatef(camera.pitchOffset + 20.0f, 1.0f, 0.0f, 0.0f);
     glRotatef(camera.yawOffset + camera.spinAngle, 0.0f, 1.0f, 0.0f);
     PluginFault fault = poseModel();
+    if (!fault.faulted)
+        fault = captureModelSurface();   // once per model, for Mirror on the flat texture
     if (!fault.faulted)
         fault = paintOnModelFrame(viewportWindow);
     // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.
