@@ -62,9 +62,11 @@ class MirrorThroughModel(harness.SessionTestCase):
         self.assertEqual("winged.obj uses 2 pictures; Pelterine paints wood.png, used by 67 % of its faces",
                          s.text(ids.IDC_MODEL_NOTE))
         # The surface is read in the first frame that shows the model.
-        self.assertTrue(wait_until(lambda: model_colour(s.read_viewport()) == "grey", FRAME_TIMEOUT, 0.2),
+        self.assertTrue(wait_until(lambda: model_colour(s.read_viewport()) != "black", FRAME_TIMEOUT, 0.2),
                         "the viewport never showed the model")
 
+        if s.checked(ids.IDC_USE_PATTERN):
+            s.click(ids.IDC_USE_PATTERN)
         s.click(ids.IDC_MIRROR)
         s.set_text(ids.IDC_PEN_SIZE, "3")
         s.click(ids.IDC_PEN_SIZE_OK)
