@@ -153,22 +153,20 @@ static std::string fullPathOf(const std::string &path)
 
 // The first of the model's pictures that exists is loaded as "Load Texture..." loads one, after the save
 // question; Cancel keeps the texture. Missing pictures are passed over in silence: most models have none. A
-// picture the model file holds comes before the pictures named after the model.
-static void loadModelTexture(const char *modelPath, const std::string &namedTexture,
+// picture the model file holds comes before the pictures named after the model. True when a picture became the
+// texture.
+static bool loadModelTexture(const char *modelPath, const std::string &namedTexture,
                              const std::vector<uint8_t> &embedded)
 {
-    if (namedTexture.empty() && !embedded.empty()) {
-        if (offerToSaveTexture())
-            loadTextureFromBytes(fullPathOf(embeddedTextureSavePath(modelPath)).c_str(), embedded);
-        return;
-    }
+    if (namedTexture.empty() && !embedded.empty())
+        return offerToSaveTexture() &&
+               loadTextureFromBytes(fullPathOf(embeddedTextureSavePath(modelPath)).c_str(), embedded) != 0;
     for (const std::string &candidate : modelTextureCandidates(modelPath, namedTexture)) {
         if (!isExistingFile(candidate))
             continue;
-        if (offerToSaveTexture())
-            loadTexture(fullPathOf(candidate).c_str());
-        return;
+        return offerToSaveTexture() && loadTexture(fullPathOf(candidate).c_str()) != 0;
     }
+    return false;
 }
 
 // Where the model file's origin was placed (the plane Mirror mirrors across on the model), and for a model of
@@ -330,8 +328,9 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
     composeSkinShown(paintOptions.showGrid);
     redrawSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
-    if (purpose == LoadPurpose::user)
-        loadModelTexture(path, namedTexture, embeddedTexture);
+    // The line names the picture painted: not when the user kept the texture instead (Cancel) or it was refused.
+    if (purpose == LoadPurpose::user && !loadModelTexture(path, namedTexture, embeddedTexture))
+        pictureNote.clear();
     // Said once, on the line under the model box, not in a box the user must close.
     setDialogItemText(mainWindow, IDC_MODEL_NOTE, pictureNote.c_str());
     return ModelLoad::loaded;
