@@ -26,7 +26,7 @@ static bool captured;
 // One feedback pass of the plugin's drawing through the view's box; out receives the triangles read.
 static PluginFault feedbackPass(const FeedbackView &view, std::vector<SurfaceTriangle> &out)
 {
-    static std::vector<GLfloat> buffer;
+    std::vector<GLfloat> buffer;   // not kept: a large model's buffer is many megabytes
     // Three corners of eleven values and a token and a count a triangle, with room to spare.
     size_t size = std::max<size_t>(gridTriangles.size() / 6 * 48, size_t(1) << 16);
     for (;;) {
