@@ -40,6 +40,7 @@ add_executable(pelterine WIN32
   viewport/frame.cpp
   viewport/paint_on_model.cpp
   viewport/plugin_draw.cpp
+  viewport/model_surface.cpp
   plugins/plugin_slot.cpp
   plugins/plugin_guard.cpp
   plugins/model.cpp

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "paint/model_mirror.h"
 #include "paint/paint_options.h"
 #include "paint/pattern_store.h"
 #include "paint/stroke_mask.h"
@@ -81,7 +82,14 @@ void linePoints(BrushPoint from, BrushPoint to, double spacing, std::vector<Brus
 static SkinRect dabWithMirror(DabKind kind, BrushPoint at, bool usePattern, bool mirror)
 {
     SkinRect changed = paintTipAt(kind, at, usePattern);
-    return mirror ? joinRects(changed, paintMirroredTipAt(kind, at, usePattern)) : changed;
+    if (!mirror)
+        return changed;
+    // With a model the mirror image is the model's other side; without one, across the middle column.
+    if (mirrorsThroughModel()) {
+        const TexelPoint t = texelOf(at);
+        return joinRects(changed, paintDabMirroredThroughModel(kind, t.x, t.y, usePattern));
+    }
+    return joinRects(changed, paintMirroredTipAt(kind, at, usePattern));
 }
 
 static SkinRect dabLine(BrushPoint at, bool usePattern, bool mirror)

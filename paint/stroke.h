@@ -35,8 +35,8 @@ void resetStroke();
 // whose wParam is exactly one button; it goes on while moves carry exactly that button, and ends at the
 // release or at the first message whose wParam is anything else. Each message paints as the whole-wParam rule
 // says; with smooth, a move lays dabs along the line from the last dab, one every dabSpacing texels. A stroke
-// is one undo step. With mirror every dab is also painted at its mirror image across the texture's vertical
-// centre line, in the same step.
+// is one undo step. With mirror every dab is also painted at its mirror image, in the same step: through the
+// model when one is known (paintDabMirroredThroughModel), otherwise across the texture's vertical centre line.
 // `at` is the texel under the cursor.
 StrokeStep strokeMessage(StrokeEvent event, uint32_t wParam, TexelPoint at, bool usePattern, bool smooth,
                          bool mirror = false);

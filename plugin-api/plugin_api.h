@@ -3,8 +3,8 @@
  * A plugin is a DLL in the plugins\ folder under Pelterine's working folder. Pelterine finds the exports by
  * name (GetProcAddress) and calls them on its one thread, one at a time, with the C calling convention.
  * sk_load and sk_draw are required; sk_getinfo, sk_gettexcoord, sk_freetexcoordtab and sk_info are optional,
- * and the program warns when one of those four is missing; sk_loaderror, sk_filefilter and sk_texturefile are
- * optional without a warning.
+ * and the program warns when one of those four is missing; sk_loaderror, sk_filefilter, sk_texturefile and the
+ * exports declared further down are optional without a warning.
  * Results marked "ignored" are never read.
  *
  * Pelterine is a 64-bit (x86-64) Windows program: the DLL must be a 64-bit Windows DLL (x86_64-w64-mingw32-gcc,
@@ -98,7 +98,20 @@ typedef const char *(*SkFrameNameFn)(int frame);
  * picture. The program copies the bytes at once (at most its picture file limit) and decodes them as a file. */
 typedef int (*SkTextureBytesFn)(const unsigned char **data, int *size);
 
+/* Where the model stands and what it is painted with: optional, without a warning. */
+/* Where the model file's own origin lies in the coordinates sk_draw draws with, after the plugin placed the model
+ * for the view: writes x, y, z into origin[0..2] and returns non-zero; returns 0 when it cannot say. Asked right
+ * after each accepted sk_load. Mirror on the model mirrors across the plane x = origin[0], the file's x = 0;
+ * without this export, across the drawn x = 0. */
+typedef int (*SkFileOriginFn)(float *origin);
+/* How many pictures the loaded model's materials name (*pictures), and the share of its faces, from 0 to 1, painted
+ * with the one sk_texturefile names (*share); returns non-zero when it says. Asked right after sk_texturefile. The
+ * program paints one picture: for a model of several it tells the user which, and how much of the model it covers. */
+typedef int (*SkPictureUseFn)(int *pictures, float *share);
+
 #if defined(PELTERINE_PLUGIN_BUILD)
+SK_EXPORT int sk_fileorigin(float *origin);
+SK_EXPORT int sk_pictureuse(int *pictures, float *share);
 SK_EXPORT int sk_framecount(void);
 SK_EXPORT void sk_setframe(float frame);
 SK_EXPORT const char *sk_framename(int frame);

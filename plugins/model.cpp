@@ -2,6 +2,7 @@
 // texture coordinates, and the commands.
 #include "plugins/model.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "texture/skin_store.h"
 #include "skin/skin_commands.h"
 #include "uv/grid.h"
+#include "uv/mirror_map.h"
 #include "skin/skin_texture.h"
 #include "skin/skin_view.h"
 #include "skin/texture_files.h"
@@ -151,22 +153,44 @@ static std::string fullPathOf(const std::string &path)
 
 // The first of the model's pictures that exists is loaded as "Load Texture..." loads one, after the save
 // question; Cancel keeps the texture. Missing pictures are passed over in silence: most models have none. A
-// picture the model file holds comes before the pictures named after the model.
-static void loadModelTexture(const char *modelPath, const std::string &namedTexture,
+// picture the model file holds comes before the pictures named after the model. True when a picture became the
+// texture.
+static bool loadModelTexture(const char *modelPath, const std::string &namedTexture,
                              const std::vector<uint8_t> &embedded)
 {
-    if (namedTexture.empty() && !embedded.empty()) {
-        if (offerToSaveTexture())
-            loadTextureFromBytes(fullPathOf(embeddedTextureSavePath(modelPath)).c_str(), embedded);
-        return;
-    }
+    if (namedTexture.empty() && !embedded.empty())
+        return offerToSaveTexture() &&
+               loadTextureFromBytes(fullPathOf(embeddedTextureSavePath(modelPath)).c_str(), embedded) != 0;
     for (const std::string &candidate : modelTextureCandidates(modelPath, namedTexture)) {
         if (!isExistingFile(candidate))
             continue;
-        if (offerToSaveTexture())
-            loadTexture(fullPathOf(candidate).c_str());
-        return;
+        return offerToSaveTexture() && loadTexture(fullPathOf(candidate).c_str()) != 0;
     }
+    return false;
+}
+
+// Where the model file's origin was placed (the plane Mirror mirrors across on the model), and for a model of
+// several pictures the line that says which one is painted; both as the plugin tells, nothing when it cannot.
+static PluginFault readModelPlacement(const char *path, const std::string &namedTexture, std::string &note)
+{
+    modelState.mirrorX = 0.0f;
+    note.clear();
+    PluginFault fault = noPluginFault();
+    if (pluginSlot.sk_fileorigin) {
+        float origin[3];
+        bool known = false;
+        fault = guardFileOrigin(pluginSlot.sk_fileorigin, origin, known);
+        if (!fault.faulted && known && std::isfinite(origin[0]))
+            modelState.mirrorX = origin[0];
+    }
+    if (!fault.faulted && pluginSlot.sk_pictureuse && !namedTexture.empty()) {
+        int pictures = 0;
+        float share = 0.0f;
+        fault = guardPictureUse(pluginSlot.sk_pictureuse, pictures, share);
+        if (!fault.faulted)
+            note = pictureUseNote(path, namedTexture, pictures, share);
+    }
+    return fault;
 }
 
 // Why the plugin refused the file sk_load was just given ("" when it took it, or cannot say).
@@ -204,6 +228,7 @@ static void refuseModel(const char *path, const std::string &reason, const std::
         // Nothing to go back to (or it is refused now too): no model, no grid of one.
         modelState.hasTexCoords = 0;
         setDialogItemText(mainWindow, IDC_MODEL_PATH, "");
+        setDialogItemText(mainWindow, IDC_MODEL_NOTE, "");
         gridTriangles.clear();
         drawGridLayer();
         uncheckGrid();
@@ -227,6 +252,7 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
     modelState.frameCount = 0;
     modelState.frameNames.clear();
     ++modelState.generation;
+    clearModelSurface();   // the next frame reads the new model's surface for Mirror
     requestViewportFrame();
     if (!pluginSlot.sk_load) {
         showMessage("Unable to load object, there is no plugin loaded", "Error", MB_ICONERROR);
@@ -261,6 +287,9 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
         fault = readEmbeddedTexture(path, embeddedTexture);
     if (!fault.faulted)
         fault = readModelFrames();
+    std::string pictureNote;
+    if (!fault.faulted)
+        fault = readModelPlacement(path, namedTexture, pictureNote);
     if (fault.faulted) {
         reportPluginFault(fault);
         return ModelLoad::failed;
@@ -299,8 +328,11 @@ static ModelLoad loadModelThroughPlugin(const char *path, LoadPurpose purpose)
     composeSkinShown(paintOptions.showGrid);
     redrawSkinView();
     // Last, once the model is in place: the save question may be cancelled, and the model stays loaded anyway.
-    if (purpose == LoadPurpose::user)
-        loadModelTexture(path, namedTexture, embeddedTexture);
+    // The line names the picture painted: not when the user kept the texture instead (Cancel) or it was refused.
+    if (purpose == LoadPurpose::user && !loadModelTexture(path, namedTexture, embeddedTexture))
+        pictureNote.clear();
+    // Said once, on the line under the model box, not in a box the user must close.
+    setDialogItemText(mainWindow, IDC_MODEL_NOTE, pictureNote.c_str());
     return ModelLoad::loaded;
 }
 

@@ -14,6 +14,9 @@ struct ModelState {
     std::vector<std::string> frameNames; // one per frame when the plugin names them, otherwise none
     std::string shownPath;    // the path the loaded model came from, as the model box had it; "" for none
     uint32_t generation = 0;  // counts every change of model (a load, a plugin switch), so views can follow
+    // Mirror on the model mirrors across the plane x = mirrorX of the coordinates the plugin draws with: the model
+    // file's own x = 0, which placing the model for the view may have moved (sk_fileorigin); 0 when unknown.
+    float mirrorX = 0.0f;
 };
 
 extern ModelState modelState;

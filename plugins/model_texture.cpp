@@ -1,6 +1,8 @@
 // The plugin's texture path copied within its bound, and the pictures tried for a model, on text alone.
 #include "plugins/model_texture.h"
 
+#include <cmath>
+
 namespace {
 
 // Tried in this order when the plugin names no picture: lossless formats first, JPEG last.
@@ -68,4 +70,19 @@ std::vector<std::string> modelTextureCandidates(const std::string &modelPath, co
 std::string embeddedTextureSavePath(const std::string &modelPath)
 {
     return folderOfModel(modelPath) + baseNameOf(modelPath) + "_basecolor.png";
+}
+
+std::string pictureUseNote(const std::string &modelPath, const std::string &picturePath, int pictures, float share)
+{
+    if (pictures < 2 || picturePath.empty() || !(share >= 0.0f && share <= 1.0f))
+        return std::string();
+    long percent = std::lround(double(share) * 100.0);
+    // A sliver still shows, and most is not all.
+    if (percent == 0 && share > 0.0f)
+        percent = 1;
+    if (percent == 100 && share < 1.0f)
+        percent = 99;
+    return modelPath.substr(fileNameStart(modelPath)) + " uses " + std::to_string(pictures) +
+           " pictures; Pelterine paints " + picturePath.substr(fileNameStart(picturePath)) + ", used by " +
+           std::to_string(percent) + " % of its faces";
 }

@@ -23,3 +23,9 @@ std::vector<std::string> modelTextureCandidates(const std::string &modelPath, co
 // without its extension and with "_basecolor.png", in the model's folder ("models\box.glb" gives
 // "models\box_basecolor.png").
 std::string embeddedTextureSavePath(const std::string &modelPath);
+
+// What the user is told once after loading a model whose materials name several pictures, since one is painted:
+// "spider.obj uses 5 pictures; Pelterine paints drkwood2.jpg, used by 38 % of its faces" (file names without their
+// folders; the share, from 0 to 1, in whole percent, never 0 % or 100 % when it is neither). "" for fewer than two
+// pictures, no picture named, or a share that is no number.
+std::string pictureUseNote(const std::string &modelPath, const std::string &picturePath, int pictures, float share);

@@ -354,6 +354,30 @@ PluginFault guardSetFrame(SkSetFrameFn setFrame, float frame)
     return callGuarded("sk_setframe", entryOf(setFrame), bits, 0, nullptr, false, true);
 }
 
+PluginFault guardFileOrigin(SkFileOriginFn fileOrigin, float (&origin)[3], bool &known)
+{
+    uintptr_t result = 0;
+    origin[0] = origin[1] = origin[2] = 0.0f;
+    const PluginFault fault = callGuarded("sk_fileorigin", entryOf(fileOrigin), word(origin), 0, &result);
+    known = !fault.faulted && static_cast<uint32_t>(result) != 0;   // an int in the low half
+    if (!known)
+        origin[0] = origin[1] = origin[2] = 0.0f;
+    return fault;
+}
+
+PluginFault guardPictureUse(SkPictureUseFn pictureUse, int &pictures, float &share)
+{
+    uintptr_t result = 0;
+    pictures = 0;
+    share = 0.0f;
+    const PluginFault fault = callGuarded("sk_pictureuse", entryOf(pictureUse), word(&pictures), word(&share), &result);
+    if (fault.faulted || static_cast<uint32_t>(result) == 0) {
+        pictures = 0;
+        share = 0.0f;
+    }
+    return fault;
+}
+
 // ---- What a plugin returned, read on its behalf
 
 // The readers run under the guard as a plugin's own function would, and a fault inside them counts as the

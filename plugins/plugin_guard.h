@@ -62,6 +62,12 @@ PluginFault guardFrameName(SkFrameNameFn frameName, int frame, std::string &name
 // when it hands over more than maxBytes (tooLarge is then set and nothing is read).
 PluginFault guardTextureBytes(SkTextureBytesFn textureBytes, size_t maxBytes, std::vector<uint8_t> &bytes,
                               bool &tooLarge);
+// Where the model file's origin lies in the drawn coordinates (sk_fileorigin), written by the plugin into the
+// program's origin; known is false after a fault or when the plugin cannot say (origin is then 0, 0, 0).
+PluginFault guardFileOrigin(SkFileOriginFn fileOrigin, float (&origin)[3], bool &known);
+// How many pictures the model's materials name and the share of its faces the named one paints (sk_pictureuse);
+// 0 pictures after a fault or when the plugin cannot say.
+PluginFault guardPictureUse(SkPictureUseFn pictureUse, int &pictures, float &share);
 // Reads count entries of the table sk_gettexcoord returned into triangles, six floats each, skipping the unusable
 // ones (see copyGridTriangles), under the guard: a bad entry or corner is sk_gettexcoord's fault.
 PluginFault guardReadTexCoords(TexCoordTriangle **table, int count, std::vector<float> &triangles);

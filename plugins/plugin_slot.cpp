@@ -13,6 +13,7 @@
 #include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "uv/grid.h"
+#include "uv/mirror_map.h"
 #include "texture/skin_store.h"
 #include "skin/skin_commands.h"
 #include "skin/skin_view.h"
@@ -107,6 +108,8 @@ static int loadLibraryIntoSlot(const char *fileName)
     pluginSlot.sk_setframe = findExport<SkSetFrameFn>(module, "sk_setframe");
     pluginSlot.sk_framename = findExport<SkFrameNameFn>(module, "sk_framename");
     pluginSlot.sk_texturebytes = findExport<SkTextureBytesFn>(module, "sk_texturebytes");
+    pluginSlot.sk_fileorigin = findExport<SkFileOriginFn>(module, "sk_fileorigin");
+    pluginSlot.sk_pictureuse = findExport<SkPictureUseFn>(module, "sk_pictureuse");
     pluginSlot.sk_draw = findExport<SkDrawFn>(module, "sk_draw");
     if (!pluginSlot.sk_draw) {
         showMessage("Unable to find 'sk_draw' function in the plugin", path, MB_ICONERROR);
@@ -145,7 +148,9 @@ void unloadPlugin()
 void forgetModel()
 {
     resetModelState();
+    clearModelSurface();
     setDialogItemText(mainWindow, IDC_MODEL_PATH, "");   // no path of a model that is not loaded
+    setDialogItemText(mainWindow, IDC_MODEL_NOTE, "");   // nor a word about its pictures
     requestViewportFrame();   // the viewport shows no model from the next frame
     gridTriangles.clear();
     drawGridLayer();

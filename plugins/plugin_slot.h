@@ -27,6 +27,10 @@ struct PluginSlot {
     SkSetFrameFn sk_setframe;
     SkFrameNameFn sk_framename;     // optional on its own: frames without names make one sequence
     SkTextureBytesFn sk_texturebytes; // optional without a warning: no picture held in a model file
+    // Optional without a warning: without sk_fileorigin Mirror on the model mirrors across the drawn x = 0, without
+    // sk_pictureuse a model of several pictures loads without a word about them.
+    SkFileOriginFn sk_fileorigin;
+    SkPictureUseFn sk_pictureuse;
 };
 
 extern PluginSlot pluginSlot;

@@ -61,6 +61,8 @@
 #define IDC_EXPORT_UV 1085
 #define IDC_FRAME_VIEW 1086
 #define IDC_SPLITTER 1087
+// The line under the model box that says which picture a model of several is painted with
+#define IDC_MODEL_NOTE 1088
 // Under the viewport, for a model that moves: created by the program, shown only for a model of several frames.
 #define IDC_PLAY 1080
 #define IDC_FRAME_TRACKBAR 1081

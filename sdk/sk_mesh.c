@@ -103,8 +103,15 @@ void sk_mesh_smooth_normals(SkMesh *mesh)
 
 void sk_mesh_fit(SkMesh *mesh, float side)
 {
+    float origin[3];
+    sk_mesh_fit_origin(mesh, side, origin);
+}
+
+void sk_mesh_fit_origin(SkMesh *mesh, float side, float origin[3])
+{
     double low[3], high[3], extent = 0.0, scale;
     int v, k;
+    origin[0] = origin[1] = origin[2] = 0.0f;
     if (mesh->vertexCount <= 0)
         return;
     for (k = 0; k < 3; ++k)
@@ -121,6 +128,8 @@ void sk_mesh_fit(SkMesh *mesh, float side)
     for (v = 0; v < mesh->vertexCount; ++v)
         for (k = 0; k < 3; ++k)
             mesh->positions[3 * v + k] = (float)((mesh->positions[3 * v + k] - (low[k] + high[k]) / 2) * scale);
+    for (k = 0; k < 3; ++k)
+        origin[k] = (float)(-(low[k] + high[k]) / 2 * scale);
 }
 
 void sk_mesh_draw(const SkMesh *mesh)

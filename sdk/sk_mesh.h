@@ -7,6 +7,7 @@
  *   sk_mesh_read_file       a whole model file, with a size cap, and why it could not be read
  *   sk_mesh_smooth_normals  normals for a mesh whose file gives none
  *   sk_mesh_fit             centre the model and scale it to the size the viewport expects
+ *   sk_mesh_fit_origin      the same, telling where the file's origin went (for sk_fileorigin)
  *   sk_mesh_draw            sk_draw's body: vertex arrays, leaving the GL state as it was found
  *   sk_mesh_build_table     sk_gettexcoord's table; sk_mesh_free_table is sk_freetexcoordtab's body
  *
@@ -53,10 +54,12 @@ int sk_mesh_read_file(const char *path, size_t maxBytes, unsigned char **bytes, 
 void sk_mesh_smooth_normals(SkMesh *mesh);
 
 /* Moves and scales the mesh uniformly so that its bounding box is centred on the origin and its longest side
- * is `side` (SK_MESH_FIT_SIDE fills the view as Pelterine's own models do). Normals stay as they are. Mirror
- * on the model mirrors across the plane x = 0 of the coordinates you draw with: a model that is symmetric
- * about the plane x = 0 of its file stays so, since the box's centre then lies on that plane. */
+ * is `side` (SK_MESH_FIT_SIDE fills the view as Pelterine's own models do). Normals stay as they are. */
 void sk_mesh_fit(SkMesh *mesh, float side);
+/* sk_mesh_fit, telling where the file's origin went: origin[0..2] := the new coordinates of the point that was
+ * (0, 0, 0), what sk_fileorigin reports, so that Mirror mirrors across the file's own plane x = 0 even where the
+ * model's box is not centred on it (a raised arm on one side). */
+void sk_mesh_fit_origin(SkMesh *mesh, float side, float origin[3]);
 
 /* Draws the mesh in white (so the texture shows its own colours under the lighting), textured when it has
  * texture coordinates. Leaves the matrix mode, the texture binding, the enables, the current colour and the

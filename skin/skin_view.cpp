@@ -9,6 +9,9 @@
 #include "shell/window_helpers.h"
 #include "paint/brush.h"
 #include "paint/bucket.h"
+#include "paint/model_mirror.h"
+#include "skin/fill_seed.h"
+#include "uv/model_layout.h"
 #include "uv/grid.h"
 #include "texture/history.h"
 #include "texture/skin_refresh.h"
@@ -318,15 +321,18 @@ static void noteStrokeStep(HWND window, const StrokeStep &step)
 
 // "Fill": a press with exactly one button fills from the texel under it (and from its mirror image with
 // "Mirror"), as one undo step; moves paint nothing.
-static void fillAtCursor(UINT message, WPARAM wParam, TexelPoint at, bool usePattern, bool mirror)
+static void fillAtCursor(UINT message, WPARAM wParam, POINT cursor, bool usePattern, bool mirror)
 {
     const DabKind kind = dabKindFor(static_cast<uint32_t>(wParam));
     if ((message != WM_LBUTTONDOWN && message != WM_RBUTTONDOWN) || kind == DabKind::none)
         return;
     finishStroke();
     beginHistoryStep();
-    const TexelPoint seeds[2] = {at, mirroredTexel(at)};
-    const SkinRect changed = fillFromSeeds(kind, seeds, mirror ? 2 : 1, usePattern, 0);
+    // A click a few pixels beside an island fills that island, not the gutter around it; the mirrored seed is the
+    // model's other side when the model is known, the texel across the middle column otherwise.
+    TexelPoint seeds[2] = {fillSeedAt(viewMap, modelLayout, cursor.x, cursor.y, FILL_CLICK_REACH), TexelPoint{0, 0}};
+    const bool mirrored = mirror && mirroredSeed(seeds[0], seeds[1]);
+    const SkinRect changed = fillFromSeeds(kind, seeds, mirrored ? 2 : 1, usePattern, 0);
     noteStrokeColour(kind);
     if (endHistoryStep())
         markTextureChanged();
@@ -363,7 +369,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (message == WM_LBUTTONDOWN && pickPenColor(static_cast<uint32_t>(wParam), at) && penColorPicked)
             penColorPicked();
         else if (inside)
-            fillAtCursor(message, wParam, at, usePattern, mirror);
+            fillAtCursor(message, wParam, cursor, usePattern, mirror);
         return;
     }
     // While a button is held the system may go on sending the view the cursor's moves beyond its edges. The line

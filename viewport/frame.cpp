@@ -18,6 +18,7 @@
 #include "viewport/animation.h"
 #include "viewport/camera.h"
 #include "viewport/paint_on_model.h"
+#include "viewport/model_surface.h"
 #include "viewport/plugin_draw.h"
 #include "viewport/viewport.h"
 #include "paint/paint_options.h"
@@ -157,6 +158,8 @@ PluginFault renderFrame()
         glEnable(GL_NORMALIZE);
     }
     glTranslatef(-camera.pivotX, -camera.pivotY, -camera.pivotZ);
+    if (!fault.faulted)
+        fault = captureModelSurface();   // once per model, for Mirror on the flat texture
     if (!fault.faulted)
         fault = paintOnModelFrame(viewportWindow);
     // A plugin that faulted is not called again in this frame; the frame loop reports it after the frame.

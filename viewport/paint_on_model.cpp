@@ -97,7 +97,7 @@ static void projectRegion(const PickRegion &r)
     glViewport(0, 0, r.columns, r.rows);
 }
 
-// Draws the model with the coordinate texture over the region, mirrored through its plane x = 0 if asked, reads
+// Draws the model with the coordinate texture over the region, mirrored through its file's plane x = 0 if asked, reads
 // the samples back and clears them again for the visible frame. Every piece of state it touches is put back.
 static PluginFault drawPickPass(const PickRegion &r, bool mirrored, PickGrid &grid)
 {
@@ -127,7 +127,9 @@ static PluginFault drawPickPass(const PickRegion &r, bool mirrored, PickGrid &gr
     if (mirrored) {
         // The mirror image of the model in its own coordinates: at the cursor it shows the texels of the point
         // whose mirror image lies under the cursor. A mirror turns faces over, so the front faces are swapped.
+        // The plane is the model file's own x = 0, wherever the plugin placed it for the view: x -> 2m - x.
         glPushMatrix();
+        glTranslatef(2.0f * modelState.mirrorX, 0.0f, 0.0f);
         glScalef(-1.0f, 1.0f, 1.0f);
         glFrontFace(GL_CW);
     }

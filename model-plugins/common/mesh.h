@@ -26,6 +26,9 @@ struct Mesh {
     std::vector<float> posePositions;
     std::vector<float> poseNormals;
     std::vector<std::string> poseNames;
+    // Where the model file's origin lies in the coordinates the mesh is drawn with: placing the model for the view
+    // moves it, and Mirror on the model mirrors across the file's own plane x = 0, not the drawn one.
+    float origin[3] = {0.0f, 0.0f, 0.0f};
 };
 
 size_t meshVertexCount(const Mesh &mesh);

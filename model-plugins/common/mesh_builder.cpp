@@ -218,4 +218,6 @@ void fitMeshInCube(Mesh &mesh, float side)
             p[c] = static_cast<float>(centred * scale);
         }
     }
+    for (int i = 0; i < 3; ++i)
+        mesh.origin[i] = static_cast<float>((mesh.origin[i] - (low[i] + high[i]) / 2) * scale);
 }

@@ -46,7 +46,8 @@ void addMeshPose(const MeshBuilder &b, const std::vector<float> &positions, Mesh
 
 // Moves and scales the mesh uniformly so that its bounding box is centred on the origin and its
 // longest side is `side`. Normals stay as they are (a uniform scale does not turn them). A mesh
-// whose vertices all coincide is only moved. Its poses, if any, move and scale with it.
+// whose vertices all coincide is only moved. Its poses, if any, move and scale with it, and its origin follows the
+// file's origin.
 void fitMeshInCube(Mesh &mesh, float side);
 
 // The camera looks at the origin from 50 units away: a model fitted into a cube of this side there fills the

@@ -138,6 +138,8 @@ static_assert(std::is_same<decltype(&sk_info), SkInfoFn>::value, "sk_info");
 static_assert(std::is_same<decltype(&sk_filefilter), SkFileFilterFn>::value, "sk_filefilter");
 static_assert(std::is_same<decltype(&sk_texturefile), SkTextureFileFn>::value, "sk_texturefile");
 static_assert(std::is_same<decltype(&sk_loaderror), SkLoadErrorFn>::value, "sk_loaderror");
+static_assert(std::is_same<decltype(&sk_fileorigin), SkFileOriginFn>::value, "sk_fileorigin");
+static_assert(std::is_same<decltype(&sk_pictureuse), SkPictureUseFn>::value, "sk_pictureuse");
 static_assert(std::is_same<decltype(&sk_framecount), SkFrameCountFn>::value, "sk_framecount");
 static_assert(std::is_same<decltype(&sk_setframe), SkSetFrameFn>::value, "sk_setframe");
 static_assert(std::is_same<decltype(&sk_framename), SkFrameNameFn>::value, "sk_framename");
@@ -245,6 +247,24 @@ int sk_texturebytes(const unsigned char **data, int *size)
     if (size != nullptr)
         *size = has ? int(bytes.size()) : 0;
     return has ? 1 : 0;
+}
+
+int sk_fileorigin(float *origin)
+{
+    if (origin == nullptr || loadedMesh.indices.empty())
+        return 0;
+    std::memcpy(origin, loadedMesh.origin, sizeof loadedMesh.origin);
+    return 1;
+}
+
+int sk_pictureuse(int *pictures, float *share)
+{
+    const bool known = loadedPicture.pictureCount > 0 && !loadedPicture.file.empty();
+    if (pictures != nullptr)
+        *pictures = known ? loadedPicture.pictureCount : 0;
+    if (share != nullptr)
+        *share = known ? loadedPicture.share : 0.0f;
+    return known ? 1 : 0;
 }
 
 int sk_framecount(void)

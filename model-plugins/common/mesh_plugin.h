@@ -38,6 +38,10 @@ bool readSideFile(const std::string &path, size_t maxBytes, std::vector<uint8_t>
 struct ModelPicture {
     std::string file;
     std::vector<uint8_t> bytes;
+    // For a model whose materials name several pictures: how many, and the share of its triangles painted with
+    // `file` (sk_pictureuse); 0 pictures when the plugin cannot say.
+    int pictureCount = 0;
+    float share = 0.0f;
 };
 
 // Provided by each plugin: replaces mesh with the model a whole file's bytes hold, placed for the view, and

@@ -1,6 +1,7 @@
 // Material libraries of OBJ models: mtllib names split, MTL texts read for their map_Kd, the picture chosen.
 #include "model-plugins/obj/obj_material.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <system_error>
@@ -281,4 +282,14 @@ std::vector<std::string> objTextureCandidates(const ObjMaterials &materials,
     addCandidate(candidates, most->folder + fileName);
     addCandidate(candidates, fileName);
     return candidates;
+}
+
+ObjPictureUse objPictureUse(const ObjMaterials &materials, const std::vector<std::vector<MtlMaterial>> &libraries)
+{
+    ObjPictureUse use;
+    const std::vector<PictureUse> pictures = countPictureUse(materials, libraries);
+    use.pictures = pictures.size();
+    for (const PictureUse &picture : pictures)
+        use.mostTriangles = std::max(use.mostTriangles, picture.triangles);
+    return use;
 }

@@ -55,3 +55,11 @@ std::vector<MtlMaterial> readMtl(const uint8_t *data, size_t size);
 // picture used first wins. Empty when no triangle has a material with a map_Kd.
 std::vector<std::string> objTextureCandidates(const ObjMaterials &materials,
                                               const std::vector<std::vector<MtlMaterial>> &libraries);
+
+// How many pictures the materials of the model's triangles name, and how many triangles the picture
+// objTextureCandidates looks for (the most used) paints; both 0 when no triangle has a material with a map_Kd.
+struct ObjPictureUse {
+    size_t pictures = 0;
+    size_t mostTriangles = 0;
+};
+ObjPictureUse objPictureUse(const ObjMaterials &materials, const std::vector<std::vector<MtlMaterial>> &libraries);

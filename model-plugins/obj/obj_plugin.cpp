@@ -1,6 +1,10 @@
 // obj.dll: the shipped Wavefront OBJ model plugin. Reads .obj models and fits them into the default view, and
 // finds the picture their materials are painted with; the exports and drawing are the shared mesh plugin's.
 #include "model-plugins/common/mesh_plugin.h"
+
+#include <algorithm>
+#include <cstdint>
+
 #include "model-plugins/common/model_paths.h"
 #include "model-plugins/obj/obj_format.h"
 
@@ -30,8 +34,17 @@ std::string decodeModelFile(const char *path, const std::vector<uint8_t> &bytes,
     ObjMaterials materials;
     std::string refusal =
         fitUnlessRefused(decodeObj(bytes.data(), bytes.size(), mesh, ObjLimits(), &materials).reason, mesh);
-    if (refusal.empty())
-        picture.file = findExistingFile(path, objTextureCandidates(materials, readLibraries(path, materials)));
+    if (!refusal.empty())
+        return refusal;
+    const std::vector<std::vector<MtlMaterial>> libraries = readLibraries(path, materials);
+    picture.file = findExistingFile(path, objTextureCandidates(materials, libraries));
+    // One picture is painted: the user hears which, and how much of the model it covers, when there are more.
+    const ObjPictureUse use = objPictureUse(materials, libraries);
+    const size_t triangles = meshTriangleCount(mesh);
+    if (!picture.file.empty() && triangles > 0) {
+        picture.pictureCount = int(std::min<size_t>(use.pictures, INT32_MAX));
+        picture.share = float(double(use.mostTriangles) / double(triangles));
+    }
     return refusal;
 }
 

@@ -36,6 +36,7 @@ typedef struct Reader {
 
 static SkMesh mesh;                 /* the loaded model; all NULL and 0 when none is */
 static char loadError[1024];        /* why the last sk_load refused its file, "" when it did not */
+static float fileOrigin[3];          /* where the file's origin lies after sk_mesh_fit_origin placed the model */
 
 static void freeMesh(void)
 {
@@ -245,7 +246,7 @@ static int readPly(Reader *r)
         return refuse(r, "the file has no faces");
     if (!hasNormals)
         sk_mesh_smooth_normals(&mesh);
-    sk_mesh_fit(&mesh, SK_MESH_FIT_SIDE);
+    sk_mesh_fit_origin(&mesh, SK_MESH_FIT_SIDE, fileOrigin);
     return 1;
 }
 
@@ -311,6 +312,17 @@ SK_EXPORT int sk_freetexcoordtab(int triangleCount, TexCoordTriangle **table)
 SK_EXPORT const char *sk_info(void)
 {
     return "PLY example plugin (ply_example.dll)\nLoads ASCII PLY models (*.ply) with their texture coordinates.";
+}
+
+/* Mirror on the model mirrors across the file's own plane x = 0, wherever placing the model moved it. */
+SK_EXPORT int sk_fileorigin(float *origin)
+{
+    if (!origin || mesh.triangleCount <= 0)
+        return 0;
+    origin[0] = fileOrigin[0];
+    origin[1] = fileOrigin[1];
+    origin[2] = fileOrigin[2];
+    return 1;
 }
 
 SK_EXPORT const char *sk_filefilter(void)
