@@ -2,6 +2,7 @@
 // limits, scaling, and writing a texture as PNG, TGA or PCX.
 #include "picture/picture.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -152,6 +153,75 @@ bool pngChunksFit(const uint8_t *data, size_t size)
     return true;
 }
 
+uint32_t bigEndian32(const uint8_t *at)
+{
+    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | at[3];
+}
+
+// Bytes of the filtered rows of a PNG picture, the filter byte of each row included, for one pass of
+// width x height pixels (0 for an empty pass).
+size_t pngPassBytes(size_t width, size_t height, size_t bitsPerPixel)
+{
+    if (width == 0 || height == 0)
+        return 0;
+    return height * (1 + (width * bitsPerPixel + 7) / 8);
+}
+
+// The inflated size an IHDR implies: every row of every pass with its filter byte. 0 for a header no PNG has.
+size_t pngRawBytes(const uint8_t *ihdr)
+{
+    const size_t width = bigEndian32(ihdr), height = bigEndian32(ihdr + 4);
+    const uint8_t depth = ihdr[8], colour = ihdr[9], interlace = ihdr[12];
+    const size_t samples = colour == 0 || colour == 3 ? 1 : colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 0;
+    if (samples == 0 || depth == 0 || depth > 16 || interlace > 1)
+        return 0;
+    const size_t bits = samples * depth;
+    if (interlace == 0)
+        return pngPassBytes(width, height, bits);
+    // Adam7: each pass takes every n-th pixel from an offset, across and down.
+    static const size_t start[7][2] = {{0, 0}, {4, 0}, {0, 4}, {2, 0}, {0, 2}, {1, 0}, {0, 1}};
+    static const size_t step[7][2] = {{8, 8}, {8, 8}, {4, 8}, {4, 4}, {2, 4}, {2, 2}, {1, 2}};
+    size_t total = 0;
+    for (int p = 0; p < 7; ++p) {
+        const size_t across = width > start[p][0] ? (width - start[p][0] + step[p][0] - 1) / step[p][0] : 0;
+        const size_t down = height > start[p][1] ? (height - start[p][1] + step[p][1] - 1) / step[p][1] : 0;
+        total += pngPassBytes(across, down, bits);
+    }
+    return total;
+}
+
+// The stb decoder inflates a PNG's data into a buffer it doubles for as long as the stream goes on, so a few
+// megabytes of deflate can ask for gigabytes and minutes. The stream is inflated here first into a buffer of
+// exactly the size the header implies, which fails as soon as the stream would write one byte more. Called once
+// the header's size is within the limits and every chunk is known to lie within the file.
+bool pngInflatesWithin(const uint8_t *data, size_t size)
+{
+    const size_t CHUNK_HEAD = 8, CHUNK_FRAME = 12;
+    std::vector<uint8_t> stream;
+    size_t rawBytes = 0;
+    bool headerless = false; // Apple's variant stores its stream without the zlib header
+    for (size_t at = sizeof PNG_SIGNATURE; size - at >= CHUNK_FRAME;) {
+        const size_t length = bigEndian32(data + at);
+        const uint8_t *type = data + at + 4, *body = data + at + CHUNK_HEAD;
+        if (std::memcmp(type, "IHDR", 4) == 0 && length == 13)
+            rawBytes = pngRawBytes(body);
+        else if (std::memcmp(type, "CgBI", 4) == 0)
+            headerless = true;
+        else if (std::memcmp(type, "IDAT", 4) == 0)
+            stream.insert(stream.end(), body, body + length);
+        else if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        at += CHUNK_FRAME + length;
+    }
+    if (rawBytes == 0 || rawBytes > size_t{INT_MAX} || stream.size() > size_t{INT_MAX})
+        return false;
+    std::vector<char> raw(rawBytes);
+    const char *in = reinterpret_cast<const char *>(stream.data());
+    const int inflated = headerless ? stbi_zlib_decode_noheader_buffer(raw.data(), int(rawBytes), in, int(stream.size()))
+                                    : stbi_zlib_decode_buffer(raw.data(), int(rawBytes), in, int(stream.size()));
+    return inflated >= 0;
+}
+
 // Every 8 x 8 block of a JPEG costs at least a bit, so a file far smaller than its pixels would be decoded
 // mostly from nothing: refused, with a margin of two.
 bool jpegTooShort(size_t size, size_t pixels)
@@ -289,7 +359,8 @@ const char *decodePicture(const uint8_t *data, size_t size, Picture &picture)
         return MSG_PICTURE_TOO_LARGE;
     if (tgaCutShort(data, size))
         return MSG_PICTURE_DAMAGED;
-    if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) && !pngChunksFit(data, size))
+    if (startsWith(data, size, PNG_SIGNATURE, sizeof PNG_SIGNATURE) &&
+        (!pngChunksFit(data, size) || !pngInflatesWithin(data, size)))
         return MSG_PICTURE_DAMAGED;
     if (jpeg && jpegTooShort(size, size_t(width) * height))
         return MSG_PICTURE_DAMAGED;
@@ -331,6 +402,14 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
                                                               : parseTexture(data, size, picture);
     if (refusal != nullptr)
         return refusal;
+    if (read.format == PictureFormat::Bmp && !picture.palette.empty()) {
+        read.paletted = true;
+        read.paletteColours = std::min(picture.palette.size() / 3, size_t(PCX_PALETTE_COLOURS));
+        std::copy(picture.palette.begin(), picture.palette.begin() + std::ptrdiff_t(read.paletteColours * 3),
+                  read.palette.begin());
+    } else if (read.paletted) {
+        read.paletteColours = PCX_PALETTE_COLOURS;
+    }
     // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
     read.writesBack = picture.exact && (read.format != PictureFormat::Pcx || read.paletted);
     if (read.format == PictureFormat::Pcx && read.paletted)
@@ -411,11 +490,15 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     std::vector<uint8_t> file;
     if (format == PictureFormat::Pcx)
         return encodePcx(picture, buildPcxPalette(picture));
-    if (!pixelsMatchSize(picture) || (format != PictureFormat::Png && format != PictureFormat::Tga))
+    if (!pixelsMatchSize(picture) ||
+        (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Jpeg))
         return file;
     const std::vector<uint8_t> rgb = rgbTopDown(picture);
     int written = 0;
-    if (format == PictureFormat::Png) {
+    if (format == PictureFormat::Jpeg) {
+        // 95: close to what came in, at about a third of the size of the best quality.
+        written = stbi_write_jpg_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(), 95);
+    } else if (format == PictureFormat::Png) {
         written = stbi_write_png_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(),
                                          picture.width * 3);
     } else {
@@ -426,6 +509,49 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     if (!written)
         file.clear();
     return file;
+}
+
+std::vector<uint8_t> encodePaletted(PictureFormat format, const Picture &picture, const PcxPalette &palette)
+{
+    if (format != PictureFormat::Bmp)
+        return encodePcx(picture, palette);
+    const std::vector<uint8_t> indices = indexPixels(picture, palette);
+    if (indices.empty())
+        return {};
+    const size_t width = size_t(picture.width), rows = size_t(picture.height);
+    const size_t stride = (width + 3) / 4 * 4;
+    const size_t paletteBytes = PCX_PALETTE_COLOURS * 4;
+    const size_t offset = BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES + paletteBytes;
+    if (stride * rows > UINT32_MAX - offset)
+        return {};
+    std::vector<uint8_t> file(offset + stride * rows, 0);
+    BitmapHeader header;
+    setupBitmapHeader(header, picture.width, picture.height);
+    header.biBitCount = 8;
+    header.biClrUsed = PCX_PALETTE_COLOURS;
+    uint8_t headers[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
+    encodeTextureHeader(header, headers);
+    std::copy(headers, headers + sizeof headers, file.begin());
+    const uint32_t fields[2] = {uint32_t(file.size()), uint32_t(offset)}; // bfSize, bfOffBits
+    for (int i = 0; i < 4; ++i) {
+        file[2 + i] = uint8_t(fields[0] >> (8 * i));
+        file[10 + i] = uint8_t(fields[1] >> (8 * i));
+    }
+    uint8_t *entries = file.data() + BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES;
+    for (size_t i = 0; i < PCX_PALETTE_COLOURS; ++i) { // blue, green, red and a zero
+        entries[i * 4] = palette[i * 3 + 2];
+        entries[i * 4 + 1] = palette[i * 3 + 1];
+        entries[i * 4 + 2] = palette[i * 3];
+    }
+    for (size_t r = 0; r < rows; ++r) // both bottom row first
+        std::copy(indices.begin() + std::ptrdiff_t(r * width), indices.begin() + std::ptrdiff_t((r + 1) * width),
+                  file.begin() + std::ptrdiff_t(offset + r * stride));
+    return file;
+}
+
+std::string reduceColoursQuestion(size_t colours, const char *formatName)
+{
+    return "The painting has " + std::to_string(colours) + " colours; " + formatName + " keeps 256. Reduce it?";
 }
 
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <stb_image_write.h>
+#include <zlib.h>
 
 #include "picture/picture.h"
 #include "texture/skin_store.h"
@@ -286,6 +287,63 @@ TEST(Picture, ChunksLongerThanTheFileAreRefusedBeforeAnyRoomIsMade)
 #endif
 }
 
+// A PNG of the given header whose one IDAT chunk holds `raw` deflated, CRCs and all.
+Bytes pngAround(uint32_t width, uint32_t height, uint8_t depth, uint8_t colour, uint8_t interlace, const Bytes &raw)
+{
+    Bytes file = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    auto chunk = [&file](const char *type, const Bytes &body) {
+        const uint32_t length = uint32_t(body.size());
+        for (int shift = 24; shift >= 0; shift -= 8)
+            file.push_back(uint8_t(length >> shift));
+        Bytes typed(type, type + 4);
+        typed.insert(typed.end(), body.begin(), body.end());
+        file.insert(file.end(), typed.begin(), typed.end());
+        const uLong crc = crc32(0, typed.data(), uInt(typed.size()));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            file.push_back(uint8_t(crc >> shift));
+    };
+    chunk("IHDR", {uint8_t(width >> 24), uint8_t(width >> 16), uint8_t(width >> 8), uint8_t(width),
+                   uint8_t(height >> 24), uint8_t(height >> 16), uint8_t(height >> 8), uint8_t(height), depth,
+                   colour, 0, 0, interlace});
+    uLongf packedSize = compressBound(uLong(raw.size()));
+    Bytes packed(packedSize);
+    compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 9);
+    packed.resize(packedSize);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return file;
+}
+
+// The deflate stream is inflated into exactly the bytes the header implies: a stream that holds more (here
+// 8 MiB behind an 8 x 8 header, a few kilobytes of file) is refused with little memory; exactly that many bytes,
+// interlaced or not, decode.
+TEST(Picture, PngStreamsThatInflatePastTheirPictureAreRefused)
+{
+    struct Case { uint32_t width, height; uint8_t depth, colour, interlace; size_t raw; };
+    // 8 x 8 RGB: 8 rows of 1 + 24 bytes. 5 x 3 grey-alpha 16-bit Adam7 (4 bytes a pixel): passes 1, 2 and 4
+    // hold 1 x 1 pixels, 5 holds 3 x 1, 6 holds 2 x 2, 7 holds 5 x 1, and pass 3 is empty.
+    const Case cases[] = {{8, 8, 8, 2, 0, 8 * 25}, {5, 3, 16, 4, 1, 3 * 5 + 13 + 2 * 9 + 21}};
+    for (const Case &c : cases) {
+        Picture picture;
+        const Bytes exact = pngAround(c.width, c.height, c.depth, c.colour, c.interlace, Bytes(c.raw, 0));
+        EXPECT_EQ(decodePicture(exact.data(), exact.size(), picture), nullptr) << c.width;
+        const Bytes over = pngAround(c.width, c.height, c.depth, c.colour, c.interlace, Bytes(c.raw + 1, 0));
+        EXPECT_EQ(decodePicture(over.data(), over.size(), picture), MSG_PICTURE_DAMAGED) << c.width;
+    }
+    const Bytes bomb = pngAround(8, 8, 8, 2, 0, Bytes(size_t(8) << 20, 0));
+    ASSERT_LT(bomb.size(), size_t(16) << 10);
+#if defined(__SANITIZE_ADDRESS__)
+    static const int installed = __sanitizer_install_malloc_and_free_hooks(noteAllocation, noteFree);
+    ASSERT_TRUE(installed);
+    largestAllocation = 0;
+#endif
+    Picture picture;
+    EXPECT_EQ(decodePicture(bomb.data(), bomb.size(), picture), MSG_PICTURE_DAMAGED);
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_LT(largestAllocation, size_t(64) << 10);
+#endif
+}
+
 // Every format at its own size; a BMP keeps its own loader's checks and messages whatever its name; a ".tga"
 // that is no TGA is damaged.
 TEST(Picture, TextureFilesLoadAtTheirOwnSize)
@@ -483,7 +541,13 @@ TEST(Picture, EncodeRefusesWhatItCannotWrite)
     EXPECT_TRUE(encodePicture(PictureFormat::Png, picture).empty());
     picture.pixels.assign(12, 0);
     EXPECT_FALSE(encodePicture(PictureFormat::Tga, picture).empty());
-    EXPECT_TRUE(encodePicture(PictureFormat::Jpeg, picture).empty());
+    // JPEG, for Ctrl+S on a JPEG texture: it reads back at its size, close to what was written.
+    picture.pixels = {200, 100, 50, 200, 100, 50, 200, 100, 50, 200, 100, 50};
+    const Bytes jpeg = encodePicture(PictureFormat::Jpeg, picture);
+    Picture read;
+    ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), read), nullptr);
+    EXPECT_EQ(2, read.width);
+    EXPECT_NEAR(200, read.pixels[0], 4);
     EXPECT_TRUE(encodePicture(PictureFormat::Bmp, picture).empty());
 }
 
