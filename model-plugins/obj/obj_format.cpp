@@ -36,6 +36,7 @@ const size_t NO_MATERIAL = SIZE_MAX;
 // Everything read so far, and why the statement being read is refused.
 struct ObjReader {
     size_t maxElements = OBJ_MAX_ELEMENTS;
+    size_t maxMaterials = OBJ_MAX_MATERIALS;
     MeshBuilder mesh;
     char reason[160] = "";
     ObjMaterials *materials = nullptr;  // null: the caller does not want them
@@ -266,22 +267,32 @@ void readLibraries(const ObjCursor &in, ObjReader &r)
     }
 }
 
-void selectMaterial(const ObjCursor &in, ObjReader &r)
+ObjError selectMaterial(const ObjCursor &in, ObjReader &r)
 {
     ObjToken rest = restOfLine(in);
     std::string name = materialNameFrom(rest.begin, rest.end);
     if (name.empty()) {
         r.material = NO_MATERIAL;
-        return;
+        return ObjError::None;
+    }
+    if (name.size() > OBJ_MAX_MATERIAL_NAME) {
+        std::snprintf(r.reason, sizeof r.reason, "a material name longer than %zu bytes",
+                      size_t(OBJ_MAX_MATERIAL_NAME));
+        return ObjError::TooManyMaterials;
     }
     auto found = r.materialIndex.find(name);
     if (found != r.materialIndex.end()) {
         r.material = found->second;
-        return;
+        return ObjError::None;
+    }
+    if (r.materials->used.size() >= r.maxMaterials) {
+        std::snprintf(r.reason, sizeof r.reason, "more than %zu materials", r.maxMaterials);
+        return ObjError::TooManyMaterials;
     }
     r.material = r.materials->used.size();
     r.materialIndex.emplace(name, r.material);
     r.materials->used.push_back({std::move(name), 0});
+    return ObjError::None;
 }
 
 void countTriangles(ObjReader &r, size_t triangles)
@@ -374,11 +385,11 @@ ObjError readStatement(ObjToken keyword, ObjCursor &in, ObjReader &r)
         return readElement(in, r, "vn", 3, 3, 3, r.mesh.normals);
     if (tokenIs(keyword, "f"))
         return readFace(in, r);
-    // The materials only name the picture the model is painted with; they never refuse a text.
+    // The materials only name the picture the model is painted with; they refuse a text only past their caps.
     if (r.materials != nullptr && tokenIs(keyword, "mtllib"))
         readLibraries(in, r);
     if (r.materials != nullptr && tokenIs(keyword, "usemtl"))
-        selectMaterial(in, r);
+        return selectMaterial(in, r);
     // Everything else (o, g, s, l, p, vp, curves, ...) adds nothing a painter draws.
     return ObjError::None;
 }
@@ -416,6 +427,7 @@ const char *objErrorText(ObjError error)
     case ObjError::TooManyElements: return "too many v, vt or vn statements";
     case ObjError::TooManyVertices: return "too many vertices";
     case ObjError::TooManyTriangles: return "too many triangles";
+    case ObjError::TooManyMaterials: return "too many materials, or a material name too long";
     case ObjError::OutOfMemory: return "out of memory";
     }
     return "unknown error";
@@ -433,6 +445,7 @@ ObjStatus decodeObj(const uint8_t *data, size_t size, Mesh &mesh, const ObjLimit
         reader.maxElements = std::min(limits.elements, size_t(OBJ_MAX_ELEMENTS));
         reader.mesh.maxVertices = std::min(limits.vertices, size_t(OBJ_MAX_VERTICES));
         reader.mesh.maxTriangles = std::min(limits.triangles, size_t(OBJ_MAX_TRIANGLES));
+        reader.maxMaterials = std::min(limits.materials, size_t(OBJ_MAX_MATERIALS));
         reader.materials = materials;
         ObjCursor in = {data, data + size, 1};
         ObjStatus status = readText(in, reader);

@@ -12,6 +12,7 @@ enum : uint32_t {
     OBJ_MAX_ELEMENTS = 1u << 24,            // v, vt and vn statements, each kind counted on its own
     OBJ_MAX_VERTICES = MESH_MAX_VERTICES,   // distinct (v, vt, vn) corners, one mesh vertex each
     OBJ_MAX_TRIANGLES = MESH_MAX_TRIANGLES, // after polygons are split into fans
+    OBJ_MAX_MATERIALS = OBJ_MAX_MATERIAL_COUNT, // distinct names usemtl selects
 };
 
 // What docs/obj-format.md calls a refusal: the whole file is refused, the mesh is left empty.
@@ -24,6 +25,7 @@ enum class ObjError {
     TooManyElements,  // more v, vt or vn statements than the cap
     TooManyVertices,  // more distinct corners than the cap
     TooManyTriangles,
+    TooManyMaterials, // more distinct usemtl names than the cap, or a name longer than OBJ_MAX_MATERIAL_NAME
     OutOfMemory,
 };
 
@@ -33,6 +35,7 @@ struct ObjLimits {
     size_t elements = OBJ_MAX_ELEMENTS;
     size_t vertices = OBJ_MAX_VERTICES;
     size_t triangles = OBJ_MAX_TRIANGLES;
+    size_t materials = OBJ_MAX_MATERIALS;
 };
 
 struct ObjStatus {

@@ -154,7 +154,8 @@ void readMtlLine(TextSpan line, std::vector<MtlMaterial> &materials, bool &inMat
         return;
     TextSpan arguments = argumentsOf(line);
     if (equalsNoCase(keyword, "newmtl")) {
-        inMaterial = arguments.begin != arguments.end;
+        inMaterial = arguments.begin != arguments.end && materials.size() < OBJ_MAX_MATERIAL_COUNT &&
+                     size_t(arguments.end - arguments.begin) <= OBJ_MAX_MATERIAL_NAME;
         if (inMaterial)
             materials.push_back({std::string(arguments.begin, arguments.end), std::string()});
     } else if (equalsNoCase(keyword, "map_Kd") && inMaterial) {
@@ -192,6 +193,7 @@ std::vector<PictureUse> countPictureUse(const ObjMaterials &materials,
         for (const MtlMaterial &material : libraries[i])
             defined[material.name] = {i, &material};
     std::vector<PictureUse> pictures;
+    std::unordered_map<std::string, size_t> pictureIndex; // path to its place in `pictures`
     for (const ObjMaterialUse &use : materials.used) {
         auto found = defined.find(use.name);
         if (use.triangles == 0 || found == defined.end() || found->second.second->diffuseMap.empty())
@@ -199,14 +201,13 @@ std::vector<PictureUse> countPictureUse(const ObjMaterials &materials,
         const std::string folder = folderOfPath(materials.libraries[found->second.first]);
         const std::string &name = found->second.second->diffuseMap;
         const std::string path = joinPath(folder, name);
-        bool counted = false;
-        for (PictureUse &picture : pictures)
-            if (picture.path == path) {
-                picture.triangles += use.triangles;
-                counted = true;
-            }
-        if (!counted)
+        auto known = pictureIndex.find(path);
+        if (known != pictureIndex.end()) {
+            pictures[known->second].triangles += use.triangles;
+        } else {
+            pictureIndex.emplace(path, pictures.size());
             pictures.push_back({path, folder, name, use.triangles});
+        }
     }
     return pictures;
 }

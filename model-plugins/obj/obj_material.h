@@ -8,6 +8,9 @@
 
 // A model naming more libraries than this has the later ones ignored: each costs the plugin a file read.
 enum : size_t { OBJ_MAX_LIBRARIES = 16 };
+// Materials: an OBJ selecting more distinct ones than this, or naming one longer, is refused; a library's
+// materials past the count, or with longer names, are not read.
+enum : uint32_t { OBJ_MAX_MATERIAL_COUNT = 1u << 16, OBJ_MAX_MATERIAL_NAME = 4096 };
 
 // A material selected by usemtl and the triangles the faces after it make.
 struct ObjMaterialUse {

@@ -159,4 +159,32 @@ TEST(ObjMaterials, ThePictureMostTrianglesUseIsLookedForAsNamedThenByItsFileName
         EXPECT_EQ(c.candidates, objTextureCandidates(c.materials, c.libraries)) << c.what;
 }
 
+// Materials are capped as the other elements are: a model selecting more distinct ones, or naming one longer
+// than the cap, is refused with a reason; a library's materials past the cap are not read. Pictures are counted
+// by a map, so 100,000 materials with a picture each (the most a library keeps) choose one at once.
+TEST(ObjMaterials, MaterialsPastTheirCapAreRefusedOrNotRead)
+{
+    ObjLimits three;
+    three.materials = 3;
+    const std::string text = FIVE_POSITIONS + "usemtl a\nusemtl b\nusemtl a\nusemtl c\nusemtl d\nf 1 2 3\n";
+    Mesh mesh;
+    ObjMaterials materials;
+    ObjStatus status = decodeObj(reinterpret_cast<const uint8_t *>(text.data()), text.size(), mesh, three, &materials);
+    EXPECT_EQ(ObjError::TooManyMaterials, status.error);
+    EXPECT_STREQ("line 10: more than 3 materials", status.reason);
+    materialsOf("usemtl " + std::string(OBJ_MAX_MATERIAL_NAME, 'n') + "\n");
+    materialsOf("usemtl " + std::string(OBJ_MAX_MATERIAL_NAME + 1, 'n') + "\n", ObjError::TooManyMaterials);
+
+    std::string library;
+    ObjMaterials many;
+    many.libraries = {"a.mtl"};
+    for (size_t i = 0; i <= OBJ_MAX_MATERIAL_COUNT; ++i) {
+        library += "newmtl m" + std::to_string(i) + "\nmap_Kd p" + std::to_string(i) + ".png\n";
+        many.used.push_back({"m" + std::to_string(i), i == 7 ? size_t(2) : size_t(1)});
+    }
+    const Libraries read = {mtl(library + "newmtl " + std::string(OBJ_MAX_MATERIAL_NAME + 1, 'n') + "\n")};
+    EXPECT_EQ(size_t(OBJ_MAX_MATERIAL_COUNT), read[0].size());
+    EXPECT_EQ(Names({"p7.png"}), objTextureCandidates(many, read));
+}
+
 } // namespace
