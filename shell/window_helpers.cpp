@@ -62,3 +62,11 @@ RECT childRectInClient(HWND parent, HWND child)
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&rect), 2);
     return rect;
 }
+
+bool isMouseButtonDown(int virtualKey)
+{
+    // GetAsyncKeyState reads the physical buttons.
+    if (GetSystemMetrics(SM_SWAPBUTTON) && (virtualKey == VK_LBUTTON || virtualKey == VK_RBUTTON))
+        virtualKey = virtualKey == VK_LBUTTON ? VK_RBUTTON : VK_LBUTTON;
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}

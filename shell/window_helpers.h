@@ -5,6 +5,11 @@
 extern HINSTANCE appInstance;
 extern HWND mainWindow;
 
+// Whether a mouse button is held now: VK_LBUTTON, VK_RBUTTON or VK_MBUTTON as the user's settings name them (with
+// swapped buttons the physical right one is the left), read from the key state's high bit only: its low bit
+// means "pressed since the last look", which would count a button already released as held.
+bool isMouseButtonDown(int virtualKey);
+
 // Registers the class of one of the child windows; false when registration fails.
 bool registerChildClass(const char *name, WNDPROC procedure);
 

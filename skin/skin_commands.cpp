@@ -6,6 +6,7 @@
 
 #include "resources/resource.h"
 #include "shell/choosers.h"
+#include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "paint/brush.h"
 #include "texture/history.h"
@@ -15,18 +16,25 @@
 #include "paint/paint_options.h"
 
 // Puts back what undo or redo changed: the texture uploaded there and the view repainted; across a change of
-// size, everything that depends on the size follows first.
-static void showHistoryChange(const SkinRect &changed, int32_t widthBefore, int32_t heightBefore)
+// size, everything that depends on the size follows first. The texture counts as unchanged when the history
+// stands where the last load or save left it. A move that could not be made says so and changes nothing.
+static void showHistoryChange(const HistoryMove &move, int32_t widthBefore, int32_t heightBefore, const char *what)
 {
     updateUndoButtons();
-    if (isEmptyRect(changed))
+    if (!move.done) {
+        if (what != nullptr)
+            showMessage(what, "Pelterine", MB_ICONERROR);
         return;
+    }
     markTextureChanged();
+    textureChanged = isHistoryClean() ? 0 : 1;
+    if (isEmptyRect(move.changed))
+        return;
     if (skinWidth != widthBefore || skinHeight != heightBefore) {
         showResizedTexture();
         return;
     }
-    noteDab(changed, true);
+    noteDab(move.changed, true);
     flushPaintedRefresh();
 }
 
@@ -34,14 +42,18 @@ void undoCommand()
 {
     finishStroke();
     const int32_t width = skinWidth, height = skinHeight;
-    showHistoryChange(undoStep(), width, height);
+    const bool possible = canUndo();
+    showHistoryChange(undoStep(), width, height,
+                      possible ? "Not enough memory to undo: the texture is as it was." : nullptr);
 }
 
 void redoCommand()
 {
     finishStroke();
     const int32_t width = skinWidth, height = skinHeight;
-    showHistoryChange(redoStep(), width, height);
+    const bool possible = canRedo();
+    showHistoryChange(redoStep(), width, height,
+                      possible ? "Not enough memory to redo: the texture is as it was." : nullptr);
 }
 
 void textureOnTheFlyCommand()

@@ -9,6 +9,7 @@
 
 #include "resources/resource.h"
 #include "shell/frame_pacer.h"
+#include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
@@ -21,7 +22,8 @@ static GLuint skinTexture;
 // next full rebuild, which the mipmap mode must not skip even when nothing new was painted.
 static bool upperLevelsStale;
 
-// A texture whose sides are not powers of two reaches GL as this copy, scaled up by the nearest texel.
+// A texture whose sides are not powers of two, or larger than GL takes, reaches GL as this copy, scaled by the
+// nearest texel.
 static std::vector<uint8_t> scaledCopy;
 static int32_t copyWidth;
 static int32_t copyHeight;
@@ -40,6 +42,22 @@ static const uint8_t *uploadTexels(int32_t first, int32_t count)
     return scaledCopy.data();
 }
 
+// An upload OpenGL refused (out of memory, a size it does not take) leaves the model in an older picture: said
+// once for each texture size, not at every dab.
+static bool uploadFailureShown;
+
+static void checkUpload(GLenum gluError)
+{
+    const GLenum error = gluError != 0 ? gluError : glGetError();
+    if (error == GL_NO_ERROR || uploadFailureShown)
+        return;
+    uploadFailureShown = true;
+    char text[200];
+    wsprintfA(text, "OpenGL could not take the %ld x %ld texture (error 0x%04X); the model may show an older picture.",
+              static_cast<long>(copyWidth), static_cast<long>(copyHeight), static_cast<unsigned>(error));
+    showMessage(text, "Pelterine", MB_ICONWARNING);
+}
+
 // Rows of skinGL are tightly packed, whatever their length.
 static void unpackTight()
 {
@@ -52,8 +70,8 @@ static void unpackTight()
 void rebuildMipmaps()
 {
     unpackTight();
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, copyWidth, copyHeight, GL_RGB, GL_UNSIGNED_BYTE,
-                      uploadTexels(0, copyHeight));
+    checkUpload(static_cast<GLenum>(gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, copyWidth, copyHeight, GL_RGB,
+                                                      GL_UNSIGNED_BYTE, uploadTexels(0, copyHeight))));
     noteTextureUploaded();
     requestViewportFrame();   // the model wears the new texture from the next frame
     upperLevelsStale = false;
@@ -74,6 +92,7 @@ void uploadTexture()
         unpackTight();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, copyWidth, copyHeight, 0, GL_RGB, GL_UNSIGNED_BYTE,
                      uploadTexels(0, copyHeight));
+        checkUpload(0);
         noteTextureUploaded();
         requestViewportFrame();
         upperLevelsStale = true;
@@ -96,6 +115,7 @@ void uploadPaintedRows(int32_t first, int32_t count)
             unpackTight();
             glTexSubImage2D(GL_TEXTURE_2D, 0, 0, copyFirst, copyWidth, copyCount, GL_RGB, GL_UNSIGNED_BYTE,
                             texels + static_cast<size_t>(copyFirst) * static_cast<size_t>(copyWidth) * 3);
+            checkUpload(0);
             upperLevelsStale = true;
         }
         noteTextureUploaded();
@@ -110,6 +130,7 @@ void uploadPaintedRows(int32_t first, int32_t count)
 
 void resizeSkinTexture()
 {
+    uploadFailureShown = false;
     copyWidth = uploadSide(skinWidth);
     copyHeight = uploadSide(skinHeight);
     if (usesCopy())
@@ -123,6 +144,11 @@ void resizeSkinTexture()
 
 void createSkinTexture()
 {
+    // Windows' own software OpenGL takes 1024 at most; larger textures reach it as a copy scaled down to that.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (largest > 0)
+        setUploadLimit(largest);
     glGenTextures(1, &skinTexture);
     glBindTexture(GL_TEXTURE_2D, skinTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

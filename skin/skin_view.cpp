@@ -358,7 +358,7 @@ static void paintAtCursor(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         // While the button is held the view keeps hearing the cursor beyond its edges, so it knows where a stroke
         // left and where it came back; otherwise a stroke that leaves and re-enters elsewhere would draw a line
         // across. Only for a button that is really down: a press without its release must not keep the mouse.
-        if ((GetAsyncKeyState(VK_LBUTTON) | GetAsyncKeyState(VK_RBUTTON)) & 0x8000)
+        if (isMouseButtonDown(VK_LBUTTON) || isMouseButtonDown(VK_RBUTTON))
             SetCapture(window);
     }
     // The mouse goes back once no button is held, whichever message says so first.

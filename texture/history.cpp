@@ -30,6 +30,8 @@ struct Step {
     size_t count = 0;              // layers: how many stand at `layer` now
     std::vector<Layer> other;      // layers: those that stand there on the other side; settings: one, no pixels
     size_t otherActive = 0;        // layers, move: the active layer on the other side
+    // The texture after this step, among every state the history has held: what the clean mark names.
+    uint64_t state = 0;
 };
 
 std::deque<Step> steps;
@@ -39,6 +41,12 @@ bool stepOpen;
 size_t startLayer;
 int32_t startWidth, startHeight;
 std::vector<uint8_t> startPixels;
+// The state before steps[0] (a step dropped for the budget, or a reset), the next unused state number, and the
+// state the texture had when it was last loaded or saved. A mark that names a state the history no longer
+// reaches (redo steps dropped by a new stroke) never matches again.
+uint64_t baseState = 1;
+uint64_t nextState = 2;
+uint64_t cleanState = 1;
 
 size_t layersBytes(const std::vector<Layer> &layers)
 {
@@ -199,15 +207,22 @@ bool collectTiles(Step &step)
 void keepStep(Step &&step)
 {
     dropRedoSteps();
+    step.state = nextState++;
     keptBytes += stepBytes(step);
     steps.push_back(std::move(step));
     undoable = steps.size();
     // The newest step is always kept, however large: a texture bigger than the budget can still be undone.
     while (keptBytes > HISTORY_BUDGET_BYTES && steps.size() > 1) {
         keptBytes -= stepBytes(steps.front());
+        baseState = steps.front().state;
         steps.pop_front();
         --undoable;
     }
+}
+
+uint64_t currentState()
+{
+    return undoable > 0 ? steps[undoable - 1].state : baseState;
 }
 
 SkinRect applyCounted(Step &s, bool forward)
@@ -227,6 +242,10 @@ void resetHistory()
     keptBytes = 0;
     stepOpen = false;
     startPixels = std::vector<uint8_t>();
+    // A state of its own, so that no mark set before the reset matches what follows it; the texture as it
+    // stands is clean.
+    baseState = nextState++;
+    cleanState = baseState;
 }
 
 void beginHistoryStep()
@@ -307,18 +326,40 @@ bool canRedo()
     return undoable < steps.size();
 }
 
-SkinRect undoStep()
+// A step swaps what it keeps with what stands in the stack, so it needs no memory of its own and always moves.
+HistoryMove undoStep()
 {
+    HistoryMove move;
     if (!canUndo())
-        return noTexels();
-    return applyCounted(steps[--undoable], false);
+        return move;
+    move.changed = applyCounted(steps[--undoable], false);
+    move.done = true;
+    return move;
 }
 
-SkinRect redoStep()
+HistoryMove redoStep()
 {
+    HistoryMove move;
     if (!canRedo())
-        return noTexels();
-    return applyCounted(steps[undoable++], true);
+        return move;
+    move.changed = applyCounted(steps[undoable++], true);
+    move.done = true;
+    return move;
+}
+
+void markHistoryClean()
+{
+    cleanState = currentState();
+}
+
+void forgetHistoryClean()
+{
+    cleanState = 0; // no state has the number 0
+}
+
+bool isHistoryClean()
+{
+    return cleanState == currentState();
 }
 
 size_t historyBytes()

@@ -38,12 +38,26 @@ void keepMoveStep(size_t lower, size_t activeBefore);
 bool canUndo();
 bool canRedo();
 
+// What an undo or redo did: whether it moved (false when there was nothing to undo, or when a step across a size
+// change found no memory for the other size: then nothing changed, the position included), and the texels that
+// changed, for the caller to refresh (all of them when the size changed: the caller then sets up what depends on
+// the size again).
+struct HistoryMove {
+    bool done = false;
+    SkinRect changed = noTexels();
+};
+
 // Puts the layers back as they were before the last step (or after the next one, for redo), the texture's size
-// included, with skinBase, skinGL and skinShown brought up to date; returns the texels that changed, for the
-// caller to refresh (all of them when the size changed: the caller then sets up what depends on the size
-// again). Nothing happens when there is nothing to undo (redo).
-SkinRect undoStep();
-SkinRect redoStep();
+// included, with skinBase, skinGL and skinShown brought up to date.
+HistoryMove undoStep();
+HistoryMove redoStep();
+
+// The clean mark: the texture as the last load or save left it. Undoing or redoing back to that place makes the
+// texture unchanged again; a stroke after undoing past it (which drops the way back) makes it unreachable.
+void markHistoryClean();
+// No place in the history is clean (a recovered texture, a save that reduced the colours).
+void forgetHistoryClean();
+bool isHistoryClean();
 
 // Bytes the kept steps hold, and how many there are.
 size_t historyBytes();

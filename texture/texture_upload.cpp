@@ -5,10 +5,25 @@
 #include <cstring>
 #include <vector>
 
+static int32_t largestUploadSide = (INT32_MAX >> 1) + 1;
+
+void setUploadLimit(int32_t glMaxTextureSize)
+{
+    int32_t p = 64;
+    while (p <= glMaxTextureSize / 2)
+        p <<= 1;
+    largestUploadSide = p;
+}
+
+int32_t uploadLimit()
+{
+    return largestUploadSide;
+}
+
 int32_t uploadSide(int32_t side)
 {
     int32_t p = 1;
-    while (p < side && p < (INT32_MAX >> 1) + 1)
+    while (p < side && p < largestUploadSide)
         p <<= 1;
     return p;
 }

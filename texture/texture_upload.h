@@ -4,7 +4,15 @@
 #pragma once
 #include <cstdint>
 
-// The smallest power of two at least `side` (side >= 1).
+// The largest side OpenGL takes (GL_MAX_TEXTURE_SIZE of the context: 1024 in Windows' own software OpenGL),
+// brought down to a power of two; values under 64, which OpenGL 1.1 does not allow, count as 64. Until it is
+// set, no limit.
+void setUploadLimit(int32_t glMaxTextureSize);
+int32_t uploadLimit();
+
+// The side of the copy GL receives for a side-long axis: the smallest power of two at least `side` (side >= 1),
+// or the upload limit when that is smaller. Past the limit the copy is scaled down by the nearest texel; the
+// painting itself keeps its full size.
 int32_t uploadSide(int32_t side);
 
 // The texel of a side-long axis that texel `copyIndex` of the copySide-long copy shows: the one under its

@@ -40,10 +40,10 @@ static void pollCameraInput()
     if (cursorInViewport(sample.cursor, clientOriginX, clientOriginY)) {
         // While painting on the model the left and right buttons paint: they neither pan nor zoom.
         if (!paintOptions.paintOnModel) {
-            sample.left = keyState(VK_LBUTTON);
-            sample.right = keyState(VK_RBUTTON);
+            sample.left = isMouseButtonDown(VK_LBUTTON);
+            sample.right = isMouseButtonDown(VK_RBUTTON);
         }
-        sample.middle = keyState(VK_MBUTTON);
+        sample.middle = isMouseButtonDown(VK_MBUTTON);
     }
     sample.f5 = keyState(VK_F5);
     sample.paintOnModel = paintOptions.paintOnModel ? 1 : 0;

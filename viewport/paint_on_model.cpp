@@ -35,7 +35,8 @@ static GLuint coordinateTexture;
 static int32_t coordinateWidth;    // the texture size the coordinate texture was made for
 static int32_t coordinateHeight;
 
-// The coordinate texture reaches GL the way the skin does (scaled up by the nearest texel to powers of two), so
+// The coordinate texture reaches GL the way the skin does (scaled by the nearest texel to powers of two within
+// GL's limit), so
 // a pixel shows the code of exactly the texel the skin shows there.
 static void makeCoordinateTexture()
 {
@@ -60,7 +61,13 @@ static void makeCoordinateTexture()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    // Refused, the pick pass would read codes of no texel: painting on the model then paints nothing.
+    const bool refused = glGetError() != GL_NO_ERROR;
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(skin));
+    if (refused) {
+        glDeleteTextures(1, &coordinateTexture);
+        coordinateTexture = 0;
+    }
     coordinateWidth = skinWidth;
     coordinateHeight = skinHeight;
 }
@@ -108,6 +115,8 @@ static PluginFault drawPickPass(const PickRegion &r, bool mirrored, PickGrid &gr
         return noPluginFault();
     if (!coordinateTexture || coordinateWidth != skinWidth || coordinateHeight != skinHeight)
         makeCoordinateTexture();
+    if (!coordinateTexture)
+        return noPluginFault(); // GL refused it: no texel is under the cursor
     static std::vector<uint8_t> pixels;
     pixels.assign(grid.texels.size() * 3, 0);
 
@@ -180,9 +189,9 @@ static TexelPoint texelPoint(int32_t texel)
     return TexelPoint{texel % skinWidth, texel / skinWidth};
 }
 
-static bool buttonDown(int key)
+static bool keyDown(int key)
 {
-    return GetAsyncKeyState(key) != 0;
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
 static void endModelStroke()
@@ -316,7 +325,7 @@ PluginFault paintOnModelFrame(HWND viewport)
     int32_t width, height;
     viewportSize(width, height);
     const bool inside = cursor.x >= 0 && cursor.y >= 0 && cursor.x < width && cursor.y < height;
-    ModelPaintInput input = {buttonDown(VK_LBUTTON), buttonDown(VK_RBUTTON), buttonDown(VK_CONTROL), inside,
+    ModelPaintInput input = {isMouseButtonDown(VK_LBUTTON), isMouseButtonDown(VK_RBUTTON), keyDown(VK_CONTROL), inside,
                              CursorPoint{cursor.x, cursor.y}, pressed, pressLeft, pressControl, pressPoint,
                              paintOptions.fill};
     static ModelPaintPlan plan;

@@ -102,7 +102,7 @@ TEST(HistoryAcrossSizes, UndoBringsBackTheEarlierTextureWithItsOwnSize)
 
     undoStep();
     EXPECT_EQ(40, skinBase[texelOffset(300, 192)]);
-    SkinRect changed = undoStep();
+    SkinRect changed = undoStep().changed;
     EXPECT_EQ(256, skinWidth);
     EXPECT_EQ(256, skinHeight);
     EXPECT_EQ(255, changed.right);
@@ -115,6 +115,79 @@ TEST(HistoryAcrossSizes, UndoBringsBackTheEarlierTextureWithItsOwnSize)
     redoStep();
     EXPECT_EQ(9, skinBase[texelOffset(300, 192)]);
     initSkinStore();
+    resetHistory();
+}
+
+// Under a pretend GL limit of 1024 (Windows' software OpenGL) a 2048-texel side reaches GL as 1024, every copy
+// texel the texel under its centre; a row no copy row samples uploads nothing, and a limit that is no power of
+// two counts as the one below it.
+TEST(UploadCopy, SidesPastTheGlLimitAreScaledDownToIt)
+{
+    setUploadLimit(1024);
+    EXPECT_EQ(1024, uploadSide(2048));
+    EXPECT_EQ(1024, uploadSide(1000));
+    EXPECT_EQ(512, uploadSide(301));
+    const int32_t width = 2048, height = 1500;
+    const int32_t copyWidth = uploadSide(width), copyHeight = uploadSide(height);
+    ASSERT_EQ(1024, copyHeight);
+    std::vector<uint8_t> texels(size_t(width) * height * 3);
+    for (size_t i = 0; i < texels.size(); i += 3) // red: the column's low byte, green: its high byte, blue: the row's
+        texels[i] = uint8_t(i / 3 % width), texels[i + 1] = uint8_t(i / 3 % width >> 8),
+        texels[i + 2] = uint8_t(i / 3 / width * 255 / height);
+    std::vector<uint8_t> copy(size_t(copyWidth) * copyHeight * 3);
+    scaleUpRows(texels.data(), width, height, copy.data(), copyWidth, copyHeight, 0, copyHeight);
+    for (int32_t j : {0, 511, 1023})
+        for (int32_t i : {0, 700, 1023}) {
+            const uint8_t *shown = &copy[(size_t(j) * copyWidth + i) * 3];
+            EXPECT_EQ(2 * i + 1, shown[0] | shown[1] << 8) << i;
+            EXPECT_EQ(uint8_t(((2 * j + 1) * height / 2048) * 255 / height), shown[2]) << j;
+        }
+    int32_t first = -1, count = -1;
+    copyRowsShowing(1498, 1, height, copyHeight, first, count);
+    EXPECT_EQ(0, count) << "row 1498 falls between two sampled rows";
+    copyRowsShowing(1497, 1, height, copyHeight, first, count);
+    EXPECT_EQ(1022, first);
+    EXPECT_EQ(1, count);
+    setUploadLimit(1000);
+    EXPECT_EQ(512, uploadSide(2048));
+    setUploadLimit(INT32_MAX);
+    EXPECT_EQ(2048, uploadSide(2048));
+}
+
+// The clean mark: the texture is unchanged wherever the history stands where the last load or save left it, and
+// never again once a new stroke has dropped the way back there, or once the mark is forgotten.
+TEST(HistoryCleanMark, UndoingBackToTheSavedPlaceMakesTheTextureUnchanged)
+{
+    resetToDefaults();
+    initSkinStore();
+    resetHistory();
+    EXPECT_TRUE(isHistoryClean()) << "a fresh start";
+    auto stroke = [](uint8_t red) {
+        beginHistoryStep();
+        paintSquare(20, 20, 3, red, 0, 0);
+        return endHistoryStep();
+    };
+    ASSERT_TRUE(stroke(1));
+    ASSERT_TRUE(stroke(2));
+    markHistoryClean();     // saved after two strokes
+    ASSERT_TRUE(stroke(3));
+    EXPECT_FALSE(isHistoryClean());
+    EXPECT_TRUE(undoStep().done);
+    EXPECT_TRUE(isHistoryClean());
+    EXPECT_TRUE(undoStep().done);
+    EXPECT_FALSE(isHistoryClean());
+    EXPECT_TRUE(redoStep().done);
+    EXPECT_TRUE(isHistoryClean());
+    undoStep();
+    ASSERT_TRUE(stroke(4)); // drops the saved place
+    undoStep();
+    EXPECT_FALSE(isHistoryClean());
+    redoStep();
+    EXPECT_FALSE(isHistoryClean());
+    markHistoryClean();
+    forgetHistoryClean();
+    EXPECT_FALSE(isHistoryClean()) << "a recovered texture";
+    EXPECT_FALSE(redoStep().done) << "nothing to redo";
     resetHistory();
 }
 
