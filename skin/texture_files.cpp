@@ -250,6 +250,7 @@ int loadTexture(const char *path)
     if (!replaceTextureFromFile(path, origin))
         return 0;
     textureChanged = 0;
+    markHistoryClean(); // undoing back to here leaves the texture unchanged again
     layersSavedAt = textureChangeCount;
     keepTexturePalette(origin);
     proposedTextureFile.clear();
@@ -274,6 +275,7 @@ int loadTextureFromBytes(const char *savePath, const std::vector<uint8_t> &bytes
     if (!replaceTextureFromBytes(savePath, bytes, origin))
         return 0;
     textureChanged = 0;
+    markHistoryClean(); // undoing back to here leaves the texture unchanged again
     keepTexturePalette(origin);
     currentTextureFile.clear();
     proposedTextureFile = savePath;
@@ -287,6 +289,7 @@ bool reloadTexture(const char *path, const std::vector<uint8_t> &bytes)
     if (!replaceTextureFromBytes(path, bytes, origin, true))
         return false;
     textureChanged = 0;
+    markHistoryClean(); // undoing back to here leaves the texture unchanged again
     keepTexturePalette(origin);
     return true;
 }
@@ -308,6 +311,8 @@ bool loadRecoveredTexture(const char *path)
         return false;
     keepTexturePalette(origin);
     markTextureChanged();
+    // No file holds the recovered painting, nor the texture undo brings back: nothing is clean until a save.
+    forgetHistoryClean();
     textureFile.clear();
     return true;
 }
@@ -324,6 +329,7 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     currentTextureFormat = format;
     proposedTextureFile.clear();
     textureChanged = 0;
+    markHistoryClean(); // undoing back to here leaves the texture unchanged again
     if (format == PictureFormat::Ora)
         layersSavedAt = textureChangeCount;
     textureFile = path;
@@ -424,5 +430,6 @@ void newTextureCommand()
     textureFile.clear();
     keepTexturePalette(TextureOrigin());
     textureChanged = 0;
+    markHistoryClean(); // undoing back to here leaves the texture unchanged again
     layersSavedAt = textureChangeCount;
 }

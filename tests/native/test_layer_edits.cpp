@@ -74,7 +74,7 @@ TEST_F(LayerEdits, StrokesLandOnTheActiveLayerAndTheEraserClearsOnlyAboveTheBott
     EXPECT_EQ(255, texel(10, 10)[2]);
     EXPECT_EQ(255, texel(10, 10)[0]);
     for (int i = 0; i < 2; ++i)
-        ASSERT_TRUE(undoStep().right >= 0);
+        ASSERT_TRUE(undoStep().changed.right >= 0);
     EXPECT_EQ(200, texel(11, 10)[0]) << "undo reaches the strokes on either layer";
     EXPECT_EQ(200, texel(9, 10)[2]);
     EXPECT_EQ(plain(), composite());
