@@ -2,7 +2,6 @@
 // limits, scaling, and writing a texture as PNG, TGA or PCX.
 #include "picture/picture.h"
 
-#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -402,14 +401,6 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
                                                               : parseTexture(data, size, picture);
     if (refusal != nullptr)
         return refusal;
-    if (read.format == PictureFormat::Bmp && !picture.palette.empty()) {
-        read.paletted = true;
-        read.paletteColours = std::min(picture.palette.size() / 3, size_t(PCX_PALETTE_COLOURS));
-        std::copy(picture.palette.begin(), picture.palette.begin() + std::ptrdiff_t(read.paletteColours * 3),
-                  read.palette.begin());
-    } else if (read.paletted) {
-        read.paletteColours = PCX_PALETTE_COLOURS;
-    }
     // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
     read.writesBack = picture.exact && (read.format != PictureFormat::Pcx || read.paletted);
     if (read.format == PictureFormat::Pcx && read.paletted)
@@ -490,15 +481,11 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     std::vector<uint8_t> file;
     if (format == PictureFormat::Pcx)
         return encodePcx(picture, buildPcxPalette(picture));
-    if (!pixelsMatchSize(picture) ||
-        (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Jpeg))
+    if (!pixelsMatchSize(picture) || (format != PictureFormat::Png && format != PictureFormat::Tga))
         return file;
     const std::vector<uint8_t> rgb = rgbTopDown(picture);
     int written = 0;
-    if (format == PictureFormat::Jpeg) {
-        // 95: close to what came in, at about a third of the size of the best quality.
-        written = stbi_write_jpg_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(), 95);
-    } else if (format == PictureFormat::Png) {
+    if (format == PictureFormat::Png) {
         written = stbi_write_png_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(),
                                          picture.width * 3);
     } else {
@@ -509,49 +496,6 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     if (!written)
         file.clear();
     return file;
-}
-
-std::vector<uint8_t> encodePaletted(PictureFormat format, const Picture &picture, const PcxPalette &palette)
-{
-    if (format != PictureFormat::Bmp)
-        return encodePcx(picture, palette);
-    const std::vector<uint8_t> indices = indexPixels(picture, palette);
-    if (indices.empty())
-        return {};
-    const size_t width = size_t(picture.width), rows = size_t(picture.height);
-    const size_t stride = (width + 3) / 4 * 4;
-    const size_t paletteBytes = PCX_PALETTE_COLOURS * 4;
-    const size_t offset = BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES + paletteBytes;
-    if (stride * rows > UINT32_MAX - offset)
-        return {};
-    std::vector<uint8_t> file(offset + stride * rows, 0);
-    BitmapHeader header;
-    setupBitmapHeader(header, picture.width, picture.height);
-    header.biBitCount = 8;
-    header.biClrUsed = PCX_PALETTE_COLOURS;
-    uint8_t headers[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
-    encodeTextureHeader(header, headers);
-    std::copy(headers, headers + sizeof headers, file.begin());
-    const uint32_t fields[2] = {uint32_t(file.size()), uint32_t(offset)}; // bfSize, bfOffBits
-    for (int i = 0; i < 4; ++i) {
-        file[2 + i] = uint8_t(fields[0] >> (8 * i));
-        file[10 + i] = uint8_t(fields[1] >> (8 * i));
-    }
-    uint8_t *entries = file.data() + BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES;
-    for (size_t i = 0; i < PCX_PALETTE_COLOURS; ++i) { // blue, green, red and a zero
-        entries[i * 4] = palette[i * 3 + 2];
-        entries[i * 4 + 1] = palette[i * 3 + 1];
-        entries[i * 4 + 2] = palette[i * 3];
-    }
-    for (size_t r = 0; r < rows; ++r) // both bottom row first
-        std::copy(indices.begin() + std::ptrdiff_t(r * width), indices.begin() + std::ptrdiff_t((r + 1) * width),
-                  file.begin() + std::ptrdiff_t(offset + r * stride));
-    return file;
-}
-
-std::string reduceColoursQuestion(size_t colours, const char *formatName)
-{
-    return "The painting has " + std::to_string(colours) + " colours; " + formatName + " keeps 256. Reduce it?";
 }
 
 std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,

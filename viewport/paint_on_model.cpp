@@ -391,7 +391,7 @@ void drawBrushOutlineOnModel(HWND viewport)
         return;
     // The tip at the size of the texels where the last dab landed: the model's texels under the cursor are
     // only measured by a pick pass, which a bare move does not draw.
-    const bool eraser = buttonDown(VK_RBUTTON) && !buttonDown(VK_LBUTTON);
+    const bool eraser = isMouseButtonDown(VK_RBUTTON) && !isMouseButtonDown(VK_LBUTTON);
     const bool usePattern = paintOptions.usePattern;
     int32_t width = usePattern ? patternWidth : brushSide(eraser ? DabKind::eraser : DabKind::pen, false);
     int32_t height = usePattern ? patternHeight : width;
