@@ -11,6 +11,7 @@
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_view.h"
+#include "texture/active_layer.h"
 #include "texture/history.h"
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
@@ -59,16 +60,22 @@ static bool readClipboardBitmap(std::vector<uint8_t> &dib)
     return bytes != nullptr;
 }
 
-// Each texel becomes the picture's colour weighed by its alpha over what was there, rounded.
+// The picture laid over the active layer from its top-left corner, cropped to the texture: each texel becomes the
+// picture's colour over what the layer held there, by the picture's alpha, as painting over it would.
 static SkinRect layOverTexture(const DibPicture &picture)
 {
     const int32_t width = std::min(picture.width, skinWidth), height = std::min(picture.height, skinHeight);
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t *src = picture.bgra.data() + static_cast<size_t>(row) * static_cast<size_t>(picture.width) * 4;
-        uint8_t *dst = skinBase + texelOffset(0, skinHeight - 1 - row);
-        for (int32_t x = 0; x < width; ++x, src += 4, dst += 3)
+        for (int32_t x = 0; x < width; ++x, src += 4) {
+            uint8_t *dst = paintTexel(x, skinHeight - 1 - row);
+            const int32_t sa = src[3], da = dst[3] * (255 - sa) / 255, out = sa + da;
+            if (out == 0)
+                continue;
             for (int c = 0; c < 3; ++c)
-                dst[c] = static_cast<uint8_t>((src[c] * src[3] + dst[c] * (255 - src[3]) + 127) / 255);
+                dst[c] = static_cast<uint8_t>((src[c] * sa + dst[c] * da + out / 2) / out);
+            dst[3] = static_cast<uint8_t>(out);
+        }
     }
     return SkinRect{0, skinHeight - height, width - 1, skinHeight - 1};
 }
@@ -86,7 +93,7 @@ void pasteFromClipboard()
     finishStroke();
     beginHistoryStep();
     const SkinRect changed = layOverTexture(picture);
-    updateSkinCopies(changed);
+    showLayersIn(changed);
     endHistoryStep();
     markTextureChanged();
     updateUndoButtons();
