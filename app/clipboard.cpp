@@ -11,8 +11,8 @@
 #include "shell/message.h"
 #include "shell/window_helpers.h"
 #include "skin/skin_view.h"
-#include "texture/active_layer.h"
 #include "texture/history.h"
+#include "texture/layer_edits.h"
 #include "texture/skin_refresh.h"
 #include "texture/skin_store.h"
 
@@ -60,24 +60,16 @@ static bool readClipboardBitmap(std::vector<uint8_t> &dib)
     return bytes != nullptr;
 }
 
-// The picture laid over the active layer from its top-left corner, cropped to the texture: each texel becomes the
-// picture's colour over what the layer held there, by the picture's alpha, as painting over it would.
-static SkinRect layOverTexture(const DibPicture &picture)
+// The picture as the new layer's pixels from its top-left corner, cropped to the texture, its alpha kept.
+static void fillFromPicture(Layer &layer, const void *context)
 {
+    const DibPicture &picture = *static_cast<const DibPicture *>(context);
     const int32_t width = std::min(picture.width, skinWidth), height = std::min(picture.height, skinHeight);
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t *src = picture.bgra.data() + static_cast<size_t>(row) * static_cast<size_t>(picture.width) * 4;
-        for (int32_t x = 0; x < width; ++x, src += 4) {
-            uint8_t *dst = paintTexel(x, skinHeight - 1 - row);
-            const int32_t sa = src[3], da = dst[3] * (255 - sa) / 255, out = sa + da;
-            if (out == 0)
-                continue;
-            for (int c = 0; c < 3; ++c)
-                dst[c] = static_cast<uint8_t>((src[c] * sa + dst[c] * da + out / 2) / out);
-            dst[3] = static_cast<uint8_t>(out);
-        }
+        uint8_t *dst = layer.pixels.data() + static_cast<size_t>(skinHeight - 1 - row) * static_cast<size_t>(skinWidth) * 4;
+        std::memcpy(dst, src, static_cast<size_t>(width) * 4);
     }
-    return SkinRect{0, skinHeight - height, width - 1, skinHeight - 1};
 }
 
 void pasteFromClipboard()
@@ -91,12 +83,12 @@ void pasteFromClipboard()
         return;
     }
     finishStroke();
-    beginHistoryStep();
-    const SkinRect changed = layOverTexture(picture);
-    showLayersIn(changed);
-    endHistoryStep();
-    markTextureChanged();
+    // A layer of its own, "Pasted", so the picture can be moved under others, faded or taken away again.
+    if (const char *refusal = addFilledLayerEdit("Pasted", fillFromPicture, &picture)) {
+        showMessage(refusal, "Paste", MB_ICONERROR);
+        return;
+    }
     updateUndoButtons();
-    noteDab(changed, true);
+    noteDab(allTexels(), true);
     flushPaintedRefresh();
 }

@@ -54,6 +54,19 @@ const char *addLayerEdit()
     return keepAdded(newLayer(layerStack), active);
 }
 
+const char *addFilledLayerEdit(const std::string &name, void (*fill)(Layer &layer, const void *context),
+                               const void *context)
+{
+    paintLayer();
+    const size_t active = layerStack.active;
+    if (const char *refusal = newLayer(layerStack))
+        return refusal;
+    Layer &added = layerStack.layers[layerStack.active];
+    added.name = name;
+    fill(added, context);
+    return keepAdded(nullptr, active);
+}
+
 const char *duplicateLayerEdit()
 {
     paintLayer();

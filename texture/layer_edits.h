@@ -5,10 +5,15 @@
 #include <string>
 
 #include "picture/blend_mode.h"
+#include "texture/layers.h"
 
 // Each returns nullptr when done, or the message to show when it cannot be (nothing then changed).
 const char *addLayerEdit();        // a transparent layer above the active one, made active
 const char *duplicateLayerEdit();  // a copy of the active layer above it, made active
+// A transparent layer named `name` above the active one, made active, whose pixels `fill` lays in before the step
+// is kept: a paste is one step, undone by taking the layer away.
+const char *addFilledLayerEdit(const std::string &name, void (*fill)(Layer &layer, const void *context),
+                               const void *context);
 
 // Each returns whether anything changed (and a step was kept).
 bool deleteLayerEdit();            // the active layer, never the last one

@@ -184,6 +184,8 @@ class Files(harness.SessionTestCase):
         s.wait_main()
         self.assertTrue(s.enabled(ids.IDC_EXPORT_UV))
         s.click(ids.IDC_GRID)
+        s.command(ids.IDM_ACTUAL_SIZE)   # one screen pixel a texel, whatever size the view starts at
+        s.mouse_move(0, 0)   # the real cursor off the view: no brush outline in the picture
         view = s.capture("skin")
         grid = {(x, y) for y in range(SIDE) for x in range(SIDE) if view.get(x, y) == (0, 0, 0)}
         self.assertGreater(len(grid), 100)

@@ -10,6 +10,7 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/brush.h"
+#include "texture/active_layer.h"
 #include "texture/skin_store.h"
 #include "tests/fuzz/fuzz_common.h"
 #include "tests/native/start_texture.h"
@@ -24,6 +25,7 @@ const int32_t PLAIN_SQUARE_LIMIT = 300; // bigger squares are checked by their c
 // step would cost more than the code under test.
 struct SkinCopy {
     uint8_t gl[SKIN_BYTES], view[SKIN_BYTES], base[SKIN_BYTES];
+    std::vector<uint8_t> layer; // the active layer, which the brushes paint and the skin buffers show
 };
 SkinCopy before, expected, fast;
 
@@ -32,6 +34,7 @@ FUZZ_HARNESS void saveSkin(SkinCopy &copy)
     std::memcpy(copy.gl, skinGL, SKIN_BYTES);
     std::memcpy(copy.view, skinShown, SKIN_BYTES);
     std::memcpy(copy.base, skinBase, SKIN_BYTES);
+    copy.layer = paintLayer().pixels;
 }
 
 FUZZ_HARNESS void loadSkin(const SkinCopy &copy)
@@ -39,6 +42,7 @@ FUZZ_HARNESS void loadSkin(const SkinCopy &copy)
     std::memcpy(skinGL, copy.gl, SKIN_BYTES);
     std::memcpy(skinShown, copy.view, SKIN_BYTES);
     std::memcpy(skinBase, copy.base, SKIN_BYTES);
+    paintLayer().pixels = copy.layer;
 }
 
 FUZZ_HARNESS bool skinEquals(const SkinCopy &copy)

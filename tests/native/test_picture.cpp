@@ -541,13 +541,7 @@ TEST(Picture, EncodeRefusesWhatItCannotWrite)
     EXPECT_TRUE(encodePicture(PictureFormat::Png, picture).empty());
     picture.pixels.assign(12, 0);
     EXPECT_FALSE(encodePicture(PictureFormat::Tga, picture).empty());
-    // JPEG, for Ctrl+S on a JPEG texture: it reads back at its size, close to what was written.
-    picture.pixels = {200, 100, 50, 200, 100, 50, 200, 100, 50, 200, 100, 50};
-    const Bytes jpeg = encodePicture(PictureFormat::Jpeg, picture);
-    Picture read;
-    ASSERT_EQ(decodePicture(jpeg.data(), jpeg.size(), read), nullptr);
-    EXPECT_EQ(2, read.width);
-    EXPECT_NEAR(200, read.pixels[0], 4);
+    EXPECT_TRUE(encodePicture(PictureFormat::Jpeg, picture).empty());
     EXPECT_TRUE(encodePicture(PictureFormat::Bmp, picture).empty());
 }
 
