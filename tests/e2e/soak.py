@@ -141,7 +141,11 @@ class Soak:
         shown = s.capture("skin")
         s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(first)
-        s.click(ids.IDC_LOAD_TEXTURE)   # unchanged since the save: no question
+        s.click(ids.IDC_LOAD_TEXTURE)
+        # Unchanged since the save, but layers the monkey made are in no file yet: then the load asks about them.
+        harness.wait_until(lambda: s.boxes() or s.dialogs(), harness.DEFAULT_TIMEOUT)
+        if s.boxes():
+            s.expect_box("Pelterine", "The layers are not saved in any file. Save them?", button=7)
         s.open_choose(first)
         s.click(ids.IDC_SAVE_TEXTURE)
         s.save_choose(second)

@@ -510,6 +510,8 @@ class ProjectedBrush(CameraTestCase):
         s.click(ids.IDC_PAINT_ON_MODEL)
         self.frame = self.pause_spin().image
         self.loaded = s.capture("skin")
+        # Where the viewport lies once the model and its texture are in: the frame's pixels are clicked there.
+        self.viewport = s.client_origin()["viewport"]
 
     def chart_at(self, x, y):
         """The chart whose colour a frame pixel shows (by hue: the light is grey), or None."""
@@ -591,7 +593,9 @@ class ProjectedBrush(CameraTestCase):
         mirror = {p for p in painted if inside(top_right, *p)}
         # Column c of the left half and column left + right - c of the right half lie at x and -x on the model.
         mirrored = {(top_left[0] + top_right[2] - x, y) for x, y in dab}
-        self.assertTrue(dab and dab == painted - mirror, "the dab lies inside the left half")
+        self.assertTrue(dab and dab == painted - mirror, "the dab lies inside the left half (cursor %r; dab %r; "
+                        "elsewhere %r; frame %s)" % (self.cursor, sorted(dab), sorted(painted - mirror - dab),
+                                                     self.keep(Frame(self.frame), "frame")))
         self.assertLessEqual(len(mirrored ^ mirror), 0.25 * len(dab), "the right half holds its mirror image "
                              "(%r against %r)" % (sorted(mirror), sorted(mirrored)))
         # The top face, seen from 20 degrees above, is foreshortened up the screen: dabs spaced on the screen
