@@ -176,6 +176,11 @@ float screenTipWeight(BrushShape shape, double dx, double dy, double radius, dou
     return static_cast<float>(cover) * falloffWithCore(static_cast<float>(d / radius), core);
 }
 
+double dabSpacingShare(int32_t hardness)
+{
+    return hardness >= MAX_HARDNESS ? 0.25 : 0.1;
+}
+
 int32_t stepBrushSize(int32_t size, bool grow)
 {
     size = std::clamp(size, 1, MAX_BRUSH_SIZE);

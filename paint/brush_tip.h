@@ -47,6 +47,11 @@ float squareTipWeight(double dx, double dy, int32_t size, int32_t hardness);
 // by the farther axis. The point under the cursor gets the full strength.
 float screenTipWeight(BrushShape shape, double dx, double dy, double radius, double texelPixels, int32_t hardness);
 
+// The share of the tip's size between the dabs of a smooth stroke: a quarter for a hard tip (or the pattern); a
+// tenth for a soft one, since a stroke keeps each texel's largest weight and a soft edge laid a quarter apart
+// shows every dab as a scallop.
+double dabSpacingShare(int32_t hardness);
+
 // The pen's size after one press of "[" (grow false) or "]" (grow true): by 1 below 10 texels, then by about a
 // tenth, never below 1 or above MAX_BRUSH_SIZE.
 constexpr int32_t MAX_BRUSH_SIZE = 2048;

@@ -30,9 +30,10 @@ int32_t brushSide(DabKind kind, bool usePattern)
     return kind == DabKind::eraser ? brushSettings.eraserSize : brushSettings.penSize;
 }
 
-int32_t dabSpacing(int32_t side)
+int32_t dabSpacing(int32_t side, int32_t hardness)
 {
-    return side / 4 > 1 ? side / 4 : 1;
+    const int32_t spacing = hardness >= MAX_HARDNESS ? side / 4 : side / 10;
+    return spacing > 1 ? spacing : 1;
 }
 
 // a * num / den rounded to the nearest integer, halves away from zero; den > 0.
@@ -58,9 +59,9 @@ void lineDabs(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t spacing, s
     out.push_back({x1, y1});
 }
 
-double roundDabSpacing(int32_t size)
+double roundDabSpacing(int32_t size, int32_t hardness)
 {
-    return std::max(size / 4.0, 0.5);
+    return std::max(size * dabSpacingShare(hardness), 0.5);
 }
 
 void linePoints(BrushPoint from, BrushPoint to, double spacing, std::vector<BrushPoint> &out)
@@ -97,14 +98,15 @@ static SkinRect dabLine(BrushPoint at, bool usePattern, bool mirror)
     SkinRect changed = noTexels();
     if (!usePattern && paintOptions.brushShape == BrushShape::round) {
         static std::vector<BrushPoint> points;
-        linePoints(stroke.last, at, roundDabSpacing(tipSize(stroke.kind)), points);
+        linePoints(stroke.last, at, roundDabSpacing(tipSize(stroke.kind), paintOptions.hardness), points);
         for (const BrushPoint &p : points)
             changed = joinRects(changed, dabWithMirror(stroke.kind, p, usePattern, mirror));
         return changed;
     }
     static std::vector<TexelPoint> dabs;
     const TexelPoint t = texelOf(at);
-    lineDabs(stroke.lastX, stroke.lastY, t.x, t.y, dabSpacing(brushSide(stroke.kind, usePattern)), dabs);
+    lineDabs(stroke.lastX, stroke.lastY, t.x, t.y,
+             dabSpacing(brushSide(stroke.kind, usePattern), usePattern ? MAX_HARDNESS : paintOptions.hardness), dabs);
     for (const TexelPoint &p : dabs)
         changed = joinRects(changed, dabWithMirror(stroke.kind, BrushPoint{p.x + 0.5, p.y + 0.5}, usePattern, mirror));
     return changed;

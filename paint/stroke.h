@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "paint/brush.h"
+#include "paint/brush_tip.h"
 #include "texture/skin_store.h"
 
 // The mouse messages a stroke tells apart; every other message of the view counts as `other`.
@@ -57,11 +58,11 @@ void breakStrokeLine();
 // The side of the brush a stroke of this kind paints with: the square's size, or the pattern's smaller side.
 int32_t brushSide(DabKind kind, bool usePattern);
 
-// The spacing of the dabs along a smooth stroke for a brush of this side: a quarter of it, at least 1.
-int32_t dabSpacing(int32_t side);
+// The spacing of the dabs along a smooth stroke for a brush of this side: its share of it, at least 1.
+int32_t dabSpacing(int32_t side, int32_t hardness = MAX_HARDNESS);
 
-// The spacing of a round tip's dabs along a smooth stroke: a quarter of its size, at least half a texel.
-double roundDabSpacing(int32_t size);
+// The spacing of a round tip's dabs along a smooth stroke: its share of the size, at least half a texel.
+double roundDabSpacing(int32_t size, int32_t hardness);
 
 // The points of a line from `from`, excluded, to `to`, included, `spacing` apart (the last exactly on `to`).
 void linePoints(BrushPoint from, BrushPoint to, double spacing, std::vector<BrushPoint> &out);

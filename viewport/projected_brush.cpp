@@ -8,6 +8,7 @@
 #include "paint/pattern_store.h"
 #include "paint/stamp.h"
 #include "paint/bleed.h"
+#include "paint/brush_tip.h"
 #include "paint/paint_options.h"
 #include "paint/stroke_mask.h"
 #include "texture/active_layer.h"
@@ -307,7 +308,8 @@ void placeProjectedDabs(const PickGrid &grid, const std::vector<CursorPoint> &po
         const double x = p.x + 0.5, y = p.y + 0.5;
         if (smooth && s.dabbed) {
             const ProjectedDab last = makeProjectedDab(s.x, s.y, width, height, s.size);
-            const double spacing = std::max(1.0, std::min(last.halfWidth, last.halfHeight) / 2);
+            const double share = dabSpacingShare(paintOptions.usePattern ? MAX_HARDNESS : paintOptions.hardness);
+            const double spacing = std::max(1.0, std::min(last.halfWidth, last.halfHeight) * 2 * share);
             if (std::fabs(x - s.x) < spacing && std::fabs(y - s.y) < spacing)
                 continue;
         }

@@ -170,6 +170,26 @@ TEST_F(TipTest, ASoftRoundDabIsFullAtItsMiddleAndLighterOutwards)
     EXPECT_EQ(texel(68, 68)[2], 255);   // round: the square's corner stays white
 }
 
+TEST_F(TipTest, ASoftStrokesEdgeRunsEvenWithoutAScallopAtEachDab)
+{
+    for (BrushShape shape : {BrushShape::round, BrushShape::square}) {
+        initSkinStore();
+        tip(shape, 20, 85);
+        brushSettings.penSize = 14;
+        strokeMessage(StrokeEvent::buttonDown, LEFT, BrushPoint{20.5, 40.5}, false, true);
+        strokeMessage(StrokeEvent::move, LEFT, BrushPoint{140.5, 40.5}, false, true);
+        strokeMessage(StrokeEvent::buttonUp, 0, BrushPoint{140.5, 40.5}, false, true);
+        for (int dy : {3, 4, 5}) {
+            int low = 255, high = 0;
+            for (int x = 50; x <= 110; ++x) {
+                low = std::min(low, int(texel(x, 40 + dy)[2]));
+                high = std::max(high, int(texel(x, 40 + dy)[2]));
+            }
+            EXPECT_LE(high - low, 3) << (shape == BrushShape::round ? "round" : "square") << ", row +" << dy;
+        }
+    }
+}
+
 TEST_F(TipTest, ATinyRoundTipStillPaintsWhereTheCursorIs)
 {
     tip(BrushShape::round, 0, 100);
