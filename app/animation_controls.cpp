@@ -23,14 +23,11 @@ static HWND control(int id)
     return GetDlgItem(mainWindow, id);
 }
 
+// The panel's controls are all tab stops.
 static HWND createChild(HWND window, const wchar_t *className, const wchar_t *text, DWORD style, int id,
                         const RECT &r)
 {
-    HWND child = CreateWindowExW(0, className, text, WS_CHILD | WS_TABSTOP | style, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 appInstance, nullptr);
-    SendMessageW(child, WM_SETFONT, SendMessageW(window, WM_GETFONT, 0, 0), FALSE);
-    return child;
+    return createControl(window, className, text, WS_TABSTOP | style, id, r);
 }
 
 void createAnimationControls(HWND window)

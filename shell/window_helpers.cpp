@@ -25,6 +25,15 @@ HWND createChildWindow(const char *className, int x, int y, int width, int heigh
                            appInstance, nullptr);
 }
 
+HWND createControl(HWND window, const wchar_t *className, const wchar_t *text, DWORD style, int id, const RECT &r)
+{
+    HWND child = CreateWindowExW(0, className, text, WS_CHILD | style, r.left, r.top, r.right - r.left,
+                                 r.bottom - r.top, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 appInstance, nullptr);
+    SendMessageW(child, WM_SETFONT, SendMessageW(window, WM_GETFONT, 0, 0), FALSE);
+    return child;
+}
+
 POINT placeInMainWindow(int x, int y)
 {
     RECT units = {0, 0, 4, 8};

@@ -16,6 +16,10 @@ bool registerChildClass(const char *name, WNDPROC procedure);
 // Creates one of the child windows at (x, y) of the main window's client area.
 HWND createChildWindow(const char *className, int x, int y, int width, int height);
 
+// Creates a control of a window class (WS_CHILD and `style`) at rectangle r of the window's client area, with
+// the window's font and `id` as its control ID.
+HWND createControl(HWND window, const wchar_t *className, const wchar_t *text, DWORD style, int id, const RECT &r);
+
 // The main window's client pixel at the same dialog-unit point as (x, y), a position laid out for the
 // dialog's font as Windows draws it ("MS Shell Dlg" 8 pt); under that font it is (x, y) itself.
 POINT placeInMainWindow(int x, int y);
