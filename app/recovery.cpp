@@ -222,7 +222,7 @@ bool recoveryPending()
     return lastWriteTime(autosavePath, written) || lastWriteTime(recoveredPath, written);
 }
 
-void offerRecoveredTexture()
+AutosaveRecord offerRecoveredTexture()
 {
     // pelterine.ini has been read by now: its autosave interval, if it gives one.
     autosaveClock.delayMs = autosaveDelayFrom(preferences);
@@ -243,7 +243,7 @@ void offerRecoveredTexture()
         }
     }
     if (!hasAutosave && !hasRecovered)
-        return;
+        return AutosaveRecord();
     // Both are there after a crash that followed an autosave: the newer holds more of the painting, and the
     // older is set aside unasked rather than thrown away.
     bool offerRecovered = hasRecovered && (!hasAutosave || CompareFileTime(&recovered, &autosaved) >= 0);
@@ -268,10 +268,11 @@ void offerRecoveredTexture()
         // Ctrl+S then saves to the file the painting was saved to before.
         if (!record.texture.empty())
             adoptTextureFile(record.texture.c_str(), record.textureWritten);
-        return;
+        return record;
     }
     setAside(path);
     DeleteFileW(autosaveRecordPath);
+    return AutosaveRecord();
 }
 
 void autosaveIfDue()

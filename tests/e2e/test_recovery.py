@@ -99,29 +99,31 @@ class Recovery(harness.SessionTestCase):
 
     def test_killed_run_leaves_an_autosave_that_loads_exactly_and_saves_to_its_file(self):
         s = self.session
-        # The interval comes from pelterine.ini: 7 s instead of the minute, longer than the painting takes.
-        work = self.start(extra={"pelterine.ini": b"recovery.autosave_seconds=7\r\n", "skin.bmp": WHITE_TEXTURE},
-                          args=("skin.bmp",))
+        # The interval comes from pelterine.ini: 10 s instead of the minute, longer than the painting takes.
+        work = self.start(extra={"pelterine.ini": b"recovery.autosave_seconds=10\r\n", "skin.bmp": WHITE_TEXTURE,
+                                 "box.vmr": s.dist / "_test_boite_tex.vmr"}, args=("skin.bmp", "box.vmr"))
         painting = time.time()
         expected = self.paint()
         autosave, record = work / AUTOSAVE, work / "pelterine-autosave.ini"
         self.assertTrue(wait_until(lambda: autosave.exists() and autosave.read_bytes() == expected, 30, 0.2),
                         "no autosave of the painting 30 s after it")
         # Written an interval after the painting began, not at once (a second allowed for the file times).
-        self.assertGreaterEqual(autosave.stat().st_mtime, painting + 6)
+        self.assertGreaterEqual(autosave.stat().st_mtime, painting + 9)
         s.stop_program()   # SIGKILL, by PID: no chance to write anything more
         self.assertFalse((work / RECOVERED).exists())
 
         # The offer names what the record says the painting belongs to; "Yes" loads it as a changed texture (one
-        # undo step), and skin.bmp, written since by another program, is asked about as a live reload is.
+        # undo step) on that model, and skin.bmp, written since by another program, is asked about as a live
+        # reload is.
         os.utime(work / "skin.bmp", (time.time() - 7200, time.time() - 7200))
         s.restart()
-        self.answer_question(autosave, IDYES, "\nIt is skin.bmp, painted on _test_boite_tex.vmr with vmr.dll.")
+        self.answer_question(autosave, IDYES, "\nIt is skin.bmp, painted on box.vmr with vmr.dll.")
         s.expect_box("Pelterine", wine_path(work / "skin.bmp") + " changed on disk. Load it and lose your changes?",
                      button=IDNO)
         s.wait_main()
         self.assertEqual(expected, self.shown_texture())
         self.assertTrue(s.enabled(ids.IDC_UNDO))
+        self.assertEqual(wine_path(work / "box.vmr"), s.text(ids.IDC_MODEL_PATH))
         # No keeps the painting, and Ctrl+S writes it to that file: nothing is left to recover.
         s.command(ids.IDM_SAVE)   # posted: the save may come after the driver's reply
         self.assertTrue(wait_until(lambda: (work / "skin.bmp").read_bytes() == expected, harness.DEFAULT_TIMEOUT))
@@ -139,7 +141,9 @@ class Recovery(harness.SessionTestCase):
     def test_newer_file_is_offered_the_older_set_aside_and_a_save_removes_the_autosave(self):
         s = self.session
         older, newer = texture(1), texture(2)
-        work = s.work = s.stage(self.work_name(), extra={AUTOSAVE: older, RECOVERED: newer})
+        # The record spoke of the older autosave: it goes with it, unnamed in the question.
+        work = s.work = s.stage(self.work_name(), extra={AUTOSAVE: older, RECOVERED: newer,
+                                                         "pelterine-autosave.ini": b"texture=Z:\\old.bmp\r\n"})
         hour_ago = time.time() - 3600
         os.utime(work / AUTOSAVE, (hour_ago, hour_ago))
         s.restart()
@@ -149,6 +153,7 @@ class Recovery(harness.SessionTestCase):
         self.assertEqual(older, (work / "pelterine-recovered-1.bmp").read_bytes())
         self.assertFalse((work / RECOVERED).exists())
         self.assertEqual(newer, (work / AUTOSAVE).read_bytes())   # it is the autosave of the texture now
+        self.assertFalse((work / "pelterine-autosave.ini").exists())
 
         s.click(ids.IDC_UNDO)
         self.assertEqual(WHITE_TEXTURE, self.shown_texture())
