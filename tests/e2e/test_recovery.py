@@ -169,7 +169,8 @@ class Recovery(harness.SessionTestCase):
 
     def test_a_second_start_in_the_same_folder_leaves_the_folder_to_the_first(self):
         s = self.session
-        leftovers = {AUTOSAVE + ".4242.tmp": b"half a texture", "config.cfg.77.tmp": b"half the settings"}
+        leftovers = {AUTOSAVE + ".4242.tmp": b"half a texture", "config.cfg.77.tmp": b"half the settings",
+                     "pelterine-autosave.ini.4242.tmp": b"half a record"}
         work = self.start(extra=dict(leftovers, **{"notes.77.tmp": b"not ours"}))
         for name in leftovers:
             self.assertFalse((work / name).exists(), "%s left from an interrupted write is removed" % name)
