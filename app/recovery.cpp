@@ -266,7 +266,7 @@ AutosaveRecord offerRecoveredTexture()
         if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             noteAutosaveCurrent(autosaveClock, nowMillis(), textureChangeCount);
         // Ctrl+S then saves to the file the painting was saved to before.
-        if (!record.texture.empty())
+        if (savesTextureTo(record.texture))
             adoptTextureFile(record.texture.c_str(), record.textureWritten);
         return record;
     }

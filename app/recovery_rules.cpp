@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "picture/picture.h"
 #include "shell/path_text.h"
 
 const char AUTOSAVE_FILE_NAME[] = "pelterine-autosave.bmp";
@@ -164,6 +165,17 @@ AutosaveRecord decodeAutosaveRecord(const char *text, size_t size)
     record.model = textOf(lines, MODEL_KEY);
     record.plugin = textOf(lines, PLUGIN_KEY);
     return record;
+}
+
+bool savesTextureTo(const std::string &path)
+{
+    if (path.empty())
+        return false;
+    if (savedFormatOf(path.c_str()) != PictureFormat::Bmp)
+        return true;
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && path.size() - dot == 4 && lowerAscii(path[dot + 1]) == 'b' &&
+           lowerAscii(path[dot + 2]) == 'm' && lowerAscii(path[dot + 3]) == 'p';
 }
 
 // The name of a file without its folders.

@@ -76,6 +76,10 @@ std::string encodeAutosaveRecord(const AutosaveRecord &record);
 // empty (0 for the write time), so a damaged record never names a file it did not mean.
 AutosaveRecord decodeAutosaveRecord(const char *text, size_t size);
 
+// Whether Ctrl+S may take the record's texture file as its own: a name it writes a picture under (.bmp, .png,
+// .tga, .pcx, .ora), so that a damaged or foreign record can never have it write over a file of another kind.
+bool savesTextureTo(const std::string &path);
+
 // The question for an autosave with its record: the question above, then what the painting belongs to, by file
 // names ("It is skin.pcx, painted on tris.md2 with md2.dll."); the texture's name alone when the model is unknown,
 // "a new texture" when it had no file, nothing more when the record names nothing.

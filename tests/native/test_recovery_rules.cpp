@@ -221,6 +221,15 @@ TEST(AutosaveRecord, OddInputLeavesJustThatFieldEmpty)
     }
 }
 
+// Ctrl+S takes only a picture's name from a record: never a file of another kind a damaged record might name.
+TEST(AutosaveRecord, CtrlSTakesOnlyANameItWritesAPictureUnder)
+{
+    for (const char *path : {"C:\\a\\skin.bmp", "C:\\a\\SKIN.BMP", "s.png", "s.Tga", "s.pcx", "C:\\a.b\\s.ora"})
+        EXPECT_TRUE(savesTextureTo(path)) << path;
+    for (const char *path : {"", "C:\\a\\skin", "C:\\a.bmp\\skin", "s.bmpx", "s.jpg", "s.exe", "C:\\Windows\\bmp", ".bm"})
+        EXPECT_FALSE(savesTextureTo(path)) << path;
+}
+
 TEST(AutosaveRecord, TheQuestionNamesTextureModelAndPluginByFileName)
 {
     const std::string asked = "Load it?";
