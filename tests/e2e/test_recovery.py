@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# e2e-timeout: 360
+# e2e-timeout: 240
 """End-to-end checks that a crash or a kill never costs the painting: a fault of the program's own leaves
 pelterine-recovered.bmp equal to the texture, a killed run leaves an autosave (at the interval pelterine.ini
 sets) that the next start offers by the texture file, model and plugin it belongs to and loads exactly, Ctrl+S

@@ -2,7 +2,7 @@
 // and the texture header the crash writer puts before the pixel rows.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <utility>
 
 #include "app/recovery_rules.h"
 #include "picture/bmp.h"
@@ -51,25 +51,18 @@ TEST(AutosaveClock, FirstWriteOneMinuteAfterTheTextureBecameChanged)
           {300, true, 9, false, NONE}});
 }
 
-// pelterine.ini may set another interval, which a reset keeps.
+// pelterine.ini may set another interval (1 to 3600 seconds), which a reset keeps.
 TEST(AutosaveClock, AnIntervalOfItsOwnReplacesTheMinute)
 {
     play({{0, true, 1, false, NONE}, {2.9, true, 1, false, NONE}, {3, true, 1, false, WRITE},
           {4, true, 2, false, NONE}, {6, true, 2, false, NONE}, {7, true, 2, false, WRITE}},
          3000);
-    const struct {
-        const char *line;
-        int64_t delayMs;
-    } cases[] = {{"", AUTOSAVE_DELAY_MS},
-                 {"recovery.autosave_seconds=10", 10000},
-                 {"recovery.autosave_seconds=1", 1000},
-                 {"recovery.autosave_seconds=3600", 3600000},
-                 {"recovery.autosave_seconds=0", AUTOSAVE_DELAY_MS},
-                 {"recovery.autosave_seconds=3601", AUTOSAVE_DELAY_MS},
-                 {"recovery.autosave_seconds=-5", AUTOSAVE_DELAY_MS},
-                 {"recovery.autosave_seconds=ten", AUTOSAVE_DELAY_MS}};
+    const std::pair<const char *, int64_t> cases[] = {{"10", 10000},           {"1", 1000},
+                                                      {"3600", 3600000},       {"0", AUTOSAVE_DELAY_MS},
+                                                      {"3601", AUTOSAVE_DELAY_MS}, {"ten", AUTOSAVE_DELAY_MS}};
     for (const auto &c : cases)
-        EXPECT_EQ(c.delayMs, autosaveDelayFrom(decodePreferences(c.line, std::strlen(c.line)))) << c.line;
+        EXPECT_EQ(c.second, autosaveDelayFrom({{"recovery.autosave_seconds", c.first}})) << c.first;
+    EXPECT_EQ(AUTOSAVE_DELAY_MS, autosaveDelayFrom({}));
 }
 
 TEST(AutosaveClock, FurtherChangesAtMostOnceAMinute)
@@ -178,11 +171,7 @@ TEST(RecoveryNames, CrashHeaderPlusBaseRowsIsTheSavedFile)
 // The record beside an autosave reads back as written, whatever the paths hold.
 TEST(AutosaveRecord, ReadsBackAsWritten)
 {
-    AutosaveRecord record;
-    record.texture = "C:\\skins\\Tex \xC3\xA8 = 1.pcx";
-    record.textureWritten = 18446744073709551615u;
-    record.model = "Z:\\models\\tris.md2";
-    record.plugin = "md2.dll";
+    const AutosaveRecord record{"C:\\skins\\Tex \xC3\xA8 = 1.pcx", 18446744073709551615u, "Z:\\tris.md2", "md2.dll"};
     const std::string text = encodeAutosaveRecord(record);
     const AutosaveRecord read = decodeAutosaveRecord(text.data(), text.size());
     EXPECT_EQ(record.texture, read.texture);
@@ -232,10 +221,7 @@ TEST(AutosaveRecord, CtrlSTakesOnlyANameItWritesAPictureUnder)
 
 TEST(AutosaveRecord, TheQuestionNamesTextureModelAndPluginByFileName)
 {
-    const std::string asked = "Load it?";
-    const struct {
-        const char *texture, *model, *plugin, *question;
-    } cases[] = {
+    const char *const cases[][4] = {
         {"C:\\skins\\Tex \xC3\xA8.pcx", "Z:/models/tris.md2", "md2.dll",
          "Load it?\nIt is Tex \xC3\xA8.pcx, painted on tris.md2 with md2.dll."},
         {"", "Z:\\models\\box.vmr", "vmr.dll", "Load it?\nIt is a new texture, painted on box.vmr with vmr.dll."},
@@ -243,13 +229,8 @@ TEST(AutosaveRecord, TheQuestionNamesTextureModelAndPluginByFileName)
         {"skin.bmp", "box.vmr", "", "Load it?\nIt is skin.bmp, painted on box.vmr."},
         {"", "", "vmr.dll", "Load it?"},
     };
-    for (const auto &c : cases) {
-        AutosaveRecord record;
-        record.texture = c.texture;
-        record.model = c.model;
-        record.plugin = c.plugin;
-        EXPECT_EQ(c.question, recoveryQuestion(asked, record));
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(c[3], recoveryQuestion("Load it?", AutosaveRecord{c[0], 0, c[1], c[2]}));
 }
 
 }  // namespace
