@@ -219,7 +219,8 @@ static AutosaveRecord readAutosaveRecord()
 bool recoveryPending()
 {
     FILETIME written;
-    return lastWriteTime(autosavePath, written) || lastWriteTime(recoveredPath, written);
+    return lastWriteTime(autosavePath, written) || lastWriteTime(layeredAutosavePath, written) ||
+           lastWriteTime(recoveredPath, written);
 }
 
 AutosaveRecord offerRecoveredTexture()
