@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "app/open_files.h"
 #include "app/recovery.h"
+#include "app/session.h"
 #include "app/single_instance.h"
 #include "app/state.h"
 #include "resources/resource.h"
@@ -37,7 +38,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     loadShortcuts();
     ShowWindow(window, SW_SHOW);
     running = 1;
-    offerRecoveredTexture();
+    // A recovered painting comes back on the model and through the plugin it was painted with.
+    const AutosaveRecord recovered = offerRecoveredTexture();
+    restoreRecoveredModel(recovered.plugin, recovered.model);
     openStartFiles();
     // Timed waits are only as fine as the system timer: ask for 1 ms so frames keep the display's pace.
     timeBeginPeriod(1);

@@ -5,10 +5,13 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/recovery_rules.h"
 #include "app/settings_file.h"
+#include "shell/files.h"
 #include "shell/message.h"
+#include "shell/whole_file.h"
 #include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "picture/bmp.h"
@@ -16,12 +19,15 @@
 #include "paint/stroke.h"
 #include "skin/texture_files.h"
 #include "viewport/model_paint.h"
+#include "plugins/model_state.h"
+#include "plugins/plugin_slot.h"
 
 // Full paths in the working folder as it was at start-up, made before anything can crash: the crash writer
 // must not build strings, and the choosers move the process into other folders.
 static wchar_t autosavePath[MAX_PATH + 64];
 static wchar_t recoveredPath[MAX_PATH + 64];
 static wchar_t layeredAutosavePath[MAX_PATH + 64];
+static wchar_t autosaveRecordPath[MAX_PATH + 64];
 static std::string autosavePathUtf8;
 static uint8_t textureHeader[BMP_FILE_HEADER_BYTES + BMP_INFO_HEADER_BYTES];
 static AutosaveClock autosaveClock;
@@ -116,6 +122,7 @@ static void removeInterruptedWrites()
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
             (isInterruptedWriteOf(name.c_str(), AUTOSAVE_FILE_NAME) ||
              isInterruptedWriteOf(name.c_str(), LAYERED_AUTOSAVE_FILE_NAME) ||
+             isInterruptedWriteOf(name.c_str(), AUTOSAVE_RECORD_FILE_NAME) ||
              isInterruptedWriteOf(name.c_str(), SETTINGS_FILE_NAME)))
             DeleteFileW((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
@@ -127,12 +134,15 @@ void startRecovery()
     bool paths = workingFolderPath(AUTOSAVE_FILE_NAME, autosavePath, sizeof autosavePath / sizeof *autosavePath) &&
                  workingFolderPath(RECOVERED_FILE_NAME, recoveredPath, sizeof recoveredPath / sizeof *recoveredPath) &&
                  workingFolderPath(LAYERED_AUTOSAVE_FILE_NAME, layeredAutosavePath,
-                                   sizeof layeredAutosavePath / sizeof *layeredAutosavePath);
+                                   sizeof layeredAutosavePath / sizeof *layeredAutosavePath) &&
+                 workingFolderPath(AUTOSAVE_RECORD_FILE_NAME, autosaveRecordPath,
+                                   sizeof autosaveRecordPath / sizeof *autosaveRecordPath);
     if (!paths) {
         // A working folder too long to name: keep bare names, which still land in it until a chooser moves.
         lstrcpyW(autosavePath, L"pelterine-autosave.bmp");
         lstrcpyW(recoveredPath, L"pelterine-recovered.bmp");
         lstrcpyW(layeredAutosavePath, L"pelterine-autosave.ora");
+        lstrcpyW(autosaveRecordPath, L"pelterine-autosave.ini");
     }
     autosavePathUtf8 = utf8Path(autosavePath);
     removeInterruptedWrites();
@@ -177,14 +187,46 @@ static std::string questionFor(const char *name, const FILETIME &written)
     return recoveryQuestion(name, t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
 }
 
+// Kept as full paths: the choosers move the current folder, and the next start begins in the working folder.
+static std::string fullPath(const std::string &path)
+{
+    return path.empty() ? path : utf8Path(wideFullPath(path.c_str()).c_str());
+}
+
+// What the autosave belongs to, written beside it at each autosave: the file Ctrl+S saves to, as it is on disk now,
+// and the model and plugin it is painted on.
+static void writeAutosaveRecord()
+{
+    AutosaveRecord record;
+    record.texture = fullPath(currentTextureFilePath());
+    FILETIME written;
+    if (!record.texture.empty() && lastWriteTime(wideFullPath(record.texture.c_str()).c_str(), written))
+        record.textureWritten = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    record.model = modelState.modelReady ? fullPath(modelState.shownPath) : std::string();
+    record.plugin = pluginSlot.name && pluginSlot.sk_load ? pluginSlot.name : "";
+    const std::string text = encodeAutosaveRecord(record);
+    writeFileSafely(utf8Path(autosaveRecordPath).c_str(), reinterpret_cast<const uint8_t *>(text.data()), text.size());
+}
+
+static AutosaveRecord readAutosaveRecord()
+{
+    std::vector<uint8_t> text;
+    if (readWholeFile(utf8Path(autosaveRecordPath).c_str(), text, 64 * 1024) != FileRead::read)
+        return AutosaveRecord();
+    return decodeAutosaveRecord(reinterpret_cast<const char *>(text.data()), text.size());
+}
+
 bool recoveryPending()
 {
     FILETIME written;
-    return lastWriteTime(autosavePath, written) || lastWriteTime(recoveredPath, written);
+    return lastWriteTime(autosavePath, written) || lastWriteTime(layeredAutosavePath, written) ||
+           lastWriteTime(recoveredPath, written);
 }
 
-void offerRecoveredTexture()
+AutosaveRecord offerRecoveredTexture()
 {
+    // pelterine.ini has been read by now: its autosave interval, if it gives one.
+    autosaveClock.delayMs = autosaveDelayFrom(preferences);
     FILETIME autosaved, recovered, layered;
     bool hasAutosave = lastWriteTime(autosavePath, autosaved);
     bool hasRecovered = lastWriteTime(recoveredPath, recovered);
@@ -202,7 +244,7 @@ void offerRecoveredTexture()
         }
     }
     if (!hasAutosave && !hasRecovered)
-        return;
+        return AutosaveRecord();
     // Both are there after a crash that followed an autosave: the newer holds more of the painting, and the
     // older is set aside unasked rather than thrown away.
     bool offerRecovered = hasRecovered && (!hasAutosave || CompareFileTime(&recovered, &autosaved) >= 0);
@@ -211,16 +253,27 @@ void offerRecoveredTexture()
         setAside(offerRecovered ? autosaveFile : recoveredPath);
 
     const char *autosaveName = autosaveFile == autosavePath ? AUTOSAVE_FILE_NAME : LAYERED_AUTOSAVE_FILE_NAME;
-    std::string question = questionFor(offerRecovered ? RECOVERED_FILE_NAME : autosaveName,
-                                       offerRecovered ? recovered : autosaved);
+    // The record speaks of the autosave; a crash writes none (its writer cannot build text), and the autosave a
+    // newer crash file replaces takes its record with it.
+    const AutosaveRecord record = offerRecovered ? AutosaveRecord() : readAutosaveRecord();
+    if (offerRecovered)
+        DeleteFileW(autosaveRecordPath);
+    const std::string question = recoveryQuestion(questionFor(offerRecovered ? RECOVERED_FILE_NAME : autosaveName,
+                                                              offerRecovered ? recovered : autosaved),
+                                                  record);
     if (askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONWARNING) == IDYES &&
         loadRecoveredTexture(utf8Path(path).c_str())) {
         // What was loaded becomes the autosave of the texture now shown, until a save or a "No" at close.
         if (!offerRecovered || MoveFileExW(recoveredPath, autosavePath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             noteAutosaveCurrent(autosaveClock, nowMillis(), textureChangeCount);
-        return;
+        // Ctrl+S then saves to the file the painting was saved to before.
+        if (savesTextureTo(record.texture))
+            adoptTextureFile(record.texture.c_str(), record.textureWritten);
+        return record;
     }
     setAside(path);
+    DeleteFileW(autosaveRecordPath);
+    return AutosaveRecord();
 }
 
 void autosaveIfDue()
@@ -229,6 +282,8 @@ void autosaveIfDue()
     switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
                          stroke.active || modelStroke.active)) {
     case AutosaveAction::write: {
+        // The record first: whenever an autosave is there, so is what it belongs to.
+        writeAutosaveRecord();
         // A texture of several layers is kept as them all; the other autosave, if any, is then out of date.
         const bool layered = textureIsLayered();
         const bool written = layered ? saveTextureLayers(utf8Path(layeredAutosavePath).c_str()) != 0
@@ -250,5 +305,6 @@ void removeAutosave()
 {
     DeleteFileW(autosavePath);
     DeleteFileW(layeredAutosavePath);
+    DeleteFileW(autosaveRecordPath);
     noteAutosaveRemoved(autosaveClock);
 }

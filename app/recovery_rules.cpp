@@ -3,14 +3,28 @@
 
 #include <cstdio>
 
+#include "picture/picture.h"
+#include "shell/path_text.h"
+
 const char AUTOSAVE_FILE_NAME[] = "pelterine-autosave.bmp";
 const char RECOVERED_FILE_NAME[] = "pelterine-recovered.bmp";
 const char LAYERED_AUTOSAVE_FILE_NAME[] = "pelterine-autosave.ora";
+const char AUTOSAVE_RECORD_FILE_NAME[] = "pelterine-autosave.ini";
+const char AUTOSAVE_SECONDS_KEY[] = "recovery.autosave_seconds";
+
+int64_t autosaveDelayFrom(const Preferences &preferences)
+{
+    int32_t seconds = 0;
+    return preferenceInteger(preferences, AUTOSAVE_SECONDS_KEY, 1, 3600, seconds) ? int64_t{seconds} * 1000
+                                                                                   : AUTOSAVE_DELAY_MS;
+}
 
 void resetAutosaveClock(AutosaveClock &clock, uint32_t changeCount)
 {
+    const int64_t delay = clock.delayMs;
     clock = AutosaveClock{};
     clock.seenCount = changeCount;
+    clock.delayMs = delay;
 }
 
 AutosaveAction planAutosave(AutosaveClock &clock, int64_t nowMs, bool changed, uint32_t changeCount,
@@ -31,9 +45,9 @@ AutosaveAction planAutosave(AutosaveClock &clock, int64_t nowMs, bool changed, u
     }
     if (!clock.pending || strokeActive)
         return AutosaveAction::none;
-    if (nowMs - clock.pendingSince < AUTOSAVE_DELAY_MS)
+    if (nowMs - clock.pendingSince < clock.delayMs)
         return AutosaveAction::none;
-    if (clock.attempted && nowMs - clock.lastAttempt < AUTOSAVE_DELAY_MS)
+    if (clock.attempted && nowMs - clock.lastAttempt < clock.delayMs)
         return AutosaveAction::none;
     return AutosaveAction::write;
 }
@@ -103,4 +117,81 @@ bool isInterruptedWriteOf(const char *fileName, const char *target)
         return false;
     const char *rest = fileName + at + 1 + digits;
     return matchPrefix(rest, ".tmp") == 4 && rest[4] == '\0';
+}
+
+static const char TEXTURE_KEY[] = "texture", TEXTURE_WRITTEN_KEY[] = "texture.written", MODEL_KEY[] = "model",
+                  PLUGIN_KEY[] = "plugin";
+
+std::string encodeAutosaveRecord(const AutosaveRecord &record)
+{
+    Preferences lines;
+    lines[TEXTURE_KEY] = record.texture;
+    lines[TEXTURE_WRITTEN_KEY] = std::to_string(record.textureWritten);
+    lines[MODEL_KEY] = record.model;
+    lines[PLUGIN_KEY] = record.plugin;
+    return encodePreferences(lines);
+}
+
+// A value as UTF-8 text, or "" when it is missing, not UTF-8 or holds a NUL (no path does).
+static std::string textOf(const Preferences &lines, const char *key)
+{
+    const auto found = lines.find(key);
+    std::u16string wide;
+    return found != lines.end() && found->second.find('\0') == std::string::npos &&
+                   utf8ToUtf16(found->second.c_str(), wide)
+               ? found->second
+               : std::string();
+}
+
+// Decimal digits that fit 64 bits, or 0.
+static uint64_t stampOf(const std::string &digits)
+{
+    uint64_t value = 0;
+    for (char c : digits) {
+        const uint64_t digit = static_cast<uint64_t>(c - '0');
+        if (c < '0' || c > '9' || value > (UINT64_MAX - digit) / 10)
+            return 0;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+AutosaveRecord decodeAutosaveRecord(const char *text, size_t size)
+{
+    const Preferences lines = decodePreferences(text, size);
+    AutosaveRecord record;
+    record.texture = textOf(lines, TEXTURE_KEY);
+    record.textureWritten = stampOf(textOf(lines, TEXTURE_WRITTEN_KEY));
+    record.model = textOf(lines, MODEL_KEY);
+    record.plugin = textOf(lines, PLUGIN_KEY);
+    return record;
+}
+
+bool savesTextureTo(const std::string &path)
+{
+    if (path.empty())
+        return false;
+    if (savedFormatOf(path.c_str()) != PictureFormat::Bmp)
+        return true;
+    const size_t dot = path.find_last_of('.');
+    return dot != std::string::npos && path.size() - dot == 4 && lowerAscii(path[dot + 1]) == 'b' &&
+           lowerAscii(path[dot + 2]) == 'm' && lowerAscii(path[dot + 3]) == 'p';
+}
+
+// The name of a file without its folders.
+static std::string fileNameOf(const std::string &path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string recoveryQuestion(const std::string &question, const AutosaveRecord &record)
+{
+    std::string what = fileNameOf(record.texture);
+    if (!record.model.empty()) {
+        what = (what.empty() ? "a new texture" : what) + ", painted on " + fileNameOf(record.model);
+        if (!record.plugin.empty())
+            what += " with " + record.plugin;
+    }
+    return what.empty() ? question : question + "\nIt is " + what + ".";
 }

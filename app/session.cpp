@@ -85,3 +85,13 @@ void restoreSession()
     if (textureThere && fullPath(textureFilePath()) != texture)
         loadTexture(texture.c_str());
 }
+
+void restoreRecoveredModel(const std::string &plugin, const std::string &model)
+{
+    restorePlugin(plugin);
+    if (!model.empty() && fileExists(model.c_str()) &&
+        (!modelState.modelReady || fullPath(modelState.shownPath) != model)) {
+        setDialogItemText(mainWindow, IDC_MODEL_PATH, model.c_str());
+        reloadModel(model.c_str());
+    }
+}

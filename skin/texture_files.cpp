@@ -14,6 +14,7 @@
 #include "shell/files.h"
 #include "shell/message.h"
 #include "shell/whole_file.h"
+#include "shell/wide_paths.h"
 #include "shell/window_helpers.h"
 #include "picture/bmp.h"
 #include "picture/ora.h"
@@ -432,4 +433,31 @@ void newTextureCommand()
     textureChanged = 0;
     markHistoryClean(); // undoing back to here leaves the texture unchanged again
     layersSavedAt = textureChangeCount;
+}
+
+const char *currentTextureFilePath()
+{
+    return currentTextureFile.c_str();
+}
+
+void adoptTextureFile(const char *path, uint64_t writtenStamp)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const bool there = GetFileAttributesExW(wideFullPath(path).c_str(), GetFileExInfoStandard, &data) != 0;
+    const uint64_t stamp = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    // Another program wrote it after the autosave: asked as a change seen while running is, so that neither the
+    // painting nor that program's work goes without a word. Yes makes it the texture; undo brings the painting back.
+    if (there && stamp != writtenStamp) {
+        const std::string question = std::string(path) + " changed on disk. Load it and lose your changes?";
+        if (askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONQUESTION) == IDYES &&
+            loadTexture(path))
+            return;
+    }
+    // The painting stays changed, its layers as they are: Ctrl+S writes them as it does any texture's to a file of
+    // this format.
+    currentTextureFile = path;
+    currentTextureFormat = savedFormatOf(path);
+    proposedTextureFile.clear();
+    textureFile = path;
+    ++textureFileUseCount;
 }

@@ -43,3 +43,11 @@ void newTextureCommand();
 // whether to save it. True when the caller may go on (saved, or the user said No); false for Cancel or a save
 // that did not happen.
 bool offerToSaveTexture();
+
+// The file Ctrl+S saves the texture to (UTF-8), "" when it asks where.
+const char *currentTextureFilePath();
+// After a recovered texture was loaded: path, the file Ctrl+S saved that painting to, becomes the one it saves to
+// again (in the format its name says) and the one watched for other programs' changes; the painting stays changed.
+// When the file was written since writtenStamp (its last write time then, FILETIME ticks), the user is asked first
+// as for a change seen while running: Yes loads the file instead (one undo step), No keeps the painting.
+void adoptTextureFile(const char *path, uint64_t writtenStamp);

@@ -611,6 +611,7 @@ class ProjectedBrush(CameraTestCase):
         painted = self.painted(self.settled_skin(skin, lambda now: len(self.painted(now, skin)) > 40), skin)
         for half in (top_left, top_right):
             stroke = {p for p in painted if inside(half, *p)}
+            self.assertTrue(stroke, "the stroke paints each half of the top")
             piece, todo = set(), list(stroke)[:1]
             while todo:
                 p = todo.pop()

@@ -2,6 +2,8 @@
 // and the texture header the crash writer puts before the pixel rows.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "app/recovery_rules.h"
 #include "picture/bmp.h"
 #include "tests/native/start_texture.h"
@@ -21,9 +23,10 @@ struct Look {
     bool fails;
 };
 
-void play(const std::vector<Look> &looks)
+void play(const std::vector<Look> &looks, int64_t delayMs = AUTOSAVE_DELAY_MS)
 {
     AutosaveClock clock;
+    clock.delayMs = delayMs;
     resetAutosaveClock(clock, 0);
     for (size_t i = 0; i < looks.size(); ++i) {
         const Look &look = looks[i];
@@ -46,6 +49,20 @@ TEST(AutosaveClock, FirstWriteOneMinuteAfterTheTextureBecameChanged)
           {65, true, 9, false, WRITE},
           {66, true, 9, false, NONE},    // written: nothing new to write
           {300, true, 9, false, NONE}});
+}
+
+// pelterine.ini may set another interval (1 to 3600 seconds), which a reset keeps.
+TEST(AutosaveClock, AnIntervalOfItsOwnReplacesTheMinute)
+{
+    play({{0, true, 1, false, NONE}, {2.9, true, 1, false, NONE}, {3, true, 1, false, WRITE},
+          {4, true, 2, false, NONE}, {6, true, 2, false, NONE}, {7, true, 2, false, WRITE}},
+         3000);
+    const std::pair<const char *, int64_t> cases[] = {{"10", 10000},           {"1", 1000},
+                                                      {"3600", 3600000},       {"0", AUTOSAVE_DELAY_MS},
+                                                      {"3601", AUTOSAVE_DELAY_MS}, {"ten", AUTOSAVE_DELAY_MS}};
+    for (const auto &c : cases)
+        EXPECT_EQ(c.second, autosaveDelayFrom({{"recovery.autosave_seconds", c.first}})) << c.first;
+    EXPECT_EQ(AUTOSAVE_DELAY_MS, autosaveDelayFrom({}));
 }
 
 TEST(AutosaveClock, FurtherChangesAtMostOnceAMinute)
@@ -149,6 +166,71 @@ TEST(RecoveryNames, CrashHeaderPlusBaseRowsIsTheSavedFile)
     std::vector<uint8_t> written(head, head + sizeof head);
     written.insert(written.end(), bgr.begin(), bgr.end());
     EXPECT_EQ(encodeTexture(rgb.data(), header), written);
+}
+
+// The record beside an autosave reads back as written, whatever the paths hold.
+TEST(AutosaveRecord, ReadsBackAsWritten)
+{
+    const AutosaveRecord record{"C:\\skins\\Tex \xC3\xA8 = 1.pcx", 18446744073709551615u, "Z:\\tris.md2", "md2.dll"};
+    const std::string text = encodeAutosaveRecord(record);
+    const AutosaveRecord read = decodeAutosaveRecord(text.data(), text.size());
+    EXPECT_EQ(record.texture, read.texture);
+    EXPECT_EQ(record.textureWritten, read.textureWritten);
+    EXPECT_EQ(record.model, read.model);
+    EXPECT_EQ(record.plugin, read.plugin);
+}
+
+// A damaged or hand-edited record names nothing it did not mean: a bad field is left empty, the others kept.
+TEST(AutosaveRecord, OddInputLeavesJustThatFieldEmpty)
+{
+    const std::string overlong = "texture=C:\\" + std::string(3000, 'a') + ".bmp\r\n";
+    const struct {
+        std::string text;
+        const char *texture;
+        uint64_t written;
+        const char *model;
+    } cases[] = {
+        {"", "", 0, ""},
+        {"model=m.vmr\n", "", 0, "m.vmr"},
+        {"texture=a.bmp\r\ntexture.written=12\r\nmodel=m.vmr\r\nplugin=vmr.dll\r\n", "a.bmp", 12, "m.vmr"},
+        {overlong + "model=m.vmr\r\n", "", 0, "m.vmr"},
+        {"texture=C:\\t\xE8.bmp\r\nmodel=m.vmr", "", 0, "m.vmr"},           // Latin-1, not UTF-8
+        {"texture=a.bmp\nmodel=m\xC3.vmr\n", "a.bmp", 0, ""},                  // cut short
+        {"texture=a.bmp\ntexture.written=12x\n", "a.bmp", 0, ""},
+        {"texture.written=-12\n", "", 0, ""},
+        {"texture.written=18446744073709551616\n", "", 0, ""},                 // one past 64 bits
+        {std::string("texture=a.bmp\0b\nmodel=m.vmr", 27), "", 0, "m.vmr"},   // a NUL inside a value
+        {"texture a.bmp\n=m.vmr\nmodel\n", "", 0, ""},
+    };
+    for (const auto &c : cases) {
+        const AutosaveRecord read = decodeAutosaveRecord(c.text.data(), c.text.size());
+        EXPECT_EQ(c.texture, read.texture) << c.text.substr(0, 60);
+        EXPECT_EQ(c.written, read.textureWritten) << c.text.substr(0, 60);
+        EXPECT_EQ(c.model, read.model) << c.text.substr(0, 60);
+    }
+}
+
+// Ctrl+S takes only a picture's name from a record: never a file of another kind a damaged record might name.
+TEST(AutosaveRecord, CtrlSTakesOnlyANameItWritesAPictureUnder)
+{
+    for (const char *path : {"C:\\a\\skin.bmp", "C:\\a\\SKIN.BMP", "s.png", "s.Tga", "s.pcx", "C:\\a.b\\s.ora"})
+        EXPECT_TRUE(savesTextureTo(path)) << path;
+    for (const char *path : {"", "C:\\a\\skin", "C:\\a.bmp\\skin", "s.bmpx", "s.jpg", "s.exe", "C:\\Windows\\bmp", ".bm"})
+        EXPECT_FALSE(savesTextureTo(path)) << path;
+}
+
+TEST(AutosaveRecord, TheQuestionNamesTextureModelAndPluginByFileName)
+{
+    const char *const cases[][4] = {
+        {"C:\\skins\\Tex \xC3\xA8.pcx", "Z:/models/tris.md2", "md2.dll",
+         "Load it?\nIt is Tex \xC3\xA8.pcx, painted on tris.md2 with md2.dll."},
+        {"", "Z:\\models\\box.vmr", "vmr.dll", "Load it?\nIt is a new texture, painted on box.vmr with vmr.dll."},
+        {"skin.bmp", "", "vmr.dll", "Load it?\nIt is skin.bmp."},
+        {"skin.bmp", "box.vmr", "", "Load it?\nIt is skin.bmp, painted on box.vmr."},
+        {"", "", "vmr.dll", "Load it?"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c[3], recoveryQuestion("Load it?", AutosaveRecord{c[0], 0, c[1], c[2]}));
 }
 
 }  // namespace
