@@ -26,6 +26,7 @@ MK_LBUTTON, MK_RBUTTON, MK_SHIFT, MK_CONTROL, MK_MBUTTON = 0x1, 0x2, 0x4, 0x8, 0
 TEXTURE_FILE_BYTES = 14 + 40 + SIDE * SIDE * 3
 SAVE_CHOOSER = "Enregistrer sous"
 UNABLE_TO_SAVE = "Unable to save texture"
+JPEG_QUESTION = "Saving as JPEG loses some detail each time. Save over the JPEG file?\nNo saves as another file."
 
 
 # ------------------------------------------------------------------ texture files made by the tests
@@ -355,7 +356,7 @@ class SkinTexture(harness.SessionTestCase):
         self.assertEqual(["config.cfg"], sorted(p.name for p in work.iterdir() if p.suffix in (".cfg", ".bmp")
                                                  and p.name != "super_pattern_01.bmp"))
 
-    def test_ctrl_s_keeps_an_8_bit_bmp_and_pcx_asks_before_reducing(self):
+    def test_ctrl_s_keeps_format_and_depth_and_pcx_asks_before_reducing(self):
         s = self.session
         work = self.start_square_pen()
         # 8 bits, a palette of 5 entries (blue, green, red, 0) of which the picture uses the first 3.
@@ -374,6 +375,16 @@ class SkinTexture(harness.SessionTestCase):
         self.assertEqual(8, struct.unpack_from("<H", data, 28)[0])
         self.assertEqual(palette + bytes(PEN[::-1] + (0,)), data[54:78], "its own entries, then the pen's colour")
         self.assertEqual(5, data[54 + 1024 + (SIDE - 1 - 60) * SIDE + 60], "the dab in that colour")
+        # Over a JPEG, Ctrl+S asks once for the file whether to lose detail.
+        jpeg = work / "eight.jpg"
+        self.save_texture(jpeg)
+        for asked in (True, False):
+            before = jpeg.stat().st_mtime_ns
+            s.activate()
+            s.key("ctrl+s")
+            if asked:
+                s.expect_box(wine_path(jpeg), JPEG_QUESTION, button=IDYES, icon="information")
+            self.assertTrue(wait_until(lambda: jpeg.stat().st_mtime_ns != before, harness.DEFAULT_TIMEOUT))
         # 300 colours: a PCX save asks, No writes nothing, Yes writes one that leaves the painting changed.
         many = work / "many.bmp"
         many.write_bytes(bmp_file(SIDE, SIDE, pixels=bytes(c for i in range(SIDE * SIDE) for c in (i % 300 // 256,
