@@ -332,6 +332,8 @@ bool readTexturePixels(const uint8_t *src, const BmpPixelLayout &layout, Picture
 
 const char *const MSG_PICTURE_DAMAGED = "Picture file is damaged or not supported";
 const char *const MSG_PICTURE_TOO_LARGE = "Picture file is too large";
+const char *const MSG_FILE_UNREADABLE = "Unable to read the file";
+const char *const MSG_NO_MEMORY_FOR_TEXTURE = "Not enough memory for a texture of this size";
 
 bool isPictureTooLarge(int64_t width, int64_t height)
 {
@@ -441,6 +443,32 @@ std::vector<uint8_t> encodeTexture(const uint8_t *rgb, const BitmapHeader &heade
             dst[i + 2] = src[i];
         }
     }
+    return out;
+}
+
+std::vector<uint8_t> encodePalettedBmp(int32_t width, int32_t height, const uint8_t *indices, const uint8_t *palette)
+{
+    if (width <= 0 || height <= 0 || width > MAX_PICTURE_SIDE || height > MAX_PICTURE_SIDE)
+        return {};
+    const size_t PALETTE_BYTES = 256 * 4;
+    const size_t columns = static_cast<size_t>(width), rows = static_cast<size_t>(height);
+    const size_t stride = (columns + 3) & ~size_t{3};
+    const size_t fileBytes = BMP_HEADERS_BYTES + PALETTE_BYTES + stride * rows;
+    BitmapHeader header;
+    setupBitmapHeader(header, width, height);
+    header.biBitCount = 8;
+    header.biClrUsed = 256;
+    std::vector<uint8_t> out(fileBytes); // zeros: the padding stays so
+    putHeaders(out.data(), header, static_cast<uint32_t>(fileBytes));
+    putU32(out.data() + 10, static_cast<uint32_t>(BMP_HEADERS_BYTES + PALETTE_BYTES));
+    uint8_t *entry = out.data() + BMP_HEADERS_BYTES;
+    for (size_t i = 0; i < 256; ++i, entry += 4) {
+        entry[0] = palette[i * 3 + 2];
+        entry[1] = palette[i * 3 + 1];
+        entry[2] = palette[i * 3];
+    }
+    for (size_t r = 0; r < rows; ++r)
+        std::memcpy(out.data() + BMP_HEADERS_BYTES + PALETTE_BYTES + r * stride, indices + r * columns, columns);
     return out;
 }
 

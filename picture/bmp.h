@@ -40,6 +40,9 @@ enum : size_t { MAX_PICTURE_FILE_BYTES = MAX_PICTURE_PIXELS * 9 + (size_t{16} <<
 // The refusals that every picture reader shares.
 extern const char *const MSG_PICTURE_DAMAGED;
 extern const char *const MSG_PICTURE_TOO_LARGE;
+// A file that cannot be opened or read, and a texture there is no memory for.
+extern const char *const MSG_FILE_UNREADABLE;
+extern const char *const MSG_NO_MEMORY_FOR_TEXTURE;
 
 // True when a picture of width x height is beyond the limits above (its sides already known to be positive).
 bool isPictureTooLarge(int64_t width, int64_t height);
@@ -97,6 +100,12 @@ std::vector<uint8_t> texturePaletteOf(const uint8_t *data, size_t size);
 // header gives (biWidth x biHeight): "BM", offset 54, the header's 40 bytes as they are, then the rows in
 // blue-green-red, each padded with zeros to a multiple of 4 bytes. Empty when a side is 0 or less.
 std::vector<uint8_t> encodeTexture(const uint8_t *rgb, const BitmapHeader &header);
+
+// An 8-bit palette file of width x height: "BM", the 40-byte header (256 colours used), the 256 colours of the
+// palette (red, green, blue each, 768 bytes) as blue-green-red-zero entries, then the rows of palette indices
+// (width each, bottom row first) padded with zeros to a multiple of 4 bytes. Empty when a side is 0 or less or
+// beyond MAX_PICTURE_SIDE.
+std::vector<uint8_t> encodePalettedBmp(int32_t width, int32_t height, const uint8_t *indices, const uint8_t *palette);
 
 // The first 54 bytes of that file: what precedes the padded blue-green-red rows in a texture file. Uses no
 // heap, so that it can run where the heap may be broken.

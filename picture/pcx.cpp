@@ -355,11 +355,13 @@ void splitBox(std::vector<ColourCell> &cells, std::vector<ColourBox> &boxes, siz
     boxes.push_back(measureBox(cells, split, box.end));
 }
 
-// Boxes with more than one cell are split, the widest first (the larger on a tie), until there are 256.
-PcxPalette medianCut(std::vector<ColourCell> cells)
+// Boxes with more than one cell are split, the widest first (the larger on a tie), until there are `colours`
+// (at least 1); their means fill the palette from `first` on.
+PcxPalette medianCut(std::vector<ColourCell> cells, size_t colours = PCX_PALETTE_COLOURS, PcxPalette palette = {},
+                     size_t first = 0)
 {
     std::vector<ColourBox> boxes = {measureBox(cells, 0, cells.size())};
-    while (boxes.size() < PCX_PALETTE_COLOURS) {
+    while (boxes.size() < colours) {
         size_t widest = boxes.size();
         for (size_t i = 0; i < boxes.size(); ++i) {
             const ColourBox &b = boxes[i];
@@ -371,16 +373,37 @@ PcxPalette medianCut(std::vector<ColourCell> cells)
             break;
         splitBox(cells, boxes, widest);
     }
-    PcxPalette palette = {};
-    for (size_t i = 0; i < boxes.size(); ++i) {
+    for (size_t i = 0; i < boxes.size() && first + i < PCX_PALETTE_COLOURS; ++i) {
         uint64_t sum[3] = {0, 0, 0};
         for (size_t k = boxes[i].begin; k < boxes[i].end; ++k)
             for (int c = 0; c < 3; ++c)
                 sum[c] += cells[k].sum[c];
         for (int c = 0; c < 3; ++c)
-            palette[i * 3 + c] = uint8_t((sum[c] + boxes[i].count / 2) / boxes[i].count);
+            palette[(first + i) * 3 + c] = uint8_t((sum[c] + boxes[i].count / 2) / boxes[i].count);
     }
     return palette;
+}
+
+// The distinct colours of a picture, one bit per colour of the 24-bit cube (2 MiB).
+size_t countColours(const Picture &picture)
+{
+    std::vector<uint64_t> seen(size_t(1) << 18, 0);
+    size_t count = 0;
+    for (size_t i = 0; i < picture.pixels.size(); i += 3) {
+        const uint8_t *p = &picture.pixels[i];
+        const uint32_t colour = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        uint64_t &word = seen[colour >> 6];
+        const uint64_t bit = uint64_t(1) << (colour & 63);
+        count += (word & bit) == 0;
+        word |= bit;
+    }
+    return count;
+}
+
+void putColour(PcxPalette &palette, size_t index, uint32_t colour)
+{
+    for (int c = 0; c < 3; ++c)
+        palette[index * 3 + c] = uint8_t(colour >> (16 - 8 * c));
 }
 
 } // namespace
@@ -449,7 +472,55 @@ PcxPalette buildPcxPalette(const Picture &picture)
     if (!collectFewColours(picture, colours))
         return medianCut(countColourCells(picture));
     for (size_t i = 0; i < colours.size(); ++i)
-        for (int c = 0; c < 3; ++c)
-            palette[i * 3 + c] = uint8_t(colours[i] >> (16 - 8 * c));
+        putColour(palette, i, colours[i]);
     return palette;
+}
+
+SavePalette chooseSavePalette(const Picture &picture, const std::vector<uint8_t> &kept)
+{
+    SavePalette chosen;
+    if (!pixelsMatchSize(picture))
+        return chosen;
+    const size_t keptColours = std::min(kept.size() / 3, size_t(PCX_PALETTE_COLOURS));
+    PcxPalette keptPalette = {};
+    std::copy(kept.begin(), kept.begin() + keptColours * 3, keptPalette.begin());
+    std::vector<uint32_t> colours;
+    if (!collectFewColours(picture, colours)) {
+        chosen.colours = countColours(picture);
+        // The kept entries stay, and the places past them take the painting's own colours by median cut.
+        chosen.palette = keptColours == PCX_PALETTE_COLOURS
+                             ? keptPalette
+                             : medianCut(countColourCells(picture), PCX_PALETTE_COLOURS - keptColours, keptPalette,
+                                         keptColours);
+        return chosen;
+    }
+    chosen.colours = colours.size();
+    chosen.exact = true;
+    if (keptColours == 0) {
+        chosen.palette = buildPcxPalette(picture);
+        return chosen;
+    }
+    chosen.palette = keptPalette;
+    // Each colour the painting still has keeps the first kept entry of that colour; the new ones take the places
+    // past the kept entries, then those of kept colours the painting no longer has. There is always room: the
+    // places held are at most 256 less the new colours.
+    std::sort(colours.begin(), colours.end());
+    std::vector<bool> held(PCX_PALETTE_COLOURS, false), placed(colours.size(), false);
+    for (size_t i = 0; i < keptColours; ++i) {
+        const uint32_t colour = uint32_t(kept[i * 3]) << 16 | uint32_t(kept[i * 3 + 1]) << 8 | kept[i * 3 + 2];
+        const auto at = std::lower_bound(colours.begin(), colours.end(), colour);
+        if (at != colours.end() && *at == colour && !placed[size_t(at - colours.begin())])
+            held[i] = placed[size_t(at - colours.begin())] = true;
+    }
+    std::vector<size_t> free;
+    for (size_t i = keptColours; i < PCX_PALETTE_COLOURS; ++i)
+        free.push_back(i);
+    for (size_t i = 0; i < keptColours; ++i)
+        if (!held[i])
+            free.push_back(i);
+    size_t next = 0;
+    for (size_t c = 0; c < colours.size(); ++c)
+        if (!placed[c])
+            putColour(chosen.palette, free[next++], colours[c]);
+    return chosen;
 }

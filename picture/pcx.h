@@ -63,3 +63,19 @@ std::vector<uint8_t> encodePcx(const Picture &picture, const PcxPalette &palette
 // bottom row (the rest black), so that the picture is written exactly; otherwise 256 colours by median cut over
 // the colours rounded to 6 bits a channel, each the mean of the pixels it stands for.
 PcxPalette buildPcxPalette(const Picture &picture);
+
+// The palette a painting is saved with in 256 colours, and whether the file then holds the painting unchanged.
+struct SavePalette {
+    PcxPalette palette = {};
+    size_t colours = 0;  // the painting's distinct colours
+    bool exact = false;  // every one of them is in the palette
+};
+
+// The palette for a save in 256 colours. `kept` is the palette of the 8-bit file the painting came from (red,
+// green, blue per entry, at most 256 used), or empty. Up to 256 colours, exact: without a kept palette
+// buildPcxPalette's; with one, its entries stay in their places (an entry whose colour the painting no longer
+// has keeps it unless a new colour needs the place), and the painting's new colours take the places past the
+// kept entries first, then those of colours it no longer has. Past 256 colours, not exact: the kept entries stay
+// and the places past them take colours chosen by median cut (all 256 without a kept palette), so that a file
+// drawn in a fixed palette keeps it.
+SavePalette chooseSavePalette(const Picture &picture, const std::vector<uint8_t> &kept);

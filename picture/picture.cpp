@@ -1,5 +1,5 @@
 // Pictures in PNG, TGA, JPEG and PCX beside the BMP layout: which reader a file goes to, decoding with its size
-// limits, scaling, and writing a texture as PNG, TGA or PCX.
+// limits, scaling, and writing a texture as PNG, TGA, JPEG, PCX or an 8-bit BMP.
 #include "picture/picture.h"
 
 #include <cctype>
@@ -37,7 +37,8 @@ const char PICTURE_SAVE_FILTERS[] = "BMP picture (*.bmp)\0*.bmp\0"
                                     "PNG picture (*.png)\0*.png\0"
                                     "TGA picture (*.tga)\0*.tga\0"
                                     "PCX picture, 256 colours (*.pcx)\0*.pcx\0"
-                                    "OpenRaster, layers (*.ora)\0*.ora\0";
+                                    "OpenRaster, layers (*.ora)\0*.ora\0"
+                                    "JPEG picture (*.jpg;*.jpeg)\0*.jpg;*.jpeg\0";
 
 namespace {
 
@@ -75,7 +76,7 @@ bool endsWithNoCase(const char *path, const char *suffix)
     return true;
 }
 
-// The origin, when asked for, learns whether the file was paletted and its palette.
+// The origin, when asked for, learns the palette of an 8-bit file.
 const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture, TextureOrigin *origin = nullptr)
 {
     PcxImage image;
@@ -85,10 +86,8 @@ const char *decodePcxPicture(const uint8_t *data, size_t size, Picture &picture,
         return error == PcxError::TooLarge ? MSG_PICTURE_TOO_LARGE : MSG_PICTURE_DAMAGED;
     }
     picture = std::move(image.picture);
-    if (origin != nullptr) {
-        origin->paletted = image.paletted;
-        origin->palette = image.palette;
-    }
+    if (origin != nullptr && image.paletted)
+        origin->swatches.assign(image.palette.begin(), image.palette.end());
     return nullptr;
 }
 
@@ -327,6 +326,8 @@ PictureFormat savedFormatOf(const char *path)
         return PictureFormat::Png;
     if (endsWithNoCase(path, ".tga"))
         return PictureFormat::Tga;
+    if (endsWithNoCase(path, ".jpg") || endsWithNoCase(path, ".jpeg"))
+        return PictureFormat::Jpeg;
     if (endsWithNoCase(path, ".pcx"))
         return PictureFormat::Pcx;
     if (endsWithNoCase(path, ".ora"))
@@ -401,12 +402,12 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
                                                               : parseTexture(data, size, picture);
     if (refusal != nullptr)
         return refusal;
-    // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
-    read.writesBack = picture.exact && (read.format != PictureFormat::Pcx || read.paletted);
-    if (read.format == PictureFormat::Pcx && read.paletted)
-        read.swatches.assign(read.palette.begin(), read.palette.end());
-    else if (read.format == PictureFormat::Bmp)
+    if (read.format == PictureFormat::Bmp)
         read.swatches = texturePaletteOf(data, size);
+    // A 24-bit PCX is read exactly, but the writer makes 256 colours of it: saved over, it would lose colours.
+    // A JPEG loses detail at every save, which Ctrl+S asks about before it writes one back.
+    read.writesBack = (picture.exact || read.format == PictureFormat::Jpeg) &&
+                      (read.format != PictureFormat::Pcx || !read.swatches.empty());
     origin = read;
     return nullptr;
 }
@@ -481,13 +482,16 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     std::vector<uint8_t> file;
     if (format == PictureFormat::Pcx)
         return encodePcx(picture, buildPcxPalette(picture));
-    if (!pixelsMatchSize(picture) || (format != PictureFormat::Png && format != PictureFormat::Tga))
+    if (!pixelsMatchSize(picture) ||
+        (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Jpeg))
         return file;
     const std::vector<uint8_t> rgb = rgbTopDown(picture);
     int written = 0;
     if (format == PictureFormat::Png) {
         written = stbi_write_png_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(),
                                          picture.width * 3);
+    } else if (format == PictureFormat::Jpeg) {
+        written = stbi_write_jpg_to_func(appendBytes, &file, picture.width, picture.height, 3, rgb.data(), 95);
     } else {
         // Uncompressed: every program that reads TGA reads that.
         stbi_write_tga_with_rle = 0;
@@ -498,11 +502,9 @@ std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture)
     return file;
 }
 
-std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
-                                     const PcxPalette *palette)
+std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header)
 {
-    if (format != PictureFormat::Png && format != PictureFormat::Tga && format != PictureFormat::Pcx &&
-        format != PictureFormat::Ora)
+    if (format == PictureFormat::Bmp)
         return encodeTexture(rgb, header);
     if (header.biWidth <= 0 || header.biHeight <= 0)
         return {};
@@ -528,7 +530,20 @@ std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, c
     picture.width = header.biWidth;
     picture.height = header.biHeight;
     picture.pixels = swappedRedAndBlue(rgb, size_t(header.biWidth) * size_t(header.biHeight) * 3);
-    if (format == PictureFormat::Pcx && palette != nullptr)
-        return encodePcx(picture, *palette);
     return encodePicture(format, picture);
+}
+
+std::vector<uint8_t> encodePaletted(PictureFormat format, const Picture &picture, const PcxPalette &palette)
+{
+    if (format != PictureFormat::Bmp)
+        return encodePcx(picture, palette);
+    const std::vector<uint8_t> indices = indexPixels(picture, palette);
+    if (indices.empty())
+        return {};
+    return encodePalettedBmp(picture.width, picture.height, indices.data(), palette.data());
+}
+
+std::string reduceColoursQuestion(size_t colours, const char *formatName)
+{
+    return "The painting has " + std::to_string(colours) + " colours; " + formatName + " keeps 256. Reduce it?";
 }

@@ -1,5 +1,5 @@
 // Pictures in PNG, TGA, JPEG and PCX beside the BMP layout: which reader a file goes to, decoding with its size
-// limits, scaling, and writing a texture as PNG, TGA or PCX.
+// limits, scaling, and writing a texture as PNG, TGA, JPEG, PCX or an 8-bit BMP.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,7 +17,7 @@ enum : int32_t { TEXTURE_MIN_SIDE = 8, TEXTURE_MAX_SIDE = 2048 };
 // The filters of the choosers that open textures and patterns, as the common dialogs take them.
 extern const char TEXTURE_OPEN_FILTERS[];
 extern const char PATTERN_OPEN_FILTERS[];
-// The filters of the texture save chooser, in the order of their formats: BMP, PNG, TGA, PCX, OpenRaster.
+// The filters of the texture save chooser, in the order of their formats: BMP, PNG, TGA, PCX, OpenRaster, JPEG.
 extern const char PICTURE_SAVE_FILTERS[];
 
 // Which reader a file goes to: OpenRaster (a zip that says so in its first entry), PNG and JPEG by their
@@ -26,8 +26,8 @@ extern const char PICTURE_SAVE_FILTERS[];
 // program reads (0x0A, version 5, run-length coded, 8 bits a plane), BMP otherwise.
 PictureFormat pictureFormatOf(const char *path, const uint8_t *data, size_t size);
 
-// Which writer a texture file gets: PNG for a name ending in ".png", TGA for ".tga", PCX for ".pcx", OpenRaster for
-// ".ora" (any case), BMP otherwise.
+// Which writer a texture file gets: PNG for a name ending in ".png", TGA for ".tga", JPEG for ".jpg" or ".jpeg",
+// PCX for ".pcx", OpenRaster for ".ora" (any case), BMP otherwise.
 PictureFormat savedFormatOf(const char *path);
 
 // Decodes a PNG, TGA or JPEG file, or a PCX file by its first bytes (picture/pcx.h). Transparent pixels are laid over white. nullptr and the picture on
@@ -43,13 +43,13 @@ const char *decodeTextureFile(const char *path, const uint8_t *data, size_t size
 // What a texture file lets a later save keep.
 struct TextureOrigin {
     PictureFormat format = PictureFormat::Bmp;
-    // Saving in that format gives every texel back as it was read, so the file may be written over unasked:
-    // the picture is exact, and it is not a 24-bit PCX, which the writer can only store in 256 colours.
+    // Ctrl+S may write the texture back over the file in its format: saving gives every texel back as it was
+    // read (the picture is exact, and it is not a 24-bit PCX, which the writer can only store in 256 colours),
+    // or it is a JPEG, written back after a question.
     bool writesBack = false;
-    bool paletted = false;   // an 8-bit PCX: its palette is kept for PCX saves
-    PcxPalette palette = {};
     // The palette of an 8-bit PCX or a palette BMP, red, green, blue per colour: the colours the picture was
-    // drawn from, which a painter may want to keep to. Empty for a true-colour picture.
+    // drawn from, which a painter may want to keep to, and which a save in 256 colours keeps in their places.
+    // Empty for a true-colour picture.
     std::vector<uint8_t> swatches;
 };
 
@@ -76,13 +76,20 @@ std::string scaleQuestion(int32_t width, int32_t height, int32_t targetWidth, in
 // (an empty picture or a side of 0 or less). The result is never exact.
 bool scalePicture(const Picture &source, int32_t width, int32_t height, Picture &scaled);
 
-// The whole file of a picture as PNG, TGA (uncompressed, 24-bit) or PCX (8-bit, with a palette built from the
-// picture: exact up to 256 colours); empty for other formats or a picture whose pixels do not match its size.
+// The whole file of a picture as PNG, TGA (uncompressed, 24-bit), JPEG (quality 95) or PCX (8-bit, with a
+// palette built from the picture: exact up to 256 colours); empty for other formats or a picture whose pixels do
+// not match its size.
 std::vector<uint8_t> encodePicture(PictureFormat format, const Picture &picture);
 
 // The whole texture file for red-green-blue rows (3 * width bytes each, bottom row first) of the size the
-// header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA or PCX as encodePicture, except
-// that a PCX given a palette is written with it (each texel its nearest colour), OpenRaster as one opaque layer.
-// Empty when a side is 0 or less.
-std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header,
-                                     const PcxPalette *palette = nullptr);
+// header gives, in the given format: BMP as encodeTexture writes it, PNG, TGA, JPEG or PCX as encodePicture,
+// OpenRaster as one opaque layer. Empty when a side is 0 or less.
+std::vector<uint8_t> encodeTextureAs(PictureFormat format, const uint8_t *rgb, const BitmapHeader &header);
+
+// The whole file of a picture in 256 colours with the palette, each pixel its nearest colour (indexPixels): an
+// 8-bit BMP for PictureFormat::Bmp, a PCX otherwise. Empty for a picture whose pixels do not match its size.
+std::vector<uint8_t> encodePaletted(PictureFormat format, const Picture &picture, const PcxPalette &palette);
+
+// The question before a painting of more colours than a 256-colour file holds is reduced; formatName is "PCX"
+// or "8-bit BMP".
+std::string reduceColoursQuestion(size_t colours, const char *formatName);

@@ -78,12 +78,15 @@ void createPatternView(int x, int y)
     UpdateWindow(patternViewWindow);
 }
 
-int loadPattern(const char *fileName)
+// The start pattern may be missing in silence; a file the user chose that cannot be read is reported.
+static int loadPatternFile(const char *fileName, bool reportUnreadable)
 {
     std::vector<uint8_t> file;
     const FileRead read = readWholeFile(fileName, file, MAX_PICTURE_FILE_BYTES);
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, fileName, MB_ICONERROR);
+    else if (read == FileRead::unreadable && reportUnreadable)
+        showMessage(MSG_FILE_UNREADABLE, fileName, MB_ICONERROR);
     if (read != FileRead::read)
         return 0;
     PatternImage image;
@@ -92,9 +95,15 @@ int loadPattern(const char *fileName)
         return 0;
     }
     bool allocated = installPattern(image);
-    beepIfFailed(allocated);
+    if (!allocated)
+        showMessage("Not enough memory for this pattern", fileName, MB_ICONERROR);
     repaintPatternView();
     return allocated ? 1 : 0;
+}
+
+int loadPattern(const char *fileName)
+{
+    return loadPatternFile(fileName, false);
 }
 
 void loadPatternCommand()
@@ -102,7 +111,7 @@ void loadPatternCommand()
     char *path = chooseOpenPathFrom(PATTERN_OPEN_FILTERS);
     if (!path)
         return;
-    loadPattern(path);
+    loadPatternFile(path, true);
     std::free(path);
 }
 

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,9 +31,13 @@
 #include "texture/layer_files.h"
 #include "texture/layers.h"
 
+static const char MSG_NO_MEMORY_TO_SCALE[] = "Not enough memory to scale the picture";
+static const char MSG_JPEG_LOSES_DETAIL[] =
+    "Saving as JPEG loses some detail each time. Save over the JPEG file?\nNo saves as another file.";
+
 // The texture file last loaded or saved successfully, and its format: where Ctrl+S and "Yes" to the save
-// question save. Empty after a load that must not be written back over its file: a JPEG, a scaled picture,
-// or one whose transparency or 16-bit channels were lost on the way in.
+// question save. Empty after a load that must not be written back over its file: a scaled picture, or one whose
+// transparency or 16-bit channels were lost on the way in.
 static std::string currentTextureFile;
 
 static PictureFormat currentTextureFormat = PictureFormat::Bmp;
@@ -46,17 +51,22 @@ static std::string proposedTextureFile;
 static std::string textureFile;
 static uint32_t textureFileUseCount;
 
-// The palette of the 8-bit PCX the texture was last loaded from. A PCX save maps the texels onto it, so those the
-// user did not paint come back exactly and the file keeps the colours it was drawn with. Not kept after loading
-// any other file or making a new texture: a palette is then built from the texture.
-static bool texturePaletteKept;
-static PcxPalette texturePalette;
+// Ctrl+S writes the texture back in its file's depth: a palette BMP stays 8-bit.
+static bool currentTextureEightBit;
+
+// The JPEG file the user agreed to write over with lost detail; asked again for any other.
+static std::string jpegAgreedFile;
+
+// The palette of the 8-bit PCX or palette BMP the texture was last loaded from (red, green, blue per colour):
+// offered as swatches, and kept in its places by every save in 256 colours, so the texels the user did not paint
+// come back exactly and the file keeps the colours it was drawn with. Empty after loading any other file or
+// making a new texture.
+static std::vector<uint8_t> texturePalette;
 
 static void keepTexturePalette(const TextureOrigin &origin)
 {
-    texturePaletteKept = origin.paletted;
-    texturePalette = origin.palette;
-    offerTextureSwatches(origin.swatches);
+    texturePalette = origin.swatches;
+    offerTextureSwatches(texturePalette);
 }
 
 // textureChangeCount when the layers were last loaded from or saved to an OpenRaster file: while it differs, a
@@ -105,27 +115,56 @@ struct WaitCursor {
     }
 };
 
-static int saveTextureAs(const char *path, PictureFormat format)
+enum class SaveOutcome { saved, reduced, declined, failed };
+
+static SaveOutcome writeTextureFile(const char *path, const std::vector<uint8_t> &file, SaveOutcome outcome)
 {
-    WaitCursor wait;
+    return !file.empty() && writeFileSafely(path, file.data(), file.size()) ? outcome : SaveOutcome::failed;
+}
+
+// Writes the texture: the layers for OpenRaster, the composite otherwise; in 256 colours for a PCX and, with
+// eightBit, for a BMP. A painting of more colours than that is reduced (`reduced`) only after the user agrees
+// (`declined` on No); with ask false (the autosave) it is reduced unasked.
+static SaveOutcome saveTextureAs(const char *path, PictureFormat format, bool eightBit, bool ask)
+{
     paintLayer();
-    std::vector<uint8_t> file =
-        format == PictureFormat::Ora
-            ? encodeLayerStack(layerStack, skinBase, showLayerProgress)
-            : encodeTextureAs(format, skinGL, skinHeader, texturePaletteKept ? &texturePalette : nullptr);
-    if (file.empty())
-        return 0;
-    return writeFileSafely(path, file.data(), file.size()) ? 1 : 0;
+    if (format == PictureFormat::Pcx || (format == PictureFormat::Bmp && eightBit)) {
+        Picture picture;
+        picture.width = skinWidth;
+        picture.height = skinHeight;
+        picture.pixels = swappedRedAndBlue(skinGL, skinByteCount());
+        const SavePalette chosen = chooseSavePalette(picture, texturePalette);
+        SaveOutcome outcome = SaveOutcome::saved;
+        if (!chosen.exact) {
+            const std::string question =
+                reduceColoursQuestion(chosen.colours, format == PictureFormat::Pcx ? "PCX" : "8-bit BMP");
+            if (ask && askUserOwnedBy(mainWindow, question.c_str(), "Pelterine", MB_YESNO | MB_ICONQUESTION) != IDYES)
+                return SaveOutcome::declined;
+            outcome = SaveOutcome::reduced;
+        }
+        WaitCursor wait;
+        return writeTextureFile(path, encodePaletted(format, picture, chosen.palette), outcome);
+    }
+    WaitCursor wait;
+    return writeTextureFile(path,
+                            format == PictureFormat::Ora ? encodeLayerStack(layerStack, skinBase, showLayerProgress)
+                                                         : encodeTextureAs(format, skinGL, skinHeader),
+                            SaveOutcome::saved);
+}
+
+static int savedOrReduced(SaveOutcome outcome)
+{
+    return outcome == SaveOutcome::saved || outcome == SaveOutcome::reduced ? 1 : 0;
 }
 
 int saveTexture(const char *path)
 {
-    return saveTextureAs(path, savedFormatOf(path));
+    return savedOrReduced(saveTextureAs(path, savedFormatOf(path), false, false));
 }
 
 int saveTextureLayers(const char *path)
 {
-    return saveTextureAs(path, PictureFormat::Ora);
+    return savedOrReduced(saveTextureAs(path, PictureFormat::Ora, false, false));
 }
 
 bool textureIsLayered()
@@ -135,19 +174,29 @@ bool textureIsLayered()
 }
 
 // A picture becomes the texture at its own size when each side is from 8 to 2048; otherwise the user is asked
-// before it is scaled to the nearest size of the same aspect that fits, and it is scaled on "Yes"; false on "No".
-static bool fitPicture(Picture &picture, const char *path)
+// before it is scaled to the nearest size of the same aspect that fits, and it is scaled on "Yes"; false on "No"
+// and, after saying so, when the scale fails. scaled tells whether it was.
+static bool fitPicture(Picture &picture, const char *path, bool &scaled)
 {
     int32_t width, height;
+    scaled = false;
     if (!fitTextureSize(picture.width, picture.height, width, height))
         return true;
     const std::string question = scaleQuestion(picture.width, picture.height, width, height);
     if (askUserOwnedBy(mainWindow, question.c_str(), path, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
-    Picture scaled;
-    if (!scalePicture(picture, width, height, scaled))
+    Picture result;
+    bool done = false;
+    try {
+        done = scalePicture(picture, width, height, result);
+    } catch (const std::bad_alloc &) {
+    }
+    if (!done) {
+        showMessage(MSG_NO_MEMORY_TO_SCALE, path, MB_ICONERROR);
         return false;
-    picture = std::move(scaled);
+    }
+    picture = std::move(result);
+    scaled = true;
     return true;
 }
 
@@ -193,7 +242,7 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
                                     bool keepView = false)
 {
     LayerStack layers;
-    bool exact = true;
+    bool scaled = false;
     if (pictureFormatOf(path, file.data(), file.size()) == PictureFormat::Ora) {
         if (!decodeLayeredFile(path, file, layers, origin))
             return false;
@@ -203,11 +252,10 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
             showMessage(refusal, path, MB_ICONERROR);
             return false;
         }
-        if (!fitPicture(picture, path))
+        if (!fitPicture(picture, path, scaled))
             return false;
-        exact = picture.exact;
         if (!resetLayers(layers, picture.width, picture.height, picture.pixels.data())) {
-            showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
+            showMessage(MSG_NO_MEMORY_FOR_TEXTURE, path, MB_ICONERROR);
             return false;
         }
     }
@@ -216,7 +264,7 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
     paintLayer();
     const bool resized = layers.width != skinWidth || layers.height != skinHeight;
     if (!swapLayerStack(layers)) {
-        showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
+        showMessage(MSG_NO_MEMORY_FOR_TEXTURE, path, MB_ICONERROR);
         return false;
     }
     keepStackStep(std::move(layers));
@@ -231,7 +279,7 @@ static bool replaceTextureFromBytes(const char *path, const std::vector<uint8_t>
             fitSkinView();
         rebuildMipmaps();
     }
-    origin.writesBack = origin.writesBack && exact; // a scaled picture is exact no more
+    origin.writesBack = origin.writesBack && !scaled; // a scaled picture is exact no more
     return true;
 }
 
@@ -242,6 +290,8 @@ static bool replaceTextureFromFile(const char *path, TextureOrigin &origin)
     const FileRead read = readWholeFile(path, file, layered ? size_t(ORA_MAX_FILE_BYTES) : size_t(MAX_PICTURE_FILE_BYTES));
     if (read == FileRead::tooLarge)
         showMessage(MSG_PICTURE_TOO_LARGE, path, MB_ICONERROR);
+    else if (read == FileRead::unreadable)
+        showMessage(MSG_FILE_UNREADABLE, path, MB_ICONERROR);
     return read == FileRead::read && replaceTextureFromBytes(path, file, origin);
 }
 
@@ -260,6 +310,7 @@ int loadTexture(const char *path)
     if (origin.writesBack) {
         currentTextureFile = path;
         currentTextureFormat = origin.format;
+        currentTextureEightBit = origin.format == PictureFormat::Bmp && !origin.swatches.empty();
     } else {
         currentTextureFile.clear();
     }
@@ -292,6 +343,8 @@ bool reloadTexture(const char *path, const std::vector<uint8_t> &bytes)
     textureChanged = 0;
     markHistoryClean(); // undoing back to here leaves the texture unchanged again
     keepTexturePalette(origin);
+    if (currentTextureFile == path) // written back in the depth the other program gave it
+        currentTextureEightBit = origin.format == PictureFormat::Bmp && !origin.swatches.empty();
     return true;
 }
 
@@ -319,18 +372,29 @@ bool loadRecoveredTexture(const char *path)
 }
 
 // Saves, reports a failure with the specified message, and makes a saved file the current one. The texture is
-// then unchanged, which is what tells recovery that its autosave is not needed any more.
-static bool saveTextureReporting(const char *path, PictureFormat format)
+// then unchanged, which is what tells recovery that its autosave is not needed any more; unless its colours were
+// reduced on the way out: the file then holds less than the painting, which stays changed (and keeps its
+// autosave) until a file holds it whole. False for a failure and for No to the reduction.
+static bool saveTextureReporting(const char *path, PictureFormat format, bool eightBit)
 {
-    if (!saveTextureAs(path, format)) {
+    const SaveOutcome outcome = saveTextureAs(path, format, eightBit, true);
+    if (outcome == SaveOutcome::declined)
+        return false;
+    if (outcome == SaveOutcome::failed) {
         showMessage("Unable to save texture", path, MB_ICONERROR);
         return false;
     }
     currentTextureFile = path;
     currentTextureFormat = format;
+    currentTextureEightBit = eightBit;
     proposedTextureFile.clear();
-    textureChanged = 0;
-    markHistoryClean(); // undoing back to here leaves the texture unchanged again
+    if (outcome == SaveOutcome::reduced) {
+        textureChanged = 1;
+        forgetHistoryClean();
+    } else {
+        textureChanged = 0;
+        markHistoryClean(); // undoing back to here leaves the texture unchanged again
+    }
     if (format == PictureFormat::Ora)
         layersSavedAt = textureChangeCount;
     textureFile = path;
@@ -338,12 +402,13 @@ static bool saveTextureReporting(const char *path, PictureFormat format)
     return true;
 }
 
+// "Save Texture...": the format follows the name, a BMP in 24 bits.
 static bool saveTextureThroughChooser()
 {
     char *path = chooseSavePathFrom(PICTURE_SAVE_FILTERS, "bmp", proposedTextureFile.c_str());
     if (!path)
         return false;
-    bool saved = saveTextureReporting(path, savedFormatOf(path));
+    bool saved = saveTextureReporting(path, savedFormatOf(path), false);
     std::free(path);
     return saved;
 }
@@ -359,7 +424,7 @@ static bool saveLayersThroughChooser()
     if (!path)
         return false;
     const PictureFormat format = savedFormatOf(path);
-    bool saved = saveTextureReporting(path, format);
+    bool saved = saveTextureReporting(path, format, false);
     std::free(path);
     return saved && (format == PictureFormat::Ora || offerToSaveTexture());
 }
@@ -375,7 +440,16 @@ bool saveTextureToCurrentFile()
     finishStroke();
     if (currentTextureFile.empty())
         return saveTextureThroughChooser();
-    return saveTextureReporting(currentTextureFile.c_str(), currentTextureFormat);
+    // A JPEG loses detail at every save: asked once for each file; No saves as another file.
+    if (currentTextureFormat == PictureFormat::Jpeg && jpegAgreedFile != currentTextureFile) {
+        switch (askUserOwnedBy(mainWindow, MSG_JPEG_LOSES_DETAIL, currentTextureFile.c_str(),
+                               MB_YESNOCANCEL | MB_ICONQUESTION)) {
+        case IDYES: jpegAgreedFile = currentTextureFile; break;
+        case IDNO: return saveTextureThroughChooser();
+        default: return false;
+        }
+    }
+    return saveTextureReporting(currentTextureFile.c_str(), currentTextureFormat, currentTextureEightBit);
 }
 
 bool offerToSaveTexture()
@@ -419,7 +493,7 @@ void newTextureCommand()
     paintLayer();
     LayerStack layers;
     if (!resetLayers(layers, width, height, nullptr) || !swapLayerStack(layers)) {
-        showMessage(MSG_PICTURE_TOO_LARGE, "New Texture", MB_ICONERROR);
+        showMessage(MSG_NO_MEMORY_FOR_TEXTURE, "New Texture", MB_ICONERROR);
         return;
     }
     keepStackStep(std::move(layers));

@@ -25,7 +25,7 @@ OPEN_TYPES = ["Pictures (*.bmp;*.png;*.tga;*.jpg;*.jpeg;*.pcx;*.ora)", "Image Bi
               "OpenRaster, layers (*.ora)", "PNG picture (*.png)",
               "TGA picture (*.tga)", "JPEG picture (*.jpg;*.jpeg)", "PCX picture (*.pcx)", "All files (*.*)"]
 SAVE_TYPES = ["BMP picture (*.bmp)", "PNG picture (*.png)", "TGA picture (*.tga)",
-              "PCX picture, 256 colours (*.pcx)", "OpenRaster, layers (*.ora)"]
+              "PCX picture, 256 colours (*.pcx)", "OpenRaster, layers (*.ora)", "JPEG picture (*.jpg;*.jpeg)"]
 PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
 
 

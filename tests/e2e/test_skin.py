@@ -26,6 +26,7 @@ MK_LBUTTON, MK_RBUTTON, MK_SHIFT, MK_CONTROL, MK_MBUTTON = 0x1, 0x2, 0x4, 0x8, 0
 TEXTURE_FILE_BYTES = 14 + 40 + SIDE * SIDE * 3
 SAVE_CHOOSER = "Enregistrer sous"
 UNABLE_TO_SAVE = "Unable to save texture"
+JPEG_QUESTION = "Saving as JPEG loses some detail each time. Save over the JPEG file?\nNo saves as another file."
 
 
 # ------------------------------------------------------------------ texture files made by the tests
@@ -354,6 +355,94 @@ class SkinTexture(harness.SessionTestCase):
         self.assertEqual(0, s.wait_exit())
         self.assertEqual(["config.cfg"], sorted(p.name for p in work.iterdir() if p.suffix in (".cfg", ".bmp")
                                                  and p.name != "super_pattern_01.bmp"))
+
+    def test_ctrl_s_keeps_format_and_depth_and_pcx_asks_before_reducing(self):
+        s = self.session
+        work = self.start_square_pen()
+        # 8 bits, a palette of 5 entries (blue, green, red, 0) of which the picture uses the first 3.
+        palette = bytes((10, 20, 30, 0, 200, 100, 50, 0, 0, 0, 255, 0, 9, 9, 9, 0, 1, 2, 3, 0))
+        indices = bytes((x // 64) % 3 for y in range(SIDE) for x in range(SIDE))
+        eight = work / "eight.bmp"
+        data = bmp_file(SIDE, SIDE, bits=8, pixels=indices, offset=54 + len(palette))
+        eight.write_bytes(data[:46] + struct.pack("<I", 5) + data[50:54] + palette + indices)
+        self.load_texture(eight)
+        s.mouse("ldown", 60, 60)
+        s.activate()
+        s.key("ctrl+s")
+        self.assertTrue(wait_until(lambda: len(eight.read_bytes()) == 54 + 1024 + SIDE * SIDE, harness.DEFAULT_TIMEOUT),
+                        "written back in 8 bits")
+        data = eight.read_bytes()
+        self.assertEqual(8, struct.unpack_from("<H", data, 28)[0])
+        self.assertEqual(palette + bytes(PEN[::-1] + (0,)), data[54:78], "its own entries, then the pen's colour")
+        self.assertEqual(5, data[54 + 1024 + (SIDE - 1 - 60) * SIDE + 60], "the dab in that colour")
+        # Over a JPEG, Ctrl+S asks once for the file whether to lose detail.
+        jpeg = work / "eight.jpg"
+        self.save_texture(jpeg)
+        for asked in (True, False):
+            before = jpeg.stat().st_mtime_ns
+            s.activate()
+            s.key("ctrl+s")
+            if asked:
+                s.expect_box(wine_path(jpeg), JPEG_QUESTION, button=IDYES, icon="information")
+            self.assertTrue(wait_until(lambda: jpeg.stat().st_mtime_ns != before, harness.DEFAULT_TIMEOUT))
+        # 300 colours: a PCX save asks, No writes nothing, Yes writes one that leaves the painting changed.
+        many = work / "many.bmp"
+        many.write_bytes(bmp_file(SIDE, SIDE, pixels=bytes(c for i in range(SIDE * SIDE) for c in (i % 300 // 256,
+                                                                                                  i % 300 % 256, 7))))
+        self.load_texture(many)
+        reduce = ("Pelterine", "The painting has 300 colours; PCX keeps 256. Reduce it?")
+        for answer in (IDNO, IDYES):
+            self.save_texture(work / "many.pcx")
+            s.expect_box(*reduce, button=answer)
+            self.assertEqual(answer == IDYES, (work / "many.pcx").exists())
+        s.close()
+        s.expect_box(*SAVE_QUESTION, button=IDCANCEL, icon="warning")
+
+    def test_the_wheel_a_middle_drag_and_the_ctrl_keys_zoom_and_pan_the_view(self):
+        # Each texel's colour names it: red its column, green its row from the top.
+        s = self.session
+        rows = bytes(c for r in range(SIDE) for x in range(SIDE) for c in (0x80, SIDE - 1 - r, x))
+        work = s.start(self.work_name(), extra={"coded.bmp": bmp_file(SIDE, SIDE, pixels=rows)})
+        s.wait_main()
+        self.load_texture(work / "coded.bmp")
+        s.activate()
+        s.click_control(ids.IDC_CLASSIC_TEXTURE)   # the keyboard out of the model box, to a button
+        view = s.client_origin()["skin"]
+        x, y = view.width // 2 + 40, view.height // 2 - 30
+
+        def texel(image, px, py):
+            r, g, b = image.get(px, py)
+            return (r, g) if b == 0x80 else None
+
+        def shows(test):
+            """Waits until a capture of the view passes the test; returns that capture."""
+            seen = []
+
+            def passes():
+                seen[:] = [s.capture("skin")]
+                return test(seen[0])
+
+            self.assertTrue(wait_until(passes, harness.DEFAULT_TIMEOUT), "the view never showed it")
+            return seen[0]
+
+        s.key("ctrl+1")
+        shown = shows(lambda i: texel(i, x, y) and texel(i, x + 1, y + 1) == tuple(c + 1 for c in texel(i, x, y)))
+        t = texel(shown, x, y)
+        # The wheel zooms in about the cursor: the pixel under it keeps its texel, now two pixels wide (the
+        # cursor's pixel may be either half of it).
+        s.mouse_move(view.x + x, view.y + y)
+        s.xdotool("click", 4)
+        shown = shows(lambda i: len({texel(i, x + k, y) for k in range(16)}) in (8, 9))
+        self.assertEqual(t, texel(shown, x, y))
+        # A middle drag takes the texture along with the cursor.
+        s.mouse_down(2)
+        s.mouse_move(view.x + x - 30, view.y + y - 20)
+        s.mouse_up(2)
+        shows(lambda i: texel(i, x - 30, y - 20) == t)
+        # Ctrl+0 brings the whole texture into view.
+        s.key("ctrl+0")
+        corners = {(0, 0), (SIDE - 1, 0), (0, SIDE - 1), (SIDE - 1, SIDE - 1)}
+        shows(lambda i: corners <= {texel(i, px, py) for px in range(i.width) for py in range(i.height)})
 
     def test_click_paints_the_pen_square_and_saves_an_exact_file(self):
         s = self.session

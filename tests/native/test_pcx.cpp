@@ -279,11 +279,12 @@ TEST(Pcx, NearestColoursMatchAPlainSearchOfThePalette)
     }
 }
 
-// The largest difference in any channel once the picture is written with its built palette and read back.
-int worstChannelError(const Picture &picture)
+// The largest difference in any channel once the picture is written with the palette (by default its built one)
+// and read back.
+int worstChannelError(const Picture &picture, const PcxPalette *palette = nullptr)
 {
     PcxImage image;
-    EXPECT_EQ(PcxError::None, decode(encodePcx(picture, buildPcxPalette(picture)), image));
+    EXPECT_EQ(PcxError::None, decode(encodePcx(picture, palette ? *palette : buildPcxPalette(picture)), image));
     int worst = 0;
     for (size_t i = 0; i < picture.pixels.size(); ++i)
         worst = std::max(worst, std::abs(int(picture.pixels[i]) - int(image.picture.pixels[i])));
@@ -395,30 +396,88 @@ TEST(Pcx, TexturesFrom8BitFilesSaveWithTheirPaletteAnd24BitOnesAreNotWrittenBack
     EXPECT_EQ(PictureFormat::Pcx, origin.format);
     EXPECT_TRUE(picture.exact);
     EXPECT_FALSE(origin.writesBack) << "the writer would make 256 colours of a 24-bit file";
-    EXPECT_FALSE(origin.paletted);
     EXPECT_TRUE(origin.swatches.empty());
     ASSERT_EQ(nullptr, decodeTextureFile("skin.dat", file.data(), file.size(), picture, origin));
     EXPECT_EQ(PictureFormat::Pcx, origin.format);
-    EXPECT_TRUE(origin.writesBack && origin.paletted);
-    EXPECT_EQ(testPalette(), origin.palette);
-    const PcxPalette kept = testPalette();
-    EXPECT_EQ(Bytes(kept.begin(), kept.end()), origin.swatches);
+    EXPECT_TRUE(origin.writesBack);
+    const PcxPalette palette = testPalette();
+    EXPECT_EQ(Bytes(palette.begin(), palette.end()), origin.swatches);
 
     // One texel painted in palette colour 200, which the picture does not use; saved with the kept palette, the
     // file holds that palette and every texel comes back. A palette built from the texture would differ.
-    initSkinStore();
-    ASSERT_TRUE(replaceTexture(picture.width, picture.height, picture.pixels.data()));
-    const PcxPalette palette = testPalette();
-    std::copy(&palette[600], &palette[603], skinGL);
-    const Bytes saved = encodeTextureAs(PictureFormat::Pcx, skinGL, skinHeader, &origin.palette);
+    std::copy(&palette[600], &palette[603], picture.pixels.rbegin());
     PcxImage image;
-    ASSERT_EQ(PcxError::None, decode(saved, image));
-    EXPECT_EQ(testPalette(), image.palette);
-    Bytes expected = expectedPixels(s);
-    expected[0] = palette[602], expected[1] = palette[601], expected[2] = palette[600];
-    EXPECT_EQ(expected, image.picture.pixels);
-    ASSERT_EQ(PcxError::None, decode(encodeTextureAs(PictureFormat::Pcx, skinGL, skinHeader), image));
-    EXPECT_NE(testPalette(), image.palette);
+    ASSERT_EQ(PcxError::None, decode(encodePaletted(PictureFormat::Pcx, picture,
+                                                    chooseSavePalette(picture, origin.swatches).palette), image));
+    EXPECT_EQ(palette, image.palette);
+    EXPECT_EQ(picture.pixels, image.picture.pixels);
+    ASSERT_EQ(PcxError::None, decode(encodePicture(PictureFormat::Pcx, picture), image));
+    EXPECT_NE(palette, image.palette);
+}
+
+// A picture of one row whose pixels are the given entries of the palette.
+Picture rowOfEntries(const PcxPalette &palette, const std::vector<size_t> &entries)
+{
+    Picture picture;
+    picture.width = int32_t(entries.size()), picture.height = 1;
+    for (size_t e : entries)
+        picture.pixels.insert(picture.pixels.end(), {palette[e * 3 + 2], palette[e * 3 + 1], palette[e * 3]});
+    return picture;
+}
+
+// The loaded file's entries stay in their places; new colours go past them first, then into the places of colours
+// no longer used; past 256 colours the kept entries still stay, and only then is the painting not exact.
+TEST(Pcx, SavePalettesKeepTheLoadedEntriesAndAddNewColoursWhileThereIsRoom)
+{
+    const PcxPalette big = testPalette();
+    const Bytes four(big.begin(), big.begin() + 12), all(big.begin(), big.end());
+    Picture painted = rowOfEntries(big, {3, 0, 2, 201, 200, 3}); // 200, 201: colours the 4-entry file lacks
+    SavePalette chosen = chooseSavePalette(painted, four);
+    EXPECT_TRUE(chosen.exact);
+    EXPECT_EQ(5u, chosen.colours);
+    EXPECT_EQ(four, Bytes(chosen.palette.begin(), chosen.palette.begin() + 12)) << "unused entry 1 kept too";
+    EXPECT_EQ((Bytes{3, 0, 2, 5, 4, 3}), indexPixels(painted, chosen.palette));
+
+    // 250 of a full palette's entries and 6 new colours: those take the 6 unused places.
+    std::vector<size_t> entries;
+    for (size_t e = 0; e < 250; ++e)
+        entries.push_back(e);
+    Picture full = rowOfEntries(big, entries);
+    for (uint8_t n = 0; n < 6; ++n)
+        full.pixels.insert(full.pixels.end(), {n, 1, 1}), ++full.width;
+    chosen = chooseSavePalette(full, all);
+    EXPECT_TRUE(chosen.exact);
+    EXPECT_EQ(Bytes(big.begin(), big.begin() + 750), Bytes(chosen.palette.begin(), chosen.palette.begin() + 750));
+    PcxImage image;
+    ASSERT_EQ(PcxError::None, decode(encodePcx(full, chosen.palette), image));
+    EXPECT_EQ(full.pixels, image.picture.pixels);
+
+    // A 257th colour: reduced, the full palette as it was; with 4 kept entries, those stay and the rest is chosen.
+    full.pixels.insert(full.pixels.end(), {9, 9, 9}), ++full.width;
+    chosen = chooseSavePalette(full, all);
+    EXPECT_FALSE(chosen.exact);
+    EXPECT_EQ(257u, chosen.colours);
+    EXPECT_EQ(big, chosen.palette);
+    chosen = chooseSavePalette(full, four);
+    EXPECT_FALSE(chosen.exact);
+    EXPECT_EQ(four, Bytes(chosen.palette.begin(), chosen.palette.begin() + 12));
+    EXPECT_LE(worstChannelError(full, &chosen.palette), 4) << "the places past them fit the painting";
+    EXPECT_EQ("The painting has 257 colours; PCX keeps 256. Reduce it?", reduceColoursQuestion(257, "PCX"));
+}
+
+// An 8-bit BMP is written with its palette and reads back exactly with it, at a third of the size.
+TEST(Pcx, EightBitBmpFilesReadBackWithTheirPalette)
+{
+    const Picture few = pictureOf(7, 5, fewColours);
+    const PcxPalette palette = chooseSavePalette(few, {}).palette;
+    const Bytes file = encodePaletted(PictureFormat::Bmp, few, palette);
+    EXPECT_EQ(size_t(54 + 1024 + 8 * 5), file.size());
+    Picture read;
+    TextureOrigin origin;
+    ASSERT_EQ(nullptr, decodeTextureFile("skin.bmp", file.data(), file.size(), read, origin));
+    EXPECT_EQ(few.pixels, read.pixels);
+    EXPECT_TRUE(origin.writesBack);
+    EXPECT_EQ(Bytes(palette.begin(), palette.end()), origin.swatches);
 }
 
 } // namespace

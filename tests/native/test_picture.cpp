@@ -118,7 +118,8 @@ TEST(Picture, SavedFormatFollowsTheName)
     EXPECT_EQ(savedFormatOf("C:\\skins\\a.PNG"), PictureFormat::Png);
     EXPECT_EQ(savedFormatOf("a.tga"), PictureFormat::Tga);
     EXPECT_EQ(savedFormatOf("a.bmp"), PictureFormat::Bmp);
-    EXPECT_EQ(savedFormatOf("a.jpg"), PictureFormat::Bmp);
+    EXPECT_EQ(savedFormatOf("a.jpg"), PictureFormat::Jpeg);
+    EXPECT_EQ(savedFormatOf("a.JPEG"), PictureFormat::Jpeg);
     EXPECT_EQ(savedFormatOf("png"), PictureFormat::Bmp);
 }
 
@@ -541,8 +542,27 @@ TEST(Picture, EncodeRefusesWhatItCannotWrite)
     EXPECT_TRUE(encodePicture(PictureFormat::Png, picture).empty());
     picture.pixels.assign(12, 0);
     EXPECT_FALSE(encodePicture(PictureFormat::Tga, picture).empty());
-    EXPECT_TRUE(encodePicture(PictureFormat::Jpeg, picture).empty());
     EXPECT_TRUE(encodePicture(PictureFormat::Bmp, picture).empty());
+}
+
+// A JPEG is written at quality 95: it reads back close, and is a file Ctrl+S may write back (after its question).
+TEST(Picture, JpegIsWrittenCloseAndWritesBack)
+{
+    Picture picture;
+    picture.width = 16;
+    picture.height = 16;
+    for (size_t i = 0; i < 256; ++i)
+        picture.pixels.insert(picture.pixels.end(), {uint8_t(i), uint8_t(200 - i / 16 * 8), 90});
+    const Bytes file = encodePicture(PictureFormat::Jpeg, picture);
+    Picture read;
+    TextureOrigin origin;
+    ASSERT_EQ(nullptr, decodeTextureFile("t.jpg", file.data(), file.size(), read, origin));
+    EXPECT_EQ(PictureFormat::Jpeg, origin.format);
+    EXPECT_TRUE(origin.writesBack);
+    EXPECT_FALSE(read.exact);
+    ASSERT_EQ(picture.pixels.size(), read.pixels.size());
+    for (size_t i = 0; i < read.pixels.size(); ++i)
+        ASSERT_NEAR(picture.pixels[i], read.pixels[i], 12) << i;
 }
 
 } // namespace
