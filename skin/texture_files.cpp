@@ -73,10 +73,18 @@ static void keepTexturePalette(const TextureOrigin &origin)
 // stack of more than one plain layer is held in no file, whatever flat picture was saved since.
 static uint32_t layersSavedAt;
 
-static bool layersUnsaved()
+bool layersUnsaved()
 {
-    paintLayer();
-    return layersSavedAt != textureChangeCount && !isFlatStack(layerStack);
+    // Asked every frame by the autosave: a one-layer stack is scanned once per change, not once per frame.
+    static uint32_t askedAt = UINT32_MAX, askedSavedAt = UINT32_MAX;
+    static bool unsaved;
+    if (askedAt != textureChangeCount || askedSavedAt != layersSavedAt) {
+        paintLayer();
+        askedAt = textureChangeCount;
+        askedSavedAt = layersSavedAt;
+        unsaved = layersSavedAt != textureChangeCount && !isFlatStack(layerStack);
+    }
+    return unsaved;
 }
 
 // Long saves and loads of many large layers show the wait cursor until they are done, and a progress bar over
@@ -528,9 +536,28 @@ void adoptTextureFile(const char *path, uint64_t writtenStamp)
             return;
     }
     // The painting stays changed, its layers as they are: Ctrl+S writes them as it does any texture's to a file of
-    // this format.
-    currentTextureFile = path;
+    // this format, and in the file's own depth and palette, as a load of it would have kept them (the autosave
+    // holds the painting in full colour: an 8-bit skin must not come back 24-bit).
     currentTextureFormat = savedFormatOf(path);
+    currentTextureEightBit = false;
+    bool writesBack = true;
+    if (there && currentTextureFormat != PictureFormat::Ora) {
+        std::vector<uint8_t> file;
+        Picture picture;
+        TextureOrigin origin;
+        if (readWholeFile(path, file, MAX_PICTURE_FILE_BYTES) == FileRead::read &&
+            decodeTextureFile(path, file.data(), file.size(), picture, origin) == nullptr) {
+            keepTexturePalette(origin);
+            currentTextureFormat = origin.format;
+            currentTextureEightBit = origin.format == PictureFormat::Bmp && !origin.swatches.empty();
+            writesBack = origin.writesBack;
+        }
+    }
+    // A file Ctrl+S could not give back as it was read (a 24-bit PCX) is not written over unasked, as after a load.
+    if (writesBack)
+        currentTextureFile = path;
+    else
+        currentTextureFile.clear();
     proposedTextureFile.clear();
     textureFile = path;
     ++textureFileUseCount;

@@ -44,6 +44,10 @@ void newTextureCommand();
 // that did not happen.
 bool offerToSaveTexture();
 
+// Whether the texture has layers no file holds: more than one plain opaque layer, changed since the last
+// OpenRaster file was loaded or saved, whatever flat picture was saved since.
+bool layersUnsaved();
+
 // The file Ctrl+S saves the texture to (UTF-8), "" when it asks where.
 const char *currentTextureFilePath();
 // After a recovered texture was loaded: path, the file Ctrl+S saved that painting to, becomes the one it saves to

@@ -213,9 +213,9 @@ TEST(AutosaveRecord, OddInputLeavesJustThatFieldEmpty)
 // Ctrl+S takes only a picture's name from a record: never a file of another kind a damaged record might name.
 TEST(AutosaveRecord, CtrlSTakesOnlyANameItWritesAPictureUnder)
 {
-    for (const char *path : {"C:\\a\\skin.bmp", "C:\\a\\SKIN.BMP", "s.png", "s.Tga", "s.pcx", "C:\\a.b\\s.ora"})
+    for (const char *path : {"C:\\a\\skin.bmp", "C:\\a\\SKIN.BMP", "s.png", "s.Tga", "s.pcx", "s.jpg", "C:\\a.b\\s.ora"})
         EXPECT_TRUE(savesTextureTo(path)) << path;
-    for (const char *path : {"", "C:\\a\\skin", "C:\\a.bmp\\skin", "s.bmpx", "s.jpg", "s.exe", "C:\\Windows\\bmp", ".bm"})
+    for (const char *path : {"", "C:\\a\\skin", "C:\\a.bmp\\skin", "s.bmpx", "s.exe", "C:\\Windows\\bmp", ".bm"})
         EXPECT_FALSE(savesTextureTo(path)) << path;
 }
 
