@@ -279,7 +279,8 @@ AutosaveRecord offerRecoveredTexture()
 void autosaveIfDue()
 {
     int64_t now = nowMillis();
-    switch (planAutosave(autosaveClock, now, textureChanged != 0, textureChangeCount,
+    // Layers saved only as a flat picture are still kept by the autosave: the flat file does not hold them.
+    switch (planAutosave(autosaveClock, now, textureChanged != 0 || layersUnsaved(), textureChangeCount,
                          stroke.active || modelStroke.active)) {
     case AutosaveAction::write: {
         // The record first: whenever an autosave is there, so is what it belongs to.

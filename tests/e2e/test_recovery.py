@@ -18,7 +18,6 @@ from harness import wait_until, wine_path  # noqa: E402
 from test_skin import bmp_file, texture_bytes, pixels_equal  # noqa: E402
 
 IDYES, IDNO = 6, 7
-SAVE_QUESTION = ("Pelterine", "Save the changes to the texture?")
 AUTOSAVE, RECOVERED = "pelterine-autosave.bmp", "pelterine-recovered.bmp"
 ACCESS_VIOLATION = "c0000005"
 WHITE_TEXTURE = bmp_file(256, 256)
@@ -129,12 +128,16 @@ class Recovery(harness.SessionTestCase):
         self.assertTrue(wait_until(lambda: (work / "skin.bmp").read_bytes() == expected, harness.DEFAULT_TIMEOUT))
         self.assertTrue(wait_until(lambda: not autosave.exists() and not record.exists(), harness.DEFAULT_TIMEOUT))
 
-        # Painted again and autosaved: "No" at close removes the autosave and its record.
+        # A layer painted and saved flat: skin.bmp does not hold the layers, so the autosave keeps them; "No" at
+        # close removes it and its record.
+        s.click(ids.IDC_NEW_LAYER)
         s.mouse("ldown", 10, 10)
         s.mouse("lup", 10, 10)
-        self.assertTrue(wait_until(record.exists, 30, 0.2), "no record 30 s after painting")
+        s.command(ids.IDM_SAVE)
+        self.assertTrue(wait_until(lambda: (work / "pelterine-autosave.ora").exists() and record.exists(), 30, 0.2),
+                        "no autosave of the layers 30 s after their flat save")
         s.close()
-        s.expect_box(*SAVE_QUESTION, button=IDNO)
+        s.expect_box("Pelterine", "The layers are not saved in any file. Save them?", button=IDNO)
         self.assertEqual(0, s.wait_exit())
         self.assertEqual([], sorted(p.name for p in work.glob("pelterine-*")))
 
