@@ -23,13 +23,6 @@ static HWND control(int id)
     return GetDlgItem(mainWindow, id);
 }
 
-// The panel's controls are all tab stops.
-static HWND createChild(HWND window, const wchar_t *className, const wchar_t *text, DWORD style, int id,
-                        const RECT &r)
-{
-    return createControl(window, className, text, WS_TABSTOP | style, id, r);
-}
-
 void createAnimationControls(HWND window)
 {
     const RECT view = childRectInClient(window, viewportWindow);
@@ -41,10 +34,10 @@ void createAnimationControls(HWND window)
     const RECT frame = {view.right - px(56), top, view.right, bottom};
     const RECT sequence = {frame.left - px(4) - px(140), top, frame.left - px(4), top + px(240)}; // list dropped
     const RECT trackbar = {play.right + px(4), top, sequence.left - px(4), bottom};
-    createChild(window, L"BUTTON", L"Play", BS_PUSHBUTTON, IDC_PLAY, play);
-    createChild(window, TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS, IDC_FRAME_TRACKBAR, trackbar);
-    createChild(window, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, IDC_SEQUENCE, sequence);
-    ShowWindow(createChild(window, L"BUTTON", L"Frame", BS_PUSHBUTTON, IDC_FRAME_VIEW, frame), SW_SHOW);
+    createControl(window, L"BUTTON", L"Play", WS_TABSTOP | BS_PUSHBUTTON, IDC_PLAY, play);
+    createControl(window, TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, IDC_FRAME_TRACKBAR, trackbar);
+    createControl(window, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, IDC_SEQUENCE, sequence);
+    createControl(window, L"BUTTON", L"Frame", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_FRAME_VIEW, frame);
 }
 
 static void showAnimationControls(bool show)

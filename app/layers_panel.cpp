@@ -30,13 +30,6 @@ static HWND control(int id)
     return GetDlgItem(mainWindow, id);
 }
 
-// The panel's controls are all shown from the start.
-static HWND createChild(HWND window, const wchar_t *className, const wchar_t *text, DWORD style, int id,
-                        const RECT &r)
-{
-    return createControl(window, className, text, WS_VISIBLE | style, id, r);
-}
-
 void createLayersPanel(HWND window)
 {
     const RECT view = childRectInClient(window, viewportWindow);
@@ -48,12 +41,13 @@ void createLayersPanel(HWND window)
     // that its three rows do not fit (the window then grows to hold it).
     const LONG top = view.bottom + px(32);
     const LONG bottom = std::max<LONG>(client.bottom - px(10), top + px(104));
-    createChild(window, L"BUTTON", L"Layers", BS_GROUPBOX, IDC_LAYERS_GROUP, RECT{view.left, top, view.right, bottom});
+    createControl(window, L"BUTTON", L"Layers", WS_VISIBLE | BS_GROUPBOX, IDC_LAYERS_GROUP,
+                  RECT{view.left, top, view.right, bottom});
     const LONG inner = top + px(18), column = view.right - px(8) - px(3 * 76 + 8);
-    createChild(window, WC_LISTVIEWW, L"",
-                WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_NOCOLUMNHEADER |
-                    LVS_EDITLABELS,
-                IDC_LAYER_LIST, RECT{view.left + px(8), inner, column - px(8), bottom - px(8)});
+    createControl(window, WC_LISTVIEWW, L"",
+                  WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                      LVS_NOCOLUMNHEADER | LVS_EDITLABELS,
+                  IDC_LAYER_LIST, RECT{view.left + px(8), inner, column - px(8), bottom - px(8)});
     HWND list = control(IDC_LAYER_LIST);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT,
                  LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
@@ -68,16 +62,16 @@ void createLayersPanel(HWND window)
                     {IDC_LAYER_UP, L"Up"},         {IDC_LAYER_DOWN, L"Down"},         {IDC_MERGE_DOWN, L"Merge Down"}};
     for (int i = 0; i < 6; ++i) {
         const LONG x = column + px(76 * (i % 3)), y = inner + px(26 * (i / 3));
-        createChild(window, L"BUTTON", buttons[i].text, WS_TABSTOP | BS_PUSHBUTTON, buttons[i].id,
-                    RECT{x, y, x + px(72), y + px(22)});
+        createControl(window, L"BUTTON", buttons[i].text, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, buttons[i].id,
+                      RECT{x, y, x + px(72), y + px(22)});
     }
     const LONG row = inner + px(52);
-    createChild(window, TRACKBAR_CLASSW, L"", WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, IDC_LAYER_OPACITY,
-                RECT{column, row, column + px(130), row + px(24)});
+    createControl(window, TRACKBAR_CLASSW, L"", WS_VISIBLE | WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, IDC_LAYER_OPACITY,
+                  RECT{column, row, column + px(130), row + px(24)});
     SendMessageW(control(IDC_LAYER_OPACITY), TBM_SETRANGE, FALSE, MAKELPARAM(0, 100));
     SendMessageW(control(IDC_LAYER_OPACITY), TBM_SETPAGESIZE, 0, 10);
-    createChild(window, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, IDC_LAYER_MODE,
-                RECT{column + px(134), row, column + px(3 * 76 - 4), row + px(200)});
+    createControl(window, L"COMBOBOX", L"", WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, IDC_LAYER_MODE,
+                  RECT{column + px(134), row, column + px(3 * 76 - 4), row + px(200)});
     for (size_t m = 0; m < BLEND_MODE_COUNT; ++m)
         SendMessageW(control(IDC_LAYER_MODE), CB_ADDSTRING, 0,
                      reinterpret_cast<LPARAM>(widePath(blendModeName(static_cast<BlendMode>(m))).c_str()));
