@@ -128,22 +128,25 @@ bool renameLayerEdit(size_t index, const std::string &name)
     return true;
 }
 
-bool showLayerEdit(size_t index, bool visible)
+// One setting of a layer that changes its picture, set to `value` as one step; nothing when it has that value.
+template <typename T>
+static bool settingEdit(size_t index, T Layer::*setting, T value)
 {
-    if (index >= layerStack.layers.size() || layerStack.layers[index].visible == visible)
+    if (index >= layerStack.layers.size() || layerStack.layers[index].*setting == value)
         return false;
     const Layer before = settingsOf(layerStack.layers[index]);
-    layerStack.layers[index].visible = visible;
+    layerStack.layers[index].*setting = value;
     return keepSettings(index, before);
+}
+
+bool showLayerEdit(size_t index, bool visible)
+{
+    return settingEdit(index, &Layer::visible, visible);
 }
 
 bool layerModeEdit(size_t index, BlendMode mode)
 {
-    if (index >= layerStack.layers.size() || layerStack.layers[index].mode == mode)
-        return false;
-    const Layer before = settingsOf(layerStack.layers[index]);
-    layerStack.layers[index].mode = mode;
-    return keepSettings(index, before);
+    return settingEdit(index, &Layer::mode, mode);
 }
 
 bool layerOpacityEdit(size_t index, int32_t opacity)
