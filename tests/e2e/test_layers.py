@@ -87,7 +87,8 @@ class Layers(harness.SessionTestCase):
         self.assertEqual([], s.boxes())
         return work
 
-    def test_texture_saved_as_ora_opens_elsewhere_and_loads_back(self):
+    def start_with_a_dab(self):
+        """A start, then one dab of the 9-texel square pen on the background at (30, 40) of the view."""
         s = self.session
         work = self.start()
         s.click(ids.IDC_USE_PATTERN)
@@ -95,6 +96,11 @@ class Layers(harness.SessionTestCase):
         s.click(PEN_SIZE_OK)
         s.mouse("ldown", 30, 40)
         s.mouse("lup", 30, 40, 0)
+        return work
+
+    def test_texture_saved_as_ora_opens_elsewhere_and_loads_back(self):
+        s = self.session
+        work = self.start_with_a_dab()
         s.mouse("rdown", 34, 40)
         s.mouse("rup", 34, 40, 0)
         painted = s.capture("skin")
@@ -152,12 +158,7 @@ class Layers(harness.SessionTestCase):
 
     def test_two_layers_painted_saved_loaded_erased_and_a_delete_undone(self):
         s = self.session
-        work = self.start()
-        s.click(ids.IDC_USE_PATTERN)
-        s.set_text(PEN_SIZE, "9")
-        s.click(PEN_SIZE_OK)
-        s.mouse("ldown", 30, 40)
-        s.mouse("lup", 30, 40, 0)
+        work = self.start_with_a_dab()
         s.click(ids.IDC_NEW_LAYER)
         self.assertEqual([("Layer 2", True, True), ("Background", True, False)], s.layer_rows())
         self.assertFalse(s.enabled(ids.IDC_MERGE_DOWN) and not s.enabled(ids.IDC_DELETE_LAYER))
